@@ -1,0 +1,114 @@
+#include "app/application_win.h"
+
+#include "app/startup.h"
+#include "platform/win32/adapters_win.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/wide.h"
+#include "ui/framework/window_win.h"
+#include "ui/main_window_win.h"
+#include "ui/messages.h"
+
+namespace dw {
+namespace {
+
+// Time a second copy gives a first copy that has stopped answering.
+constexpr UINT kWakeUpTimeoutMs = 30000;
+
+// The hidden top-level window every copy has: it carries the application
+// title, by which a second copy finds the first, and hands the wake-up
+// message on to the main window. It never shows itself.
+class ApplicationWindow final : public ui::WindowBase {
+ public:
+  static constexpr const wchar_t* kClassName = L"KorvanaDialwaveApplication";
+
+  bool Create(const std::wstring& title) {
+    RegisterClassOnce(kClassName);
+    return WindowBase::Create(kClassName, WS_EX_TOOLWINDOW, WS_POPUP, title.c_str(), 0, 0, 0, 0,
+                              nullptr);
+  }
+  void SetMainWindow(HWND main) { main_ = main; }
+
+ protected:
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+    switch (message) {
+      case WM_WINDOWPOSCHANGING:
+        // A second copy shows this window; the main window is what appears.
+        reinterpret_cast<WINDOWPOS*>(lparam)->flags &= ~SWP_SHOWWINDOW;
+        return false;
+      case WM_ACTIVATE:
+        if (LOWORD(wparam) != WA_INACTIVE && main_ != nullptr && IsWindowVisible(main_)) {
+          SetForegroundWindow(main_);
+        }
+        return false;
+      case kMsgWakeUp:
+        result = main_ != nullptr ? SendMessageW(main_, kMsgWakeUp, wparam, lparam) : 0;
+        return true;
+      default:
+        return false;
+    }
+  }
+
+ private:
+  HWND main_ = nullptr;
+};
+
+std::wstring ExecutableBaseName() {
+  wchar_t path[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring name(path);
+  const auto slash = name.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) name.erase(0, slash + 1);
+  const auto dot = name.find_last_of(L'.');
+  if (dot != std::wstring::npos) name.erase(dot);
+  return name;
+}
+
+// A second copy: bring the first to the front in normal state, wake it, end.
+void WakeFirstCopy(const ApplicationWindow& own) {
+  wchar_t className[256] = {};
+  GetClassNameW(own.hwnd(), className, 256);
+  const HWND first = FindWindowW(className, Wide(TextId::AppTitle).c_str());
+  if (first == nullptr || !IsWindow(first)) return;  // first copy still starting or closing
+  ShowWindow(first, SW_SHOWNORMAL);
+  SetForegroundWindow(first);
+  DWORD_PTR ignored = 0;
+  // Waits for the first copy to handle it, but never behind a hung one.
+  SendMessageTimeoutW(first, kMsgWakeUp, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kWakeUpTimeoutMs,
+                      &ignored);
+}
+
+}  // namespace
+
+int RunDialwave() {
+  // 1. Process-wide values; none of them can stop the start.
+  const auto environment = MakeWin32Environment();
+  StartupState& startup = Startup();
+  FillStartupValues(startup, environment->WinVer(), environment->Arguments(), LoadSystemRasLibrary());
+
+  // 2. The framework: the application window exists before the instance check.
+  ApplicationWindow application;
+  if (!application.Create(ExecutableBaseName())) return 1;
+
+  // 3-4. One copy per machine. The handle stays open until the process ends.
+  const HANDLE mutex = CreateMutexA(nullptr, FALSE, Text(TextId::SingleInstanceMutex).c_str());
+  if (mutex == nullptr || GetLastError() != 0) {
+    WakeFirstCopy(application);
+    return 0;
+  }
+
+  // 5. The first copy.
+  SetWindowTextW(application.hwnd(), Wide(TextId::AppTitle).c_str());
+  ui::TfrmGprsMain main;
+  if (!main.Create()) return 1;
+  application.SetMainWindow(main.hwnd());
+  main.ShowAtStart(startup.commandLine.autoStart);
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace dw

@@ -1,0 +1,51 @@
+// Process-wide values fixed at start-up, before the main window exists, and
+// the command-line switches they come from.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/ras_library.h"
+
+namespace dw {
+
+// Switches by position, compared exactly and case-sensitively:
+// first "/auto" or "/l", second "/r" or "/n".
+struct CommandLine {
+  bool autoStart = false;      // "/auto": started from the start-up entry
+  bool writeLog = false;       // "/l": write the diagnostic log
+  bool plainSettings = false;  // "/r": settings stored as plain text
+  bool plainLog = false;       // "/n": log lines as plain text
+
+  static CommandLine Parse(const std::vector<std::string>& arguments);
+};
+
+constexpr std::int32_t kRasReadyWaitAuto = 120;
+constexpr std::int32_t kRasReadyWaitNormal = 20;
+
+struct StartupState {
+  std::uint32_t winVer = 0;
+  CommandLine commandLine;
+  // Loaded from the system directory; never freed. May be not loaded.
+  std::unique_ptr<RasLibrary> rasLibrary;
+  // Half-second rounds of the next RAS readiness check: the start-up value
+  // once, then kRasReadyWaitNormal. Read by workers, hence atomic.
+  std::atomic<std::int32_t> rasReadyWaitCount{kRasReadyWaitNormal};
+  // Guards the progress dialog's shared fields; lives until the process ends.
+  std::mutex progressLock;
+};
+
+// The process's values. Filled once by the entry before any worker exists.
+StartupState& Startup();
+
+// Fills `state` from the machine and the command line (step 1 of start-up);
+// none of it can stop the start.
+void FillStartupValues(StartupState& state, std::uint32_t winVer,
+                       const std::vector<std::string>& arguments,
+                       std::unique_ptr<RasLibrary> rasLibrary);
+
+}  // namespace dw

@@ -1,0 +1,21 @@
+// Factories of the Win32 adapters of the ports.
+#pragma once
+
+#include <memory>
+
+#include "platform/clock.h"
+#include "platform/environment.h"
+#include "platform/messages.h"
+#include "platform/ras_library.h"
+
+namespace dw {
+
+std::unique_ptr<Environment> MakeWin32Environment();
+std::unique_ptr<WindowMessages> MakeWin32WindowMessages();
+
+// rasapi32.dll by its full path in the system directory, never through the
+// search path: the program runs from a shared folder at every log-on, and a
+// DLL planted beside it would otherwise run with the user's rights.
+std::unique_ptr<RasLibrary> LoadSystemRasLibrary();
+
+}  // namespace dw

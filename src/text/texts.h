@@ -1,0 +1,28 @@
+// The program's fixed texts, in one place. The source keeps them as UTF-8;
+// callers get code page 1251 bytes, the form RAS, the registry and the log use.
+// To add a text, add one line to the table.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace dw {
+
+#define DW_TEXTS(X)                                   \
+  X(AppTitle, "Корвана Dialwave")                     \
+  X(SingleInstanceMutex, "KorvanaDialwave")
+
+enum class TextId {
+#define DW_TEXT_ID(id, utf8) id,
+  DW_TEXTS(DW_TEXT_ID)
+#undef DW_TEXT_ID
+      Count
+};
+
+// The text as code page 1251 bytes.
+const std::string& Text(TextId id);
+
+// The text as written in the source (UTF-8), for tests and terminals.
+std::string_view TextUtf8(TextId id);
+
+}  // namespace dw
