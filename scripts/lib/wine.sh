@@ -1,22 +1,61 @@
 # Wine harness, sourced by scripts and tests. Everything Wine touches stays
-# under $DW_BUILD_ROOT/wine: one 32-bit base prefix made once, and a copy of it
-# per Windows generation ("win98", "winme", "win2k", "winxp", "win7" = Wine's
-# default) and per kind: headless copies use Wine's null graphics driver,
-# "-x" copies draw on $DISPLAY.
+# under $DW_BUILD_ROOT/wine: per architecture (win32 for i686 programs, win64
+# for x86_64 ones) one base prefix made once, and a copy of it per Windows
+# generation ("win98", "winme", "win2k", "winxp", "win7" = Wine's default)
+# and per kind: headless copies use Wine's null graphics driver, "-x" copies
+# draw on $DISPLAY.
 
 DW_SOURCE_DIR=${DW_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 DW_BUILD_ROOT=${DW_BUILD_ROOT:-$DW_SOURCE_DIR/build}
 DW_WINE_ROOT=$DW_BUILD_ROOT/wine
 
-# dw_wine_env PREFIX_NAME: exports the environment for that prefix.
+# The loader binary for an architecture. Debian's "wine" wrapper always picks
+# the 32-bit loader when it is installed, even where it cannot run.
+dw_wine_loader() {
+  case $1 in
+    win32) echo /usr/lib/wine/wine ;;
+    win64) echo /usr/lib/wine/wine64 ;;
+  esac
+}
+
+# Can this machine run Wine for that architecture? (A kernel without 32-bit
+# support refuses the 32-bit loader with "Exec format error".)
+dw_wine_can_run() {
+  local loader
+  loader=$(dw_wine_loader "$1")
+  [ -x "$loader" ] && "$loader" --version >/dev/null 2>&1
+}
+
+# The architecture of a Windows program, from its PE header.
+dw_pe_arch() {
+  local pe machine
+  pe=$(od -An -t u4 -j 60 -N 4 "$1" 2>/dev/null | tr -d ' ')
+  [ -n "$pe" ] || return 1
+  machine=$(od -An -t x2 -j $((pe + 4)) -N 2 "$1" | tr -d ' ')
+  case $machine in
+    014c) echo win32 ;;
+    8664) echo win64 ;;
+    *) return 1 ;;
+  esac
+}
+
+# dw_wine_env ARCH NAME: exports the environment for prefix NAME.
 dw_wine_env() {
-  local name=$1
-  export WINEDEBUG=-all WINEARCH=win32
+  local arch=$1 name=$2
+  export WINEDEBUG=-all WINEARCH=$arch
   export WINEPREFIX=$DW_WINE_ROOT/$name
+  export WINELOADER DW_WINE
+  WINELOADER=$(dw_wine_loader "$arch")
+  DW_WINE=$WINELOADER
+  if [ -x /usr/lib/wine/wineserver64 ]; then
+    export WINESERVER=/usr/lib/wine/wineserver64
+  else
+    export WINESERVER=/usr/lib/wine/wineserver32
+  fi
   # HOME and TMPDIR inside the build: the prefix's Desktop links to $HOME and
   # the wineserver socket lives under $TMPDIR.
   export HOME=$DW_WINE_ROOT/home TMPDIR=$DW_WINE_ROOT/tmp
-  # rasapi32=n: the project's simulator replaces Wine's stub once installed.
+  # rasapi32=n,b: the project's simulator replaces Wine's stub once installed.
   export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;rasapi32=n,b"
   mkdir -p "$HOME" "$TMPDIR"
 }
@@ -31,62 +70,73 @@ dw_wine_version_of() {
 }
 
 dw_wine_make_base() {
-  local base=$DW_WINE_ROOT/base
+  local arch=$1
+  local base=$DW_WINE_ROOT/$arch-base
   [ -f "$base/.dw-ready" ] && return 0
   rm -rf "$base"
-  dw_wine_env base
-  timeout 300 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; return 1; }
+  dw_wine_env "$arch" "$arch-base"
+  timeout 300 "$DW_WINE" wineboot -i >/dev/null 2>&1
+  # The registry reaches the disk only when the wineserver ends.
+  timeout 60 "$WINESERVER" -w || true
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Wine could not create a $arch prefix in $WINEPREFIX" >&2
+    return 1
+  fi
   # Debian's Wine does not find its own fonts; without them Tahoma and
   # MS Sans Serif silently become Liberation Sans.
   cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-  timeout 60 wineserver -w || true
   touch "$base/.dw-ready"
 }
 
-# dw_wine_prefix GEN [x]: makes sure the prefix exists, exports its environment.
+# dw_wine_prefix ARCH GEN [x]: makes sure the prefix exists and exports its
+# environment.
 dw_wine_prefix() {
-  local gen=$1 screen=${2:-}
-  local name=$gen${screen:+-x}
+  local arch=$1 gen=$2 screen=${3:-}
+  local name=$arch-$gen${screen:+-x}
   local dir=$DW_WINE_ROOT/$name
   mkdir -p "$DW_WINE_ROOT"
   if [ ! -f "$dir/.dw-ready" ]; then
     (
       flock 9
       if [ ! -f "$dir/.dw-ready" ]; then
-        dw_wine_make_base || exit 1
+        dw_wine_make_base "$arch" || exit 1
         rm -rf "$dir"
-        cp -a "$DW_WINE_ROOT/base" "$dir"
+        cp -a "$DW_WINE_ROOT/$arch-base" "$dir"
         rm -f "$dir/.dw-ready"
-        dw_wine_env "$name"
+        dw_wine_env "$arch" "$name"
         local version
         version=$(dw_wine_version_of "$gen") || exit 1
-        [ -n "$version" ] && wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
-        [ -z "$screen" ] && wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-        timeout 60 wineserver -w || true
+        if [ -n "$version" ]; then
+          "$DW_WINE" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1 || exit 1
+        fi
+        if [ -z "$screen" ]; then
+          "$DW_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 || exit 1
+        fi
+        timeout 60 "$WINESERVER" -w || true
         touch "$dir/.dw-ready"
       fi
     ) 9>"$DW_WINE_ROOT/.lock" || return 1
   fi
-  dw_wine_env "$name"
+  dw_wine_env "$arch" "$name"
 }
 
 # Ends every wineserver of the harness (and with it every Wine process).
 dw_wine_kill_all() {
-  local d
+  local d server=/usr/lib/wine/wineserver64
+  [ -x "$server" ] || server=/usr/lib/wine/wineserver32
   for d in "$DW_WINE_ROOT"/*/; do
     [ -f "$d/system.reg" ] || continue
-    WINEPREFIX=${d%/} TMPDIR=$DW_WINE_ROOT/tmp timeout 20 wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX=${d%/} TMPDIR=$DW_WINE_ROOT/tmp timeout 20 "$server" -k >/dev/null 2>&1 || true
   done
 }
 
 # dw_xvfb_start: starts a private Xvfb on a free display, exports DISPLAY and
 # DW_XVFB_PID. The display number comes from Xvfb itself (-displayfd).
 dw_xvfb_start() {
-  local numfile
+  local numfile i
   numfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   DW_XVFB_PID=$!
-  local i
   for i in $(seq 100); do
     [ -s "$numfile" ] && break
     sleep 0.1

@@ -1,0 +1,134 @@
+// Helpers for tests that start the real programs of the build and look at
+// them as another process would.
+#pragma once
+
+#include "platform/win32/win.h"
+
+#include <tlhelp32.h>
+
+#include <string>
+
+#include "platform/win32/unique_handle.h"
+
+namespace dw::test {
+
+// The folder of the running test program (the build's bin folder), with the
+// trailing separator.
+inline std::wstring BinDir() {
+  wchar_t path[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path);
+  return dir.substr(0, dir.find_last_of(L"\\/") + 1);
+}
+
+struct Child {
+  UniqueHandleKernel process;
+  DWORD id = 0;
+
+  // Waits up to `ms`; the exit code, or -1 when still running.
+  long WaitExit(DWORD ms) const {
+    if (WaitForSingleObject(process.get(), ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return static_cast<long>(code);
+  }
+  void Kill() const {
+    if (process && WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0) {
+      TerminateProcess(process.get(), 99);
+      WaitForSingleObject(process.get(), 10000);
+    }
+  }
+};
+
+inline Child Start(const std::wstring& exe, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  Child child;
+  if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &si, &pi)) {
+    CloseHandle(pi.hThread);
+    child.process.reset(pi.hProcess);
+    child.id = pi.dwProcessId;
+  }
+  return child;
+}
+
+// Runs `exe` to its end (at most `ms`) and returns what it printed.
+inline std::string Capture(const std::wstring& exe, const std::wstring& arguments,
+                           DWORD ms = 60000) {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  if (!CreatePipe(&read, &write, &sa, 0)) return {};
+  UniqueHandleKernel readEnd(read);
+  UniqueHandleKernel writeEnd(write);
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = write;
+  si.hStdError = write;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      nullptr, &si, &pi)) {
+    return {};
+  }
+  CloseHandle(pi.hThread);
+  UniqueHandleKernel process(pi.hProcess);
+  writeEnd.reset();
+  std::string out;
+  char buffer[4096];
+  DWORD n = 0;
+  while (ReadFile(read, buffer, sizeof buffer, &n, nullptr) && n > 0) out.append(buffer, n);
+  WaitForSingleObject(process.get(), ms);
+  return out;
+}
+
+// Polls for a top-level window by class and title for up to `ms`.
+inline HWND WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND w = FindWindowW(className, title)) return w;
+    if (GetTickCount() - start > ms) return nullptr;
+    Sleep(50);
+  }
+}
+
+inline int CountProcesses(const wchar_t* exeName) {
+  UniqueHandleKernel snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (snapshot.get() == INVALID_HANDLE_VALUE) {
+    snapshot.release();
+    return -1;
+  }
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL ok = Process32FirstW(snapshot.get(), &entry); ok;
+       ok = Process32NextW(snapshot.get(), &entry)) {
+    if (lstrcmpiW(entry.szExeFile, exeName) == 0) ++count;
+  }
+  return count;
+}
+
+inline int CountWindows(const wchar_t* className) {
+  struct Search {
+    const wchar_t* className;
+    int count;
+  } search{className, 0};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        wchar_t name[256] = {};
+        GetClassNameW(w, name, 256);
+        if (lstrcmpW(name, s->className) == 0) ++s->count;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.count;
+}
+
+}  // namespace dw::test
