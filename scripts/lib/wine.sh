@@ -2,8 +2,14 @@
 # under $DW_BUILD_ROOT/wine: per architecture (win32 for i686 programs, win64
 # for x86_64 ones) one base prefix made once, and a copy of it per Windows
 # generation ("win98", "winme", "win2k", "winxp", "win7" = Wine's default)
-# and per kind: headless copies use Wine's null graphics driver, "-x" copies
-# draw on $DISPLAY.
+# and per kind: headless copies use Wine's null graphics driver, the others
+# ("-x" for screen tests, "-run" for scripts/run) draw on $DISPLAY.
+
+# The Windows build whose programs Wine can run here: the i686 product where
+# the kernel runs 32-bit code, else the x86_64 build of the same sources.
+dw_runnable_build() {
+  if dw_wine_can_run win32; then echo win32; else echo win64; fi
+}
 
 DW_SOURCE_DIR=${DW_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 DW_BUILD_ROOT=${DW_BUILD_ROOT:-$DW_SOURCE_DIR/build}
@@ -88,11 +94,12 @@ dw_wine_make_base() {
   touch "$base/.dw-ready"
 }
 
-# dw_wine_prefix ARCH GEN [x]: makes sure the prefix exists and exports its
-# environment.
+# dw_wine_prefix ARCH GEN [KIND]: makes sure the prefix exists and exports its
+# environment. KIND "" is headless (null graphics driver); any other kind
+# ("x" for screen tests, "run" for scripts/run) draws on $DISPLAY.
 dw_wine_prefix() {
   local arch=$1 gen=$2 screen=${3:-}
-  local name=$arch-$gen${screen:+-x}
+  local name=$arch-$gen${screen:+-$screen}
   local dir=$DW_WINE_ROOT/$name
   mkdir -p "$DW_WINE_ROOT"
   if [ ! -f "$dir/.dw-ready" ]; then
@@ -154,4 +161,30 @@ dw_xvfb_start() {
 dw_xvfb_stop() {
   [ -n "${DW_XVFB_PID:-}" ] && kill "$DW_XVFB_PID" 2>/dev/null
   DW_XVFB_PID=
+}
+
+# dw_wait_visible_window NAME_REGEX SECONDS: prints the X id of the first
+# visible window whose title matches, waiting up to SECONDS.
+dw_wait_visible_window() {
+  local pattern=$1 seconds=$2 i id
+  for i in $(seq $((seconds * 5))); do
+    id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
+# dw_screenshot FILE: the whole X screen as PNG.
+dw_screenshot() {
+  mkdir -p "$(dirname "$1")"
+  import -window root "$1"
+}
+
+# dw_pixel FILE X Y: the colour at (X, Y) as RRGGBB.
+dw_pixel() {
+  /usr/bin/convert "$1" -format '%[hex:p{'"$2"','"$3"'}]' info: 2>/dev/null | cut -c1-6
 }
