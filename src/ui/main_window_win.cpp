@@ -1,5 +1,6 @@
 #include "ui/main_window_win.h"
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "ui/messages.h"
 
@@ -46,9 +47,15 @@ void TfrmGprsMain::Paint(HDC dc) {
   DeleteObject(background);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
+  // The stock font has no Cyrillic letters on a non-Russian system.
+  UniqueFont font(CreateFontW(-16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+  const HGDIOBJ old = SelectObject(dc, font.get());
   const std::wstring title = Wide(TextId::AppTitle);
   DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &r,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
 }
 
 bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM, LRESULT& result) {
