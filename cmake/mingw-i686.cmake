@@ -1,12 +1,4 @@
-# Cross toolchain for the 32-bit Windows product. The -posix compilers are the
-# ones with std::thread; the default win32 thread model has none.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain for the 32-bit Windows product.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(DW_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${DW_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${DW_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${DW_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${DW_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
