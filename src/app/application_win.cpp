@@ -90,6 +90,7 @@ int RunDialwave() {
   if (!application.Create(ExecutableBaseName())) return 1;
 
   // 3-4. One copy per machine. The handle stays open until the process ends.
+  SetLastError(0);
   const HANDLE mutex = CreateMutexA(nullptr, FALSE, Text(TextId::SingleInstanceMutex).c_str());
   if (mutex == nullptr || GetLastError() != 0) {
     WakeFirstCopy(application);

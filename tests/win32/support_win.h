@@ -114,20 +114,22 @@ inline int CountProcesses(const wchar_t* exeName) {
   return count;
 }
 
+struct WindowSearch {
+  const wchar_t* className;
+  int count;
+};
+
+inline BOOL CALLBACK CountWindowOfClass(HWND w, LPARAM p) {
+  auto* search = reinterpret_cast<WindowSearch*>(p);
+  wchar_t name[256] = {};
+  GetClassNameW(w, name, 256);
+  if (lstrcmpW(name, search->className) == 0) ++search->count;
+  return TRUE;
+}
+
 inline int CountWindows(const wchar_t* className) {
-  struct Search {
-    const wchar_t* className;
-    int count;
-  } search{className, 0};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        wchar_t name[256] = {};
-        GetClassNameW(w, name, 256);
-        if (lstrcmpW(name, s->className) == 0) ++s->count;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{className, 0};
+  EnumWindows(CountWindowOfClass, reinterpret_cast<LPARAM>(&search));
   return search.count;
 }
 

@@ -47,24 +47,25 @@ int RasLibSearch() {
   return 0;
 }
 
+// A named function: on i686 a lambda cannot become a CALLBACK pointer.
+BOOL CALLBACK PrintWindow(HWND w, LPARAM) {
+  wchar_t name[256] = {};
+  wchar_t title[512] = {};
+  GetClassNameW(w, name, 256);
+  GetWindowTextW(w, title, 512);
+  RECT r{};
+  GetWindowRect(w, &r);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  std::printf("window class=%s title=%s visible=%d iconic=%d foreground=%d pid=%lu rect=%ld,%ld,%ld,%ld\n",
+              Utf8(name).c_str(), Utf8(title).c_str(), IsWindowVisible(w) ? 1 : 0,
+              IsIconic(w) ? 1 : 0, GetForegroundWindow() == w ? 1 : 0,
+              static_cast<unsigned long>(pid), r.left, r.top, r.right, r.bottom);
+  return TRUE;
+}
+
 int Windows() {
-  EnumWindows(
-      [](HWND w, LPARAM) -> BOOL {
-        wchar_t name[256] = {};
-        wchar_t title[512] = {};
-        GetClassNameW(w, name, 256);
-        GetWindowTextW(w, title, 512);
-        RECT r{};
-        GetWindowRect(w, &r);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        std::printf("window class=%s title=%s visible=%d iconic=%d foreground=%d pid=%lu rect=%ld,%ld,%ld,%ld\n",
-                    Utf8(name).c_str(), Utf8(title).c_str(), IsWindowVisible(w) ? 1 : 0,
-                    IsIconic(w) ? 1 : 0, GetForegroundWindow() == w ? 1 : 0,
-                    static_cast<unsigned long>(pid), r.left, r.top, r.right, r.bottom);
-        return TRUE;
-      },
-      0);
+  EnumWindows(PrintWindow, 0);
   return 0;
 }
 
