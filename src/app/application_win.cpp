@@ -1,6 +1,7 @@
 #include "app/application_win.h"
 
 #include "app/startup.h"
+#include "log/log.h"
 #include "platform/win32/adapters_win.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
@@ -81,7 +82,7 @@ void WakeFirstCopy(const ApplicationWindow& own) {
 
 int RunDialwave() {
   // 1. Process-wide values; none of them can stop the start.
-  const auto environment = MakeWin32Environment();
+  const std::shared_ptr<const Environment> environment = MakeWin32Environment();
   StartupState& startup = Startup();
   FillStartupValues(startup, environment->WinVer(), environment->Arguments(), LoadSystemRasLibrary());
 
@@ -97,9 +98,11 @@ int RunDialwave() {
     return 0;
   }
 
-  // 5. The first copy.
+  // 5. The first copy. Only it may write the log.
+  ConfigureLog({startup.commandLine, environment->ExecutablePath(), MakeSystemClock(), environment,
+                nullptr});
   SetWindowTextW(application.hwnd(), Wide(TextId::AppTitle).c_str());
-  ui::TfrmGprsMain main;
+  ui::TfrmGprsMain main(environment);
   if (!main.Create()) return 1;
   application.SetMainWindow(main.hwnd());
   main.ShowAtStart(startup.commandLine.autoStart);

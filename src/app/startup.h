@@ -7,7 +7,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/ras_library.h"
@@ -24,11 +23,6 @@ struct CommandLine {
 
   static CommandLine Parse(const std::vector<std::string>& arguments);
 };
-
-// Splits a command line as the system hands it out (program name first):
-// blanks and control characters separate, double quotes group and vanish.
-// Works on the ANSI command line, which every Windows generation has.
-std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
 constexpr std::int32_t kRasReadyWaitAuto = 120;
 constexpr std::int32_t kRasReadyWaitNormal = 20;

@@ -10,7 +10,15 @@ namespace dw {
 
 #define DW_TEXTS(X)                                   \
   X(AppTitle, "Корвана Dialwave")                     \
-  X(SingleInstanceMutex, "KorvanaDialwave")
+  X(SingleInstanceMutex, "KorvanaDialwave")                           \
+  X(ApnUpdateNotNeeded, "Обновление списка APN не требуется")         \
+  X(UpdateRequestFailed, "Ошибка при запросе обновлений: ")           \
+  X(UpdateReceiveFailed, "Ошибка при получении обновлений: ")         \
+  X(UpdateBadFormat, "неверный формат ответа")                        \
+  X(UpdateOtherAppVersion, "версия приложения отличается от запрошенной") \
+  X(UpdateTooLong, "слишком длинный ответ")                           \
+  X(UpdateUnsafeApn, "недопустимое имя APN в списке")                 \
+  X(UpdateEmptyApnList, "пустой список APN")
 
 enum class TextId {
 #define DW_TEXT_ID(id, utf8) id,

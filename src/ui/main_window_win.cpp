@@ -1,12 +1,22 @@
 #include "ui/main_window_win.h"
 
+#include "app/startup.h"
+#include "log/log.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "ui/messages.h"
 
 namespace dw::ui {
 
+TfrmGprsMain::TfrmGprsMain(std::shared_ptr<const Environment> environment)
+    : environment_(std::move(environment)), registry_(MakeWin32Registry()) {}
+
 bool TfrmGprsMain::Create() {
+  LoadSettings(*registry_, Startup().commandLine, settings_);
+  settings_.ProgramVersion =
+      ProgramVersion(ReadVersionInfo(*environment_, environment_->ExecutablePath()));
+  WriteLog("WINVER", static_cast<std::int32_t>(Startup().winVer), "version of Windows");
+
   RegisterClassOnce(kClassName, CS_DBLCLKS, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
   // A popup with no frame: client and window are the same size.
   const DWORD style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -84,6 +94,7 @@ bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM, LRESULT& resul
       }
       return false;
     case WM_DESTROY:
+      SaveSettingsAtClose(*registry_, Startup().commandLine, settings_);
       PostQuitMessage(0);
       return true;
     default:

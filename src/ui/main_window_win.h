@@ -1,8 +1,13 @@
 // The main window, TfrmGprsMain: 500 x 360, frameless, centred on the work
-// area. For now it shows itself, hides to the notification area on "/auto"
-// and answers the wake-up of a second copy.
+// area. It holds the settings from creation to close, shows itself, hides to
+// the notification area on "/auto" and answers the wake-up of a second copy.
 #pragma once
 
+#include <memory>
+
+#include "platform/environment.h"
+#include "platform/registry.h"
+#include "settings/settings.h"
 #include "ui/framework/window_win.h"
 
 namespace dw::ui {
@@ -13,8 +18,12 @@ class TfrmGprsMain final : public WindowBase {
   static constexpr int kClientHeight = 360;
   static constexpr const wchar_t* kClassName = L"TfrmGprsMain";
 
-  // Creates the window without showing it.
+  explicit TfrmGprsMain(std::shared_ptr<const Environment> environment);
+
+  // Creates the window without showing it; loads the settings and the
+  // program version, and logs the Windows version.
   bool Create();
+  const Settings& settings() const { return settings_; }
   // Shows the window; with `minimised` the application goes straight to the
   // notification area and no taskbar button is left.
   void ShowAtStart(bool minimised);
@@ -27,6 +36,10 @@ class TfrmGprsMain final : public WindowBase {
 
  private:
   void Paint(HDC dc);
+
+  std::shared_ptr<const Environment> environment_;
+  std::unique_ptr<Registry> registry_;
+  Settings settings_;
 };
 
 }  // namespace dw::ui

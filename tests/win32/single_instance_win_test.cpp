@@ -18,7 +18,21 @@ constexpr const wchar_t* kTitle = L"Корвана Dialwave";
 
 class SingleInstance : public ::testing::Test {
  protected:
+  // These tests share one prefix's dialwave.exe name space; they take turns
+  // even when the test runner starts several at once.
+  void SetUp() override {
+    turn_.reset(CreateMutexW(nullptr, FALSE, L"DwSingleInstanceTests"));
+    ASSERT_TRUE(turn_);
+    const DWORD r = WaitForSingleObject(turn_.get(), 150000);
+    ASSERT_TRUE(r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) << "another test kept the turn";
+  }
+
   void TearDown() override {
+    CloseAll();
+    ReleaseMutex(turn_.get());
+  }
+
+  void CloseAll() {
     for (Child* c : {&first_, &second_}) {
       if (!c->process) continue;
       if (c->WaitExit(0) == -1) {
@@ -39,6 +53,7 @@ class SingleInstance : public ::testing::Test {
     return main;
   }
 
+  UniqueHandleKernel turn_;
   Child first_;
   Child second_;
 };

@@ -1,7 +1,8 @@
 #include "platform/win32/win.h"  // first: the SDK headers below need it
 
-#include <shellapi.h>
+#include <cstdio>
 
+#include "platform/command_line.h"
 #include "platform/win32/adapters_win.h"
 #include "platform/win32/wide.h"
 
@@ -25,12 +26,8 @@ class Win32Environment final : public Environment {
   std::uint32_t PlatformId() const override { return platformId_; }
 
   std::vector<std::string> Arguments() const override {
-    std::vector<std::string> arguments;
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (argv == nullptr) return arguments;
-    for (int i = 1; i < count; ++i) arguments.push_back(Ansi(argv[i]));
-    LocalFree(argv);
+    std::vector<std::string> arguments = SplitCommandLine(GetCommandLineA());
+    if (!arguments.empty()) arguments.erase(arguments.begin());  // the program's name
     return arguments;
   }
 
@@ -40,16 +37,48 @@ class Win32Environment final : public Environment {
     return std::string(path, n);
   }
 
- private:
-  // Arguments in the ANSI code page, as the system hands out every other text.
-  static std::string Ansi(const wchar_t* w) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return {};
-    std::string s(static_cast<std::size_t>(n - 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w, -1, s.data(), n, nullptr, nullptr);
-    return s;
+  std::string FormatLongTime(const LocalDateTime& time) const override {
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(time.year);
+    t.wMonth = static_cast<WORD>(time.month);
+    t.wDay = static_cast<WORD>(time.day);
+    t.wHour = static_cast<WORD>(time.hour);
+    t.wMinute = static_cast<WORD>(time.minute);
+    t.wSecond = static_cast<WORD>(time.second);
+    t.wMilliseconds = static_cast<WORD>(time.millisecond);
+    char text[128] = {};
+    // No format picture: the user's own time format, the "long" one.
+    const int n = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &t, nullptr, text, sizeof text);
+    return n > 1 ? std::string(text, static_cast<std::size_t>(n - 1)) : std::string();
   }
 
+  std::string FileVersion(const std::string& path) const override {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0) return {};
+    std::string block(size, '\0');
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
+
+    void* translation = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &translation, &length) ||
+        translation == nullptr || length < 4) {
+      return {};
+    }
+    const auto* pair = static_cast<const WORD*>(translation);  // language, code page
+    char query[64];
+    std::snprintf(query, sizeof query, "\\StringFileInfo\\%04X%04X\\FileVersion", pair[0], pair[1]);
+
+    void* value = nullptr;
+    if (!VerQueryValueA(block.data(), query, &value, &length) || value == nullptr) return {};
+    // The length counts characters and, on some systems, the closing zero.
+    const char* text = static_cast<const char*>(value);
+    std::size_t n = 0;
+    while (n < length && text[n] != '\0') ++n;
+    return std::string(text, n);
+  }
+
+ private:
   std::uint32_t winVer_ = 0;
   std::uint32_t platformId_ = 0;
 };
@@ -80,8 +109,12 @@ class SystemRasLibrary final : public RasLibrary {
 
 }  // namespace
 
-std::unique_ptr<Environment> MakeWin32Environment() { return std::make_unique<Win32Environment>(); }
+std::unique_ptr<Environment> MakeWin32Environment() {
+  return std::make_unique<Win32Environment>();
+}
 
-std::unique_ptr<RasLibrary> LoadSystemRasLibrary() { return std::make_unique<SystemRasLibrary>(); }
+std::unique_ptr<RasLibrary> LoadSystemRasLibrary() {
+  return std::make_unique<SystemRasLibrary>();
+}
 
 }  // namespace dw

@@ -5,6 +5,9 @@
 #include <utility>
 
 #include "platform/win32/win.h"
+// After the gateway: WIN32_LEAN_AND_MEAN keeps <windows.h> from pulling in the
+// old winsock.h, which would clash.
+#include <winsock2.h>
 
 namespace dw {
 
@@ -69,6 +72,11 @@ struct WindowTraits {
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { DestroyWindow(h); }
 };
+struct SocketTraits {
+  using Handle = SOCKET;
+  static Handle Invalid() { return INVALID_SOCKET; }
+  static void Close(Handle h) { closesocket(h); }
+};
 template <typename GdiHandle>
 struct GdiObjectTraits {
   using Handle = GdiHandle;
@@ -86,5 +94,6 @@ using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using UniqueSocket = UniqueHandle<SocketTraits>;
 
 }  // namespace dw

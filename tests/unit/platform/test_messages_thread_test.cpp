@@ -60,7 +60,7 @@ TEST(TestWindowMessages, SendFromUiThreadIsDirectAndGoneWindowGivesZero) {
   messages.RemoveWindow(w);
   EXPECT_EQ(messages.Send(w, 0x404, 0, 0), 0);
 
-  std::intptr_t fromWorker = -1;
+  std::atomic<std::intptr_t> fromWorker{-1};
   std::thread worker([&] { fromWorker = messages.Send(w, 0x404, 0, 0); });
   while (fromWorker == -1) {
     messages.ProcessPending();

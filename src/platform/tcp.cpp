@@ -1,0 +1,82 @@
+#include "platform/tcp.h"
+
+#include <algorithm>
+
+namespace dw {
+
+std::string TcpErrorText(int code) {
+  switch (code) {
+    case kTcpOk:
+      return "";
+    case kTcpMessageTooLong:
+      return "Message too long";
+    case kTcpConnectionReset:
+      return "Connection reset by peer";
+    case kTcpTimedOut:
+      return "Connection timed out";
+    case kTcpConnectionRefused:
+      return "Connection refused";
+    case kTcpHostNotFound:
+      return "Host not found";
+    default:
+      return "Other Winsock error (" + std::to_string(code) + ")";
+  }
+}
+
+void StreamTcpConnection::DropReadAhead() {
+  readAhead_.clear();
+  pairedEnd_ = 0;
+}
+
+bool StreamTcpConnection::Fill(std::chrono::milliseconds wait) {
+  std::string packet(kTcpBufferSize - std::min(readAhead_.size(), std::size_t{kTcpBufferSize - 1}),
+                     '\0');
+  const std::size_t count = ReceiveSome(packet.data(), packet.size(), std::max(wait, {}));
+  if (count == 0) return false;
+  std::size_t start = 0;
+  if (pairedEnd_ != 0) {
+    if (packet[0] == pairedEnd_) start = 1;
+    pairedEnd_ = 0;
+  }
+  readAhead_.append(packet, start, count - start);
+  return true;
+}
+
+bool StreamTcpConnection::ReceiveLine(std::string& line, std::chrono::milliseconds wait) {
+  const auto deadline = clock_.Monotonic() + wait;
+  for (;;) {
+    const std::size_t end = readAhead_.find_first_of("\r\n");
+    if (end != std::string::npos) {
+      const char paired = readAhead_[end] == '\r' ? '\n' : '\r';
+      line.assign(readAhead_, 0, end);
+      readAhead_.erase(0, end + 1);
+      if (readAhead_.empty()) {
+        pairedEnd_ = paired;
+      } else if (readAhead_[0] == paired) {
+        readAhead_.erase(0, 1);
+      }
+      SetError(kTcpOk);
+      return true;
+    }
+    // A server that never ends its line must not make us hold all it sends.
+    if (readAhead_.size() >= kTcpBufferSize) {
+      SetError(kTcpMessageTooLong);
+      return false;
+    }
+    if (!Fill(deadline - clock_.Monotonic())) return false;
+  }
+}
+
+bool StreamTcpConnection::ReceiveAvailable(std::string& bytes, std::chrono::milliseconds wait) {
+  const auto deadline = clock_.Monotonic() + wait;
+  // A packet that held only the rest of a line end leaves nothing to return.
+  while (readAhead_.empty()) {
+    if (!Fill(deadline - clock_.Monotonic())) return false;
+  }
+  bytes = std::move(readAhead_);
+  readAhead_.clear();
+  SetError(kTcpOk);
+  return true;
+}
+
+}  // namespace dw

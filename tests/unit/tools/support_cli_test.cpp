@@ -1,0 +1,143 @@
+// dialwave-support as its users run it: the built program, its output and
+// its exit status. The program lies beside the test executable.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "crypto/encrypt.h"
+#include "log/log.h"
+#include "text/cp1251.h"
+#include "unit/log/log_test_support.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace dw {
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Quoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class SupportTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "runs the native program; the Windows build is checked by hand";
+#else
+    tool_ = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "dialwave-support";
+    if (!std::filesystem::exists(tool_)) GTEST_FAIL() << "not built: " << tool_;
+#endif
+  }
+
+  ToolRun Tool(const std::vector<std::string>& args) {
+    ToolRun run;
+#ifndef _WIN32
+    const auto errFile =
+        std::filesystem::temp_directory_path() / ("dw-support-err-" + std::to_string(::getpid()));
+    std::string command = Quoted(tool_.string());
+    for (const auto& a : args) command += " " + Quoted(a);
+    command += " 2>" + Quoted(errFile.string());
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    const int wait = ::pclose(pipe);
+    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+    std::ifstream err(errFile, std::ios::binary);
+    run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    std::filesystem::remove(errFile);
+#endif
+    return run;
+  }
+
+  std::filesystem::path tool_;
+};
+
+TEST_F(SupportTool, EncryptAndDecryptRoundTripWithTheProgram) {
+  const std::string russian = "Корвана: нет связи с модемом";
+  ToolRun enc = Tool({"encrypt", russian});
+  ASSERT_EQ(enc.status, 0) << enc.err;
+  EXPECT_EQ(enc.out, EncryptString(Utf8ToCp1251(russian)) + "\n");
+
+  const std::string hex = EncryptString(Utf8ToCp1251("internet.kvr\r\nЁлка"));
+  ToolRun dec = Tool({"decrypt", hex});
+  ASSERT_EQ(dec.status, 0) << dec.err;
+  EXPECT_EQ(dec.out, "internet.kvr\r\nЁлка\n");
+
+  ToolRun lower = Tool({"decrypt", "0123456789abcdef0123456789ABCDEF"});
+  EXPECT_EQ(lower.status, 0);
+  ToolRun empty = Tool({"encrypt", ""});
+  EXPECT_EQ(empty.out, EncryptString("") + "\n");
+}
+
+TEST_F(SupportTool, DecryptLogGivesTheExactRecords) {
+  testing::LogFolder folder;
+  {
+    std::ofstream old(folder.LogPath(), std::ios::binary);
+    // An earlier plain run ("/l /n") and a stray non-hex line.
+    old << "1:00:00 : src: WINVER      code: 410         msg: version of Windows\r\n"
+        << Utf8ToCp1251("заметка") << "\r\n\r\n";
+  }
+  folder.Configure({"/l"});
+  WriteLog("WINVER", 501, "version of Windows");
+  WriteLog("RAS-Dial", 691, Utf8ToCp1251("Доступ запрещён"));
+  WriteLog("FIRST_START", 888, "");
+
+  ToolRun run = Tool({"decrypt-log", folder.LogPath().string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "1:00:00 : src: WINVER      code: 410         msg: version of Windows\n"
+            "заметка\n"
+            "\n"
+            "9:05:03 : src: WINVER      code: 501         msg: version of Windows\n"
+            "9:05:03 : src: RAS-Dial      code: 691         msg: Доступ запрещён\n"
+            "9:05:03 : src: FIRST_START      code: 888         msg: \n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(SupportTool, ErrorsAndUsage) {
+  ToolRun missing = Tool({"decrypt-log", "/nonexistent/GPRSlog.log"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
+
+  for (const char* bad : {"xyz", "", "0123456789ABCDE", "0123456789ABCDEF 0123456789ABCDE"}) {
+    ToolRun notHex = Tool({"decrypt", bad});
+    EXPECT_EQ(notHex.status, 1) << bad;
+    EXPECT_EQ(std::count(notHex.err.begin(), notHex.err.end(), '\n'), 1) << notHex.err;
+  }
+
+  const std::vector<std::vector<std::string>> usage = {
+      {}, {"frobnicate"}, {"encrypt"}, {"decrypt", "a", "b"}, {"decrypt-log"}, {"settings", "x"}};
+  for (const auto& args : usage) {
+    ToolRun run = Tool(args);
+    EXPECT_EQ(run.status, 2) << args.size();
+    EXPECT_NE(run.err.find("usage: dialwave-support"), std::string::npos);
+    EXPECT_EQ(run.out, "");
+  }
+
+  ToolRun help = Tool({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* command : {"decrypt-log FILE", "encrypt TEXT", "decrypt HEX", "settings"}) {
+    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+  }
+
+  ToolRun settings = Tool({"settings"});  // no registry on this side
+  EXPECT_EQ(settings.status, 1);
+}
+
+}  // namespace
+}  // namespace dw
