@@ -10,10 +10,16 @@
 #include "log/log.h"
 #include "settings/settings.h"
 #include "settings/stored_form.h"
+#include "platform/clock.h"
+#include "platform/tcp.h"
 #include "text/cp1251.h"
+#include "update/check_update.h"
 
 namespace dw::support {
 namespace {
+
+// Of the program's file version 1.0.0.N, as the program itself reports it.
+constexpr std::string_view kProgramVersion = "1.0";
 
 constexpr const char* kUsage =
     "usage: dialwave-support COMMAND [ARGUMENT]\n"
@@ -28,6 +34,10 @@ constexpr const char* kUsage =
     "  settings          print the values under HKEY_LOCAL_MACHINE\\Software\\Korvana\\Dialwave\n"
     "                    as Name=value, decrypted, and mark values stored in plain text\n"
     "                    (Windows build only)\n"
+    "  check-update [--version V] [--apns A,B,...]\n"
+    "                    ask the update server (DIALWAVE_UPDATE_SERVER, host or host:port,\n"
+    "                    or the built-in one) for the APN list as Dialwave would, and print\n"
+    "                    result=, message=, version= and apn= lines\n"
     "  --help            print this text\n"
     "\n"
     "Texts are read and printed in UTF-8; Dialwave stores them in code page 1251.\n"
@@ -152,6 +162,12 @@ int RunSupport(const std::vector<std::string>& arguments, const Registry* regist
     if (arguments.size() != 1) return Usage(err);
     out << kUsage;
     return kExitOk;
+  }
+  if (command == "check-update") {
+    const auto clock = MakeSystemClock();
+    UpdateClient client(UpdateServerFromEnvironment(), MakeTcpConnection, *clock);
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    return RunCheckUpdate(rest, kProgramVersion, client, out, err);
   }
   const bool takesArgument =
       command == "decrypt-log" || command == "encrypt" || command == "decrypt";

@@ -133,6 +133,18 @@ TEST_F(SupportTool, ErrorsAndUsage) {
   EXPECT_EQ(settings.status, 1);
 }
 
+TEST_F(SupportTool, CheckUpdateReportsAnUnreachableServer) {
+  // Port 9 on loopback: nothing listens there, the refusal is immediate.
+  ::setenv("DIALWAVE_UPDATE_SERVER", "127.0.0.1:9", 1);
+  ToolRun run = Tool({"check-update", "--version", "1.0.7"});
+  ::unsetenv("DIALWAVE_UPDATE_SERVER");
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.out.find("result=false\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("version=1.0.7\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("apn=internet.kvr\n"), std::string::npos) << "the old list stays";
+  EXPECT_EQ(Tool({"check-update", "--bogus"}).status, 2);
+}
+
 }  // namespace
 }  // namespace dw
 #endif  // _WIN32
