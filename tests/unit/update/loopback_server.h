@@ -133,6 +133,15 @@ class LoopbackServer {
       if (!Readable(listener_, 20)) continue;
       const SocketId client = ::accept(listener_, nullptr, nullptr);
       if (client == static_cast<SocketId>(-1)) continue;
+      // A client that stops reading must not hold the server in send():
+      // Wine does not always fail a blocked send when the peer closes.
+#ifdef _WIN32
+      const DWORD limit = 5000;
+#else
+      const timeval limit{5, 0};
+#endif
+      ::setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limit),
+                   sizeof limit);
       ServerScript script;
       {
         std::lock_guard lock(mutex_);

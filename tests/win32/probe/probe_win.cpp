@@ -4,6 +4,7 @@
 //   raslib          which rasapi32.dll the program's loading rule gets
 //   raslib-search   which one a bare name would get
 //   windows         the top-level windows: class, title, visible, iconic, foreground
+//   close CLASS     sends WM_CLOSE to every top-level window of that class
 #include "platform/win32/win.h"
 
 #include <cstdio>
@@ -64,6 +65,18 @@ BOOL CALLBACK PrintWindow(HWND w, LPARAM) {
   return TRUE;
 }
 
+// Closes windows as the system does at log-off: WM_CLOSE, hidden ones too
+// (Wine's taskkill only reaches visible windows).
+int Close(const std::wstring& className) {
+  int closed = 0;
+  while (HWND w = FindWindowW(className.c_str(), nullptr)) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(w, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+    if (IsWindow(w) && ++closed > 100) return 1;
+  }
+  return 0;
+}
+
 int Windows() {
   EnumWindows(PrintWindow, 0);
   return 0;
@@ -78,7 +91,8 @@ int wmain(int argc, wchar_t** argv) {
   else if (command == L"raslib") rc = RasLib();
   else if (command == L"raslib-search") rc = RasLibSearch();
   else if (command == L"windows") rc = Windows();
-  else std::fprintf(stderr, "usage: dialwave-probe env|raslib|windows\n");
+  else if (command == L"close" && argc > 2) rc = Close(argv[2]);
+  else std::fprintf(stderr, "usage: dialwave-probe env|raslib|raslib-search|windows|close CLASS\n");
   std::fflush(stdout);
   return rc;
 }
