@@ -26,8 +26,17 @@ bool TfrmGprsMain::Create() {
   }
   const int x = work.left + ((work.right - work.left) - kClientWidth) / 2;
   const int y = work.top + ((work.bottom - work.top) - kClientHeight) / 2;
-  return WindowBase::Create(kClassName, WS_EX_APPWINDOW, style, Wide(TextId::AppTitle).c_str(), x, y,
-                            kClientWidth, kClientHeight, nullptr);
+  if (!WindowBase::Create(kClassName, WS_EX_APPWINDOW, style, Wide(TextId::AppTitle).c_str(), x, y,
+                          kClientWidth, kClientHeight, nullptr)) {
+    return false;
+  }
+  // The two top corners cut off at an angle, as the skin draws them.
+  regionForm_ = std::make_unique<WindowRegionForm>(hwnd(), true);
+  frMain_ = std::make_unique<TFormRegion>(*regionForm_, "frMain");
+  frMain_->SetRegion("L6,0,495,0,498,2,501,8,501,358,0,358,0,6,2,2");
+  regionForm_->SetLoading(false);
+  frMain_->Loaded();
+  return true;
 }
 
 void TfrmGprsMain::ShowAtStart(bool minimised) {

@@ -8,6 +8,8 @@
 #include "platform/environment.h"
 #include "platform/registry.h"
 #include "settings/settings.h"
+#include "ui/controls/form_region.h"
+#include "ui/controls/region_form_win.h"
 #include "ui/framework/window_win.h"
 
 namespace dw::ui {
@@ -40,6 +42,9 @@ class TfrmGprsMain final : public WindowBase {
   std::shared_ptr<const Environment> environment_;
   std::unique_ptr<Registry> registry_;
   Settings settings_;
+  // The window's outline (frMain); the form goes after the region component.
+  std::unique_ptr<WindowRegionForm> regionForm_;
+  std::unique_ptr<TFormRegion> frMain_;
 };
 
 }  // namespace dw::ui

@@ -1,0 +1,75 @@
+// A canvas that keeps every drawing call with the pen, brush and font in
+// force at that moment, so tests check what a control draws and in what
+// order. Text extents come from a fixed metric: `charWidth` pixels a
+// character, the font's pixel height plus 3 (what Tahoma -12 measures).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/canvas.h"
+
+namespace dw {
+
+struct CanvasCall {
+  enum class Kind { FillRect, RoundRect, TextRect, TextAt, Draw };
+  Kind kind = Kind::FillRect;
+  Rect rect;                     // FillRect, RoundRect, TextRect (the clip)
+  int cornerWidth = 0, cornerHeight = 0;
+  int x = 0, y = 0;              // TextRect, TextAt, Draw
+  std::string text;
+  const Picture* picture = nullptr;
+  Color pen = 0;
+  int penWidth = 0;
+  Color brush = 0;
+  std::string fontName;
+  int fontHeight = 0;
+  Color fontColor = 0;
+};
+
+class RecordingCanvas final : public Canvas {
+ public:
+  int charWidth = 6;
+
+  void SetPenColor(Color color) override { pen_ = color; }
+  void SetPenWidth(int width) override { penWidth_ = width; }
+  int PenWidth() const override { return penWidth_; }
+  void SetBrushColor(Color color) override { brush_ = color; }
+  Color BrushColor() const override { return brush_; }
+  void SetFont(std::string_view name, int height) override;
+  void SetFontColor(Color color) override { fontColor_ = color; }
+
+  void FillRect(const Rect& r) override;
+  void RoundRect(const Rect& r, int cornerWidth, int cornerHeight) override;
+  void TextRect(const Rect& clip, int x, int y, std::string_view text) override;
+  void TextAt(int x, int y, std::string_view text) override;
+  Size TextExtent(std::string_view text) override;
+  void Draw(int x, int y, const Picture& picture) override;
+
+  const std::vector<CanvasCall>& calls() const { return calls_; }
+  void Forget() { calls_.clear(); }
+
+ private:
+  CanvasCall Call(CanvasCall::Kind kind) const;
+
+  std::vector<CanvasCall> calls_;
+  Color pen_ = kBlack;
+  int penWidth_ = 1;
+  Color brush_ = kWhite;
+  std::string fontName_ = "MS Sans Serif";
+  int fontHeight_ = -11;
+  Color fontColor_ = kClWindowText;
+};
+
+// A picture with a size and nothing else.
+class FakePicture final : public Picture {
+ public:
+  FakePicture(int width, int height) : width_(width), height_(height) {}
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+
+ private:
+  int width_, height_;
+};
+
+}  // namespace dw

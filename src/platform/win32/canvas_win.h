@@ -1,0 +1,78 @@
+// The Canvas port on a GDI device context, and pictures loaded from GIF data.
+#pragma once
+
+#include "platform/win32/win.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "platform/canvas.h"
+#include "platform/win32/unique_handle.h"
+
+namespace dw {
+
+// A 32-bit top-down DIB section with its size.
+class GdiPicture final : public Picture {
+ public:
+  GdiPicture(UniqueBitmap bitmap, int width, int height)
+      : bitmap_(std::move(bitmap)), width_(width), height_(height) {}
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  HBITMAP get() const { return bitmap_.get(); }
+
+ private:
+  UniqueBitmap bitmap_;
+  int width_;
+  int height_;
+};
+
+// A GIF (or any format the system's picture loader reads) from memory; null
+// when the data is not a picture.
+std::unique_ptr<GdiPicture> LoadPicture(const void* data, std::size_t size);
+// A picture resource of type "GIF" by name; null when missing or unreadable.
+std::unique_ptr<GdiPicture> LoadGifResource(HMODULE module, const wchar_t* name);
+
+// Draws on `dc` for as long as it lives; everything it selects into the DC is
+// put back when it goes. Texts are code page 1251 and drawn as UTF-16.
+class GdiCanvas final : public Canvas {
+ public:
+  explicit GdiCanvas(HDC dc);
+  ~GdiCanvas() override;
+  GdiCanvas(const GdiCanvas&) = delete;
+  GdiCanvas& operator=(const GdiCanvas&) = delete;
+
+  void SetPenColor(Color color) override { pen_ = color; }
+  void SetPenWidth(int width) override { penWidth_ = width; }
+  int PenWidth() const override { return penWidth_; }
+  void SetBrushColor(Color color) override { brush_ = color; }
+  Color BrushColor() const override { return brush_; }
+  void SetFont(std::string_view name, int height) override;
+  void SetFontColor(Color color) override { fontColor_ = color; }
+
+  void FillRect(const Rect& r) override;
+  void RoundRect(const Rect& r, int cornerWidth, int cornerHeight) override;
+  void TextRect(const Rect& clip, int x, int y, std::string_view text) override;
+  void TextAt(int x, int y, std::string_view text) override;
+  Size TextExtent(std::string_view text) override;
+  void Draw(int x, int y, const Picture& picture) override;
+
+  static COLORREF Resolve(Color color);
+
+ private:
+  void SelectFont();
+
+  HDC dc_;
+  HGDIOBJ oldFont_ = nullptr;
+  int savedState_ = 0;
+  Color pen_ = kBlack;
+  int penWidth_ = 1;
+  Color brush_ = kWhite;
+  Color fontColor_ = kClWindowText;
+  std::string fontName_ = "MS Sans Serif";
+  int fontHeight_ = -11;
+  UniqueFont font_;
+  bool fontDirty_ = true;
+};
+
+}  // namespace dw

@@ -1,0 +1,225 @@
+// The region components of a form: TFormRegion shapes the form's window from
+// a region text; TExternalRegion and TMacrosExtRgn are named regions a text
+// inserts with T; TFRCoordinator (one per form) evaluates the texts, hooks
+// the form's window procedure and re-evaluates on every size change.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/region.h"
+#include "ui/controls/region_text.h"
+
+namespace dw::ui {
+
+class EOwnerMustBeForm : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+class EDuplicateComponent : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class RegionForm;
+
+// Whatever can own a component; only a form can own region components.
+class RegionOwner {
+ public:
+  virtual ~RegionOwner() = default;
+  virtual RegionForm* AsForm() { return nullptr; }
+};
+
+// The coordinator's window hook: what it adds to the form's window procedure.
+class FormHook {
+ public:
+  virtual ~FormHook() = default;
+  // Before the previous procedure sees the size change.
+  virtual void SizeChanged() = 0;
+  // After the previous procedure: whether a client-area hit is reported as
+  // the caption.
+  virtual bool ClientIsCaption() const = 0;
+};
+
+// The form as the region components see it (a window on Windows).
+class RegionForm : public RegionOwner {
+ public:
+  RegionForm* AsForm() override { return this; }
+  virtual RegionFactory& Regions() = 0;
+  virtual FormMetrics Metrics() const = 0;
+  // True while the form is being built; region texts are only stored then.
+  virtual bool Loading() const = 0;
+  virtual bool Visible() const = 0;
+  // The window takes the region over.
+  virtual void SetWindowRegion(std::unique_ptr<Region> region, bool redraw) = 0;
+  virtual void ShowMessage(const std::string& text) = 0;
+  // Puts `hook` in front of the window procedure; Unhook restores the
+  // procedure that was there before.
+  virtual void Hook(FormHook& hook) = 0;
+  virtual void Unhook(FormHook& hook) = 0;
+};
+
+class TFRCoordinator;
+
+// The base of TFormRegion.
+class TRegionComp {
+ public:
+  using TSizeChangedEvent = std::function<void(TRegionComp& sender, std::string& region)>;
+
+  TRegionComp(const TRegionComp&) = delete;
+  TRegionComp& operator=(const TRegionComp&) = delete;
+  virtual ~TRegionComp();
+
+  const std::string& Name() const { return name_; }
+  const std::string& Region() const { return region_; }
+  // Stores the text; unless the form is loading, evaluates it and gives the
+  // window the result. Errors of the text reach the caller.
+  void SetRegion(const std::string& text);
+  // Evaluates the stored text once the form exists.
+  void Loaded();
+  // The size-changed step: OnSizeChanged may rewrite the text, which is
+  // then assigned.
+  void SizeChanged();
+  // The last computed region, or null.
+  const dw::Region* Computed() const { return computed_.get(); }
+
+  TSizeChangedEvent OnSizeChanged;
+
+ protected:
+  TRegionComp(RegionOwner& owner, std::string name, const char* className);
+  RegionForm& form_;
+  TFRCoordinator* coordinator_ = nullptr;
+
+ private:
+  void Apply();
+
+  std::string name_;
+  std::string region_;
+  std::unique_ptr<dw::Region> computed_;
+};
+
+class TFormRegion final : public TRegionComp {
+ public:
+  // Throws EOwnerMustBeForm, or EDuplicateComponent when the form already
+  // has a TFormRegion.
+  TFormRegion(RegionOwner& owner, std::string name);
+  ~TFormRegion() override;
+
+  bool ClientDrag = false;
+  bool DrawOnDesigning = true;  // design-time preview only
+};
+
+class TExternalRegion {
+ public:
+  // Throws EOwnerMustBeForm.
+  TExternalRegion(RegionOwner& owner, std::string name);
+  TExternalRegion(const TExternalRegion&) = delete;
+  TExternalRegion& operator=(const TExternalRegion&) = delete;
+  virtual ~TExternalRegion();
+
+  const std::string& Name() const { return name_; }
+  // Renames and makes every text of the form that inserts the old name
+  // insert the new one.
+  void SetName(const std::string& name);
+
+  // True: the region is kept and copies are handed out; false: a new one is
+  // made for every use.
+  bool OwnRegion = true;
+
+  // A region for the caller to keep, or null when there is no shape.
+  std::unique_ptr<dw::Region> RegionCopy();
+  // The reference size that replaces the bounding box when aligning.
+  virtual std::optional<int> ReferenceWidth() const { return std::nullopt; }
+  virtual std::optional<int> ReferenceHeight() const { return std::nullopt; }
+
+  // Drops the kept region; the next use makes it again.
+  void Invalidate() { kept_.reset(); }
+  // Makes the kept region now (errors of a text reach the caller).
+  void Recompute();
+
+ protected:
+  TExternalRegion(RegionOwner& owner, std::string name, const char* className);
+  virtual std::unique_ptr<dw::Region> CreateRegion() = 0;
+  // The shape changed: drop the kept region, re-evaluate the texts that use it.
+  void ShapeChanged();
+
+  RegionForm& form_;
+  TFRCoordinator* coordinator_ = nullptr;
+
+ private:
+  std::string name_;
+  std::unique_ptr<dw::Region> kept_;
+};
+
+class TMacrosExtRgn final : public TExternalRegion {
+ public:
+  TMacrosExtRgn(RegionOwner& owner, std::string name);
+  const std::string& Region() const { return region_; }
+  // A different text changes the shape (see ShapeChanged).
+  void SetRegion(const std::string& text);
+
+ protected:
+  std::unique_ptr<dw::Region> CreateRegion() override;
+
+ private:
+  std::string region_;
+};
+
+class TFRCoordinator final : public FormHook, public RegionContext {
+ public:
+  // The form's coordinator, made and hooked on first use; each user holds
+  // one count and gives it back with Release.
+  static TFRCoordinator& Acquire(RegionForm& form);
+  void Release();
+  // The coordinator of a form, or null.
+  static TFRCoordinator* Find(const RegionForm& form);
+
+  RegionForm& form() const { return form_; }
+  TFormRegion* formRegion() const { return formRegion_; }
+  int useCount() const { return uses_; }
+
+  void SetFormRegion(TFormRegion* region) { formRegion_ = region; }
+  void AddExternal(TExternalRegion& region) { externals_.push_back(&region); }
+  void RemoveExternal(TExternalRegion& region);
+  void AddMacro(TMacrosExtRgn& macro) { macros_.push_back(&macro); }
+
+  std::unique_ptr<dw::Region> Evaluate(const std::string& text, const std::string& name) {
+    return EvaluateRegionText(text, name, *this);
+  }
+  void Rename(const std::string& from, const std::string& to);
+  // Re-evaluates every text that inserts `name`, directly or through macros.
+  void ReevaluateUsersOf(const std::string& name);
+
+  // FormHook
+  void SizeChanged() override;
+  bool ClientIsCaption() const override;
+
+  // RegionContext
+  RegionFactory& Regions() override { return form_.Regions(); }
+  FormMetrics Metrics() const override { return form_.Metrics(); }
+  std::vector<std::string>& NameStack() override { return names_; }
+  ExternalShape FindExternal(std::string_view name) override;
+  void ShowMessage(const std::string& text) override { form_.ShowMessage(text); }
+
+ private:
+  explicit TFRCoordinator(RegionForm& form) : form_(form) {}
+
+  RegionForm& form_;
+  int uses_ = 0;
+  TFormRegion* formRegion_ = nullptr;
+  std::vector<TExternalRegion*> externals_;  // creation order
+  std::vector<TMacrosExtRgn*> macros_;       // creation order
+  std::vector<std::string> names_;
+  TFRCoordinator* next_ = nullptr;
+};
+
+// Whether a region text inserts `name` with a T line.
+bool InsertsName(const std::string& text, const std::string& name);
+// The text with every T line that inserts `from` inserting `to` instead.
+std::string RenameInserted(const std::string& text, const std::string& from, const std::string& to);
+
+}  // namespace dw::ui

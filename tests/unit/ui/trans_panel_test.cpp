@@ -1,0 +1,96 @@
+// The transparent panel: the picture at its own place and the four strips.
+#include <gtest/gtest.h>
+
+#include "control_test_support.h"
+#include "ui/controls/trans_panel.h"
+
+namespace dw::ui {
+namespace {
+
+using Kind = CanvasCall::Kind;
+
+class TransPanelTest : public ::testing::Test {
+ protected:
+  TransPanelTest() {
+    panel.SetSize(500, 265);
+    panel.Image = &skin;
+    panel.ImageLeft = 0;
+    panel.ImageTop = -52;
+    panel.BorderColor = Rgb(0x49, 0x4A, 0x4B);
+  }
+  void All(bool on) {
+    panel.BorderLeft = panel.BorderRight = panel.BorderTop = panel.BorderBottom = on;
+  }
+
+  FakePicture skin{500, 360};
+  TTransPanel panel;
+  test::RecordingHost host{panel};
+};
+
+TEST_F(TransPanelTest, DrawsThePictureAtItsOwnPlaceAndNoStripOfWidthZero) {
+  All(true);
+  host.PaintNow();
+  const auto& c = host.canvas.calls();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].kind, Kind::Draw);
+  EXPECT_EQ(c[0].picture, &skin);
+  EXPECT_EQ(c[0].x, 0);
+  EXPECT_EQ(c[0].y, -52);
+}
+
+TEST_F(TransPanelTest, StripsHaveTheirUnevenEnds) {
+  All(true);
+  panel.borderWidth = 2;
+  host.PaintNow();
+  const auto fills = test::Fills(host.canvas.calls());
+  ASSERT_EQ(fills.size(), 4u);
+  EXPECT_EQ(fills[0].rect, (Rect{0, 0, 2, 264}));
+  EXPECT_EQ(fills[1].rect, (Rect{497, 0, 499, 265}));
+  EXPECT_EQ(fills[2].rect, (Rect{0, 0, 499, 2}));
+  EXPECT_EQ(fills[3].rect, (Rect{0, 262, 499, 264}));
+  for (const auto& f : fills) EXPECT_EQ(f.brush, Rgb(0x49, 0x4A, 0x4B));
+  EXPECT_EQ(host.canvas.calls().front().kind, Kind::Draw) << "strips go over the picture";
+}
+
+TEST_F(TransPanelTest, EachFlagDrawsOnlyItsStrip) {
+  panel.borderWidth = 1;
+  panel.BorderRight = true;
+  host.PaintNow();
+  auto fills = test::Fills(host.canvas.calls());
+  ASSERT_EQ(fills.size(), 1u);
+  EXPECT_EQ(fills[0].rect, (Rect{498, 0, 499, 265}));
+  panel.BorderRight = false;
+  panel.BorderBottom = true;
+  host.PaintNow();
+  fills = test::Fills(host.canvas.calls());
+  ASSERT_EQ(fills.size(), 1u);
+  EXPECT_EQ(fills[0].rect, (Rect{0, 263, 499, 264}));
+}
+
+TEST_F(TransPanelTest, WithoutAPictureItIsAPlainPanelWhateverItsFlags) {
+  All(true);
+  panel.borderWidth = 1;
+  panel.Image = nullptr;
+  panel.caption = "Panel";
+  host.PaintNow();
+
+  TPanel plain;
+  plain.SetSize(500, 265);
+  plain.borderWidth = 1;
+  plain.caption = "Panel";
+  RecordingCanvas expected;
+  plain.Paint(expected);
+
+  const auto& got = host.canvas.calls();
+  ASSERT_EQ(got.size(), expected.calls().size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i].kind, expected.calls()[i].kind) << i;
+    EXPECT_EQ(got[i].rect, expected.calls()[i].rect) << i;
+    EXPECT_EQ(got[i].brush, expected.calls()[i].brush) << i;
+  }
+  EXPECT_EQ(got.back().kind, Kind::TextAt);
+  EXPECT_EQ(got.back().text, "Panel");
+}
+
+}  // namespace
+}  // namespace dw::ui
