@@ -2,8 +2,8 @@
 # under $DW_BUILD_ROOT/wine: per architecture (win32 for i686 programs, win64
 # for x86_64 ones) one base prefix made once, and a copy of it per Windows
 # generation ("win98", "winme", "win2k", "winxp", "win7" = Wine's default)
-# and per kind: "-x" (screen tests) and "-run" (scripts/run) draw on $DISPLAY,
-# the others are headless with Wine's null graphics driver.
+# and per kind: "-x..." (screen tests) and "-run" (scripts/run) draw on
+# $DISPLAY, the others are headless with Wine's null graphics driver.
 
 # The Windows build whose programs Wine can run here: the i686 product where
 # the kernel runs 32-bit code, else the x86_64 build of the same sources.
@@ -95,9 +95,11 @@ dw_wine_make_base() {
 }
 
 # dw_wine_prefix ARCH GEN [KIND]: makes sure the prefix exists and exports its
-# environment. Kinds "x" (screen tests) and "run" (scripts/run) draw on
-# $DISPLAY; every other kind ("" or a test's own name) is headless, with the
-# null graphics driver. A test that changes a prefix uses a kind of its own.
+# environment. Kinds "x..." (screen tests: "x", "xcontrols", ...) and "run"
+# (scripts/run) draw on $DISPLAY; every other kind ("" or a test's own name)
+# is headless, with the null graphics driver. A test that starts programs or
+# changes a prefix uses a kind of its own, so tests running side by side
+# never meet in one wineserver.
 dw_wine_prefix() {
   local arch=$1 gen=$2 screen=${3:-}
   local name=$arch-$gen${screen:+-$screen}
@@ -117,7 +119,7 @@ dw_wine_prefix() {
         if [ -n "$version" ]; then
           "$DW_WINE" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1 || exit 1
         fi
-        if [ "$screen" != x ] && [ "$screen" != run ]; then
+        if [ "${screen#x}" = "$screen" ] && [ "$screen" != run ]; then
           "$DW_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 || exit 1
         fi
         timeout 60 "$WINESERVER" -w || true

@@ -16,7 +16,7 @@ pixel_is() { [ "$(dw_pixel "$1" "$2" "$3")" = "$4" ] || fail "$5: pixel $2,$3 is
 
 dw_xvfb_start
 exe=$DW_BIN_DIR/dialwave.exe
-dw_wine_prefix "$(dw_pe_arch "$exe")" winxp x
+dw_wine_prefix "$(dw_pe_arch "$exe")" winxp xcontrols
 
 # The program's own window, centred at (150, 120) on the 800 x 600 screen.
 "$DW_WINE" "$exe" 2>/dev/null &
