@@ -5,6 +5,7 @@
 #include "platform/win32/adapters_win.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
+#include "ui/framework/message_loop_win.h"
 #include "ui/framework/window_win.h"
 #include "ui/main_window_win.h"
 #include "ui/messages.h"
@@ -107,12 +108,7 @@ int RunDialwave() {
   application.SetMainWindow(main.hwnd());
   main.ShowAtStart(startup.commandLine.autoStart);
 
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return static_cast<int>(msg.wParam);
+  return ui::RunMessageLoop();
 }
 
 }  // namespace dw

@@ -18,7 +18,24 @@ namespace dw {
   X(UpdateOtherAppVersion, "версия приложения отличается от запрошенной") \
   X(UpdateTooLong, "слишком длинный ответ")                           \
   X(UpdateUnsafeApn, "недопустимое имя APN в списке")                 \
-  X(UpdateEmptyApnList, "пустой список APN")
+  X(UpdateEmptyApnList, "пустой список APN")                        \
+  X(MsgTitleWarning, "Внимание!")                                     \
+  X(MsgTitleError, "Ошибка!")                                         \
+  X(MsgTitleInfo, "Информация")                                       \
+  X(MsgTitleConfirm, "Подтвердите")                                   \
+  X(ButtonYes, "Да")                                                  \
+  X(ButtonNo, "Нет")                                                  \
+  X(ButtonOk, "ОК")                                                   \
+  X(ButtonCancel, "Отменить")                                         \
+  X(ConnBreakTitle, "Соединение прервано")                            \
+  X(ConnBreakQuestion, "Соединение с Интернет прервано. Восстановить?") \
+  X(ConnBreakAuto, "Восстанавливать автоматически")                   \
+  X(ProgressTitle, "Установка соединения")                            \
+  X(ProgressInitial, "...")                                           \
+  X(ProgressClose, "Закрыть")                                         \
+  X(ProgressDetailsOpen, "Детали >>")                                 \
+  X(ProgressDetailsClose, "<< Детали")                                \
+  X(ProgressUserCancelled, "Пользователь отменил соединение...")
 
 enum class TextId {
 #define DW_TEXT_ID(id, utf8) id,

@@ -1,0 +1,59 @@
+// The program's own message box (TfrmMsg, ShowMsg) and the question asked
+// when the connection drops (TfrmConnBreak, ShowConnBreak). Both are modal,
+// built for one question and released before the function returns.
+#pragma once
+
+#include "platform/win32/win.h"
+
+#include <initializer_list>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "ui/dialogs/msg_layout.h"
+#include "ui/framework/form_win.h"
+
+namespace dw::ui {
+
+class TfrmMsg final : public Form {
+ public:
+  static constexpr const wchar_t* kClassName = L"TfrmMsg";
+
+  // Builds the box for `text` (code page 1251, one line), `kind` and the
+  // button `codes`, sized and with its buttons placed; not shown yet.
+  TfrmMsg(std::string_view text, int kind, std::span<const int> codes);
+
+  Label lblMsg;
+  Picture imgWarning, imgError, imgInfo, imgConfirm;
+  std::vector<Button> buttons;
+};
+
+// The result of the button pressed (6 yes, 7 no, 1 OK, 2 cancel), or 2 when
+// the box is closed from its title bar.
+int ShowMsg(std::string_view text, int kind, std::span<const int> codes);
+inline int ShowMsg(std::string_view text, int kind, std::initializer_list<int> codes) {
+  return ShowMsg(text, kind, std::span<const int>(codes.begin(), codes.size()));
+}
+
+class TfrmConnBreak final : public Form {
+ public:
+  static constexpr const wchar_t* kClassName = L"TfrmConnBreak";
+
+  // `owner` is the application's window (may be null).
+  explicit TfrmConnBreak(HWND owner);
+
+  Label Label1;
+  Picture Image1;
+  CheckBox chbAuto;
+  Button Button2;  // "Да"
+  Button Button1;  // "Нет"
+};
+
+// True exactly when the user chose "Да"; the title bar's close counts as "Нет".
+bool ShowConnBreak(HWND owner = nullptr);
+
+// The connection icon of the dialogs: the program's own icon, or the
+// system's application icon where the module has none.
+HICON ConnectionIcon();
+
+}  // namespace dw::ui

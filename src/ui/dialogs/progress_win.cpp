@@ -1,0 +1,118 @@
+#include "ui/dialogs/progress_win.h"
+
+#include "text/texts.h"
+#include "ui/dialogs/msg_win.h"
+#include "ui/messages.h"
+
+namespace dw::ui {
+
+TfrmProgress::TfrmProgress(HWND mainWindow, std::mutex& progressLock) : shared_(progressLock) {
+  FormOptions options;
+  options.className = kClassName;
+  options.caption = Text(TextId::ProgressTitle);
+  options.clientWidth = 334;
+  options.clientHeight = 104;
+  options.stayOnTop = true;
+  options.position = FormPosition::OwnerCentre;
+  options.owner = mainWindow;
+  options.centreOn = mainWindow;
+  if (!CreateForm(options)) return;
+  // The dialling layout's height before the controls: their anchors then
+  // keep exactly the design places in that layout.
+  layout_ = DiallingLayout();
+  SetHeight(layout_.formHeight);
+
+  Image1 = AddPicture({8, 23, 41, 41}, ConnectionIcon());
+  lblProgress = AddLabel({56, 20, 265, 20}, Text(TextId::ProgressInitial), kAnchorAll);
+  btnClose = AddButton({248, 72, 73, 25}, Text(TextId::ButtonCancel), [this] { btnCloseClick(); },
+                       0, false, kAnchorTopRight);
+  bar = AddProgressBar({52, 44, 269, 17}, 0, kProgressBarMax, kProgressBarStep, kAnchorTopRight);
+  btnDetail = AddButton({4, 72, 75, 25}, Text(TextId::ProgressDetailsOpen),
+                        [this] { btnDetailClick(); });
+  btnDetail.SetVisible(false);
+  mDetails = AddMemo({8, 104, 314, 0}, COLOR_BTNFACE, kAnchorAll);
+  mDetails.SetVisible(false);
+  MirrorBar();
+  shared_.SetWindow(reinterpret_cast<WindowHandle>(hwnd()));
+}
+
+TfrmProgress::~TfrmProgress() { shared_.SetWindow(0); }
+
+void TfrmProgress::MirrorBar() {
+  shared_.MirrorBar(bar.Position(), kProgressBarMax, kProgressBarStep);
+}
+
+void TfrmProgress::Apply(const ProgressLayout& layout) {
+  layout_ = layout;
+  bar.SetVisible(layout.barVisible);
+  btnClose.SetText(Text(layout.closeCaption));
+  btnDetail.SetText(Text(layout.detailCaption));
+  btnDetail.SetVisible(layout.detailButtonVisible);
+  if (layout.detailsVisible) mDetails.SetLines(layout.detailLines);
+  mDetails.SetVisible(layout.detailsVisible);
+  SetHeight(layout.formHeight);
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TfrmProgress::ResetForDialling() {
+  Apply(DiallingLayout());
+  shared_.SetCancelled(false);
+}
+
+void TfrmProgress::ShowDialling(std::string_view status) {
+  bar.SetPosition(0);
+  MirrorBar();
+  lblProgress.SetText(status);
+  Show();
+}
+
+void TfrmProgress::EnterErrorReport(std::string_view caption) {
+  Hide();
+  Apply(ErrorReportLayout(shared_.ErrorText()));
+  lblProgress.SetText(caption);
+}
+
+void TfrmProgress::btnCloseClick() {
+  if (CloseRequestFor(bar.Visible()) == CloseRequest::CancelDial) {
+    // The dialog stays: the dial thread sees the request, cleans up and ends.
+    lblProgress.SetText(Text(TextId::ProgressUserCancelled));
+    shared_.SetCancelled(true);
+    return;
+  }
+  Hide();
+  SetModalResult(1);
+}
+
+void TfrmProgress::btnDetailClick() { Apply(ToggleDetails(layout_, shared_.ErrorText())); }
+
+void TfrmProgress::OnShow() { shared_.SetErrorCode(0); }
+
+void TfrmProgress::OnCloseQuery(bool& canClose) {
+  if (!Visible()) return;
+  btnCloseClick();
+  canClose = !bar.Visible();
+}
+
+void TfrmProgress::OnClose() { Sleep(10); }
+
+bool TfrmProgress::OnFormMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+  switch (message) {
+    case kMsgProgressLastStep:
+      bar.SetPosition(kProgressBarMax - kProgressBarStep);
+      break;
+    case kMsgProgressStep:
+      bar.StepIt();
+      break;
+    case kMsgProgressFirstStep:
+      bar.SetPosition(kProgressBarStep);
+      break;
+    default:
+      return false;
+  }
+  MirrorBar();
+  if (status_) lblProgress.SetText(status_());
+  result = 0;
+  return true;
+}
+
+}  // namespace dw::ui

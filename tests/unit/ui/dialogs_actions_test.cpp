@@ -1,0 +1,64 @@
+// Actions of the window framework: bound controls follow changes, disabled
+// actions do not run, and the idle update reaches every live action list.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/framework/actions.h"
+
+namespace dw::ui {
+namespace {
+
+TEST(Actions, BoundControlsFollowOnlyRealChanges) {
+  TActionList list;
+  TAction& connect = list.Add("aConnect", "A");
+  std::vector<std::string> seen;
+  connect.Bind([&](const TAction& a) {
+    seen.push_back(a.Caption() + (a.Enabled() ? "+" : "-") + (a.Visible() ? "v" : "h"));
+  });
+  connect.SetCaption("A");
+  connect.SetCaption("B");
+  connect.SetEnabled(false);
+  connect.SetEnabled(false);
+  connect.SetVisible(false);
+  EXPECT_EQ(seen, (std::vector<std::string>{"A+v", "B+v", "B-v", "B-h"}));
+  EXPECT_EQ(list.Find("aConnect"), &connect);
+  EXPECT_EQ(list.Find("aNext"), nullptr);
+}
+
+TEST(Actions, DisabledOrEmptyActionsDoNotRun) {
+  int runs = 0;
+  TAction a("aExit", "x", [&] { ++runs; });
+  EXPECT_TRUE(a.Execute());
+  a.SetEnabled(false);
+  EXPECT_FALSE(a.Execute());
+  TAction none("aAbout");
+  EXPECT_FALSE(none.Execute());
+  EXPECT_EQ(runs, 1);
+}
+
+TEST(Actions, IdleUpdateReachesEveryLiveListAndSurvivesOneGoingAway) {
+  int first = 0;
+  int third = 0;
+  auto a = std::make_unique<TActionList>();
+  auto b = std::make_unique<TActionList>();
+  TActionList c;
+  a->SetOnUpdate([&] {
+    ++first;
+    b.reset();  // an update that releases another list
+  });
+  b->SetOnUpdate([] { FAIL() << "a released list was updated"; });
+  c.SetOnUpdate([&] { ++third; });
+  UpdateActionsOnIdle();
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(third, 1);
+  a.reset();
+  UpdateActionsOnIdle();
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(third, 2);
+}
+
+}  // namespace
+}  // namespace dw::ui
