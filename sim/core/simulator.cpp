@@ -184,34 +184,38 @@ Dword Simulator::GetErrorString(unsigned code, char* text, Dword size) {
   return ras::kSuccess;
 }
 
+template <typename Write>
+Dword Simulator::Enumerate(const Scenario& scenario, Record record, void* buffer, Dword* bytes,
+                           Dword* count, Dword n, Write write) const {
+  if (buffer == nullptr) {
+    *bytes = n * ras::RecordSize(host_.generation, record);
+    *count = n;
+    return n == 0 ? ras::kSuccess : ras::kErrorBufferTooSmall;
+  }
+  const Dword size = SizeField(buffer);
+  if (!SizeOk(scenario, record, size)) return ras::kErrorInvalidSize;
+  const Dword needed = n * size;
+  const bool roomy = *bytes >= needed;
+  *bytes = needed;
+  *count = n;
+  if (!roomy) return ras::kErrorBufferTooSmall;
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  for (Dword i = 0; i < n; ++i) write(out + i * size, size, i);
+  return ras::kSuccess;
+}
+
 Dword Simulator::EnumDevices(void* devices, Dword* bytes, Dword* count) {
   if (const Dword fault = Fault()) return fault;
   if (bytes == nullptr || count == nullptr) return ras::kErrorInvalidParameter;
   const Scenario scenario = host_.store->ReadScenario();
-  const auto n = static_cast<Dword>(scenario.devices.size());
-  if (devices == nullptr) {
-    *bytes = n * ras::RecordSize(host_.generation, Record::kDevInfo);
-    *count = n;
-    return n == 0 ? ras::kSuccess : ras::kErrorBufferTooSmall;
-  }
-  const Dword size = SizeField(devices);
-  if (!SizeOk(scenario, Record::kDevInfo, size)) return ras::kErrorInvalidSize;
-  const Dword needed = n * size;
-  if (*bytes < needed) {
-    *bytes = needed;
-    *count = n;
-    return ras::kErrorBufferTooSmall;
-  }
-  auto* out = static_cast<std::uint8_t*>(devices);
-  for (Dword i = 0; i < n; ++i) {
-    ras::RasDevInfoA d{};
-    SetField(d.szDeviceType, scenario.devices[i].type);
-    SetField(d.szDeviceName, scenario.devices[i].name);
-    StoreRecord(out + i * size, size, d);
-  }
-  *bytes = needed;
-  *count = n;
-  return ras::kSuccess;
+  return Enumerate(scenario, Record::kDevInfo, devices, bytes, count,
+                   static_cast<Dword>(scenario.devices.size()),
+                   [&](std::uint8_t* out, Dword size, Dword i) {
+                     ras::RasDevInfoA d{};
+                     SetField(d.szDeviceType, scenario.devices[i].type);
+                     SetField(d.szDeviceName, scenario.devices[i].name);
+                     StoreRecord(out, size, d);
+                   });
 }
 
 Dword Simulator::EnumConnections(void* conns, Dword* bytes, Dword* count) {
@@ -225,41 +229,22 @@ Dword Simulator::EnumConnections(void* conns, Dword* bytes, Dword* count) {
     for (const Connection& c : state.connections) {
       if (ViewAt(c, now).error == 0) listed.push_back(&c);
     }
-    const auto n = static_cast<Dword>(listed.size());
-    if (conns == nullptr) {
-      *bytes = n * ras::RecordSize(host_.generation, Record::kConn);
-      *count = n;
-      result = n == 0 ? ras::kSuccess : ras::kErrorBufferTooSmall;
-      return;
-    }
-    const Dword size = SizeField(conns);
-    if (!SizeOk(scenario, Record::kConn, size)) {
-      result = ras::kErrorInvalidSize;
-      return;
-    }
-    const Dword needed = n * size;
-    const bool roomy = *bytes >= needed;
-    *bytes = needed;
-    *count = n;
-    if (!roomy) {
-      result = ras::kErrorBufferTooSmall;
-      return;
-    }
-    auto* out = static_cast<std::uint8_t*>(conns);
-    for (Dword i = 0; i < n; ++i) {
-      const Connection& c = *listed[i];
-      v501::RasConnA r{};
-      r.hrasconn = c.handle;
-      SetField(r.szEntryName, c.entry);
-      SetField(r.szDeviceType, c.deviceType);
-      SetField(r.szDeviceName, c.deviceName);
-      SetField(r.szPhonebook, ras::IsWin9x(host_.generation) ? "" : kNtPhonebook);
-      r.dwSubEntry = 1;
-      r.guidEntry = GuidOf(c.entry);
-      r.dwFlags = kRascfAllUsers;
-      r.luid.lowPart = static_cast<Dword>(c.handle);
-      StoreRecord(out + i * size, size, r);
-    }
+    result = Enumerate(scenario, Record::kConn, conns, bytes, count,
+                       static_cast<Dword>(listed.size()),
+                       [&](std::uint8_t* out, Dword size, Dword i) {
+                         const Connection& c = *listed[i];
+                         v501::RasConnA r{};
+                         r.hrasconn = c.handle;
+                         SetField(r.szEntryName, c.entry);
+                         SetField(r.szDeviceType, c.deviceType);
+                         SetField(r.szDeviceName, c.deviceName);
+                         SetField(r.szPhonebook, ras::IsWin9x(host_.generation) ? "" : kNtPhonebook);
+                         r.dwSubEntry = 1;
+                         r.guidEntry = GuidOf(c.entry);
+                         r.dwFlags = kRascfAllUsers;
+                         r.luid.lowPart = static_cast<Dword>(c.handle);
+                         StoreRecord(out, size, r);
+                       });
   });
   return result;
 }
@@ -296,34 +281,15 @@ Dword Simulator::EnumEntries(const char* reserved, const char* phonebook, void* 
   Dword result = ras::kSuccess;
   host_.store->Update([&](const Scenario& scenario, State& state) {
     Sync(state);
-    const auto n = static_cast<Dword>(state.entries.size());
-    if (names == nullptr) {
-      *bytes = n * ras::RecordSize(host_.generation, Record::kEntryName);
-      *count = n;
-      result = n == 0 ? ras::kSuccess : ras::kErrorBufferTooSmall;
-      return;
-    }
-    const Dword size = SizeField(names);
-    if (!SizeOk(scenario, Record::kEntryName, size)) {
-      result = ras::kErrorInvalidSize;
-      return;
-    }
-    const Dword needed = n * size;
-    const bool roomy = *bytes >= needed;
-    *bytes = needed;
-    *count = n;
-    if (!roomy) {
-      result = ras::kErrorBufferTooSmall;
-      return;
-    }
-    auto* out = static_cast<std::uint8_t*>(names);
-    for (Dword i = 0; i < n; ++i) {
-      ras::v500::RasEntryNameA r{};
-      SetField(r.szEntryName, state.entries[i].name);
-      r.dwFlags = kRenAllUsers;
-      SetField(r.szPhonebookPath, kNtPhonebook);
-      StoreRecord(out + i * size, size, r);
-    }
+    result = Enumerate(scenario, Record::kEntryName, names, bytes, count,
+                       static_cast<Dword>(state.entries.size()),
+                       [&](std::uint8_t* out, Dword size, Dword i) {
+                         ras::v500::RasEntryNameA r{};
+                         SetField(r.szEntryName, state.entries[i].name);
+                         r.dwFlags = kRenAllUsers;
+                         SetField(r.szPhonebookPath, kNtPhonebook);
+                         StoreRecord(out, size, r);
+                       });
   });
   return result;
 }

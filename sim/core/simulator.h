@@ -76,6 +76,12 @@ class Simulator {
   // The fault answer of a call (0: none); blocks while the service is hung.
   Dword Fault();
   bool SizeOk(const Scenario& scenario, ras::Record record, Dword size) const;
+  // The protocol of every RasEnum* call: no buffer asks for the size, a
+  // dwSize that is not the generation's is refused, a short buffer learns
+  // the bytes needed; otherwise `write(record, size, i)` fills record i of n.
+  template <typename Write>
+  Dword Enumerate(const Scenario& scenario, ras::Record record, void* buffer, Dword* bytes,
+                  Dword* count, Dword n, Write write) const;
   // Drops what is gone and publishes the 9x counters.
   void Sync(State& state);
   bool ForeignPhonebook(const char* phonebook) const;
