@@ -86,7 +86,29 @@ inline void RunInsideLoop(std::function<void()> action, UINT delayMs = 50) {
 }
 
 // The top-level window of a class that this thread shows, or null.
-inline HWND FindForm(const wchar_t* className) { return FindWindowW(className, nullptr); }
+struct FormSearch {
+  const wchar_t* className;
+  HWND found;
+};
+
+inline BOOL CALLBACK MatchOwnForm(HWND w, LPARAM p) {
+  auto* search = reinterpret_cast<FormSearch*>(p);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  wchar_t name[256] = {};
+  GetClassNameW(w, name, 256);
+  if (pid != GetCurrentProcessId() || lstrcmpW(name, search->className) != 0) return TRUE;
+  search->found = w;
+  return FALSE;
+}
+
+// This process's top-level form of that class: the tests of one Windows
+// generation share a wineserver and may run side by side.
+inline HWND FindForm(const wchar_t* className) {
+  FormSearch search{className, nullptr};
+  EnumWindows(MatchOwnForm, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 // With DW_SCREEN_HOLD=PATH: writes PATH.NAME.ready and serves messages until
 // PATH.NAME.done appears (at most a minute), so that a script can take a
