@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "log/log.h"
 #include "platform/win32/adapters_win.h"
+#include "ras/context.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "ui/framework/message_loop_win.h"
@@ -106,6 +107,14 @@ int RunDialwave() {
   ui::TfrmGprsMain main(environment);
   if (!main.Create()) return 1;
   application.SetMainWindow(main.hwnd());
+  // The RAS layer: bound per Windows generation; its waits serve this
+  // thread's messages, and 0x405 goes to the main window. Both live until
+  // the process ends.
+  static const auto messages = MakeWin32WindowMessages();
+  static const auto waiter = ras::MakeMessagesWaiter(*messages);
+  ras::ConfigureRas({startup.rasLibrary.get(), startup.winVer, &startup.rasReadyWaitCount,
+                     waiter.get(), messages.get(), reinterpret_cast<WindowHandle>(main.hwnd()),
+                     std::chrono::milliseconds(500)});
   main.ShowAtStart(startup.commandLine.autoStart);
 
   return ui::RunMessageLoop();

@@ -35,7 +35,9 @@ namespace dw {
   X(ProgressClose, "Закрыть")                                         \
   X(ProgressDetailsOpen, "Детали >>")                                 \
   X(ProgressDetailsClose, "<< Детали")                                \
-  X(ProgressUserCancelled, "Пользователь отменил соединение...")
+  X(ProgressUserCancelled, "Пользователь отменил соединение...")   \
+  X(RasConfigError, "Во время работы программы возникла ошибка конфигурации системы. Восстановление требует перезагрузки.") \
+  X(ModemNoRights, "Ошибка: недостаточно прав для настройки соединения")
 
 enum class TextId {
 #define DW_TEXT_ID(id, utf8) id,

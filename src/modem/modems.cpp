@@ -1,0 +1,146 @@
+#include "modem/modems.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "log/log.h"
+#include "ras/binding.h"
+#include "ras/error_text.h"
+#include "ras/record_access.h"
+#include "text/texts.h"
+
+namespace dw::modem {
+namespace {
+
+using ras::Dword;
+
+constexpr std::uint32_t kPlatformNt = 2;
+constexpr const char* kNtClassKey =
+    "\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
+constexpr const char* k9xModemKey = "\\Enum\\Root\\Modem";
+constexpr const char* k9xModemKeyAlt = "\\Enum\\Root\\MDMGEN";
+constexpr const char* k9xDriverRoot = "\\System\\CurrentControlSet\\Services\\Class\\";
+
+// Letter case of code page 1251, Cyrillic included: device names come in the
+// system's ANSI code page.
+unsigned char Fold(unsigned char c) {
+  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+  if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
+  if (c == 0xA8) return 0xB8;  // Ё
+  return c;
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return Fold(static_cast<unsigned char>(x)) == Fold(static_cast<unsigned char>(y));
+         });
+}
+
+bool IsModemType(std::string type) {
+  for (char& c : type) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  return type == "MODEM";
+}
+
+Dword ListDevices(std::vector<std::string>& names) {
+  Dword bytes = 0;
+  Dword count = 0;
+  // Every generation asks the size through Ras2k.
+  Dword result = ras::kRas2k.EnumDevices(nullptr, &bytes, &count);
+  std::vector<std::uint8_t> array;
+  const ras::Binding binding = ras::CallBinding();
+  const Dword stride = binding.Size(ras::Record::kDevInfo);
+  if (result == ras::kErrorBufferTooSmall) {
+    array = ras::SystemSizedArray(bytes, count, stride);
+    result = binding.EnumDevices(array.data(), &bytes, &count);
+  }
+  if (result != ras::kSuccess) {
+    ras::LogRasError("EnumDevices", result);
+    return result;
+  }
+  // Never past the array, whatever count the second call reports.
+  const std::size_t elements = std::min<std::size_t>(count, array.size() / stride);
+  for (std::size_t i = 0; i < elements; ++i) {
+    const std::size_t base = i * stride;
+    if (!IsModemType(ras::ReadField(array, base + offsetof(ras::RasDevInfoA, szDeviceType),
+                                    ras::kMaxDeviceType + 1))) {
+      continue;
+    }
+    std::string name = ras::ReadField(array, base + offsetof(ras::RasDevInfoA, szDeviceName),
+                                      ras::kMaxDeviceName + 1);
+    const bool known = std::any_of(names.begin(), names.end(),
+                                   [&](const std::string& n) { return SameIgnoringCase(n, name); });
+    if (!known) names.push_back(std::move(name));
+  }
+  return ras::kSuccess;
+}
+
+}  // namespace
+
+Dword EnumDevices(std::vector<std::string>& names) {
+  names.clear();
+  try {
+    const Dword result = ListDevices(names);
+    if (result != ras::kSuccess) names.clear();
+    return result;
+  } catch (const std::exception& e) {
+    WriteLog("EnumDevices", ras::kCaughtErrorCode, e.what());
+  } catch (...) {
+    WriteLog("EnumDevices", ras::kCaughtErrorCode, "unknown error");
+  }
+  names.clear();
+  return ras::kErrorUnknown;
+}
+
+ModemRightsError::ModemRightsError() : std::runtime_error(Text(TextId::ModemNoRights)) {}
+
+ModemInitStore::ModemInitStore(Registry& registry, std::uint32_t platformId)
+    : registry_(registry), nt_(platformId == kPlatformNt) {}
+
+std::string ModemInitStore::ClassKey() const {
+  if (nt_) return kNtClassKey;
+  return registry_.KeyExists(RegistryRoot::kLocalMachine, k9xModemKey) ? k9xModemKey
+                                                                        : k9xModemKeyAlt;
+}
+
+bool ModemInitStore::Write(const std::string& modem, const std::string& text) {
+  const std::string classKey = ClassKey();
+  if (!registry_.KeyExists(RegistryRoot::kLocalMachine, classKey)) return false;
+  const auto classHandle = registry_.Create(RegistryRoot::kLocalMachine, classKey);
+  if (!classHandle) throw ModemRightsError();
+  bool written = false;
+  for (const std::string& sub : classHandle->SubkeyNames()) {
+    const auto device = registry_.Create(RegistryRoot::kLocalMachine, classKey + "\\" + sub);
+    if (!device || device->ReadText("FriendlyName") != modem) continue;
+    if (nt_) {
+      if (device->WriteText("UserInit", text)) written = true;
+      continue;
+    }
+    // Without a driver name the path would be the services class key itself.
+    const auto driver = device->ReadText("Driver");
+    if (!driver || driver->empty()) continue;
+    const auto target = registry_.Create(RegistryRoot::kLocalMachine, k9xDriverRoot + *driver);
+    if (target && target->WriteText("UserInit", text)) written = true;
+  }
+  return written;
+}
+
+std::string ModemInitStore::Read(const std::string& modem) const {
+  const std::string classKey = ClassKey();
+  if (!registry_.KeyExists(RegistryRoot::kLocalMachine, classKey)) return {};
+  const auto classHandle = registry_.OpenReadOnly(RegistryRoot::kLocalMachine, classKey);
+  if (!classHandle) throw ModemRightsError();
+  for (const std::string& sub : classHandle->SubkeyNames()) {
+    const auto device = registry_.OpenReadOnly(RegistryRoot::kLocalMachine, classKey + "\\" + sub);
+    if (!device || device->ReadText("FriendlyName") != modem) continue;
+    if (nt_) return device->ReadText("UserInit").value_or("");
+    const auto driver = device->ReadText("Driver");
+    if (!driver || driver->empty()) return {};
+    const auto target = registry_.OpenReadOnly(RegistryRoot::kLocalMachine, k9xDriverRoot + *driver);
+    return target ? target->ReadText("UserInit").value_or("") : std::string();
+  }
+  return {};
+}
+
+}  // namespace dw::modem

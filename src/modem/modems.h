@@ -1,0 +1,49 @@
+// The modem list (RAS devices of type modem) and the modem's extra
+// initialisation string ("UserInit" of its driver key).
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+#include "ras/records.h"
+
+namespace dw::modem {
+
+// Empties `names`, then adds every modem's device name once (ignoring letter
+// case). The RAS result: on failure logged under "RAS-EnumDevices" and
+// `names` stays empty; 635 for a caught error.
+ras::Dword EnumDevices(std::vector<std::string>& names);
+
+// The class key exists but cannot be opened (a user without the rights).
+// Carries the fixed text for the user.
+class ModemRightsError : public std::runtime_error {
+ public:
+  ModemRightsError();
+};
+
+// The modems' driver keys in the layout of the platform: NT (platform id 2)
+// or 9x.
+class ModemInitStore {
+ public:
+  ModemInitStore(Registry& registry, std::uint32_t platformId);
+
+  // "UserInit" of the first modem named `modem` (exact); empty when there is
+  // no such modem, no value, or no class key. Raises ModemRightsError.
+  std::string Read(const std::string& modem) const;
+  // Writes `text` as "UserInit" of every modem named `modem`; true when at
+  // least one write succeeded. Raises ModemRightsError.
+  bool Write(const std::string& modem, const std::string& text);
+
+  // The class key searched ("\Enum\Root\MDMGEN" on 9x when "\Enum\Root\Modem"
+  // is missing).
+  std::string ClassKey() const;
+
+ private:
+  Registry& registry_;
+  bool nt_;
+};
+
+}  // namespace dw::modem

@@ -1,0 +1,164 @@
+// The RAS layer over the in-process simulator, with a fake clock for the
+// long waits and a test UI thread for the messages the waits serve.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/test_messages.h"
+#include "ras/context.h"
+#include "ras/readiness.h"
+#include "unit/sim/sim_fixture.h"
+
+namespace dw::ras::test {
+
+inline std::uint32_t WinVerOf(Generation g) {
+  switch (g) {
+    case Generation::kWin98:
+      return 410;
+    case Generation::kWinMe:
+      return 490;
+    case Generation::kWin2000:
+      return 500;
+    case Generation::kWinXp:
+      return 501;
+  }
+  return 500;
+}
+
+// An event a test thread can wait on with a real-time bound.
+class CondEvent final : public Event {
+ public:
+  void Set() override {
+    {
+      std::lock_guard lock(mutex_);
+      set_ = true;
+    }
+    changed_.notify_all();
+  }
+  bool IsSet() const override {
+    std::lock_guard lock(mutex_);
+    return set_;
+  }
+  bool WaitFor(std::chrono::milliseconds limit) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, limit, [&] { return set_; });
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  bool set_ = false;
+};
+
+// Passes in fake time: a pass that the worker does not end within a few real
+// milliseconds costs its whole length on the fake clock.
+class FakeTimeWaiter final : public RasWaiter {
+ public:
+  FakeTimeWaiter(FakeClock& clock, TestWindowMessages& messages) : clock_(clock), messages_(messages) {}
+  std::unique_ptr<Event> NewEvent() override { return std::make_unique<CondEvent>(); }
+  void Serve() override {
+    ++serves;
+    messages_.ProcessPending();
+  }
+  void WaitPass(const Event& done, std::chrono::milliseconds limit) override {
+    ++waits;
+    if (!static_cast<const CondEvent&>(done).WaitFor(std::chrono::milliseconds(10))) {
+      clock_.Sleep(limit);
+    }
+  }
+  int serves = 0;
+  int waits = 0;
+
+ private:
+  FakeClock& clock_;
+  TestWindowMessages& messages_;
+};
+
+// The simulator's entry points, some replaced by a test's own.
+class ProxyLibrary final : public RasLibrary {
+ public:
+  explicit ProxyLibrary(const RasLibrary& inner) : inner_(inner) {}
+  bool IsLoaded() const override { return loaded; }
+  void* Lookup(const char* name) const override {
+    {
+      std::lock_guard lock(mutex_);
+      ++lookups_[name];
+    }
+    if (!loaded) return nullptr;
+    if (auto it = replaced.find(name); it != replaced.end()) return it->second;
+    return inner_.Lookup(name);
+  }
+  bool loaded = true;
+  std::map<std::string, void*> replaced;  // null: not exported
+  int Lookups(const std::string& name) const {
+    std::lock_guard lock(mutex_);
+    auto it = lookups_.find(name);
+    return it == lookups_.end() ? 0 : it->second;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::map<std::string, int> lookups_;
+  const RasLibrary& inner_;
+};
+
+class RasTest : public sim::test::SimTest {
+ protected:
+  void StartRas(Generation g, sim::Scenario scenario = sim::DefaultScenario()) {
+    Start(g, std::move(scenario));
+    proxy_ = std::make_unique<ProxyLibrary>(*library_);
+    mainWindow_ = messages_.AddWindow([this](std::uint32_t message, std::uintptr_t, std::intptr_t) {
+      if (message == 0x405) ++configErrors_;
+      return std::intptr_t{0};
+    });
+    Configure();
+  }
+  void Configure(std::int32_t waitCount = 20) {
+    waitCount_ = waitCount;
+    ConfigureRas({proxy_.get(), WinVerOf(generation_), &waitCount_, &waiter_, &messages_,
+                  mainWindow_, std::chrono::milliseconds(500)});
+  }
+  void TearDown() override {
+    ClearFault();
+    WaitForWorkers();
+    ConfigureRas({});
+    sim::test::SimTest::TearDown();
+  }
+  void ClearFault() {
+    sim::Scenario s = store_.ReadScenario();
+    s.hung = false;
+    s.all711 = false;
+    store_.SetScenario(s);
+  }
+  static void WaitForWorkers() {
+    for (int i = 0; i < 1000 && RunningRasWorkers() != 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(RunningRasWorkers(), 0) << "a RAS worker never finished";
+  }
+  void SetFault(bool hung, bool all711) {
+    sim::Scenario s = store_.ReadScenario();
+    s.hung = hung;
+    s.all711 = all711;
+    store_.SetScenario(s);
+  }
+
+  FakeClock fakeClock_;
+  TestWindowMessages messages_;
+  FakeTimeWaiter waiter_{fakeClock_, messages_};
+  std::unique_ptr<ProxyLibrary> proxy_;
+  std::atomic<std::int32_t> waitCount_{20};
+  WindowHandle mainWindow_ = 0;
+  std::atomic<int> configErrors_{0};
+};
+
+}  // namespace dw::ras::test
