@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/plain_event.h"
 #include "ras/binding.h"
 #include "ras/context.h"
 
@@ -20,30 +21,6 @@ std::atomic<int> g_running{0};
 
 // For a context without a waiter (tools, benchmarks): a plain event and no
 // message queue to serve.
-class PlainEvent final : public Event {
- public:
-  void Set() override {
-    {
-      std::lock_guard lock(mutex_);
-      set_ = true;
-    }
-    changed_.notify_all();
-  }
-  bool IsSet() const override {
-    std::lock_guard lock(mutex_);
-    return set_;
-  }
-  void WaitFor(std::chrono::milliseconds limit) const {
-    std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, limit, [&] { return set_; });
-  }
-
- private:
-  mutable std::mutex mutex_;
-  mutable std::condition_variable changed_;
-  bool set_ = false;
-};
-
 class PlainWaiter final : public RasWaiter {
  public:
   std::unique_ptr<Event> NewEvent() override { return std::make_unique<PlainEvent>(); }

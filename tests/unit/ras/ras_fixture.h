@@ -14,6 +14,7 @@
 
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/test_messages.h"
+#include "platform/plain_event.h"
 #include "ras/context.h"
 #include "ras/readiness.h"
 #include "unit/sim/sim_fixture.h"
@@ -35,29 +36,7 @@ inline std::uint32_t WinVerOf(Generation g) {
 }
 
 // An event a test thread can wait on with a real-time bound.
-class CondEvent final : public Event {
- public:
-  void Set() override {
-    {
-      std::lock_guard lock(mutex_);
-      set_ = true;
-    }
-    changed_.notify_all();
-  }
-  bool IsSet() const override {
-    std::lock_guard lock(mutex_);
-    return set_;
-  }
-  bool WaitFor(std::chrono::milliseconds limit) const {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, limit, [&] { return set_; });
-  }
-
- private:
-  mutable std::mutex mutex_;
-  mutable std::condition_variable changed_;
-  bool set_ = false;
-};
+using CondEvent = PlainEvent;
 
 // Passes in fake time: a pass that the worker does not end within a few real
 // milliseconds costs its whole length on the fake clock.
