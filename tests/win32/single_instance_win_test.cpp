@@ -99,6 +99,8 @@ TEST_F(SingleInstance, NormalStartShowsAFramelessCentredWindow) {
     SCOPED_TRACE(testing::Message() << arguments);
     HWND main = StartFirst(arguments);
     ASSERT_NE(main, nullptr);
+    // The window exists a moment before the program shows it.
+    for (int i = 0; i < 200 && !IsWindowVisible(main); ++i) Sleep(50);
     EXPECT_TRUE(IsWindowVisible(main));
     RECT client{};
     RECT window{};
