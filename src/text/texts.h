@@ -37,7 +37,11 @@ namespace dw {
   X(ProgressDetailsClose, "<< Детали")                                \
   X(ProgressUserCancelled, "Пользователь отменил соединение...")   \
   X(RasConfigError, "Во время работы программы возникла ошибка конфигурации системы. Восстановление требует перезагрузки.") \
-  X(ModemNoRights, "Ошибка: недостаточно прав для настройки соединения")
+  X(ModemNoRights, "Ошибка: недостаточно прав для настройки соединения") \
+  X(QuestionTitle, "Error")                                           \
+  X(QuestionYes, "&Yes")                                              \
+  X(QuestionNo, "&No")                                                \
+  X(OtherApnConnected, "Ошибка: Выбраный модем соединен через другой APN. Отсоединить?")
 
 enum class TextId {
 #define DW_TEXT_ID(id, utf8) id,
