@@ -1,6 +1,7 @@
 #include "app/application_win.h"
 
 #include "app/startup.h"
+#include "connection/presence.h"
 #include "log/log.h"
 #include "platform/win32/adapters_win.h"
 #include "ras/context.h"
@@ -8,6 +9,7 @@
 #include "platform/win32/wide.h"
 #include "ui/framework/message_loop_win.h"
 #include "ui/framework/window_win.h"
+#include "ui/dialogs/question_win.h"
 #include "ui/main_window_win.h"
 #include "ui/messages.h"
 
@@ -115,6 +117,11 @@ int RunDialwave() {
   ras::ConfigureRas({startup.rasLibrary.get(), startup.winVer, &startup.rasReadyWaitCount,
                      waiter.get(), messages.get(), reinterpret_cast<WindowHandle>(main.hwnd()),
                      std::chrono::milliseconds(500)});
+  // Connection presence: the modems' keys for the APN of the last dial, and
+  // this (the user-interface) thread to answer its question for any thread.
+  static const auto registry = MakeWin32Registry();
+  static ui::Win32UserQuestions questions;
+  connection::ConfigurePresence({registry.get(), environment->PlatformId(), &questions});
   main.ShowAtStart(startup.commandLine.autoStart);
 
   return ui::RunMessageLoop();

@@ -1,0 +1,93 @@
+#include "ui/dialogs/question_win.h"
+
+#include <string>
+
+#include "text/texts.h"
+#include "ui/dialogs/msg_layout.h"
+
+namespace dw::ui {
+namespace {
+
+constexpr Bounds kIconBounds{16, 16, 32, 32};
+// The desk's own message: lParam points to the question's text.
+constexpr UINT kMsgAsk = WM_APP + 0x51;
+constexpr LRESULT kAnsweredYes = 1;
+constexpr LRESULT kAnsweredNo = 2;
+
+}  // namespace
+
+TfrmQuestion::TfrmQuestion(std::string_view text) {
+  FormOptions options;
+  options.className = kClassName;
+  options.caption = Text(TextId::QuestionTitle);
+  options.clientWidth = 299;
+  options.clientHeight = 91;
+  // Above the progress dialog, which stays on top while a dial waits for
+  // this answer.
+  options.stayOnTop = true;
+  options.position = FormPosition::ScreenCentre;
+  if (!CreateForm(options)) return;
+
+  lblQuestion = AddLabel({kMsgLabelLeft, kMsgLabelTop, 225, kMsgLabelHeight}, "",
+                         kAnchorLeftTopRight, SS_LEFTNOWORDWRAP);
+  imgError = AddPicture(kIconBounds, LoadIconW(nullptr, IDI_ERROR));
+  const int width = MsgFormWidth(TextWidth(text));
+  SetWidth(width);
+  SetControlBounds(lblQuestion,
+                   {kMsgLabelLeft, kMsgLabelTop, MsgLabelWidth(width), kMsgLabelHeight});
+  lblQuestion.SetText(text);
+
+  const int left = MsgFirstButtonLeft(width, 2);
+  btnYes = AddButton({left, kMsgButtonTop, kMsgButtonWidth, kMsgButtonHeight},
+                     Text(TextId::QuestionYes), {}, kResultYes, true);
+  btnNo = AddButton({left + kMsgButtonPitch, kMsgButtonTop, kMsgButtonWidth, kMsgButtonHeight},
+                    Text(TextId::QuestionNo), {}, kResultNo);
+  btnYes.BringToFront();
+  btnNo.PlaceAfter(btnYes);
+  SetActiveControl(btnYes);
+}
+
+bool ShowErrorQuestion(std::string_view text) {
+  TfrmQuestion form(text);
+  if (form.hwnd() == nullptr) return false;
+  return form.ShowModal() == kResultYes;
+}
+
+class Win32UserQuestions::Desk final : public WindowBase {
+ public:
+  static constexpr const wchar_t* kClassName = L"KorvanaDialwaveQuestions";
+
+  bool Create() {
+    RegisterClassOnce(kClassName);
+    return WindowBase::Create(kClassName, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
+  }
+
+ protected:
+  bool OnMessage(UINT message, WPARAM, LPARAM lparam, LRESULT& result) override {
+    if (message != kMsgAsk) return false;
+    const auto* text = reinterpret_cast<const std::string*>(lparam);
+    result = ShowErrorQuestion(*text) ? kAnsweredYes : kAnsweredNo;
+    return true;
+  }
+};
+
+Win32UserQuestions::Win32UserQuestions()
+    : uiThread_(GetCurrentThreadId()), desk_(std::make_unique<Desk>()) {
+  desk_->Create();
+}
+
+Win32UserQuestions::~Win32UserQuestions() = default;
+
+HWND Win32UserQuestions::DeskWindow() const { return desk_->hwnd(); }
+
+bool Win32UserQuestions::AskErrorYesNo(std::string_view text) {
+  if (GetCurrentThreadId() == uiThread_) return ShowErrorQuestion(text);
+  const HWND desk = desk_->hwnd();
+  if (desk == nullptr) return false;
+  const std::string question(text);
+  // Blocks until the user-interface thread has shown the dialog and it is
+  // answered; 0 when the desk is gone, which counts as "&No".
+  return SendMessageW(desk, kMsgAsk, 0, reinterpret_cast<LPARAM>(&question)) == kAnsweredYes;
+}
+
+}  // namespace dw::ui
