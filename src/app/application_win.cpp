@@ -2,14 +2,16 @@
 
 #include "app/startup.h"
 #include "connection/presence.h"
+#include "connection/statistics.h"
 #include "log/log.h"
+#include "platform/registry.h"
 #include "platform/win32/adapters_win.h"
 #include "ras/context.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
+#include "ui/dialogs/question_win.h"
 #include "ui/framework/message_loop_win.h"
 #include "ui/framework/window_win.h"
-#include "ui/dialogs/question_win.h"
 #include "ui/main_window_win.h"
 #include "ui/messages.h"
 
@@ -119,9 +121,12 @@ int RunDialwave() {
                      std::chrono::milliseconds(500)});
   // Connection presence: the modems' keys for the APN of the last dial, and
   // this (the user-interface) thread to answer its question for any thread.
-  static const auto registry = MakeWin32Registry();
+  static const auto presenceRegistry = MakeWin32Registry();
   static ui::Win32UserQuestions questions;
-  connection::ConfigurePresence({registry.get(), environment->PlatformId(), &questions});
+  connection::ConfigurePresence({presenceRegistry.get(), environment->PlatformId(), &questions});
+  // The 9x traffic counters are read from the registry by any thread.
+  static const auto statisticsRegistry = MakeWin32Registry();
+  connection::ConfigureStatistics(statisticsRegistry.get());
   main.ShowAtStart(startup.commandLine.autoStart);
 
   return ui::RunMessageLoop();
