@@ -64,6 +64,8 @@ TEST_F(DialNotifyRace, LateNotificationsNeverReachAThreadThatEnded) {
     for (const auto& c : sim_->Connections()) {
       ras::CallBinding().HangUp(c.connection.handle);
     }
+    clock_.Advance(1000);
+    ASSERT_TRUE(sim_->Connections().empty());
   }
   stop.store(true);
   ras.join();
@@ -79,6 +81,8 @@ TEST_F(DialNotifyRace, StatusIsReadWhileRasReplacesIt) {
     // writes it.
     EXPECT_NE(RunDial(thread, apns), 0u);
     for (const auto& c : sim_->Connections()) ras::CallBinding().HangUp(c.connection.handle);
+    clock_.Advance(1000);
+    ASSERT_TRUE(sim_->Connections().empty());
   }
   EXPECT_GT(events.size(), 40u);
 }
