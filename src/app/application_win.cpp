@@ -1,7 +1,9 @@
 #include "app/application_win.h"
 
 #include "app/startup.h"
+#include "connection/statistics.h"
 #include "log/log.h"
+#include "platform/registry.h"
 #include "platform/win32/adapters_win.h"
 #include "ras/context.h"
 #include "platform/win32/unique_handle.h"
@@ -115,6 +117,9 @@ int RunDialwave() {
   ras::ConfigureRas({startup.rasLibrary.get(), startup.winVer, &startup.rasReadyWaitCount,
                      waiter.get(), messages.get(), reinterpret_cast<WindowHandle>(main.hwnd()),
                      std::chrono::milliseconds(500)});
+  // The 9x traffic counters are read from the registry by any thread.
+  static const auto statisticsRegistry = MakeWin32Registry();
+  connection::ConfigureStatistics(statisticsRegistry.get());
   main.ShowAtStart(startup.commandLine.autoStart);
 
   return ui::RunMessageLoop();

@@ -74,7 +74,11 @@ namespace dw {
   X(ConnApnUpdate, "Обновление конфигурации АPN...")                  \
   X(ConnError, "Ошибка при соединении.")                              \
   X(ConnServiceUnavailable, "Ошибка. Услуга недоступна")              \
-  X(ConnErrorCode, "Ошибка при соединении. Код ")
+  X(ConnErrorCode, "Ошибка при соединении. Код ")                     \
+  X(QuestionTitle, "Error")                                           \
+  X(QuestionYes, "&Yes")                                              \
+  X(QuestionNo, "&No")                                                \
+  X(OtherApnConnected, "Ошибка: Выбраный модем соединен через другой APN. Отсоединить?")
 
 enum class TextId {
 #define DW_TEXT_ID(id, utf8) id,
