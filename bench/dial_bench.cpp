@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "connection/dial_thread.h"
+#include "connection/presence.h"
 #include "core/clock.h"
 #include "core/entry_points.h"
 #include "core/modems.h"
@@ -100,12 +101,14 @@ struct Rig {
           return 0;
         });
     progress.SetWindow(window);
+    dw::connection::ConfigurePresence({&registry, 2, nullptr});
     dw::ras::ConfigureRas({library.get(), 501, &waitCount, &waiter, &messages, mainWindow,
                            std::chrono::milliseconds(500)});
   }
   ~Rig() {
     while (dw::ras::RunningRasWorkers() != 0) std::this_thread::yield();
     dw::ras::ConfigureRas({});
+    dw::connection::ConfigurePresence({});
   }
 
   void SaveEntry(const std::string& name, const std::string& device) {

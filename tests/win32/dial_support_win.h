@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include "connection/dial_thread.h"
+#include "connection/presence.h"
+#include "connection/statistics.h"
 #include "core/modems.h"
 #include "modem/modems.h"
 #include "platform/win32/adapters_win.h"
@@ -92,6 +94,8 @@ class DialWineTest : public ::testing::Test {
     messages_ = MakeWin32WindowMessages();
     waiter_ = ras::MakeMessagesWaiter(*messages_);
     clock_ = MakeSystemClock();
+    connection::ConfigurePresence({registry_.get(), platformId_, nullptr});
+    connection::ConfigureStatistics(registry_.get());
   }
   void TearDown() override {
     if (library_) {
@@ -99,6 +103,8 @@ class DialWineTest : public ::testing::Test {
     }
     for (int i = 0; i < 500 && ras::RunningRasWorkers() != 0; ++i) Sleep(10);
     ras::ConfigureRas({});
+    connection::ConfigurePresence({});
+    connection::ConfigureStatistics(nullptr);
     for (auto it = created_.rbegin(); it != created_.rend(); ++it) DeleteTree(HKEY_LOCAL_MACHINE, *it);
   }
 

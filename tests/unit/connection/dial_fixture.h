@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "connection/dial_thread.h"
+#include "connection/presence.h"
+#include "connection/statistics.h"
+#include "platform/fake/recording_questions.h"
 #include "log/log.h"
 #include "modem/modems.h"
 #include "platform/plain_event.h"
@@ -114,6 +117,8 @@ class DialTest : public ras::test::RasTest {
     });
     ras::ConfigureRas({proxy_.get(), ras::test::WinVerOf(g), &waitCount_, &waiter, &messages_, mainWin_,
                        std::chrono::milliseconds(500)});
+    ConfigurePresence({&registry_, PlatformId(), &questions});
+    ConfigureStatistics(&registry_);
     progress.SetWindow(progressWin_);
     progress.MirrorBar(0, 600, 10);
     ASSERT_EQ(SaveEntry(kEntry, kModem, entryPhone), 0u);
@@ -124,6 +129,8 @@ class DialTest : public ras::test::RasTest {
   }
   void TearDown() override {
     StopLog();
+    ConfigurePresence({});
+    ConfigureStatistics(nullptr);
     ras::test::RasTest::TearDown();
   }
 
@@ -156,6 +163,7 @@ class DialTest : public ras::test::RasTest {
     if (thread.EntryName.empty()) thread.EntryName = kEntry;
     thread.ApnList = &apns;
     thread.SetReturnValue(0);
+    progress.MirrorBar(0, 600, 10);  // as the driver shows the dialog
     current_ = &thread;
     thread.Resume();
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -212,6 +220,7 @@ class DialTest : public ras::test::RasTest {
   }
 
   AnyThreadWaiter waiter{fakeClock_, messages_};
+  RecordingQuestions questions;
   std::mutex progressLock;
   ui::ProgressShared progress{progressLock};
   std::shared_ptr<RecordingLogFiles> logFiles;

@@ -79,7 +79,7 @@ TEST_F(DialNotifyRace, StatusIsReadWhileRasReplacesIt) {
     TDialThread thread(Deps());
     // The progress window reads the status on each step, while RAS's thread
     // writes it.
-    EXPECT_NE(RunDial(thread, apns), 0u);
+    EXPECT_NE(RunDial(thread, apns), 0u) << run;
     for (const auto& c : sim_->Connections()) ras::CallBinding().HangUp(c.connection.handle);
     clock_.Advance(1000);
     ASSERT_TRUE(sim_->Connections().empty());
