@@ -38,6 +38,43 @@ namespace dw {
   X(ProgressUserCancelled, "Пользователь отменил соединение...")   \
   X(RasConfigError, "Во время работы программы возникла ошибка конфигурации системы. Восстановление требует перезагрузки.") \
   X(ModemNoRights, "Ошибка: недостаточно прав для настройки соединения") \
+  X(DialChoosing, "Выбор и настройка соединения...")                \
+  X(DialModemSetup, "Настройка модема...")                            \
+  X(DialConnectionSetup, "Настройка соединения...")                   \
+  X(DialLinkError, "Ошибка связи, код: ")                             \
+  X(DialClosing, "Ошибка.Закрытие соединения...")                     \
+  X(DialModemSilent, "Модем не отвечает")                             \
+  X(RasStateOpenPort, "Открытие порта...")                            \
+  X(RasStatePortOpened, "Порт открыт...")                             \
+  X(RasStateConnectDevice, "Соединение с модемом...")                 \
+  X(RasStateDeviceConnected, "Соединение с модемом установлено...")   \
+  X(RasStateAllDevicesConnected, "Все устройства соединены...")       \
+  X(RasStateAuthenticate, "Проверка имени и пароля...")               \
+  X(RasStateAuthNotify, "Проверка имени и пароля выполнена...")       \
+  X(RasStateAuthRetry, "Повтор проверка имени и пароля...")           \
+  X(RasStateAuthCallback, "Удаленный сервер запросил номер отклика...") \
+  X(RasStateAuthChangePassword, "Изменение пароля...")                \
+  X(RasStateAuthProject, "Регистрация компьютера...")                 \
+  X(RasStateAuthLinkSpeed, "Вычисление скорости связи...")            \
+  X(RasStateAuthAck, "Имя пользователя и пароль подтверждены...")     \
+  X(RasStateReAuthenticate, "Реаутентификация...")                    \
+  X(RasStateAuthenticated, "Проверка имени и пароля выполенена...")   \
+  X(RasStatePrepareForCallback, "Подготовка отклика...")              \
+  X(RasStateWaitForModemReset, "Ожидание инитиализации модема...")    \
+  X(RasStateWaitForCallback, "Ожидание отклика...")                   \
+  X(RasStateProjected, "Регистрация компьютера выполнена...")         \
+  X(RasStateCallbackComplete, "Отклик получен...")                    \
+  X(RasStateLogonNetwork, "Вход в сеть...")                           \
+  X(RasStateInteractive, "Пауза...")                                  \
+  X(RasStateRetryAuthentication, "Повтор проверки имени пользователя и пароля...") \
+  X(RasStateCallbackSetByCaller, "Отклик установлен звонящим...")     \
+  X(RasStatePasswordExpired, "Пароль не действителен...")             \
+  X(RasStateInvokeEapUi, "Пауза для идентификации...")                \
+  X(ConnSearching, "Поиск активных соединений...")                    \
+  X(ConnApnUpdate, "Обновление конфигурации АPN...")                  \
+  X(ConnError, "Ошибка при соединении.")                              \
+  X(ConnServiceUnavailable, "Ошибка. Услуга недоступна")              \
+  X(ConnErrorCode, "Ошибка при соединении. Код ")                     \
   X(QuestionTitle, "Error")                                           \
   X(QuestionYes, "&Yes")                                              \
   X(QuestionNo, "&No")                                                \

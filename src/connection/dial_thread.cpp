@@ -1,0 +1,443 @@
+#include "connection/dial_thread.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <optional>
+#include <utility>
+
+#include "connection/presence.h"
+#include "connection/statistics.h"
+#include "log/log.h"
+#include "modem/modems.h"
+#include "phonebook/phonebook.h"
+#include "ras/binding.h"
+#include "ras/error_text.h"
+#include "ras/record_access.h"
+#include "text/texts.h"
+#include "ui/messages.h"
+
+namespace dw::connection {
+
+using ras::Dword;
+using ras::Handle;
+
+struct TDialThread::Shared {
+  WindowMessages* messages = nullptr;
+  ui::ProgressShared* progress = nullptr;
+
+  mutable std::mutex statusMutex;
+  std::string status;
+
+  std::atomic<bool> dialDone{false};
+  std::atomic<int> dialOutcome{7};
+
+  // The event that ends the current pass of the wait early.
+  std::mutex wakeMutex;
+  Event* wake = nullptr;
+
+  void SetStatus(std::string text) {
+    std::lock_guard lock(statusMutex);
+    status = std::move(text);
+  }
+  void ReportStep() const {
+    if (const WindowHandle window = progress->Window()) {
+      messages->Send(window, kMsgProgressStep, 1, 0);
+    }
+  }
+  void Wake() {
+    std::lock_guard lock(wakeMutex);
+    if (wake) wake->Set();
+  }
+};
+
+namespace {
+
+constexpr int kPending = 7;
+constexpr int kConnected = 1;
+constexpr int kGaveUp = 2;
+
+constexpr Dword kRetryable[] = {629, 660, 668, 676, 678, 691, 719, 730, 734, 736, 749, 645};
+
+// The one dial thread DialNotify acts on. A notification holds `active` up
+// while it works on the thread's shared block, and the thread waits for none
+// to be active after it has left the registry: a late notification then
+// finds nothing, and none can outlive the windows it sends to.
+struct Registry {
+  std::mutex mutex;
+  std::condition_variable idle;
+  TDialThread::Shared* current = nullptr;
+  int active = 0;
+};
+
+Registry& Running() {
+  static Registry registry;
+  return registry;
+}
+
+class Registration {
+ public:
+  explicit Registration(TDialThread::Shared* shared) : shared_(shared) {
+    std::lock_guard lock(Running().mutex);
+    Running().current = shared_;
+  }
+  ~Registration() {
+    Registry& r = Running();
+    std::unique_lock lock(r.mutex);
+    if (r.current == shared_) r.current = nullptr;
+    r.idle.wait(lock, [&] { return r.active == 0; });
+  }
+  Registration(const Registration&) = delete;
+  Registration& operator=(const Registration&) = delete;
+
+ private:
+  TDialThread::Shared* shared_;
+};
+
+std::string WithCode(TextId text, Dword code) { return Text(text) + std::to_string(code); }
+
+// The status line of a connection state; nullopt for states that leave it.
+const std::string* StateText(Dword state) {
+  TextId id;
+  switch (state) {
+    case ras::kOpenPort: id = TextId::RasStateOpenPort; break;
+    case ras::kPortOpened: id = TextId::RasStatePortOpened; break;
+    case ras::kConnectDevice: id = TextId::RasStateConnectDevice; break;
+    case ras::kDeviceConnected: id = TextId::RasStateDeviceConnected; break;
+    case ras::kAllDevicesConnected: id = TextId::RasStateAllDevicesConnected; break;
+    case ras::kAuthenticate: id = TextId::RasStateAuthenticate; break;
+    case ras::kAuthNotify: id = TextId::RasStateAuthNotify; break;
+    case ras::kAuthRetry: id = TextId::RasStateAuthRetry; break;
+    case ras::kAuthCallback: id = TextId::RasStateAuthCallback; break;
+    case ras::kAuthChangePassword: id = TextId::RasStateAuthChangePassword; break;
+    case ras::kAuthProject: id = TextId::RasStateAuthProject; break;
+    case ras::kAuthLinkSpeed: id = TextId::RasStateAuthLinkSpeed; break;
+    case ras::kAuthAck: id = TextId::RasStateAuthAck; break;
+    case ras::kReAuthenticate: id = TextId::RasStateReAuthenticate; break;
+    case ras::kAuthenticated: id = TextId::RasStateAuthenticated; break;
+    case ras::kPrepareForCallback: id = TextId::RasStatePrepareForCallback; break;
+    case ras::kWaitForModemReset: id = TextId::RasStateWaitForModemReset; break;
+    case ras::kWaitForCallback: id = TextId::RasStateWaitForCallback; break;
+    case ras::kProjected: id = TextId::RasStateProjected; break;
+    case ras::kStartAuthentication: id = TextId::RasStateAuthenticate; break;
+    case ras::kCallbackComplete: id = TextId::RasStateCallbackComplete; break;
+    case ras::kLogonNetwork: id = TextId::RasStateLogonNetwork; break;
+    case ras::kInteractive: id = TextId::RasStateInteractive; break;
+    case ras::kRetryAuthentication: id = TextId::RasStateRetryAuthentication; break;
+    case ras::kCallbackSetByCaller: id = TextId::RasStateCallbackSetByCaller; break;
+    case ras::kPasswordExpired: id = TextId::RasStatePasswordExpired; break;
+    case ras::kInvokeEapUi: id = TextId::RasStateInvokeEapUi; break;
+    default: return nullptr;
+  }
+  return &Text(id);
+}
+
+void Notify(TDialThread::Shared& t, Dword state, Dword error) {
+  if (error != 0) {
+    t.SetStatus(WithCode(TextId::DialLinkError, error));
+    // The step goes first, so the dial thread's own messages that follow
+    // the end of its wait come after it.
+    t.ReportStep();
+    t.progress->SetErrorText(ras::GetRasErrorDescr(error));
+    t.progress->SetErrorCode(error);
+    t.Wake();
+    return;
+  }
+  if (const std::string* text = StateText(state)) t.SetStatus(*text);
+  t.ReportStep();
+  switch (state) {
+    case ras::kSubEntryConnected:
+    case ras::kConnected:
+      t.dialOutcome.store(kConnected);
+      t.dialDone.store(true);
+      t.Wake();
+      break;
+    case ras::kSubEntryDisconnected:
+    case ras::kDisconnected:
+      t.dialDone.store(true);
+      t.Wake();
+      break;
+    default:
+      break;
+  }
+}
+
+// Offsets shared by every generation: each later record starts with the
+// earlier one.
+constexpr std::size_t kEntryPhone = offsetof(ras::v400::RasEntryA, szLocalPhoneNumber);
+constexpr std::size_t kParamsEntry = offsetof(ras::v401::RasDialParamsA, szEntryName);
+constexpr std::size_t kParamsPhone = offsetof(ras::v401::RasDialParamsA, szPhoneNumber);
+constexpr std::size_t kParamsUser = offsetof(ras::v401::RasDialParamsA, szUserName);
+constexpr std::size_t kParamsPassword = offsetof(ras::v401::RasDialParamsA, szPassword);
+constexpr std::size_t kPhoneField = ras::kMaxPhoneNumber + 1;
+
+}  // namespace
+
+bool IsRetryableDialError(Dword code) {
+  return std::find(std::begin(kRetryable), std::end(kRetryable), code) != std::end(kRetryable);
+}
+
+std::string ApnCommand(std::string_view apn) {
+  std::string command = "AT+CGDCONT=1,\"IP\",\"";
+  command += apn;
+  command += '"';
+  return command;
+}
+
+std::string TrimApn(std::string_view apn) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (!apn.empty() && blank(apn.front())) apn.remove_prefix(1);
+  while (!apn.empty() && blank(apn.back())) apn.remove_suffix(1);
+  return std::string(apn);
+}
+
+bool DialThreadRegistered() {
+  std::lock_guard lock(Running().mutex);
+  return Running().current != nullptr;
+}
+
+TDialThread::TDialThread(const DialDependencies& deps)
+    : deps_(deps), shared_(std::make_shared<Shared>()), terminatedEvent_(deps.messages->NewEvent()) {
+  shared_->messages = deps.messages;
+  shared_->progress = deps.progress;
+}
+
+TDialThread::~TDialThread() { WaitFor(); }
+
+void TDialThread::Resume() {
+  if (!thread_.joinable()) thread_ = std::thread([this] { Execute(); });
+}
+
+void TDialThread::Terminate() {
+  terminated_.store(true, std::memory_order_release);
+  terminatedEvent_->Set();
+}
+
+void TDialThread::WaitFor() {
+  if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+}
+
+std::string TDialThread::StatusText() const {
+  std::lock_guard lock(shared_->statusMutex);
+  return shared_->status;
+}
+
+void DW_RASAPI TDialThread::DialNotify(unsigned, Dword state, Dword error) {
+  Registry& r = Running();
+  Shared* target;
+  {
+    std::lock_guard lock(r.mutex);
+    target = r.current;
+    if (!target) return;
+    ++r.active;
+  }
+  try {
+    Notify(*target, state, error);
+  } catch (...) {
+    // RAS's thread must never see an exception of ours.
+  }
+  {
+    std::lock_guard lock(r.mutex);
+    --r.active;
+  }
+  r.idle.notify_all();
+}
+
+void TDialThread::SetStatus(std::string text) {
+  shared_->SetStatus(std::move(text));
+  ReportStep();
+}
+
+void TDialThread::ReportStep() { shared_->ReportStep(); }
+
+void TDialThread::SendProgress(std::uint32_t message) {
+  if (const WindowHandle window = deps_.progress->Window()) deps_.messages->Send(window, message, 0, 0);
+}
+
+void TDialThread::Execute() {
+  {
+    Registration registration(shared_.get());
+    try {
+      Run();
+    } catch (const std::exception& e) {
+      WriteLog("Execute", ras::kCaughtErrorCode, e.what());
+      HangUpQuietly();
+    } catch (...) {
+      WriteLog("Execute", ras::kCaughtErrorCode, "unknown error");
+      HangUpQuietly();
+    }
+  }
+  Terminate();
+}
+
+// After an error half-way through an attempt: a dial handle left open would
+// keep the modem busy for every later dial.
+void TDialThread::HangUpQuietly() {
+  const Handle conn = connection_.load();
+  if (conn == 0 || returnValue_.load() == conn) return;
+  try {
+    ras::LogRasError("HangUp", ras::CallBinding().HangUp(conn));
+    connection_.store(0);
+  } catch (...) {
+  }
+}
+
+bool TDialThread::WaitEnds() const {
+  const ui::ProgressShared& progress = *deps_.progress;
+  return shared_->dialDone.load() ||
+         progress.BarPosition() >= progress.BarMax() - progress.BarStep() ||
+         progress.Cancelled() || progress.ErrorCode() != 0 || Terminated();
+}
+
+void TDialThread::Run() {
+  const std::uint32_t winVer = ras::CurrentRasContext().winVer;
+
+  // An existing connection through this modem is adopted as it is.
+  if (const Handle conn = CheckAlreadyConnected(ModemName, EntryName, *ApnList)) {
+    connection_.store(conn);
+    std::uint32_t received = 0, sent = 0;
+    GetStatistics(received, sent, conn);
+    if (deps_.mainWindow) deps_.messages->Send(deps_.mainWindow, kMsgTrafficBaseline, received, sent);
+    SendProgress(kMsgProgressLastStep);
+    returnValue_.store(conn);
+    return;
+  }
+
+  // The statistics thread measures from here: from Windows 2000 on the new
+  // connection's own counters start at zero; before, the counters are
+  // system-wide and only their growth is ours.
+  {
+    std::uint32_t received = 0, sent = 0;
+    if (winVer < 500) GetStatistics(received, sent, 0);
+    if (deps_.mainWindow) deps_.messages->Send(deps_.mainWindow, kMsgTrafficBaseline, received, sent);
+  }
+
+  SetStatus(Text(TextId::DialChoosing));
+  std::optional<phonebook::EntryRecord> entry = phonebook::CheckConnName(ModemName, EntryName);
+  if (!entry) return;
+  Dial(*entry, ras::ReadField(*entry, kEntryPhone, kPhoneField));
+}
+
+void TDialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNumber) {
+  const ras::Binding ras = ras::CallBinding();
+  const std::string login(kOperatorLogin);
+  std::vector<std::uint8_t> params(
+      std::max<std::size_t>(sizeof(ras::v401::RasDialParamsA), ras.Size(ras::Record::kDialParams)));
+  ras::WriteField(params, kParamsEntry, ras::kMaxEntryName + 1, EntryName);
+  ras::WriteField(params, kParamsUser, ras::kUnLen + 1, login);
+  ras::WriteField(params, kParamsPassword, ras::kPwLen + 1, login);
+
+  connection_.store(0);
+  ReportStep();
+
+  modem::ModemInitStore store(*deps_.registry, deps_.platformId);
+  const std::string savedInit = store.Read(ModemName);
+  ui::ProgressShared& progress = *deps_.progress;
+
+  std::vector<std::string>& apns = *ApnList;
+  for (std::size_t i = 0; i < apns.size(); ++i) {
+    const std::string apn = TrimApn(apns[i]);
+    SetStatus(Text(TextId::DialModemSetup));
+    store.Write(ModemName, ApnCommand(apn));
+
+    for (int choice = -1; choice <= 1; ++choice) {
+      std::string number = ownNumber;
+      if (choice >= 0) {
+        number = std::string(phonebook::KnownPhoneNumbers[static_cast<std::size_t>(choice)]);
+        if (number == ownNumber) continue;
+      }
+      ras::WriteField(params, kParamsPhone, kPhoneField, number);
+      WriteLog("DIAL-params", 0,
+               "Entry: " + EntryName + " ; Phone: " + number + "  ; APN: " + apns[i] +
+                   "  User: " + login + "  ; Pswd: " + login + "  ");
+      ras::WriteDword(params, 0, ras.Size(ras::Record::kDialParams));
+
+      SetStatus(Text(TextId::DialConnectionSetup));
+      connection_.store(0);
+      // Cleared before the dial starts: RAS may report the whole dial
+      // before RasDialA has returned.
+      auto wake = deps_.waiter->NewEvent();
+      {
+        std::lock_guard lock(shared_->wakeMutex);
+        shared_->wake = wake.get();
+      }
+      shared_->dialDone.store(false);
+      shared_->dialOutcome.store(kPending);
+      progress.SetErrorText({});
+      progress.SetErrorCode(0);
+
+      Dword r = 0;
+      for (int start = 0; start < 2; ++start) {
+        Handle conn = 0;
+        r = ras.Dial(params.data(), reinterpret_cast<void*>(&TDialThread::DialNotify), &conn);
+        connection_.store(conn);
+        if (r == 0) break;
+        ras::LogRasError("Dial", r);
+        SetStatus(WithCode(TextId::DialLinkError, r));
+        if (conn != 0) {
+          ras.HangUp(conn);
+          connection_.store(0);
+        }
+        if (start == 0) deps_.clock->Sleep(kDialRestartPause);
+      }
+      if (r != 0) {
+        progress.SetErrorText(ras::GetRasErrorDescr(r));
+        progress.SetErrorCode(r);
+      }
+
+      while (!WaitEnds()) {
+        deps_.waiter->WaitPass(*wake, kDialPass);
+        ReportStep();
+      }
+      {
+        std::lock_guard lock(shared_->wakeMutex);
+        shared_->wake = nullptr;
+      }
+
+      // Judged before the clean-up, whose status steps move the bar on.
+      const bool timedOut = shared_->dialOutcome.load() == kPending && progress.ErrorCode() == 0 &&
+                            progress.BarPosition() >= progress.BarMax() - progress.BarStep();
+
+      if (shared_->dialOutcome.load() == kConnected) {
+        if (i > 0) {
+          apns.erase(apns.begin() + static_cast<std::ptrdiff_t>(i));
+          apns.insert(apns.begin(), apn);
+        }
+        returnValue_.store(connection_.load());
+        // The next dial of this entry starts with the number that worked.
+        if (number != ownNumber) {
+          ras::WriteField(entry, kEntryPhone, kPhoneField, number);
+          const Dword result = ras::EntryBinding().SetEntryProperties(
+              EntryName.c_str(), entry.data(), ras::ReadDword(entry, 0), nullptr, 0);
+          ras::LogRasError("Execute-SetConnProperties", result);
+        }
+        return;
+      }
+
+      // The attempt failed: the modem gets its own initialisation back.
+      store.Write(ModemName, savedInit);
+      ras::LogRasError("Dialing error code", progress.ErrorCode());
+      if (const Handle conn = connection_.load()) {
+        SetStatus(Text(TextId::DialClosing));
+        ras::LogRasError("HangUp", ras.HangUp(conn));
+        connection_.store(0);
+      }
+
+      const std::uint32_t code = progress.ErrorCode();
+      if (timedOut) {
+        SetStatus(Text(TextId::DialModemSilent));
+        return;
+      }
+      if (code != 0) progress.SetErrorText(ras::GetRasErrorDescr(code));
+      shared_->dialOutcome.store(IsRetryableDialError(code) ? kPending : kGaveUp);
+      // A thread told to end stops like a cancelled one rather than dialling
+      // every number left with a wait that ends at once.
+      if (progress.Cancelled() || Terminated() || shared_->dialOutcome.load() == kGaveUp) return;
+      ReportStep();
+      SendProgress(kMsgProgressFirstStep);
+    }
+  }
+}
+
+}  // namespace dw::connection

@@ -1,0 +1,118 @@
+// TDialThread: turns "connect through this modem" into a RAS connection. It
+// adopts a connection that is already up, or makes sure the phone-book entry
+// is usable and dials it once per APN and number until one connects, showing
+// its progress on the progress dialog and using the bar as the time limit.
+//
+// Lifecycle: construct (suspended), set ModemName, EntryName and ApnList,
+// Resume; wait until Terminated() (TerminatedEvent() wakes a waiter), then
+// read ReturnValue, Connection and EntryName and destroy the object. The
+// thread sends to the progress window and the main window synchronously, so
+// whoever waits for it must keep serving the user-interface thread's messages.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/registry.h"
+#include "ras/context.h"
+#include "ras/records.h"
+#include "ui/dialogs/progress_shared.h"
+
+namespace dw::connection {
+
+// What a dial thread works with. Every pointer is required and must outlive
+// the thread.
+struct DialDependencies {
+  Registry* registry = nullptr;     // the modems' driver keys ("UserInit")
+  std::uint32_t platformId = 2;     // 1: Windows 9x layout of those keys, 2: NT
+  WindowMessages* messages = nullptr;
+  WindowHandle mainWindow = 0;      // receives the traffic baseline (0x407); 0: none
+  ui::ProgressShared* progress = nullptr;  // the progress dialog's shared side
+  Clock* clock = nullptr;           // the pause between two dial starts
+  ras::RasWaiter* waiter = nullptr; // the passes of the wait for a dial
+};
+
+// The RAS user name and password of every dial.
+inline constexpr std::string_view kOperatorLogin = "pvlok";
+inline constexpr std::chrono::milliseconds kDialPass{500};
+inline constexpr std::chrono::milliseconds kDialRestartPause{5000};
+
+// Codes after which the next number or APN is worth a try.
+bool IsRetryableDialError(ras::Dword code);
+// AT+CGDCONT=1,"IP","<apn>"
+std::string ApnCommand(std::string_view apn);
+// Without leading and trailing blanks and control characters.
+std::string TrimApn(std::string_view apn);
+
+class TDialThread {
+ public:
+  explicit TDialThread(const DialDependencies& deps);
+  // Waits for Execute to end: destroy only after Terminated(), or from a
+  // thread that is not the one serving the thread's messages.
+  ~TDialThread();
+  TDialThread(const TDialThread&) = delete;
+  TDialThread& operator=(const TDialThread&) = delete;
+
+  // Filled before Resume. EntryName may be replaced during the run; ApnList
+  // is the caller's list, reordered after a success, never owned.
+  std::string ModemName;
+  std::string EntryName;
+  std::vector<std::string>* ApnList = nullptr;
+
+  // Starts Execute on a thread of its own; once.
+  void Resume();
+  void Terminate();
+  bool Terminated() const { return terminated_.load(std::memory_order_acquire); }
+  // Set together with the terminated flag.
+  const Event& TerminatedEvent() const { return *terminatedEvent_; }
+  // Waits until Execute has returned.
+  void WaitFor();
+
+  // The connection on success (made or adopted), else 0.
+  ras::Handle ReturnValue() const { return returnValue_.load(); }
+  void SetReturnValue(ras::Handle value) { returnValue_.store(value); }
+  // The current dial's handle, or the adopted one; 0 when none.
+  ras::Handle Connection() const { return connection_.load(); }
+  // The progress line; safe from any thread.
+  std::string StatusText() const;
+
+  // The RAS progress notification (notifier type 0). Acts on the running
+  // dial thread; a notification that comes when none runs is ignored.
+  static void DW_RASAPI DialNotify(unsigned msg, ras::Dword state, ras::Dword error);
+
+  // What the running thread and its notifications share.
+  struct Shared;
+
+ private:
+  void Execute();
+  void Run();
+  void Dial(std::vector<std::uint8_t>& entry, const std::string& ownNumber);
+  void SetStatus(std::string text);
+  void ReportStep();
+  void SendProgress(std::uint32_t message);
+  bool WaitEnds() const;
+  void HangUpQuietly();
+
+  DialDependencies deps_;
+  std::shared_ptr<Shared> shared_;
+  std::unique_ptr<Event> terminatedEvent_;
+  std::atomic<bool> terminated_{false};
+  std::atomic<ras::Handle> returnValue_{0};
+  std::atomic<ras::Handle> connection_{0};
+  std::thread thread_;
+};
+
+// The dial thread whose notifications DialNotify serves now, for tests: true
+// while one is registered.
+bool DialThreadRegistered();
+
+}  // namespace dw::connection

@@ -1,0 +1,50 @@
+// OpenConnection: the one way the main window connects. It shows the
+// progress dialog, runs a dial thread while the user interface stays alive,
+// then hands the connection to the main window (0x406) and refreshes the APN
+// list once per run, or turns the dialog into an error report.
+#pragma once
+
+#include "platform/win32/win.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/registry.h"
+#include "ras/context.h"
+#include "ras/records.h"
+#include "settings/settings.h"
+#include "update/update_client.h"
+
+namespace dw::connection {
+
+// What the driver works with; everything outlives the call.
+struct OpenConnectionContext {
+  HWND mainWindow = nullptr;         // gets 0x406 and 0x407; owns the dialog
+  Registry* registry = nullptr;      // the modems' "UserInit"
+  std::uint32_t platformId = 2;      // Environment::PlatformId()
+  WindowMessages* messages = nullptr;
+  Clock* clock = nullptr;
+  ras::RasWaiter* waiter = nullptr;  // the dial's waits; null: one on `messages`
+  std::mutex* progressLock = nullptr;
+  bool* apnListUpdated = nullptr;    // the main window's ApnListUpdated
+  Settings* settings = nullptr;      // its version key and APN version
+  UpdateClient* updateClient = nullptr;  // null: no APN refresh
+};
+
+// The connection handle, 0 on failure. `entryName` comes back as the dial
+// left it. Runs on the user-interface thread.
+ras::Handle OpenConnection(const std::string& modemName, std::string& entryName,
+                           std::vector<std::string>& apnList, const OpenConnectionContext& context);
+
+// True while OpenConnection runs (its dialog is up).
+bool OpenConnectionRunning();
+// For the main window's close: the running dial is cancelled and cleans up;
+// OpenConnection then returns without its error report. The caller keeps
+// its window until OpenConnection has returned (OpenConnectionRunning()).
+void CancelOpenConnection();
+
+}  // namespace dw::connection
