@@ -95,7 +95,7 @@ void ScrollBox::SetPosition(int position) {
   UpdateWindow(hwnd());
 }
 
-bool ScrollBox::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+bool ScrollBox::OnMessage(UINT message, WPARAM wparam, LPARAM /*lparam*/, LRESULT& result) {
   switch (message) {
     case WM_MOUSEWHEEL:
       SetPosition(WheelScrollPosition(position_, GET_WHEEL_DELTA_WPARAM(wparam), range_,
