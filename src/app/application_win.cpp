@@ -15,6 +15,8 @@
 #include "ui/main_window_win.h"
 #include "ui/messages.h"
 
+#include <objbase.h>
+
 namespace dw {
 namespace {
 
@@ -84,6 +86,21 @@ void WakeFirstCopy(const ApplicationWindow& own) {
                       &ignored);
 }
 
+// COM on the main thread for the program's life: the shell's link object
+// (installation) needs it. Undone after the main window has gone.
+class ComScope {
+ public:
+  ComScope() : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
+  ~ComScope() {
+    if (initialised_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialised_;
+};
+
 }  // namespace
 
 int RunDialwave() {
@@ -108,6 +125,7 @@ int RunDialwave() {
   ConfigureLog({startup.commandLine, environment->ExecutablePath(), MakeSystemClock(), environment,
                 nullptr});
   SetWindowTextW(application.hwnd(), Wide(TextId::AppTitle).c_str());
+  const ComScope com;
   ui::TfrmGprsMain main(environment);
   if (!main.Create()) return 1;
   application.SetMainWindow(main.hwnd());

@@ -5,13 +5,18 @@
 
 #include "platform/clock.h"
 #include "platform/environment.h"
+#include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/ras_library.h"
+#include "platform/shell.h"
 
 namespace dw {
 
 std::unique_ptr<Environment> MakeWin32Environment();
 std::unique_ptr<WindowMessages> MakeWin32WindowMessages();
+// Shell links need COM initialised on the calling thread.
+std::unique_ptr<Shell> MakeWin32Shell();
+std::unique_ptr<FileSystem> MakeWin32FileSystem();
 
 // rasapi32.dll by its full path in the system directory, never through the
 // search path: the program runs from a shared folder at every log-on, and a

@@ -1,0 +1,45 @@
+#include "ui/install_actions_win.h"
+
+#include "platform/win32/adapters_win.h"
+#include "platform/win32/wide.h"
+#include "ui/dialogs/msg_layout.h"
+#include "ui/dialogs/msg_win.h"
+
+namespace dw::ui {
+
+void InstallOptionBoxes::SetCopyOffered(bool offered) {
+  const Option& copy = At(install::InstallOption::Copy);
+  copy.box.SetVisible(offered);
+  if (copy.label) copy.label.SetVisible(offered);
+}
+
+bool InstallOptionBoxes::LabelClick(HWND label) {
+  if (label == nullptr) return false;
+  for (int i = 0; i < 3; ++i) {
+    if (options_[i].label.hwnd() == label) {
+      install::LabelCheckBoxClick(*this, static_cast<install::InstallOption>(i));
+      return true;
+    }
+  }
+  return false;
+}
+
+void InstallNoticesWin::ShowError(const std::string& text) {
+  constexpr int kKindError = 1;
+  ShowMsg(text, kKindError, {kMsgOk});
+}
+
+void InstallNoticesWin::ShowSystemMessage(const std::string& text) {
+  MessageBoxW(owner_, Wide(text).c_str(), Wide(TextId::AppTitle).c_str(), MB_OK);
+}
+
+bool RunInstallationWin(const install::InstallOptionControls& options,
+                        const Environment& environment, HWND owner) {
+  const auto files = MakeWin32FileSystem();
+  const auto shell = MakeWin32Shell();
+  InstallNoticesWin notices(owner);
+  return install::RunInstallation(install::ChoiceOf(options),
+                                  {environment, *files, *shell, notices});
+}
+
+}  // namespace dw::ui

@@ -1,0 +1,116 @@
+#include "ui/panels/agreement_panel_win.h"
+
+#include "text/texts.h"
+#include "ui/panels/agreement.h"
+
+namespace dw::ui {
+namespace {
+
+constexpr Bounds kHeading{10, 4, 300, 24};
+constexpr Bounds kBox{10, 34, kAgreementBoxWidth, kAgreementBoxHeight};
+constexpr Bounds kBar{kBox.x + kBox.width, kBox.y, 16, kBox.height};
+constexpr Bounds kDisagree{10, 226, 85, 25};
+constexpr Bounds kAgree{kBox.x + kBox.width - 85, 226, 85, 25};
+constexpr Bounds kReturn{10, 231, 200, 16};
+
+constexpr int kTextLeft = 8;
+constexpr int kTextWidth = kAgreementBoxWidth - 2 * kTextLeft;
+constexpr int kTextTop = 6;
+constexpr int kHeadingGap = 3;
+constexpr int kSectionGap = 10;
+
+}  // namespace
+
+void StyleSkinButton(TGPRSButton& b, std::string_view caption) {
+  b.caption = std::string(caption);
+  b.color = Rgb(0xF4, 0xF4, 0xF0);
+  b.DownColor = Rgb(0xBC, 0xB9, 0xF6);
+  b.ExtColor = kBlack;
+  b.IntColor = kBlack;
+  b.BorderColor = Rgb(0x00, 0x06, 0x74);
+  b.BgColor = kWhite;
+  b.ExtWidth = 0;
+  b.IntWidth = 0;
+  b.Curve = 4;
+  b.borderWidth = 1;
+  b.font = {"Tahoma", -12, kBlack};
+}
+
+TAgreementPanel::TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources) {
+  if (!CreateContent(kClassName, parent, b)) return;
+  imgUA.Create(hwnd(), kHeading);
+  if (resources != nullptr) imgUA.LoadGif(resources, L"HEADING_AGREEMENT");
+
+  sbUA.Create(hwnd(), kBox, kAgreementRange, RGB(255, 255, 255));
+  scrollUA.Create(hwnd(), kBar, kAgreementBarMax, kAgreementBarPage, kAgreementBarSmallStep,
+                  kAgreementBarLargeStep);
+  FillText();
+
+  // Wheel: the box has moved itself; the bar follows.
+  sbUA.onWheel = [this] {
+    RunGate();
+    scrollUA.SetPosition(sbUA.Position());
+  };
+  sbUA.onMouseUp = [this] { OnMouseUp(); };
+  scrollUA.onChange = [this] {
+    sbUA.SetPosition(scrollUA.Position());
+    RunGate();
+    SetFocus(sbUA.hwnd());
+  };
+
+  StyleSkinButton(btnDisagree, Text(TextId::AgreementDisagree));
+  StyleSkinButton(btnAgree, Text(TextId::AgreementAgree));
+  btnDisagree.OnClick = [this](TGPRSButton&) {
+    if (onDisagree) onDisagree();
+  };
+  btnAgree.OnClick = [this](TGPRSButton&) {
+    if (onAgree) onAgree();
+  };
+  disagreeWindow_.Create(hwnd(), kDisagree.x, kDisagree.y, kDisagree.width, kDisagree.height);
+  agreeWindow_.Create(hwnd(), kAgree.x, kAgree.y, kAgree.width, kAgree.height);
+
+  lblUAReturn = AddText(hwnd(), kReturn, Text(TextId::PanelReturn), TextStyle::Link);
+  OnLinkClick(lblUAReturn.hwnd(), [this] {
+    if (onReturn) onReturn();
+  });
+  lblUAReturn.SetVisible(false);
+}
+
+void TAgreementPanel::FillText() {
+  int y = kTextTop;
+  for (const AgreementSection& section : AgreementSections()) {
+    for (const auto& [id, style] : {std::pair{section.heading, TextStyle::Bold},
+                                    std::pair{section.text, TextStyle::Normal}}) {
+      const int height = TextHeight(Text(id), kTextWidth, style);
+      AddText(sbUA.Content(), {kTextLeft, y, kTextWidth, height}, Text(id), style);
+      y += height + (style == TextStyle::Bold ? kHeadingGap : kSectionGap);
+    }
+  }
+  textBottom_ = y - kSectionGap;
+}
+
+void TAgreementPanel::ScrollToStart() {
+  sbUA.SetPosition(0);
+  scrollUA.SetPosition(0);
+}
+
+void TAgreementPanel::SetAgreeEnabled(bool enabled) { agreeWindow_.SetEnabled(enabled); }
+
+void TAgreementPanel::ShowDecisionButtons(bool show) {
+  ShowWindow(agreeWindow_.hwnd(), show ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(disagreeWindow_.hwnd(), show ? SW_SHOWNA : SW_HIDE);
+  lblUAReturn.SetVisible(!show);
+}
+
+void TAgreementPanel::RunGate() {
+  if (AgreementGateOpen(sbUA.Position(), sbUA.Range(), sbUA.VisibleHeight())) {
+    SetAgreeEnabled(true);
+  }
+}
+
+void TAgreementPanel::OnMouseUp() {
+  RunGate();
+  SetFocus(sbUA.hwnd());
+}
+
+}  // namespace dw::ui
