@@ -8,6 +8,7 @@
 #include "platform/win32/wide.h"
 #include "ui/framework/message_loop_win.h"
 #include "ui/framework/window_win.h"
+#include "ui/connection_services_win.h"
 #include "ui/main_window_win.h"
 #include "ui/messages.h"
 
@@ -104,8 +105,10 @@ int RunDialwave() {
   ConfigureLog({startup.commandLine, environment->ExecutablePath(), MakeSystemClock(), environment,
                 nullptr});
   SetWindowTextW(application.hwnd(), Wide(TextId::AppTitle).c_str());
-  ui::TfrmGprsMain main(environment);
+  ui::SystemConnectionServices services;
+  ui::TfrmGprsMain main({environment, &services, {}});
   if (!main.Create()) return 1;
+  services.SetMainWindow(main.hwnd());
   application.SetMainWindow(main.hwnd());
   // The RAS layer: bound per Windows generation; its waits serve this
   // thread's messages, and 0x405 goes to the main window. Both live until
@@ -115,7 +118,8 @@ int RunDialwave() {
   ras::ConfigureRas({startup.rasLibrary.get(), startup.winVer, &startup.rasReadyWaitCount,
                      waiter.get(), messages.get(), reinterpret_cast<WindowHandle>(main.hwnd()),
                      std::chrono::milliseconds(500)});
-  main.ShowAtStart(startup.commandLine.autoStart);
+  main.Prepare();
+  main.ShowAtStart();
 
   return ui::RunMessageLoop();
 }
