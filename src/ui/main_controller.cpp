@@ -338,6 +338,9 @@ void MainController::Disconnect() {
 // Worker messages.
 
 void MainController::OnConnectionLost() {
+  // Late news from a sampler paused meanwhile: the connection it watched
+  // is already gone from this window.
+  if (statThread_ == nullptr || !statThread_->Running()) return;
   SetDisconnectedState();
   view_.BringApplicationToFront();
   if (view_.ShowConnBreak()) {

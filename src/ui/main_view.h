@@ -117,6 +117,9 @@ class StatisticsThread {
   // Bytes per second of the last sample, both directions together.
   virtual std::uint32_t CurrentSpeed() const = 0;
   virtual std::chrono::milliseconds ConnectedTime() const = 0;
+  // Started and not paused: a message from the sampler is news. One it had
+  // already committed to before a pause may still arrive, and is dropped.
+  virtual bool Running() const = 0;
   // Asks the sampler to end; it releases itself.
   virtual void Terminate() = 0;
 };

@@ -111,12 +111,16 @@ class TfrmGprsMain::PanelWindow final : public WindowBase {
 };
 
 TfrmGprsMain::TfrmGprsMain(Setup setup)
-    : setup_(std::move(setup)), registry_(MakeWin32Registry()) {
+    : setup_(std::move(setup)) {
+  if (setup_.registry == nullptr) {
+    ownRegistry_ = MakeWin32Registry();
+    setup_.registry = ownRegistry_.get();
+  }
   MainController::Setup c;
   c.view = this;
   c.services = setup_.services;
   c.graph = &graph_;
-  c.registry = registry_.get();
+  c.registry = setup_.registry;
   c.environment = setup_.environment;
   c.commandLine = Startup().commandLine;
   c.winVer = Startup().winVer;
@@ -375,6 +379,11 @@ HWND TfrmGprsMain::Hwnd(Ctl control) const {
   if (control == Ctl::Window) return hwnd();
   auto it = controls_.find(control);
   return it == controls_.end() ? nullptr : it->second;
+}
+
+HWND TfrmGprsMain::PanelWindowOf(Panel panel) const {
+  auto it = panels_.find(panel);
+  return it == panels_.end() ? nullptr : it->second->hwnd();
 }
 
 // MainView

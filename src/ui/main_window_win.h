@@ -48,6 +48,8 @@ class TfrmGprsMain final : public WindowBase, public MainView {
     ConnectionServices* services = nullptr;  // outlives the window
     // The installation step of the first run; none means nothing to install.
     std::function<bool()> installStep;
+    // Where the settings live; none: the system registry.
+    Registry* registry = nullptr;
   };
 
   explicit TfrmGprsMain(Setup setup);
@@ -62,6 +64,10 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   void ShowAtStart();
   MainController& controller() { return *controller_; }
   const Settings& settings() const { return controller_->settings(); }
+  // The control's window (the main window for Ctl::Window), or null.
+  HWND Hwnd(Ctl control) const;
+  HWND PanelWindowOf(Panel panel) const;
+  bool TrayIconShown() const { return trayShown_; }
 
   // MainView
   void ShowPanel(Panel front) override;
@@ -141,7 +147,6 @@ class TfrmGprsMain final : public WindowBase, public MainView {
                          std::function<void()> onClick);
   void AddHeading(HWND parent, const wchar_t* resource, Ctl id = Ctl::Window);
   HWND AddCheckBox(Ctl id, HWND parent, int x, int y);
-  HWND Hwnd(Ctl control) const;
   void OnCommand(HWND from, int code);
   void OnTrayMessage(UINT mouse);
   void ShowTrayMenu();
@@ -151,7 +156,7 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   void CreateGraphTooltip();
 
   Setup setup_;
-  std::unique_ptr<Registry> registry_;
+  std::unique_ptr<Registry> ownRegistry_;
   TGraphPanel graph_;
   std::unique_ptr<MainController> controller_;
   HintWindow hintWindow_{*this};

@@ -108,7 +108,7 @@ void MainController::SetConnectedState(bool reset) {
 }
 
 void MainController::OnStatistics(std::uint32_t received, std::uint32_t sent) {
-  if (statThread_ == nullptr) return;
+  if (statThread_ == nullptr || !statThread_->Running()) return;
   const std::chrono::milliseconds connected = statThread_->ConnectedTime();
   view_.SetCaption(Ctl::lblTime, ConnectionTimeText(connected));
 

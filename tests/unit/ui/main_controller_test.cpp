@@ -390,6 +390,20 @@ TEST_F(MainMessages, ConnectionLostAndDeclinedPausesTheSampler) {
   EXPECT_EQ(view.Caption(Ctl::lblConnStatus), "Соединение с GPRS не установлено");
 }
 
+TEST_F(MainMessages, LateMessagesOfAPausedSamplerAreDropped) {
+  Installed();
+  MainController& c = Created();
+  services.dialResult = 0x10;
+  c.aConnect().Execute();
+  c.aConnect().Execute();  // disconnected: the sampler paused
+  services.lastThread->speed = 5000;
+  c.OnStatistics(100, 100);
+  c.OnConnectionLost();
+  EXPECT_EQ(view.connBreaks, 0);
+  EXPECT_TRUE(graph.samples().empty());
+  EXPECT_NE(view.Caption(Ctl::lblReceived), "100 байт");
+}
+
 TEST_F(MainMessages, WakeUpRefreshesByStage) {
   Installed();
   MainController& c = Created();

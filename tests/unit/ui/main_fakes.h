@@ -178,6 +178,7 @@ class FakeStatThread final : public StatisticsThread {
   void Accumulate() override { ++log_.accumulates; }
   std::uint32_t CurrentSpeed() const override { return speed; }
   std::chrono::milliseconds ConnectedTime() const override { return elapsed; }
+  bool Running() const override { return log_.running; }
   void Terminate() override { ++log_.terminates; }
 
   std::uint32_t speed = 0;
