@@ -128,6 +128,8 @@ int PrintState(ToolHost& host, Simulator& sim, std::ostream& out) {
     out << p << "encryption=" << r.dwEncryptionType << "\n";
     out << p << "prerequisite-entry=" << FieldText(r.szPrerequisiteEntry) << "\n";
     out << p << "user=" << e.user << "\n";
+    // The dwSize of the last save: which generation's record wrote the entry.
+    out << p << "size=" << r.dwSize << "\n";
   }
   const auto connections = sim.Connections();
   out << "connections=" << connections.size() << "\n";

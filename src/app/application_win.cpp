@@ -1,7 +1,10 @@
 #include "app/application_win.h"
 
 #include "app/startup.h"
+#include "connection/presence.h"
+#include "connection/statistics.h"
 #include "log/log.h"
+#include "platform/registry.h"
 #include "platform/win32/adapters_win.h"
 #include "ras/context.h"
 #include "platform/win32/unique_handle.h"
@@ -106,9 +109,14 @@ int RunDialwave() {
                 nullptr});
   SetWindowTextW(application.hwnd(), Wide(TextId::AppTitle).c_str());
   ui::SystemConnectionServices services;
+  // Presence reads the modems' keys and may ask the user, from any thread.
+  static const auto presenceRegistry = MakeWin32Registry();
+  static ui::WindowQuestions questions;
+  connection::ConfigurePresence({presenceRegistry.get(), environment->PlatformId(), &questions});
   ui::TfrmGprsMain main({environment, &services, {}});
   if (!main.Create()) return 1;
   services.SetMainWindow(main.hwnd());
+  questions.SetOwner(main.hwnd());
   application.SetMainWindow(main.hwnd());
   // The RAS layer: bound per Windows generation; its waits serve this
   // thread's messages, and 0x405 goes to the main window. Both live until
@@ -118,6 +126,9 @@ int RunDialwave() {
   ras::ConfigureRas({startup.rasLibrary.get(), startup.winVer, &startup.rasReadyWaitCount,
                      waiter.get(), messages.get(), reinterpret_cast<WindowHandle>(main.hwnd()),
                      std::chrono::milliseconds(500)});
+  // The 9x traffic counters are read from the registry by any thread.
+  static const auto statisticsRegistry = MakeWin32Registry();
+  connection::ConfigureStatistics(statisticsRegistry.get());
   main.Prepare();
   main.ShowAtStart();
 

@@ -81,7 +81,11 @@ namespace dw {
   X(OptionDesktop, "Создать ярлык на Рабочем столе")                  \
   X(OptionAutorun, "Добавить программу в меню Автозапуск")            \
   X(OptionCopy, "Скопировать программу в папку C:\\Korvana")          \
-  X(AboutProduct, "Программа настройки компьютера для получения доступа к сети Интернет через мобильный телефон")
+  X(AboutProduct, "Программа настройки компьютера для получения доступа к сети Интернет через мобильный телефон") \
+  X(QuestionTitle, "Error")                                           \
+  X(QuestionYes, "&Yes")                                              \
+  X(QuestionNo, "&No")                                                \
+  X(OtherApnConnected, "Ошибка: Выбраный модем соединен через другой APN. Отсоединить?")
 
 enum class TextId {
 #define DW_TEXT_ID(id, utf8) id,

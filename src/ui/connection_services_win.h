@@ -1,5 +1,7 @@
-// The main window's connection services on the real system: the modem list
-// of the RAS layer and the update server's first-start notice.
+// The main window's connection services on the real system: the modem list,
+// presence and hang-up, the statistics and their sampling thread, and the
+// update server's first-start notice; also the user's questions that the
+// connection layer asks from any thread.
 #pragma once
 
 #include "platform/win32/win.h"
@@ -7,9 +9,28 @@
 #include <memory>
 
 #include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/user_questions.h"
 #include "ui/main_view.h"
 
 namespace dw::ui {
+
+// Questions shown on the user-interface thread (the thread that created
+// this object), whichever thread asks.
+class WindowQuestions final : public UserQuestions {
+ public:
+  WindowQuestions();
+  ~WindowQuestions() override;
+  // The window the question boxes belong to.
+  void SetOwner(HWND owner) { owner_ = owner; }
+  bool AskErrorYesNo(std::string_view text) override;
+
+ private:
+  class Relay;
+  std::unique_ptr<Relay> relay_;
+  DWORD uiThread_;
+  HWND owner_ = nullptr;
+};
 
 class SystemConnectionServices final : public ConnectionServices {
  public:
@@ -34,7 +55,8 @@ class SystemConnectionServices final : public ConnectionServices {
 
  private:
   HWND mainWindow_ = nullptr;
-  std::unique_ptr<Clock> clock_;
+  std::shared_ptr<Clock> clock_;
+  std::shared_ptr<WindowMessages> messages_;
 };
 
 }  // namespace dw::ui

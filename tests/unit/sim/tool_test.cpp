@@ -128,6 +128,20 @@ TEST_F(Rassim, ScenarioBringsItsEntriesAndResetForgetsEverything) {
   EXPECT_EQ(output_["device.1.name"], "Korvana GPRS Modem");
 }
 
+TEST_F(Rassim, StateShowsTheSizeOfTheRecordThatLastSavedEachEntry) {
+  for (Generation g : kGenerations) {
+    Start(g);
+    files_["net.txt"] = "entry name=Theirs;device=Phone;phone=*99#;user=someone\n";
+    ASSERT_EQ(Run({"scenario", "net.txt"}, g), 0) << error_;
+    ASSERT_EQ(SaveEntry("Mine", "Korvana GPRS Modem", "*99#"), 0u);
+    ASSERT_EQ(Run({"state"}, g), 0);
+    EXPECT_EQ(output_["entry.1.size"], std::to_string(sizeof(ras::v501::RasEntryA)));
+    EXPECT_EQ(output_["entry.2.name"], "Mine");
+    EXPECT_EQ(output_["entry.2.size"], std::to_string(Size(Record::kEntry)));
+    EXPECT_EQ(output_["entry.2.user"], "");
+  }
+}
+
 TEST_F(Rassim, DropAllAndUsage) {
   ASSERT_EQ(SaveEntry("A", "Korvana GPRS Modem", "*99#"), 0u);
   ASSERT_EQ(SaveEntry("B", "Korvana ISDN Adapter", "*99#", "isdn"), 0u);

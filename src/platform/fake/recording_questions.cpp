@@ -1,0 +1,25 @@
+#include "platform/fake/recording_questions.h"
+
+namespace dw {
+
+bool RecordingQuestions::AskErrorYesNo(std::string_view text) {
+  std::lock_guard lock(mutex_);
+  asked_.push_back({std::string(text), std::this_thread::get_id()});
+  if (answers_.empty()) return otherwise_;
+  const bool answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+void RecordingQuestions::Script(std::vector<bool> answers, bool otherwise) {
+  std::lock_guard lock(mutex_);
+  answers_.assign(answers.begin(), answers.end());
+  otherwise_ = otherwise;
+}
+
+std::vector<RecordingQuestions::Asked> RecordingQuestions::Questions() const {
+  std::lock_guard lock(mutex_);
+  return asked_;
+}
+
+}  // namespace dw
