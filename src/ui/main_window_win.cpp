@@ -418,9 +418,11 @@ void TfrmGprsMain::SetCaption(Ctl control, const std::string& cp1251) {
 
 void TfrmGprsMain::SetVisible(Ctl control, bool visible) {
   HWND w = Hwnd(control);
-  if (w != nullptr && (IsWindowVisible(w) != FALSE) != visible) {
-    ShowWindow(w, visible ? SW_SHOWNA : SW_HIDE);
-  }
+  if (w == nullptr) return;
+  // The control's own flag: on a panel out of sight every control looks
+  // invisible to IsWindowVisible.
+  const bool shown = (GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (shown != visible) ShowWindow(w, visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void TfrmGprsMain::SetEnabled(Ctl control, bool enabled) {

@@ -28,6 +28,11 @@ wait_visible() {
   for _ in $(seq 50); do [ "$(main_visible)" = "$1" ] && return 0; sleep 0.2; done
   return 1
 }
+# Pixels of the program icon's blue in Wine's notification area (top left).
+icon_pixels() {
+  /usr/bin/convert "$1" -crop 24x24+2+22 -format '%c' histogram:info: |
+    awk '/#1E4B8C/ {n += $1} END {print n + 0}'
+}
 click() { xdotool mousemove "$1" "$2" sleep 0.2 click 1; sleep 0.5; }
 
 dw_xvfb_start
@@ -88,10 +93,15 @@ click 623 130
 # Minimise zone: only the notification-area icon is left.
 click 612 130
 wait_visible 0 || fail "the minimise zone did not hide the window"
-xdotool search --onlyvisible --name 'Dialwave' >/dev/null 2>&1 && fail "a Dialwave window is still on the screen"
+gone=
+for _ in $(seq 25); do
+  xdotool search --onlyvisible --name 'Dialwave' >/dev/null 2>&1 || { gone=1; break; }
+  sleep 0.2
+done
+[ -n "$gone" ] || { dw_screenshot "$shots/mainwin-not-hidden.png"; fail "a Dialwave window is still on the screen"; }
 shot=$shots/mainwin-tray.png
 dw_screenshot "$shot"
-[ "$(dw_pixel "$shot" 12 32)" != 000000 ] || fail "no notification-area icon"
+[ "$(icon_pixels "$shot")" -gt 50 ] || fail "no notification-area icon"
 # One click on the icon does nothing while the window is hidden.
 click 12 32
 sleep 1
@@ -106,4 +116,9 @@ sleep 0.5
 click 637 130
 for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
 kill -0 "$program" 2>/dev/null && fail "the close zone did not end the program"
+# The icon went with the program.
+sleep 1
+shot=$shots/mainwin-closed.png
+dw_screenshot "$shot"
+[ "$(icon_pixels "$shot")" -lt 5 ] || fail "the notification-area icon outlived the program"
 echo ok
