@@ -12,6 +12,7 @@
 #include "ui/dialogs/question_win.h"
 #include "ui/framework/message_loop_win.h"
 #include "ui/framework/window_win.h"
+#include "ui/connection_services_win.h"
 #include "ui/main_window_win.h"
 #include "ui/messages.h"
 
@@ -126,8 +127,11 @@ int RunDialwave() {
                 nullptr});
   SetWindowTextW(application.hwnd(), Wide(TextId::AppTitle).c_str());
   const ComScope com;
-  ui::TfrmGprsMain main(environment);
+  ui::SystemConnectionServices services(environment->PlatformId());
+  ui::TfrmGprsMain main({environment, &services, {}});
   if (!main.Create()) return 1;
+  services.SetMainWindow(main.hwnd());
+  services.SetController(&main.controller());
   application.SetMainWindow(main.hwnd());
   // The RAS layer: bound per Windows generation; its waits serve this
   // thread's messages, and 0x405 goes to the main window. Both live until
@@ -145,7 +149,8 @@ int RunDialwave() {
   // The 9x traffic counters are read from the registry by any thread.
   static const auto statisticsRegistry = MakeWin32Registry();
   connection::ConfigureStatistics(statisticsRegistry.get());
-  main.ShowAtStart(startup.commandLine.autoStart);
+  main.Prepare();
+  main.ShowAtStart();
 
   return ui::RunMessageLoop();
 }

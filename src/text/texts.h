@@ -113,6 +113,50 @@ namespace dw {
   X(ConnError, "Ошибка при соединении.")                              \
   X(ConnServiceUnavailable, "Ошибка. Услуга недоступна")              \
   X(ConnErrorCode, "Ошибка при соединении. Код ")                     \
+  X(ActNext, "Далее")                                                 \
+  X(ActExit, "Выйти")                                                 \
+  X(ActConnect, "Соединить/Разъединить")                              \
+  X(ActRestore, "Открыть программу")                                  \
+  X(ActSelect, "Выбрать")                                             \
+  X(ActAbout, "О программе")                                          \
+  X(ActService, "Сервис")                                             \
+  X(ActBack, "Назад")                                                 \
+  X(CaptionConnect, "Подключиться")                                   \
+  X(CaptionDisconnect, "Отключиться")                                 \
+  X(ModemNotRegistered, "Ошибка: выбраный модем в системе не зарегистрирован. Выберите другой модем для соединения") \
+  X(CloseConnectionQuestion, "Соединение с Интернетом открыто. Закрыть его?") \
+  X(VersionPrefix, "Версия: ")                                        \
+  X(TrayDisconnected, "Dialwave - Отключено")                         \
+  X(TrayConnected, "Dialwave - Подключено")                           \
+  X(StatusDisconnected, "Соединение с GPRS не установлено")           \
+  X(StatusConnected, "Соединение c GPRS установлено") /* Latin c */  \
+  X(TimeHours, " часов ")                                             \
+  X(TimeMinutes, " минут")                                            \
+  X(UnitBytes, "байт")                                                \
+  X(UnitBytesPerSec, "байт/сек")                                      \
+  X(UnitMegabytesPerSec, "Мбайт/сек") /* Cyrillic М */               \
+  X(HintMinimise, "Свернуть программу в \"Трей\"")                  \
+  X(HintClose, "Закрыть программу")                                   \
+  X(LabelSpeed, "Скорость передачи")                                  \
+  X(LabelMaximum, "Максимум:")                                        \
+  X(LabelTraffic, "Трафик")                                           \
+  X(LabelReceived, "Принято:")                                        \
+  X(LabelTransmitted, "Передано:")                                    \
+  X(LabelTotal, "Всего за сеанс:")                                    \
+  X(LabelConnTime, "Время соединения")                                \
+  X(LabelOtherDevice, "Для того чтобы выбрать соединение через другое устройство, перейдите в раздел ") \
+  X(LinkSettings, "Настройки")                                        \
+  X(LinkAgreement, "Пользовательское соглашение")                     \
+  X(LinkBackToProgram, "<  Вернуться в программу")                    \
+  X(ButtonAgree, "Согласен")                                          \
+  X(ButtonDisagree, "Не согласен")                                    \
+  X(LabelChooseModem, "Выберите модем")                               \
+  X(LinkRefresh, "Обновить")                                          \
+  X(LabelDeviceNote, "Убедитесь, что Ваш мобильный телефон или другое устройство подключено к компьютеру и программное обеспчение для него установлено и настроено") \
+  X(OptionDesktop, "Создать ярлык на Рабочем столе")                  \
+  X(OptionAutorun, "Добавить программу в меню Автозапуск")            \
+  X(OptionCopy, "Скопировать программу в папку C:\\Korvana")          \
+  X(AboutProduct, "Программа настройки компьютера для получения доступа к сети Интернет через мобильный телефон") \
   X(QuestionTitle, "Error")                                           \
   X(QuestionYes, "&Yes")                                              \
   X(QuestionNo, "&No")                                                \

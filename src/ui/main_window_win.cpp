@@ -1,23 +1,152 @@
 #include "ui/main_window_win.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
 #include "app/startup.h"
-#include "log/log.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/adapters_win.h"
 #include "platform/win32/wide.h"
+#include "ui/dialogs/msg_win.h"
+#include "ui/framework/message_loop_win.h"
+#include "ui/framework/popup_menu_win.h"
 #include "ui/messages.h"
 
 namespace dw::ui {
+namespace {
 
-TfrmGprsMain::TfrmGprsMain(std::shared_ptr<const Environment> environment)
-    : environment_(std::move(environment)), registry_(MakeWin32Registry()) {}
+constexpr UINT_PTR kHintTimerId = 0x4854;  // 'HT'
+constexpr UINT kTrayIconId = 1;
+constexpr COLORREF kLinkColour = RGB(0x33, 0x00, 0x79);
+constexpr Color kFace = Rgb(0xF4, 0xF4, 0xF0);
+constexpr Color kNavy = Rgb(0x00, 0x06, 0x74);
 
-bool TfrmGprsMain::Create() {
-  LoadSettings(*registry_, Startup().commandLine, settings_);
-  settings_.ProgramVersion =
-      ProgramVersion(ReadVersionInfo(*environment_, environment_->ExecutablePath()));
-  WriteLog("WINVER", static_cast<std::int32_t>(Startup().winVer), "version of Windows");
+void StyleButton(TGPRSButton& b, bool big) {
+  b.color = kFace;
+  b.DownColor = Rgb(0xBC, 0xB9, 0xF6);
+  b.ExtColor = big ? Rgb(0xCD, 0xD8, 0xE2) : kBlack;
+  b.IntColor = kBlack;
+  b.BorderColor = kNavy;
+  b.BgColor = kWhite;
+  b.ExtWidth = big ? 2 : 0;
+  b.IntWidth = 0;
+  b.Curve = 4;
+  b.borderWidth = 1;
+  b.font = {"Tahoma", big ? -12 : -11, kBlack};
+}
 
-  RegisterClassOnce(kClassName, CS_DBLCLKS, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+// The graph's mouse: its window belongs to the controls' layer, so the
+// read-outs listen in through a subclass.
+LRESULT CALLBACK GraphMouse(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                            DWORD_PTR data) {
+  auto* controller = reinterpret_cast<MainController*>(data);
+  if (message == WM_MOUSEMOVE) {
+    controller->OnGraphMouseMove(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+  } else if (message == WM_LBUTTONDOWN) {
+    const bool leftOnly = (wparam & (MK_RBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL)) == 0 &&
+                          GetKeyState(VK_MENU) >= 0;
+    controller->OnGraphMouseDown(leftOnly, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+  }
+  return DefSubclassProc(window, message, wparam, lparam);
+}
+
+}  // namespace
+
+bool AgreementScrolledToEnd(int position) {
+  return position > kAgreementRange - kAgreementVisible - 10;
+}
+
+// A panel: the part of the skin under it, and its controls' notifications
+// handed up to the main window.
+class TfrmGprsMain::PanelWindow final : public WindowBase {
+ public:
+  static constexpr const wchar_t* kClassName = L"DialwavePanel";
+  PanelWindow(TTransPanel& face, HWND owner) : face_(face), owner_(owner) {}
+
+  bool Create(HWND parent, int x, int y, int w, int h) {
+    RegisterClassOnce(kClassName);
+    face_.SetSize(w, h);
+    return WindowBase::Create(kClassName, WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPSIBLINGS, L"", x, y,
+                              w, h, parent);
+  }
+
+ protected:
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+    switch (message) {
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd(), &ps);
+        if (dc != nullptr) {
+          GdiCanvas canvas(dc);
+          face_.Paint(canvas);
+        }
+        EndPaint(hwnd(), &ps);
+        return true;
+      }
+      case WM_PRINTCLIENT: {
+        GdiCanvas canvas(reinterpret_cast<HDC>(wparam));
+        face_.Paint(canvas);
+        return true;
+      }
+      case WM_ERASEBKGND:
+        result = 1;
+        return true;
+      case WM_COMMAND:
+      case WM_CTLCOLORSTATIC:
+      case WM_CTLCOLORBTN:
+      case WM_CTLCOLORLISTBOX:
+      case WM_VSCROLL:
+        result = SendMessageW(owner_, message, wparam, lparam);
+        return true;
+      default:
+        return false;
+    }
+  }
+
+ private:
+  TTransPanel& face_;
+  HWND owner_;
+};
+
+TfrmGprsMain::TfrmGprsMain(Setup setup)
+    : setup_(std::move(setup)) {
+  if (setup_.registry == nullptr) {
+    ownRegistry_ = MakeWin32Registry();
+    setup_.registry = ownRegistry_.get();
+  }
+  MainController::Setup c;
+  c.view = this;
+  c.services = setup_.services;
+  c.graph = &graph_;
+  c.registry = setup_.registry;
+  c.environment = setup_.environment;
+  c.commandLine = Startup().commandLine;
+  c.winVer = Startup().winVer;
+  controller_ = std::make_unique<MainController>(c);
+}
+
+TfrmGprsMain::~TfrmGprsMain() {
+  if (trayShown_) SetTrayState(TrayMode::Remove, "");
+  if (graphWindow_ != nullptr && graphWindow_->hwnd() != nullptr) {
+    RemoveWindowSubclass(graphWindow_->hwnd(), GraphMouse, 1);
+  }
+}
+
+bool TfrmGprsMain::Create() { return CreateWindowAndControls(); }
+
+void TfrmGprsMain::Prepare() { controller_->Create(); }
+
+void TfrmGprsMain::ShowAtStart() { controller_->ShowAtStart(); }
+
+bool TfrmGprsMain::CreateWindowAndControls() {
+  INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&init);
+  const HMODULE module = GetModuleHandleW(nullptr);
+  skin_ = LoadGifResource(module, L"SKIN_BACKGROUND");
+
+  RegisterClassOnce(kClassName, CS_DBLCLKS, LoadIconW(module, MAKEINTRESOURCEW(1)));
   // A popup with no frame: client and window are the same size.
   const DWORD style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT work{};
@@ -26,8 +155,9 @@ bool TfrmGprsMain::Create() {
   }
   const int x = work.left + ((work.right - work.left) - kClientWidth) / 2;
   const int y = work.top + ((work.bottom - work.top) - kClientHeight) / 2;
-  if (!WindowBase::Create(kClassName, WS_EX_APPWINDOW, style, Wide(TextId::AppTitle).c_str(), x, y,
-                          kClientWidth, kClientHeight, nullptr)) {
+  if (!WindowBase::Create(kClassName, WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, style,
+                          Wide(TextId::AppTitle).c_str(), x, y, kClientWidth, kClientHeight,
+                          nullptr)) {
     return false;
   }
   // The two top corners cut off at an angle, as the skin draws them.
@@ -36,74 +166,714 @@ bool TfrmGprsMain::Create() {
   frMain_->SetRegion("L6,0,495,0,498,2,501,8,501,358,0,358,0,6,2,2");
   regionForm_->SetLoading(false);
   frMain_->Loaded();
+
+  // The stock font has no Cyrillic letters on a non-Russian system.
+  font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+  linkFont_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, RUSSIAN_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+  white_.reset(CreateSolidBrush(RGB(255, 255, 255)));
+
+  const std::pair<Panel, void (TfrmGprsMain::*)(HWND)> builders[] = {
+      {Panel::Agreement, &TfrmGprsMain::BuildAgreement},
+      {Panel::Settings, &TfrmGprsMain::BuildSettings},
+      {Panel::Main, &TfrmGprsMain::BuildMain},
+      {Panel::About, &TfrmGprsMain::BuildAbout},
+  };
+  for (const auto& [panel, build] : builders) {
+    TTransPanel& face = panelFaces_[panel];
+    face.Image = skin_.get();
+    face.ImageLeft = 0;
+    face.ImageTop = -kPanelTop;
+    face.bevelOuter = Bevel::None;
+    auto window = std::make_unique<PanelWindow>(face, hwnd());
+    if (!window->Create(hwnd(), 0, kPanelTop, kClientWidth, kPanelHeight)) return false;
+    (this->*build)(window->hwnd());
+    panels_[panel] = std::move(window);
+  }
+  controls_[Ctl::pnlMain] = panels_[Panel::Main]->hwnd();
+  // The links below the panels.
+  controls_[Ctl::lblAgreement] = AddLabel(hwnd(), 14, 317, 200, 14, TextId::LinkAgreement, true);
+  controls_[Ctl::lblAbout] = AddLabel(hwnd(), 380, 317, 106, 14, TextId::ActAbout, true, SS_RIGHT);
+  clicks_[controls_[Ctl::lblAgreement]] = [this] { controller_->lblAgreementClick(); };
+  clicks_[controls_[Ctl::lblAbout]] = [this] { controller_->lblAboutClick(); };
+  CreateGraphTooltip();
   return true;
 }
 
-void TfrmGprsMain::ShowAtStart(bool minimised) {
-  if (minimised) {
-    MinimiseToTray();
+HWND TfrmGprsMain::AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text,
+                                bool link, DWORD style) {
+  const DWORD s = WS_CHILD | WS_VISIBLE | SS_NOPREFIX | (link ? SS_NOTIFY : 0) | style;
+  HWND label = CreateWindowExW(0, L"STATIC", Wide(text).c_str(), s, x, y, w, h, parent, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(link ? linkFont_.get() : font_.get()),
+               FALSE);
+  if (link) links_.push_back(label);
+  return label;
+}
+
+HWND TfrmGprsMain::AddLabel(HWND parent, int x, int y, int w, int h, TextId text, bool link,
+                            DWORD style) {
+  return AddLabelText(parent, x, y, w, h, dw::Text(text), link, style);
+}
+
+TGPRSButton& TfrmGprsMain::AddButton(Ctl id, HWND parent, int x, int y, int w, int h,
+                                     TextId caption, std::function<void()> onClick) {
+  auto button = std::make_unique<TGPRSButton>();
+  TGPRSButton& b = *button;
+  StyleButton(b, w > 150);
+  b.caption = dw::Text(caption);
+  b.OnClick = [onClick](TGPRSButton&) { onClick(); };
+  auto window = std::make_unique<ControlWindow>(b);
+  window->Create(parent, x, y, w, h);
+  // The caption also as the window's text, where tools and tests read it.
+  SetWindowTextW(window->hwnd(), Wide(b.caption).c_str());
+  controls_[id] = window->hwnd();
+  buttons_[id] = &b;
+  skinned_.push_back({std::move(button), std::move(window)});
+  return b;
+}
+
+void TfrmGprsMain::AddHeading(HWND parent, const wchar_t* resource, Ctl id) {
+  auto picture = LoadGifResource(GetModuleHandleW(nullptr), resource);
+  if (picture == nullptr) return;
+  auto face = std::make_unique<TTransPanel>();
+  face->Image = picture.get();
+  auto window = std::make_unique<ControlWindow>(*face);
+  window->Create(parent, 20, 4, picture->Width(), picture->Height());
+  if (id != Ctl::Window) controls_[id] = window->hwnd();
+  headings_.push_back(std::move(picture));
+  skinned_.push_back({std::move(face), std::move(window)});
+}
+
+HWND TfrmGprsMain::AddCheckBox(Ctl id, HWND parent, int x, int y) {
+  HWND box = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+                             x, y, 16, 16, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+  controls_[id] = box;
+  return box;
+}
+
+void TfrmGprsMain::BuildMain(HWND p) {
+  AddHeading(p, L"HEADING_CONNECT");
+  AddLabel(p, 20, 38, 190, 14, TextId::LabelSpeed);
+  auto window = std::make_unique<ControlWindow>(graph_);
+  graph_.color = kWhite;
+  graph_.bevelOuter = Bevel::None;
+  graph_.SetScaleLength(40);
+  graph_.RectWidth = 60;
+  graph_.GrapgColor = 1482540;
+  graph_.BottomColor = 9687450;
+  window->Create(p, 20, 56, 192, 45);
+  graphWindow_ = window.get();
+  controls_[Ctl::gpnlStat] = window->hwnd();
+  SetWindowSubclass(window->hwnd(), GraphMouse, 1, reinterpret_cast<DWORD_PTR>(controller_.get()));
+  skinned_.push_back({nullptr, std::move(window)});
+  controls_[Ctl::lblConnStatus] =
+      AddLabel(p, 20, 106, 250, 14, TextId::StatusDisconnected);
+  AddLabel(p, 20, 126, 70, 14, TextId::LabelMaximum);
+  controls_[Ctl::lblMaxSpeed] = AddLabelText(p, 92, 126, 170, 14, "", false, 0);
+
+  AddLabel(p, 290, 38, 190, 14, TextId::LabelTraffic);
+  AddLabel(p, 290, 58, 100, 14, TextId::LabelReceived);
+  AddLabel(p, 290, 76, 100, 14, TextId::LabelTransmitted);
+  AddLabel(p, 290, 94, 100, 14, TextId::LabelTotal);
+  controls_[Ctl::lblReceived] = AddLabelText(p, 392, 58, 90, 14, "0", false, SS_RIGHT);
+  controls_[Ctl::lblTransmitted] = AddLabelText(p, 392, 76, 90, 14, "0", false, SS_RIGHT);
+  controls_[Ctl::lblTotal] = AddLabelText(p, 392, 94, 90, 14, "0", false, SS_RIGHT);
+  AddLabel(p, 290, 122, 190, 14, TextId::LabelConnTime);
+  controls_[Ctl::lblTime] = AddLabelText(p, 290, 140, 190, 14, "", false, 0);
+
+  TGPRSButton& connect = AddButton(Ctl::btnConnect, p, 20, 166, 193, 30, TextId::CaptionConnect,
+                                   [this] { controller_->aConnect().Execute(); });
+  HWND connectWindow = controls_[Ctl::btnConnect];
+  // The button follows the connect action's enabled state.
+  controller_->aConnect().Bind([this, &connect, connectWindow](const TAction& a) {
+    for (auto& s : skinned_) {
+      if (s.window && s.window->hwnd() == connectWindow) s.window->SetEnabled(a.Enabled());
+    }
+    (void)connect;
+  });
+
+  AddLabel(p, 20, 212, 460, 28, TextId::LabelOtherDevice);
+  controls_[Ctl::lblSettings] = AddLabel(p, 20, 242, 80, 14, TextId::LinkSettings, true);
+  clicks_[controls_[Ctl::lblSettings]] = [this] { controller_->lblSettingsClick(); };
+}
+
+void TfrmGprsMain::BuildSettings(HWND p) {
+  AddHeading(p, L"HEADING_START", Ctl::imgStart);
+  AddHeading(p, L"HEADING_SERVICE", Ctl::imgService);
+  AddLabel(p, 20, 36, 200, 14, TextId::LabelChooseModem);
+  HWND refresh = AddLabel(p, 420, 36, 60, 14, TextId::LinkRefresh, true, SS_RIGHT);
+  clicks_[refresh] = [this] {
+    if (controller_->RefreshModemList()) controller_->UpdateControls();
+  };
+  lbConnections_ = CreateWindowExW(0, L"LISTBOX", L"",
+                                   WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP |
+                                       LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                                   20, 54, 460, 72, p, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(lbConnections_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  AddLabel(p, 20, 130, 460, 28, TextId::LabelDeviceNote);
+  AddCheckBox(Ctl::chbDesktop, p, 20, 164);
+  AddCheckBox(Ctl::chbAutorun, p, 20, 184);
+  AddCheckBox(Ctl::chbCopy, p, 20, 204);
+  const std::pair<Ctl, Ctl> pairs[] = {{Ctl::lblDesktop, Ctl::chbDesktop},
+                                       {Ctl::lblAutorun, Ctl::chbAutorun},
+                                       {Ctl::lblCopy, Ctl::chbCopy}};
+  const TextId texts[] = {TextId::OptionDesktop, TextId::OptionAutorun, TextId::OptionCopy};
+  for (int i = 0; i < 3; ++i) {
+    HWND label = AddLabelText(p, 40, 165 + 20 * i, 340, 14, dw::Text(texts[i]), false, SS_NOTIFY);
+    controls_[pairs[i].first] = label;
+    const Ctl box = pairs[i].second;
+    // Clicking the label toggles its box.
+    clicks_[label] = [this, box] { SetChecked(box, !Checked(box)); };
+  }
+  AddButton(Ctl::btnNext, p, 395, 228, 85, 25, TextId::ActNext,
+            [this] { controller_->aNext().Execute(); });
+  AddButton(Ctl::btnSvcOK, p, 395, 228, 85, 25, TextId::ActSelect,
+            [this] { controller_->aSvcOK().Execute(); });
+}
+
+void TfrmGprsMain::BuildAgreement(HWND p) {
+  AddHeading(p, L"HEADING_AGREEMENT");
+  sbUA_ = AddLabelText(p, 20, 34, 450, kAgreementVisible, dw::Text(TextId::LinkAgreement), false,
+                       SS_NOTIFY);
+  scrollUA_ = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_VERT, 472, 34, 17,
+                              kAgreementVisible, p, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, kAgreementRange, 170, 0, 0};
+  SetScrollInfo(scrollUA_, SB_CTL, &info, TRUE);
+  AddButton(Ctl::btnDisagree, p, 20, 226, 85, 25, TextId::ButtonDisagree,
+            [this] { controller_->aExit().Execute(); });
+  AddButton(Ctl::btnAgree, p, 395, 226, 85, 25, TextId::ButtonAgree,
+            [this] { controller_->btnAgreeClick(); });
+  controls_[Ctl::lblUAReturn] = AddLabel(p, 20, 230, 200, 14, TextId::LinkBackToProgram, true);
+  clicks_[controls_[Ctl::lblUAReturn]] = [this] { controller_->btnAgreeClick(); };
+}
+
+void TfrmGprsMain::BuildAbout(HWND p) {
+  AddHeading(p, L"HEADING_ABOUT");
+  AddLabelText(p, 20, 40, 460, 90, "Dialwave\r\n\r\n\r\n" + dw::Text(TextId::AboutProduct), false, 0);
+  controls_[Ctl::lblVersion] = AddLabelText(p, 20, 60, 200, 14, "", false, 0);
+  HWND back = AddLabel(p, 20, 230, 200, 14, TextId::LinkBackToProgram, true);
+  clicks_[back] = [this] { controller_->Label12Click(); };
+}
+
+void TfrmGprsMain::CreateGraphTooltip() {
+  graphTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (graphTip_ == nullptr) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(controls_[Ctl::gpnlStat]);
+  graphTipText_ = L" ";
+  tool.lpszText = graphTipText_.data();
+  SendMessageW(graphTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+HWND TfrmGprsMain::Hwnd(Ctl control) const {
+  if (control == Ctl::Window) return hwnd();
+  auto it = controls_.find(control);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+HWND TfrmGprsMain::PanelWindowOf(Panel panel) const {
+  auto it = panels_.find(panel);
+  return it == panels_.end() ? nullptr : it->second->hwnd();
+}
+
+// MainView
+
+void TfrmGprsMain::ShowPanel(Panel front) {
+  for (auto& [panel, window] : panels_) {
+    if (panel == front) {
+      SetWindowPos(window->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    }
+  }
+  for (auto& [panel, window] : panels_) {
+    if (panel != front) ShowWindow(window->hwnd(), SW_HIDE);
+  }
+}
+
+void TfrmGprsMain::SetCaption(Ctl control, const std::string& cp1251) {
+  HWND w = Hwnd(control);
+  if (w == nullptr) return;
+  if (auto b = buttons_.find(control); b != buttons_.end()) {
+    if (b->second->caption == cp1251) return;
+    b->second->caption = cp1251;
+    SetWindowTextW(w, Wide(cp1251).c_str());
+    b->second->Repaint();
     return;
   }
+  const std::wstring wide = Wide(cp1251);
+  wchar_t current[512] = {};
+  GetWindowTextW(w, current, 512);
+  if (wide == current) return;  // no flicker from the idle rhythm
+  SetWindowTextW(w, wide.c_str());
+}
+
+void TfrmGprsMain::SetVisible(Ctl control, bool visible) {
+  HWND w = Hwnd(control);
+  if (w == nullptr) return;
+  // The control's own flag: on a panel out of sight every control looks
+  // invisible to IsWindowVisible.
+  const bool shown = (GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (shown != visible) ShowWindow(w, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TfrmGprsMain::SetEnabled(Ctl control, bool enabled) {
+  HWND w = Hwnd(control);
+  if (w == nullptr || (IsWindowEnabled(w) != FALSE) == enabled) return;
+  for (auto& s : skinned_) {
+    if (s.window && s.window->hwnd() == w) {
+      s.window->SetEnabled(enabled);
+      return;
+    }
+  }
+  EnableWindow(w, enabled ? TRUE : FALSE);
+  if (control != Ctl::pnlMain) InvalidateRect(w, nullptr, TRUE);
+}
+
+bool TfrmGprsMain::Checked(Ctl control) const {
+  HWND w = Hwnd(control);
+  return w != nullptr && SendMessageW(w, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TfrmGprsMain::SetChecked(Ctl control, bool checked) {
+  if (HWND w = Hwnd(control)) SendMessageW(w, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int TfrmGprsMain::TextWidth(Ctl control, const std::string& cp1251) {
+  HWND w = Hwnd(control);
+  HDC dc = GetDC(w);
+  if (dc == nullptr) return 0;
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font != nullptr ? font : font_.get());
+  const std::wstring text = Wide(cp1251);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(w, dc);
+  return size.cx;
+}
+
+void TfrmGprsMain::SetWidth(Ctl control, int width) {
+  HWND w = Hwnd(control);
+  if (w == nullptr) return;
+  RECT r{};
+  GetWindowRect(w, &r);
+  const int height = r.bottom - r.top;
+  if (r.right - r.left == width) return;
+  // Right-aligned labels grow to the left from one fixed left edge.
+  SetWindowPos(w, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(GetParent(w), nullptr, FALSE);
+}
+
+void TfrmGprsMain::Repaint(Ctl control) {
+  if (HWND w = Hwnd(control)) RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+std::vector<std::string> TfrmGprsMain::ModemItems() const {
+  std::vector<std::string> items;
+  const int count = static_cast<int>(SendMessageW(lbConnections_, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    const int length = static_cast<int>(SendMessageW(lbConnections_, LB_GETTEXTLEN, i, 0));
+    std::wstring text(static_cast<std::size_t>(std::max(0, length)) + 1, L'\0');
+    SendMessageW(lbConnections_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::max(0, length)));
+    items.push_back(Narrow(text));
+  }
+  return items;
+}
+
+void TfrmGprsMain::SetModemItems(const std::vector<std::string>& items) {
+  SendMessageW(lbConnections_, LB_RESETCONTENT, 0, 0);
+  for (const std::string& item : items) {
+    SendMessageW(lbConnections_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+  }
+}
+
+int TfrmGprsMain::SelectedModem() const {
+  const auto index = SendMessageW(lbConnections_, LB_GETCURSEL, 0, 0);
+  return index == LB_ERR ? -1 : static_cast<int>(index);
+}
+
+void TfrmGprsMain::SelectModem(int index) { SendMessageW(lbConnections_, LB_SETCURSEL, index, 0); }
+
+void TfrmGprsMain::SetGraphTooltip(const std::string& cp1251) {
+  if (graphTip_ == nullptr) return;
+  graphTipText_ = Wide(cp1251);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(controls_[Ctl::gpnlStat]);
+  tool.lpszText = graphTipText_.data();
+  SendMessageW(graphTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TfrmGprsMain::EnableGraphTooltip(bool enabled) {
+  if (graphTip_ != nullptr) SendMessageW(graphTip_, TTM_ACTIVATE, enabled ? TRUE : FALSE, 0);
+}
+
+void TfrmGprsMain::ShowHintAt(HintAnchor anchor, int x, const std::string& cp1251, int y) {
+  hints_.ShowHintAt(anchor, x, cp1251, y);
+}
+
+void TfrmGprsMain::ResetAgreementScroll() {
+  if (scrollUA_ != nullptr) SetScrollPos(scrollUA_, SB_CTL, 0, TRUE);
+}
+
+void TfrmGprsMain::SetHourglass(bool on) {
+  hourglass_ = on;
+  SetCursor(LoadCursorW(nullptr, on ? MAKEINTRESOURCEW(32514) : MAKEINTRESOURCEW(32512)));
+}
+
+void TfrmGprsMain::ProcessPending() { DrainMessages(); }
+
+void TfrmGprsMain::BringApplicationToFront() {
+  if (!IsWindowVisible(hwnd())) ShowWindow(hwnd(), SW_SHOWNORMAL);
+  SetForegroundWindow(hwnd());
+}
+
+void TfrmGprsMain::RestoreApplication() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
   UpdateWindow(hwnd());
+  controller_->OnRestored();
 }
 
-void TfrmGprsMain::MinimiseToTray() {
-  // Hidden, the window has no taskbar button left.
+void TfrmGprsMain::MinimiseApplication() { controller_->OnMinimised(); }
+
+void TfrmGprsMain::HideApplication() {
+  // Hidden, the window leaves no taskbar button; the icon stays.
   ShowWindow(hwnd(), SW_HIDE);
 }
 
-void TfrmGprsMain::RefreshOnRestore() {
-  if (!IsWindowVisible(hwnd()) || IsIconic(hwnd())) ShowWindow(hwnd(), SW_SHOWNORMAL);
-  SetForegroundWindow(hwnd());
+bool TfrmGprsMain::ApplicationHidden() const { return IsWindowVisible(hwnd()) == FALSE; }
+
+void TfrmGprsMain::HideWindow() { ShowWindow(hwnd(), SW_HIDE); }
+
+void TfrmGprsMain::CloseWindow() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
+
+void TfrmGprsMain::BringProgressToFront() {
+  HWND progress = FindWindowW(L"TfrmProgress", nullptr);
+  DWORD pid = 0;
+  if (progress != nullptr) GetWindowThreadProcessId(progress, &pid);
+  if (progress != nullptr && pid == GetCurrentProcessId() && IsWindowVisible(progress)) {
+    SetWindowPos(progress, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(progress);
+  }
 }
 
-void TfrmGprsMain::Paint(HDC dc) {
-  RECT r{0, 0, kClientWidth, kClientHeight};
-  HBRUSH background = CreateSolidBrush(RGB(0x1E, 0x4B, 0x8C));
-  FillRect(dc, &r, background);
-  DeleteObject(background);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
-  // The stock font has no Cyrillic letters on a non-Russian system.
-  UniqueFont font(CreateFontW(-16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
-  const HGDIOBJ old = SelectObject(dc, font.get());
-  const std::wstring title = Wide(TextId::AppTitle);
-  DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &r,
-            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, old);
+int TfrmGprsMain::ShowMsg(const std::string& cp1251, int kind, std::span<const int> codes) {
+  return ui::ShowMsg(cp1251, kind, codes);
 }
 
-bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM, LRESULT& result) {
+bool TfrmGprsMain::ShowConnBreak() { return ui::ShowConnBreak(hwnd()); }
+
+void TfrmGprsMain::SetTrayState(TrayMode mode, const std::string& hint) {
+  // The first layout: understood by every shell from Windows 98 on.
+  NOTIFYICONDATAW data{};
+  data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  data.hWnd = hwnd();
+  data.uID = kTrayIconId;
+  if (mode == TrayMode::Show && !trayShown_) {
+    data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    data.uCallbackMessage = kMsgTrayIcon;
+    data.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    trayShown_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+  } else if (mode == TrayMode::Remove && trayShown_) {
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    trayShown_ = false;
+  }
+  ProcessPending();
+  if (!trayShown_) return;
+  const std::wstring tip = Wide(hint);
+  data.uFlags = NIF_TIP;
+  lstrcpynW(data.szTip, tip.c_str(), 64);
+  Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+bool TfrmGprsMain::RunInstallation() { return setup_.installStep ? setup_.installStep() : true; }
+
+// The hint window.
+
+void TfrmGprsMain::HintWindow::Create() {
+  window_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                            owner_.hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (window_ == nullptr) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+  tool.hwnd = owner_.hwnd();
+  tool.uId = 1;
+  wide_ = L" ";
+  tool.lpszText = wide_.data();
+  SendMessageW(window_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(window_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
+}
+
+void TfrmGprsMain::HintWindow::Destroy() {
+  if (window_ != nullptr) DestroyWindow(window_);
+  window_ = nullptr;
+  text_.clear();
+}
+
+bool TfrmGprsMain::HintWindow::Visible() const {
+  return window_ != nullptr && IsWindowVisible(window_) != FALSE;
+}
+
+void TfrmGprsMain::HintWindow::ShowAt(HintAnchor anchor, int x, int y, const std::string& text) {
+  if (window_ == nullptr) return;
+  text_ = text;
+  wide_ = Wide(text);
+  HWND on = anchor == HintAnchor::Graph ? owner_.Hwnd(Ctl::gpnlStat) : owner_.hwnd();
+  POINT point{x, y};
+  ClientToScreen(on, &point);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = owner_.hwnd();
+  tool.uId = 1;
+  tool.lpszText = wide_.data();
+  SendMessageW(window_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(window_, TTM_TRACKPOSITION, 0, MAKELPARAM(point.x, point.y));
+  SendMessageW(window_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TfrmGprsMain::HintWindow::StartTimer(int ms) {
+  timerRunning_ = SetTimer(owner_.hwnd(), kHintTimerId, static_cast<UINT>(ms), nullptr) != 0;
+}
+
+void TfrmGprsMain::HintWindow::StopTimer() {
+  KillTimer(owner_.hwnd(), kHintTimerId);
+  timerRunning_ = false;
+}
+
+// Messages.
+
+void TfrmGprsMain::OnCommand(HWND from, int code) {
+  if (from == lbConnections_) {
+    if (code == LBN_DBLCLK && controller_->CurrentStage() == kShowService) {
+      controller_->aSvcOK().Execute();
+    }
+    return;
+  }
+  if (code != STN_CLICKED && code != BN_CLICKED) return;
+  auto it = clicks_.find(from);
+  if (it == clicks_.end()) return;
+  std::function<void()> handler = it->second;  // the handler may change the window
+  handler();
+}
+
+void TfrmGprsMain::OnAgreementScrolled() {
+  if (AgreementScrolledToEnd(GetScrollPos(scrollUA_, SB_CTL))) SetEnabled(Ctl::btnAgree, true);
+}
+
+void TfrmGprsMain::OnTrayMessage(UINT mouse) {
+  switch (mouse) {
+    case WM_LBUTTONUP:
+    case WM_MBUTTONUP:
+      controller_->OnTrayClick();
+      break;
+    case WM_RBUTTONUP:
+      controller_->OnTrayClick();
+      ShowTrayMenu();
+      break;
+    case WM_LBUTTONDBLCLK:
+      controller_->OnTrayDoubleClick();
+      break;
+    default:
+      break;
+  }
+}
+
+void TfrmGprsMain::ShowTrayMenu() {
+  controller_->UpdateControls();
+  const auto menu = controller_->TrayMenu();
+  std::vector<MenuItem> items;
+  std::vector<TAction*> actions;
+  for (const auto& item : menu) {
+    if (!item.visible) continue;
+    items.push_back({item.caption, item.enabled, false});
+    actions.push_back(item.action);
+  }
+  POINT at{};
+  GetCursorPos(&at);
+  const int chosen = ShowPopupMenu(hwnd(), items, at.x, at.y);
+  if (chosen >= 0 && actions[static_cast<std::size_t>(chosen)] != nullptr) {
+    actions[static_cast<std::size_t>(chosen)]->Execute();
+  }
+}
+
+bool TfrmGprsMain::SkinMouse(UINT message, WPARAM wparam, LPARAM lparam) {
+  const int x = GET_X_LPARAM(lparam);
+  const int y = GET_Y_LPARAM(lparam);
+  const bool left = (wparam & MK_LBUTTON) != 0;
   switch (message) {
+    case WM_LBUTTONDOWN:
+      SetCapture(hwnd());
+      controller_->OnSkinMouseDown(true, x, y);
+      return true;
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      controller_->OnSkinMouseDown(left, x, y);
+      return true;
+    case WM_MOUSEMOVE: {
+      const bool anything = (wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_SHIFT |
+                                       MK_CONTROL)) != 0 || GetKeyState(VK_MENU) < 0;
+      if (auto move = controller_->OnSkinMouseMove(left, anything, x, y)) {
+        RECT r{};
+        GetWindowRect(hwnd(), &r);
+        SetWindowPos(hwnd(), nullptr, r.left + move->dx, r.top + move->dy, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      return true;
+    }
+    case WM_LBUTTONUP: {
+      if (!left) ReleaseCapture();
+      controller_->OnSkinMouseUp(left);
+      // A click: where the pointer is now, in the picture's coordinates.
+      POINT at{};
+      GetCursorPos(&at);
+      ScreenToClient(hwnd(), &at);
+      controller_->OnSkinClick(at.x, at.y);
+      return true;
+    }
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      controller_->OnSkinMouseUp(left);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TfrmGprsMain::PaintSkin(HDC dc) {
+  if (skin_ != nullptr) {
+    GdiCanvas canvas(dc);
+    canvas.Draw(0, 0, *skin_);
+    return;
+  }
+  RECT r{0, 0, kClientWidth, kClientHeight};
+  FillRect(dc, &r, white_.get());
+}
+
+bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case kMsgConnectionLost:
+      controller_->OnConnectionLost();
+      return true;
+    case kMsgStatistics:
+      controller_->OnStatistics(static_cast<std::uint32_t>(wparam), static_cast<std::uint32_t>(lparam));
+      return true;
     case kMsgWakeUp:
-      RefreshOnRestore();
-      result = 0;
+      controller_->RefreshOnRestore();
+      return true;
+    case kMsgSystemConfigError:
+      controller_->OnSystemConfigError();
+      return true;
+    case kMsgConnected:
+      controller_->OnConnected(static_cast<ras::Handle>(wparam));
+      return true;
+    case kMsgTrafficBaseline:
+      controller_->OnTrafficBaseline(static_cast<std::uint32_t>(wparam),
+                                     static_cast<std::uint32_t>(lparam));
+      return true;
+    case kMsgTrayIcon:
+      if (wparam == kTrayIconId) OnTrayMessage(static_cast<UINT>(lparam));
       return true;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd(), &ps);
-      Paint(dc);
+      if (dc != nullptr) PaintSkin(dc);
       EndPaint(hwnd(), &ps);
       return true;
     }
     case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wparam));
+      PaintSkin(reinterpret_cast<HDC>(wparam));
       return true;
     case WM_ERASEBKGND:
       result = 1;
       return true;
-    case WM_SYSCOMMAND:
-      if ((wparam & 0xFFF0) == SC_MINIMIZE) {
-        MinimiseToTray();
-        return true;
+    case WM_COMMAND:
+      OnCommand(reinterpret_cast<HWND>(lparam), HIWORD(wparam));
+      return true;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HDC dc = reinterpret_cast<HDC>(wparam);
+      HWND control = reinterpret_cast<HWND>(lparam);
+      SetBkColor(dc, RGB(255, 255, 255));
+      const bool link = std::find(links_.begin(), links_.end(), control) != links_.end();
+      SetTextColor(dc, link ? kLinkColour : RGB(0, 0, 0));
+      result = reinterpret_cast<LRESULT>(white_.get());
+      return true;
+    }
+    case WM_VSCROLL: {
+      if (reinterpret_cast<HWND>(lparam) != scrollUA_) return false;
+      SCROLLINFO info{sizeof info, SIF_ALL};
+      GetScrollInfo(scrollUA_, SB_CTL, &info);
+      int position = info.nPos;
+      switch (LOWORD(wparam)) {
+        case SB_LINEUP: position -= 10; break;
+        case SB_LINEDOWN: position += 10; break;
+        case SB_PAGEUP: position -= 150; break;
+        case SB_PAGEDOWN: position += 150; break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: position = info.nTrackPos; break;
+        case SB_TOP: position = 0; break;
+        case SB_BOTTOM: position = kAgreementRange; break;
+        default: return true;
       }
+      position = std::clamp(position, 0, kAgreementRange - static_cast<int>(info.nPage) + 1);
+      SetScrollPos(scrollUA_, SB_CTL, position, TRUE);
+      OnAgreementScrolled();
+      return true;
+    }
+    case WM_TIMER:
+      if (wparam != kHintTimerId) return false;
+      hints_.TimerTick();
+      return true;
+    case WM_SETCURSOR:
+      if (!hourglass_) return false;
+      SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));
+      result = TRUE;
+      return true;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      return SkinMouse(message, wparam, lparam);
+    case WM_SYSCOMMAND:
+      switch (wparam & 0xFFF0) {
+        case SC_MINIMIZE:
+          MinimiseApplication();
+          return true;
+        case SC_RESTORE:
+          RestoreApplication();
+          return true;
+        default:
+          return false;
+      }
+    case WM_ACTIVATEAPP:
+      if (wparam != FALSE) controller_->OnActivated();
       return false;
+    case WM_CLOSE:
+      if (closing_) return true;
+      if (!controller_->OnCloseQuery()) return true;
+      closing_ = true;
+      controller_->OnClose();
+      DestroyWindow(hwnd());
+      return true;
     case WM_DESTROY:
-      SaveSettingsAtClose(*registry_, Startup().commandLine, settings_);
       PostQuitMessage(0);
       return true;
     default:

@@ -1,50 +1,194 @@
-// The main window, TfrmGprsMain: 500 x 360, frameless, centred on the work
-// area. It holds the settings from creation to close, shows itself, hides to
-// the notification area on "/auto" and answers the wake-up of a second copy.
+// The main window, TfrmGprsMain: 500 x 360, frameless, shaped by its region,
+// the skin picture Image1 filling it and the four panels at (0, 49). It is
+// the MainView of the portable MainController, which holds all the logic;
+// this file only turns window messages into controller calls and controller
+// requests into controls, the notification-area icon and the hint window.
 #pragma once
 
+#include "platform/win32/win.h"
+
+#include <functional>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/environment.h"
 #include "platform/registry.h"
-#include "settings/settings.h"
+#include "platform/win32/canvas_win.h"
+#include "platform/win32/unique_handle.h"
+#include "ui/controls/control_window_win.h"
 #include "ui/controls/form_region.h"
+#include "ui/controls/gprs_button.h"
+#include "ui/controls/graph_panel.h"
 #include "ui/controls/region_form_win.h"
+#include "ui/controls/trans_panel.h"
 #include "ui/framework/window_win.h"
+#include "ui/main_controller.h"
 
 namespace dw::ui {
 
-class TfrmGprsMain final : public WindowBase {
+// The agreement gate: the scroll box shows its end (within 10 pixels).
+inline constexpr int kAgreementRange = 1155;
+inline constexpr int kAgreementVisible = 174;
+bool AgreementScrolledToEnd(int position);
+
+class TfrmGprsMain final : public WindowBase, public MainView {
  public:
   static constexpr int kClientWidth = 500;
   static constexpr int kClientHeight = 360;
+  static constexpr int kPanelTop = 49;
+  static constexpr int kPanelHeight = 265;
   static constexpr const wchar_t* kClassName = L"TfrmGprsMain";
+  // The notification-area icon's callback message.
+  static constexpr UINT kMsgTrayIcon = WM_APP + 0x40;
 
-  explicit TfrmGprsMain(std::shared_ptr<const Environment> environment);
+  struct Setup {
+    std::shared_ptr<const Environment> environment;
+    ConnectionServices* services = nullptr;  // outlives the window
+    // The installation step of the first run; none means nothing to install.
+    std::function<bool()> installStep;
+    // Where the settings live; none: the system registry.
+    Registry* registry = nullptr;
+  };
 
-  // Creates the window without showing it; loads the settings and the
-  // program version, and logs the Windows version.
+  explicit TfrmGprsMain(Setup setup);
+  ~TfrmGprsMain() override;
+
+  // The window and its controls, not shown yet.
   bool Create();
-  const Settings& settings() const { return settings_; }
-  // Shows the window; with `minimised` the application goes straight to the
-  // notification area and no taskbar button is left.
-  void ShowAtStart(bool minimised);
-  // The restore refresh: back from the notification area, normal, in front.
-  void RefreshOnRestore();
-  void MinimiseToTray();
+  // The creation sequence: settings, stage, modem list (RAS must be
+  // configured by now), log.
+  void Prepare();
+  // Shown, or straight to the notification area with "/auto".
+  void ShowAtStart();
+  MainController& controller() { return *controller_; }
+  const Settings& settings() const { return controller_->settings(); }
+  // The control's window (the main window for Ctl::Window), or null.
+  HWND Hwnd(Ctl control) const;
+  HWND PanelWindowOf(Panel panel) const;
+  bool TrayIconShown() const { return trayShown_; }
+
+  // MainView
+  void ShowPanel(Panel front) override;
+  void SetCaption(Ctl control, const std::string& cp1251) override;
+  void SetVisible(Ctl control, bool visible) override;
+  void SetEnabled(Ctl control, bool enabled) override;
+  bool Checked(Ctl control) const override;
+  void SetChecked(Ctl control, bool checked) override;
+  int TextWidth(Ctl control, const std::string& cp1251) override;
+  void SetWidth(Ctl control, int width) override;
+  void Repaint(Ctl control) override;
+  std::vector<std::string> ModemItems() const override;
+  void SetModemItems(const std::vector<std::string>& items) override;
+  int SelectedModem() const override;
+  void SelectModem(int index) override;
+  void SetGraphTooltip(const std::string& cp1251) override;
+  void EnableGraphTooltip(bool enabled) override;
+  void ShowHintAt(HintAnchor anchor, int x, const std::string& cp1251, int y) override;
+  bool HintShowing() const override { return hints_.Exists(); }
+  void ResetAgreementScroll() override;
+  void SetHourglass(bool on) override;
+  void ProcessPending() override;
+  void BringApplicationToFront() override;
+  void RestoreApplication() override;
+  void MinimiseApplication() override;
+  void HideApplication() override;
+  bool ApplicationHidden() const override;
+  void HideWindow() override;
+  void CloseWindow() override;
+  void BringProgressToFront() override;
+  int ShowMsg(const std::string& cp1251, int kind, std::span<const int> codes) override;
+  bool ShowConnBreak() override;
+  void SetTrayState(TrayMode mode, const std::string& hint) override;
+  bool RunInstallation() override;
 
  protected:
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
  private:
-  void Paint(HDC dc);
+  class PanelWindow;
+  // The custom hint: a tracking tooltip owned by the main window, and the
+  // main window's timer that takes it away.
+  class HintWindow final : public HintWindowPort {
+   public:
+    explicit HintWindow(TfrmGprsMain& owner) : owner_(owner) {}
+    void Create() override;
+    void Destroy() override;
+    bool Visible() const override;
+    const std::string& Text() const override { return text_; }
+    void ShowAt(HintAnchor anchor, int x, int y, const std::string& text) override;
+    void StartTimer(int ms) override;
+    void StopTimer() override;
+    bool TimerRunning() const override { return timerRunning_; }
 
-  std::shared_ptr<const Environment> environment_;
-  std::unique_ptr<Registry> registry_;
-  Settings settings_;
-  // The window's outline (frMain); the form goes after the region component.
+   private:
+    TfrmGprsMain& owner_;
+    HWND window_ = nullptr;
+    std::string text_;
+    std::wstring wide_;
+    bool timerRunning_ = false;
+  };
+  struct Skinned {
+    std::unique_ptr<TPanel> control;
+    std::unique_ptr<ControlWindow> window;
+  };
+
+  bool CreateWindowAndControls();
+  void BuildMain(HWND panel);
+  void BuildSettings(HWND panel);
+  void BuildAgreement(HWND panel);
+  void BuildAbout(HWND panel);
+  HWND AddLabel(HWND parent, int x, int y, int w, int h, TextId text, bool link = false,
+                DWORD style = 0);
+  HWND AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text, bool link,
+                    DWORD style);
+  TGPRSButton& AddButton(Ctl id, HWND parent, int x, int y, int w, int h, TextId caption,
+                         std::function<void()> onClick);
+  void AddHeading(HWND parent, const wchar_t* resource, Ctl id = Ctl::Window);
+  HWND AddCheckBox(Ctl id, HWND parent, int x, int y);
+  void OnCommand(HWND from, int code);
+  void OnTrayMessage(UINT mouse);
+  void ShowTrayMenu();
+  void OnAgreementScrolled();
+  void PaintSkin(HDC dc);
+  bool SkinMouse(UINT message, WPARAM wparam, LPARAM lparam);
+  void CreateGraphTooltip();
+
+  Setup setup_;
+  std::unique_ptr<Registry> ownRegistry_;
+  TGraphPanel graph_;
+  std::unique_ptr<MainController> controller_;
+  HintWindow hintWindow_{*this};
+  HintController hints_{hintWindow_};
+
+  std::unique_ptr<GdiPicture> skin_;
+  std::vector<std::unique_ptr<GdiPicture>> headings_;
   std::unique_ptr<WindowRegionForm> regionForm_;
   std::unique_ptr<TFormRegion> frMain_;
+
+  std::map<Panel, std::unique_ptr<PanelWindow>> panels_;
+  std::map<Panel, TTransPanel> panelFaces_;
+  std::vector<Skinned> skinned_;
+  std::map<Ctl, HWND> controls_;
+  std::map<Ctl, TGPRSButton*> buttons_;
+  std::map<HWND, std::function<void()>> clicks_;
+  std::vector<HWND> links_;
+  HWND lbConnections_ = nullptr;
+  HWND scrollUA_ = nullptr;
+  HWND sbUA_ = nullptr;
+  ControlWindow* graphWindow_ = nullptr;
+
+  UniqueFont font_;
+  UniqueFont linkFont_;
+  UniqueBrush white_;
+
+  HWND graphTip_ = nullptr;
+  std::wstring graphTipText_;
+
+  bool trayShown_ = false;
+  bool hourglass_ = false;
+  bool closing_ = false;
 };
 
 }  // namespace dw::ui

@@ -28,9 +28,9 @@ dw_screenshot "$shot"
 pixel_is "$shot" 150 120 000000 "corner (0,0) is cut"
 pixel_is "$shot" 151 121 000000 "corner (1,1) is cut"
 pixel_is "$shot" 649 121 000000 "corner (499,1) is cut"
-pixel_is "$shot" 156 120 1E4B8C "(6,0) belongs to the window"
-pixel_is "$shot" 153 220 1E4B8C "(3,100) belongs to the window"
-pixel_is "$shot" 400 220 1E4B8C "(250,100) belongs to the window"
+pixel_is "$shot" 156 120 000674 "(6,0) belongs to the window"
+pixel_is "$shot" 153 220 FFFFFF "(3,100) belongs to the window"
+pixel_is "$shot" 400 220 FFFFFF "(250,100) belongs to the window"
 pixel_is "$shot" 300 479 000000 "row 359 lies below the polygon"
 "$DW_WINE" taskkill /im dialwave.exe >/dev/null 2>&1 || true
 for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done

@@ -1,0 +1,110 @@
+#include "ui/connection_services_win.h"
+
+#include "app/startup.h"
+#include "connection/current_connection.h"
+#include "connection/open_connection_win.h"
+#include "connection/presence.h"
+#include "connection/stat_thread.h"
+#include "connection/statistics.h"
+#include "modem/modems.h"
+#include "platform/tcp.h"
+#include "platform/win32/adapters_win.h"
+#include "platform/win32/wide.h"
+#include "ui/main_controller.h"
+#include "update/update_client.h"
+
+namespace dw::ui {
+namespace {
+
+class StatThreadAdapter final : public StatisticsThread {
+ public:
+  explicit StatThreadAdapter(connection::TStatThread::Setup setup) : thread_(std::move(setup)) {}
+  void SetBaseline(std::uint32_t received, std::uint32_t sent) override {
+    thread_.SetBaseline(received, sent);
+  }
+  void Restart() override { thread_.Restart(); }
+  void Resume() override { thread_.Resume(); }
+  void Suspend() override { thread_.Pause(); }
+  void Accumulate() override { thread_.Accumulate(); }
+  std::uint32_t CurrentSpeed() const override { return thread_.CurrentSpeed(); }
+  std::chrono::milliseconds ConnectedTime() const override { return thread_.ConnectedTime(); }
+  bool Running() const override { return thread_.Running(); }
+  void Terminate() override { thread_.Terminate(); }
+
+ private:
+  connection::TStatThread thread_;
+};
+
+}  // namespace
+
+SystemConnectionServices::SystemConnectionServices(std::uint32_t platformId)
+    : clock_(MakeSystemClock()),
+      messages_(MakeWin32WindowMessages()),
+      registry_(MakeWin32Registry()),
+      updateClient_(std::make_unique<UpdateClient>(
+          UpdateServerFromEnvironment(), [] { return MakeTcpConnection(); }, *clock_)),
+      platformId_(platformId) {}
+SystemConnectionServices::~SystemConnectionServices() = default;
+
+ras::Dword SystemConnectionServices::EnumDevices(std::vector<std::string>& names) {
+  return modem::EnumDevices(names);
+}
+
+ras::Handle SystemConnectionServices::CheckAlreadyConnected(const std::string& modem,
+                                                            std::string& entryName,
+                                                            const std::vector<std::string>& apnList) {
+  return connection::CheckAlreadyConnected(modem, entryName, apnList);
+}
+
+bool SystemConnectionServices::ConnIsOpen(ras::Handle conn) { return connection::ConnIsOpen(conn); }
+
+bool SystemConnectionServices::CloseConnection(ras::Handle conn) {
+  return connection::CloseConnection(conn);
+}
+
+ras::Dword SystemConnectionServices::GetStatistics(std::uint32_t& received, std::uint32_t& sent,
+                                                   ras::Handle conn) {
+  return connection::GetStatistics(received, sent, conn);
+}
+
+ras::Handle SystemConnectionServices::OpenConnection(const std::string& modem,
+                                                     std::string& entryName,
+                                                     std::vector<std::string>& apnList) {
+  if (controller_ == nullptr) return 0;
+  bool apnListUpdated = controller_->ApnListUpdated();
+  connection::OpenConnectionContext context;
+  context.mainWindow = mainWindow_;
+  context.registry = registry_.get();
+  context.platformId = platformId_;
+  context.messages = messages_.get();
+  context.clock = clock_.get();
+  context.progressLock = &Startup().progressLock;
+  context.apnListUpdated = &apnListUpdated;
+  context.settings = &controller_->settings();
+  context.updateClient = updateClient_.get();
+  const ras::Handle conn = connection::OpenConnection(modem, entryName, apnList, context);
+  controller_->SetApnListUpdated(apnListUpdated);
+  return conn;
+}
+
+void SystemConnectionServices::CancelOpenConnection() { connection::CancelOpenConnection(); }
+
+void SystemConnectionServices::SetMainConnectionHandle(ras::Handle conn) {
+  connection::SetMainConnectionHandle(conn);
+}
+
+std::unique_ptr<StatisticsThread> SystemConnectionServices::CreateStatThread() {
+  connection::TStatThread::Setup setup;
+  setup.messages = messages_;
+  setup.clock = clock_;
+  setup.target = reinterpret_cast<WindowHandle>(mainWindow_);
+  setup.connIsOpen = [](ras::Handle conn) { return connection::ConnIsOpen(conn); };
+  return std::make_unique<StatThreadAdapter>(std::move(setup));
+}
+
+void SystemConnectionServices::NotifyFirstStart(std::string& error, std::string& body) {
+  UpdateClient client(UpdateServerFromEnvironment(), [] { return MakeTcpConnection(); }, *clock_);
+  client.NotifyFirstStart(error, body);
+}
+
+}  // namespace dw::ui

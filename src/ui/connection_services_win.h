@@ -1,0 +1,53 @@
+// The main window's connection services on the real system: the modem list,
+// presence and hang-up, the statistics and their sampling thread, and the
+// update server's first-start notice, and the dial driver.
+#pragma once
+
+#include "platform/win32/win.h"
+
+#include <memory>
+
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/registry.h"
+#include "ui/main_view.h"
+#include "update/update_client.h"
+
+namespace dw::ui {
+
+class MainController;
+
+class SystemConnectionServices final : public ConnectionServices {
+ public:
+  explicit SystemConnectionServices(std::uint32_t platformId);
+  ~SystemConnectionServices() override;
+
+  // The window the statistics and the driver report to.
+  void SetMainWindow(HWND window) { mainWindow_ = window; }
+  // The controller whose APN flag and settings the driver reads and sets.
+  void SetController(MainController* controller) { controller_ = controller; }
+
+  ras::Dword EnumDevices(std::vector<std::string>& names) override;
+  ras::Handle CheckAlreadyConnected(const std::string& modem, std::string& entryName,
+                                    const std::vector<std::string>& apnList) override;
+  bool ConnIsOpen(ras::Handle conn) override;
+  bool CloseConnection(ras::Handle conn) override;
+  ras::Dword GetStatistics(std::uint32_t& received, std::uint32_t& sent, ras::Handle conn) override;
+  ras::Handle OpenConnection(const std::string& modem, std::string& entryName,
+                             std::vector<std::string>& apnList) override;
+  void CancelOpenConnection() override;
+  void SetMainConnectionHandle(ras::Handle conn) override;
+  std::unique_ptr<StatisticsThread> CreateStatThread() override;
+  void NotifyFirstStart(std::string& error, std::string& body) override;
+
+ private:
+  HWND mainWindow_ = nullptr;
+  MainController* controller_ = nullptr;
+  std::shared_ptr<Clock> clock_;
+  std::shared_ptr<WindowMessages> messages_;
+  std::unique_ptr<Registry> registry_;
+  std::unique_ptr<UpdateClient> updateClient_;
+  std::uint32_t platformId_;
+};
+
+}  // namespace dw::ui

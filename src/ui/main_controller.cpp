@@ -1,0 +1,501 @@
+#include "ui/main_controller.h"
+
+#include <algorithm>
+
+#include "log/log.h"
+#include "text/texts.h"
+#include "ui/dialogs/msg_layout.h"
+#include "ui/status_display.h"
+
+namespace dw::ui {
+namespace {
+
+// Letter case of code page 1251: modem names may be Cyrillic.
+unsigned char Fold(unsigned char c) {
+  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+  if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
+  if (c == 0xA8) return 0xB8;  // Ё
+  return c;
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
+}
+
+int IndexOf(const std::vector<std::string>& items, const std::string& name) {
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (SameIgnoringCase(items[i], name)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += item + "\r\n";
+  return text;
+}
+
+constexpr int kKindError = 1;
+constexpr int kKindConfirm = 3;
+
+}  // namespace
+
+PanelStack::PanelStack() : order_{Panel::Main, Panel::Settings, Panel::Agreement, Panel::About} {}
+
+void PanelStack::ToFront(Panel panel) {
+  order_.erase(std::find(order_.begin(), order_.end(), panel));
+  order_.insert(order_.begin(), panel);
+}
+
+void PanelStack::ToBack(Panel panel) {
+  order_.erase(std::find(order_.begin(), order_.end(), panel));
+  order_.push_back(panel);
+}
+
+MainController::MainController(Setup setup)
+    : setup_(std::move(setup)),
+      view_(*setup_.view),
+      services_(*setup_.services),
+      graph_(*setup_.graph) {
+  aNext_ = &actions_.Add("aNext", Text(TextId::ActNext), [this] { aNextExecute(); });
+  aExit_ = &actions_.Add("aExit", Text(TextId::ActExit), [this] { aExitExecute(); });
+  aConnect_ = &actions_.Add("aConnect", Text(TextId::ActConnect), [this] { aConnectExecute(); });
+  aRestore_ = &actions_.Add("aRestore", Text(TextId::ActRestore), [this] { aRestoreExecute(); });
+  aSvcOK_ = &actions_.Add("aSvcOK", Text(TextId::ActSelect), [this] { aSvcOKExecute(); });
+  aAbout_ = &actions_.Add("aAbout", Text(TextId::ActAbout));
+  aService_ = &actions_.Add("aService", Text(TextId::ActService));
+  actions_.SetOnUpdate([this] { UpdateControls(); });
+}
+
+MainController::~MainController() = default;
+
+void MainController::SetConnectionHandle(ras::Handle conn) {
+  connectionHandle_ = conn;
+  services_.SetMainConnectionHandle(conn);
+}
+
+void MainController::ToFront(Panel panel) {
+  panels_.ToFront(panel);
+  view_.ShowPanel(panels_.Front());
+}
+
+void MainController::ToBack(Panel panel) {
+  panels_.ToBack(panel);
+  view_.ShowPanel(panels_.Front());
+}
+
+void MainController::Create() {
+  apnListUpdated_ = false;
+  SetConnectionHandle(0);
+  view_.SetCaption(Ctl::lblTime, ConnectionTimeText(std::chrono::milliseconds(0)));
+  for (Ctl label : {Ctl::lblReceived, Ctl::lblTransmitted, Ctl::lblTotal}) view_.SetCaption(label, "0");
+
+  settings_.FirstStart = !LoadSettings(*setup_.registry, setup_.commandLine, settings_);
+  if (setup_.environment != nullptr) {
+    settings_.ProgramVersion = ProgramVersion(
+        ReadVersionInfo(*setup_.environment, setup_.environment->ExecutablePath()));
+  }
+  view_.SetCaption(Ctl::lblVersion, Text(TextId::VersionPrefix) + settings_.ProgramVersion);
+  configErrorShown_ = false;
+  view_.SetTrayState(TrayMode::Show, Text(TextId::TrayDisconnected));
+
+  if (settings_.StartStage == kStageInstall) {
+    ShowStage(kShowInstall);
+    ToFront(Panel::Settings);
+  } else if (settings_.StartStage == kStageInstalled) {
+    ShowStage(kShowMain);
+    ToFront(Panel::Main);
+    graph_.Clear();
+  } else {
+    ShowStage(kShowAgreement);
+    ToFront(Panel::Agreement);
+    view_.SetEnabled(Ctl::btnAgree, false);
+    view_.SetEnabled(Ctl::btnDisagree, true);
+  }
+  FillModemList();
+  view_.ResetAgreementScroll();
+  WriteLog("WINVER", static_cast<std::int32_t>(setup_.winVer), "version of Windows");
+}
+
+void MainController::ShowAtStart() {
+  if (setup_.commandLine.autoStart) {
+    view_.MinimiseApplication();
+  } else {
+    view_.RestoreApplication();
+  }
+}
+
+void MainController::ShowStage(std::uint8_t stage) {
+  currentStage_ = stage;
+  if (stage == kShowMain && connectionHandle_ == 0) {
+    const ras::Handle found =
+        services_.CheckAlreadyConnected(settings_.ModemName, settings_.EntryName, settings_.ApnList);
+    if (found != 0) {
+      SetConnectionHandle(found);
+      services_.GetStatistics(baselineReceived_, baselineTransmitted_, found);
+      SetConnectedState(true);
+    }
+  }
+  UpdateControls();
+}
+
+bool MainController::RunningFromInstallFolder() const {
+  if (setup_.environment == nullptr) return false;
+  std::string folder = setup_.environment->ExecutablePath();
+  const auto slash = folder.find_last_of('\\');
+  folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+  return SameIgnoringCase(folder, kInstallFolder);
+}
+
+void MainController::UpdateControls() {
+  const bool installing = settings_.StartStage == kStageInstall;
+  switch (currentStage_) {
+    case kShowInstall:
+    case kShowService: {
+      aSvcOK_->SetCaption(Text(view_.SelectedModem() < 0 ? TextId::ActBack : TextId::ActSelect));
+      view_.SetCaption(Ctl::btnSvcOK, aSvcOK_->Caption());
+      if (RunningFromInstallFolder()) {
+        view_.SetVisible(Ctl::chbCopy, false);
+        view_.SetChecked(Ctl::chbCopy, false);
+        view_.SetVisible(Ctl::lblCopy, false);
+      } else {
+        view_.SetVisible(Ctl::lblCopy, installing);
+        view_.SetVisible(Ctl::chbCopy, installing);
+      }
+      for (Ctl c : {Ctl::imgStart, Ctl::btnNext, Ctl::lblAutorun, Ctl::chbAutorun, Ctl::lblDesktop,
+                    Ctl::chbDesktop}) {
+        view_.SetVisible(c, installing);
+      }
+      view_.SetVisible(Ctl::imgService, !installing);
+      view_.SetVisible(Ctl::btnSvcOK, !installing);
+      break;
+    }
+    case kShowMain:
+      view_.SetCaption(Ctl::btnConnect, Text(connectionHandle_ != 0 ? TextId::CaptionDisconnect
+                                                                     : TextId::CaptionConnect));
+      break;
+    case kShowAgreement: {
+      const bool first = settings_.StartStage == kStageAgreement;
+      view_.SetVisible(Ctl::btnAgree, first);
+      view_.SetVisible(Ctl::btnDisagree, first);
+      view_.SetVisible(Ctl::lblUAReturn, !first);
+      break;
+    }
+    default:
+      break;
+  }
+  view_.SetEnabled(Ctl::lblAbout, currentStage_ == kShowMain || currentStage_ == kShowService);
+  view_.SetEnabled(Ctl::lblAgreement, currentStage_ == kShowInstall || currentStage_ == kShowAbout ||
+                                          currentStage_ == kShowMain || currentStage_ == kShowService);
+  // Not while a dial runs: a second connect from the tray menu would start
+  // a second dial inside the first.
+  aConnect_->SetEnabled(settings_.StartStage == kStageInstalled && !connecting_);
+  aConnect_->SetCaption(
+      Text(connectionHandle_ != 0 ? TextId::CaptionDisconnect : TextId::CaptionConnect));
+}
+
+// Navigation.
+
+void MainController::lblSettingsClick() {
+  if (connectionHandle_ != 0) return;
+  ShowStage(kShowService);
+  if (RefreshModemList()) UpdateControls();
+  ToFront(Panel::Settings);
+}
+
+void MainController::lblAboutClick() {
+  aboutReturn_ = currentStage_;
+  ShowStage(kShowAbout);
+  ToFront(Panel::About);
+}
+
+void MainController::lblAgreementClick() {
+  agreementReturn_ = currentStage_;
+  ShowStage(kShowAgreement);
+  ToFront(Panel::Agreement);
+  view_.ResetAgreementScroll();
+}
+
+void MainController::Label12Click() {
+  ToBack(Panel::About);
+  ShowStage(aboutReturn_);
+}
+
+void MainController::btnAgreeClick() {
+  if (settings_.StartStage == kStageAgreement) {
+    ShowStage(kShowInstall);
+    settings_.StartStage = kStageInstall;
+    ToFront(Panel::Settings);
+  } else {
+    ToBack(Panel::Agreement);
+    ShowStage(agreementReturn_);
+  }
+  UpdateControls();
+}
+
+void MainController::StoreSelectedModem() {
+  const int selected = view_.SelectedModem();
+  const std::vector<std::string> items = view_.ModemItems();
+  settings_.ModemName = selected >= 0 && selected < static_cast<int>(items.size())
+                            ? items[static_cast<std::size_t>(selected)]
+                            : std::string(kUnknownModem);
+}
+
+void MainController::aNextExecute() {
+  if (!view_.RunInstallation()) return;
+  StoreSelectedModem();
+  ShowStage(kShowMain);
+  ToFront(Panel::Main);
+  graph_.Clear();
+  settings_.StartStage = kStageInstalled;
+  // The connect action follows the new stage now, not at the next idle beat.
+  UpdateControls();
+}
+
+void MainController::aSvcOKExecute() {
+  ToBack(Panel::Settings);
+  StoreSelectedModem();
+}
+
+void MainController::aExitExecute() { view_.CloseWindow(); }
+
+void MainController::aRestoreExecute() { view_.RestoreApplication(); }
+
+// Connecting.
+
+void MainController::aConnectExecute() {
+  if (connecting_) return;
+  if (connectionHandle_ != 0) {
+    view_.SetHourglass(true);
+    Disconnect();
+    SetDisconnectedState();
+  } else {
+    view_.ProcessPending();
+    const ras::Handle conn = Connect();
+    SetConnectionHandle(conn);
+    if (conn != 0) {
+      UpdateControls();
+      view_.Repaint(Ctl::Window);
+    }
+  }
+  view_.SetHourglass(false);
+  FinishDeferredClose();
+}
+
+void MainController::FinishDeferredClose() {
+  if (!closeAfterDial_) return;
+  closeAfterDial_ = false;
+  view_.CloseWindow();
+}
+
+ras::Handle MainController::Connect() {
+  connecting_ = true;
+  aConnect_->SetEnabled(false);
+  view_.SetEnabled(Ctl::pnlMain, false);
+  struct Reenable {
+    MainController& c;
+    ~Reenable() {
+      c.connecting_ = false;
+      c.aConnect_->SetEnabled(true);
+      c.view_.SetEnabled(Ctl::pnlMain, true);
+    }
+  } reenable{*this};
+
+  std::vector<std::string> devices;
+  services_.EnumDevices(devices);
+  if (IndexOf(devices, settings_.ModemName) < 0) {
+    view_.ShowMsg(Text(TextId::ModemNotRegistered), kKindError, std::span<const int>(&kMsgOk, 1));
+    lblSettingsClick();
+    return 0;
+  }
+  view_.Repaint(Ctl::btnConnect);
+  view_.ProcessPending();
+  ras::Handle conn = 0;
+  try {
+    conn = services_.OpenConnection(settings_.ModemName, settings_.EntryName, settings_.ApnList);
+  } catch (...) {
+    // The window goes on; the driver reports its own failures.
+    conn = 0;
+  }
+  return conn;
+}
+
+void MainController::PauseStatistics() {
+  if (statThread_ == nullptr) return;
+  statThread_->Suspend();
+  statThread_->Accumulate();
+}
+
+void MainController::Disconnect() {
+  services_.CloseConnection(connectionHandle_);
+  PauseStatistics();
+}
+
+// Worker messages.
+
+void MainController::OnConnectionLost() {
+  // Late news from a sampler paused meanwhile: the connection it watched
+  // is already gone from this window.
+  if (statThread_ == nullptr || !statThread_->Running()) return;
+  SetDisconnectedState();
+  view_.BringApplicationToFront();
+  if (view_.ShowConnBreak()) {
+    view_.Repaint(Ctl::Window);
+    Disconnect();
+    restoring_ = true;
+    const ras::Handle conn = Connect();
+    restoring_ = false;
+    SetConnectionHandle(conn);
+    // The driver's 0x406 has normally put the connected look on already.
+    if (conn != 0 && !connectedLook_) SetConnectedState(false);
+  } else {
+    SetConnectionHandle(0);
+    PauseStatistics();
+  }
+  FinishDeferredClose();
+}
+
+void MainController::OnSystemConfigError() {
+  if (configErrorShown_) return;
+  configErrorShown_ = true;
+  view_.ShowMsg(Text(TextId::RasConfigError), kKindError, std::span<const int>(&kMsgOk, 1));
+}
+
+void MainController::OnConnected(ras::Handle conn) {
+  SetConnectionHandle(conn);
+  // A restored connection keeps its graph and maximum.
+  SetConnectedState(!restoring_);
+}
+
+void MainController::OnTrafficBaseline(std::uint32_t received, std::uint32_t sent) {
+  baselineReceived_ = received;
+  baselineTransmitted_ = sent;
+}
+
+// Restoring and the application's events.
+
+void MainController::RefreshOnRestore() {
+  view_.BringApplicationToFront();
+  if (currentStage_ == kShowInstall || currentStage_ == kShowService) {
+    if (RefreshModemList()) UpdateControls();
+  } else if (currentStage_ == kShowMain) {
+    view_.Repaint(Ctl::gpnlStat);
+  }
+  aRestore_->SetEnabled(view_.ApplicationHidden());
+  view_.BringProgressToFront();
+}
+
+void MainController::OnMinimised() {
+  view_.HideApplication();
+  // The tray menu's "Открыть программу" is what brings it back.
+  aRestore_->SetEnabled(true);
+  view_.ProcessPending();
+}
+
+void MainController::OnRestored() { RefreshOnRestore(); }
+
+void MainController::OnActivated() {
+  if (aConnect_->Enabled()) RefreshOnRestore();
+}
+
+// The modem list.
+
+void MainController::FillModemList() {
+  std::vector<std::string> items;
+  if (services_.EnumDevices(items) != 0) {
+    view_.SetModemItems({});
+    return;
+  }
+  view_.SetModemItems(items);
+  if (items.empty()) return;
+  const int index = IndexOf(items, settings_.ModemName);
+  view_.SelectModem(index >= 0 ? index : 0);
+}
+
+bool MainController::RefreshModemList() {
+  std::vector<std::string> items;
+  services_.EnumDevices(items);
+  if (Joined(items) == Joined(view_.ModemItems())) return false;
+  view_.SetModemItems(items);
+  if (!items.empty()) {
+    const int index = settings_.ModemName.empty() ? -1 : IndexOf(items, settings_.ModemName);
+    view_.SelectModem(index >= 0 ? index : 0);
+  }
+  return true;
+}
+
+// Closing.
+
+bool MainController::OnCloseQuery() {
+  if (connecting_) {
+    // The dial is cancelled and cleans up first; the close follows.
+    closeAfterDial_ = true;
+    services_.CancelOpenConnection();
+    return false;
+  }
+  if (connectionHandle_ != 0 && services_.ConnIsOpen(connectionHandle_)) {
+    static constexpr int kCodes[] = {kMsgYes, kMsgNo, kMsgCancel};
+    const int answer = view_.ShowMsg(Text(TextId::CloseConnectionQuestion), kKindConfirm, kCodes);
+    if (answer == kResultYes) {
+      view_.HideWindow();
+      services_.CloseConnection(connectionHandle_);
+      return true;
+    }
+    return answer == kResultNo;
+  }
+  return true;
+}
+
+void MainController::OnClose() {
+  view_.SetTrayState(TrayMode::Remove, "");
+  view_.ProcessPending();
+  SaveSettingsAtClose(*setup_.registry, setup_.commandLine, settings_);
+  if (statThread_ != nullptr) statThread_->Terminate();
+  view_.HideWindow();
+}
+
+// The title strip and the notification area.
+
+void MainController::OnSkinClick(int x, int y) {
+  switch (SkinZoneAt(x, y)) {
+    case SkinZone::Minimise: view_.MinimiseApplication(); break;
+    case SkinZone::Close: view_.CloseWindow(); break;
+    case SkinZone::None: break;
+  }
+}
+
+void MainController::OnSkinMouseDown(bool leftHeld, int x, int y) { drag_.MouseDown(leftHeld, x, y); }
+
+std::optional<DragMove> MainController::OnSkinMouseMove(bool leftHeld, bool anyButtonOrKey, int x,
+                                                         int y) {
+  if (!anyButtonOrKey) {
+    const SkinZone zone = SkinZoneAt(x, y);
+    if (zone != SkinZone::None) {
+      view_.ShowHintAt(HintAnchor::MainWindow, x, Text(SkinZoneHint(zone)), y - kZoneHintRise);
+    }
+  }
+  return drag_.MouseMove(leftHeld, x, y);
+}
+
+void MainController::OnSkinMouseUp(bool leftStillHeld) { drag_.MouseUp(leftStillHeld); }
+
+void MainController::OnTrayClick() {
+  if (!aRestore_->Enabled()) view_.BringApplicationToFront();
+}
+
+void MainController::OnTrayDoubleClick() { view_.RestoreApplication(); }
+
+std::vector<MainController::TrayItem> MainController::TrayMenu() {
+  return {
+      {aRestore_->Caption(), aRestore_->Enabled(), true, aRestore_},
+      {aConnect_->Caption(), aConnect_->Enabled(), true, aConnect_},
+      {aExit_->Caption(), aExit_->Enabled(), true, aExit_},
+      {"   ", true, false, nullptr},  // N1
+  };
+}
+
+}  // namespace dw::ui

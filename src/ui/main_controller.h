@@ -1,0 +1,204 @@
+// TfrmGprsMain's logic without a window: the stages and their panels, the
+// controls' state, connecting and disconnecting, the worker threads'
+// messages, the status display, the close flow, and the title strip's and
+// notification area's rules. The window (main_window_win) forwards its
+// events here and shows what the controller asks of MainView.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "platform/environment.h"
+#include "platform/registry.h"
+#include "ras/records.h"
+#include "settings/settings.h"
+#include "ui/controls/graph_panel.h"
+#include "ui/framework/actions.h"
+#include "ui/main_view.h"
+#include "ui/window_chrome.h"
+
+namespace dw::ui {
+
+// CurrentStage values: which panel and which look is shown.
+inline constexpr std::uint8_t kShowInstall = 0;    // pnlSettings, installation look
+inline constexpr std::uint8_t kShowAbout = 1;      // pnlAbout
+inline constexpr std::uint8_t kShowMain = 2;       // pnlMain
+inline constexpr std::uint8_t kShowAgreement = 3;  // pnlAgreement
+inline constexpr std::uint8_t kShowService = 4;    // pnlSettings, service look
+
+// The folder the program installs itself into.
+inline constexpr const char* kInstallFolder = "C:\\Korvana\\";
+// ModemName when the user picked nothing.
+inline constexpr const char* kUnknownModem = "Unknown";
+
+// The four panels stacked in one place: sending one to the back shows the
+// one that was in front before it.
+class PanelStack {
+ public:
+  PanelStack();
+  void ToFront(Panel panel);
+  void ToBack(Panel panel);
+  Panel Front() const { return order_.front(); }
+
+ private:
+  std::vector<Panel> order_;  // front first
+};
+
+class MainController {
+ public:
+  struct Setup {
+    MainView* view = nullptr;
+    ConnectionServices* services = nullptr;
+    TGraphPanel* graph = nullptr;  // gpnlStat
+    Registry* registry = nullptr;  // the settings' home
+    std::shared_ptr<const Environment> environment;
+    CommandLine commandLine;
+    std::uint32_t winVer = 0;
+  };
+
+  explicit MainController(Setup setup);
+  ~MainController();
+  MainController(const MainController&) = delete;
+  MainController& operator=(const MainController&) = delete;
+
+  // Creation, before the window is first shown: settings, version, tray
+  // icon, the first stage, the modem list, the Windows version in the log.
+  void Create();
+  // Shows the window at start: minimised to the notification area with
+  // "/auto", otherwise restored.
+  void ShowAtStart();
+
+  void ShowStage(std::uint8_t stage);
+  void UpdateControls();
+  ras::Handle Connect();
+  void Disconnect();
+  void RefreshOnRestore();
+  void FillModemList();
+  bool RefreshModemList();
+
+  // Navigation.
+  void lblSettingsClick();
+  void lblAboutClick();
+  void lblAgreementClick();
+  void Label12Click();      // back from the about panel
+  void btnAgreeClick();     // also lblUAReturn
+  void aNextExecute();      // btnNext
+  void aSvcOKExecute();     // btnSvcOK
+  void aConnectExecute();   // btnConnect and the tray menu
+  void aExitExecute();      // btnDisagree and the tray menu
+  void aRestoreExecute();   // the tray menu
+
+  // Worker messages (wParam, lParam as sent).
+  void OnConnectionLost();                                          // 0x402
+  void OnStatistics(std::uint32_t received, std::uint32_t sent);   // 0x403
+  void OnSystemConfigError();                                       // 0x405
+  void OnConnected(ras::Handle conn);                               // 0x406
+  void OnTrafficBaseline(std::uint32_t received, std::uint32_t sent);  // 0x407
+
+  // Application-wide events.
+  void OnMinimised();
+  void OnRestored();
+  void OnActivated();
+
+  // Closing: the query (false keeps the window open) and the close itself.
+  bool OnCloseQuery();
+  void OnClose();
+
+  // The status display.
+  void SetConnectedState(bool reset);
+  void SetDisconnectedState();
+  void OnGraphMouseMove(int x, int y);
+  // `leftOnly`: the left button and no other button or modifier key.
+  void OnGraphMouseDown(bool leftOnly, int x, int y);
+
+  // The skin picture as the title strip.
+  void OnSkinClick(int x, int y);
+  void OnSkinMouseDown(bool leftHeld, int x, int y);
+  // The window's new position when the skin is dragged, or nullopt.
+  std::optional<DragMove> OnSkinMouseMove(bool leftHeld, bool anyButtonOrKey, int x, int y);
+  void OnSkinMouseUp(bool leftStillHeld);
+
+  // The notification-area icon.
+  void OnTrayClick();
+  void OnTrayDoubleClick();
+  // pmMain's items in order (N3, N2, N4, N1) with the actions they run.
+  struct TrayItem {
+    std::string caption;
+    bool enabled = true;
+    bool visible = true;
+    TAction* action = nullptr;
+  };
+  std::vector<TrayItem> TrayMenu();
+
+  // State, for the window and for tests.
+  TActionList& Actions() { return actions_; }
+  TAction& aNext() { return *aNext_; }
+  TAction& aExit() { return *aExit_; }
+  TAction& aConnect() { return *aConnect_; }
+  TAction& aRestore() { return *aRestore_; }
+  TAction& aSvcOK() { return *aSvcOK_; }
+  TAction& aAbout() { return *aAbout_; }
+  TAction& aService() { return *aService_; }
+  Settings& settings() { return settings_; }
+  std::uint8_t CurrentStage() const { return currentStage_; }
+  ras::Handle ConnectionHandle() const { return connectionHandle_; }
+  Panel FrontPanel() const { return panels_.Front(); }
+  bool ConfigErrorShown() const { return configErrorShown_; }
+  bool ApnListUpdated() const { return apnListUpdated_; }
+  void SetApnListUpdated(bool updated) { apnListUpdated_ = updated; }
+  std::uint32_t MaxSpeedRecord() const { return maxSpeed_; }
+  bool HasStatThread() const { return statThread_ != nullptr; }
+  bool Connecting() const { return connecting_; }
+
+ private:
+  void SetConnectionHandle(ras::Handle conn);
+  void ToFront(Panel panel);
+  void ToBack(Panel panel);
+  void StoreSelectedModem();
+  void PauseStatistics();
+  void FinishDeferredClose();
+  bool RunningFromInstallFolder() const;
+
+  Setup setup_;
+  MainView& view_;
+  ConnectionServices& services_;
+  TGraphPanel& graph_;
+
+  Settings settings_;
+  std::uint8_t currentStage_ = kShowAgreement;
+  ras::Handle connectionHandle_ = 0;
+  std::unique_ptr<StatisticsThread> statThread_;
+  bool apnListUpdated_ = false;
+  bool configErrorShown_ = false;
+  std::uint32_t baselineReceived_ = 0;
+  std::uint32_t baselineTransmitted_ = 0;
+  std::uint32_t maxSpeed_ = 0;  // lblMaxSpeed's tag
+  std::uint8_t aboutReturn_ = kShowMain;      // pnlAbout's tag
+  std::uint8_t agreementReturn_ = kShowMain;  // pnlAgreement's tag
+  PanelStack panels_;
+
+  // A dial is running (OpenConnection has not returned).
+  bool connecting_ = false;
+  // A close was asked for during a dial: done when the dial has ended.
+  bool closeAfterDial_ = false;
+  // A broken connection is being restored: its 0x406 keeps graph and record.
+  bool restoring_ = false;
+  bool connectedLook_ = false;
+
+  SkinDrag drag_;
+
+  TActionList actions_;
+  TAction* aNext_;
+  TAction* aExit_;
+  TAction* aConnect_;
+  TAction* aRestore_;
+  TAction* aSvcOK_;
+  TAction* aAbout_;
+  TAction* aService_;
+};
+
+}  // namespace dw::ui

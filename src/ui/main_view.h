@@ -1,0 +1,153 @@
+// The main window's two seams: what it shows (MainView) and what it asks of
+// the connection side (ConnectionServices, StatisticsThread). The controller
+// talks only to these, so its whole logic runs in tests without a window.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "ras/records.h"
+#include "ui/window_chrome.h"
+
+namespace dw::ui {
+
+enum class Panel { Agreement, Settings, Main, About };
+
+// The window's controls the controller changes, by their form names.
+enum class Ctl {
+  // main panel
+  pnlMain, btnConnect, lblConnStatus, lblMaxSpeed, lblReceived, lblTransmitted, lblTotal, lblTime,
+  lblSettings, gpnlStat,
+  // settings panel
+  btnSvcOK, btnNext, chbCopy, lblCopy, imgStart, imgService, lblAutorun, chbAutorun, lblDesktop,
+  chbDesktop,
+  // agreement panel
+  btnAgree, btnDisagree, lblUAReturn,
+  // about panel
+  lblVersion,
+  // links outside the panels
+  lblAbout, lblAgreement,
+  // the whole window
+  Window,
+};
+
+enum class TrayMode { Show, Keep, Remove };
+
+class MainView {
+ public:
+  virtual ~MainView() = default;
+
+  // The panel in front; the others are out of sight.
+  virtual void ShowPanel(Panel front) = 0;
+  virtual void SetCaption(Ctl control, const std::string& cp1251) = 0;
+  virtual void SetVisible(Ctl control, bool visible) = 0;
+  virtual void SetEnabled(Ctl control, bool enabled) = 0;
+  virtual bool Checked(Ctl control) const = 0;
+  virtual void SetChecked(Ctl control, bool checked) = 0;
+  // Width of a one-line text in the control's own font.
+  virtual int TextWidth(Ctl control, const std::string& cp1251) = 0;
+  virtual void SetWidth(Ctl control, int width) = 0;
+  // Paints the control (or the whole window) at once.
+  virtual void Repaint(Ctl control) = 0;
+
+  // lbConnections
+  virtual std::vector<std::string> ModemItems() const = 0;
+  virtual void SetModemItems(const std::vector<std::string>& items) = 0;
+  // -1 when nothing is selected.
+  virtual int SelectedModem() const = 0;
+  virtual void SelectModem(int index) = 0;
+
+  // The graph's own tooltip.
+  virtual void SetGraphTooltip(const std::string& cp1251) = 0;
+  virtual void EnableGraphTooltip(bool enabled) = 0;
+  // The custom hint window (see HintController).
+  virtual void ShowHintAt(HintAnchor anchor, int x, const std::string& cp1251, int y) = 0;
+  virtual bool HintShowing() const = 0;
+
+  // sbUA and scrollUA back to the top.
+  virtual void ResetAgreementScroll() = 0;
+
+  virtual void SetHourglass(bool on) = 0;
+  // Handles what waits in the thread's queue, then returns.
+  virtual void ProcessPending() = 0;
+  // In front, shown again when it sat in the notification area.
+  virtual void BringApplicationToFront() = 0;
+  // Back from the notification area; ends in the controller's OnRestored.
+  virtual void RestoreApplication() = 0;
+  // To the notification area; ends in the controller's OnMinimised.
+  virtual void MinimiseApplication() = 0;
+  virtual void HideApplication() = 0;
+  // True while only the notification-area icon is left.
+  virtual bool ApplicationHidden() const = 0;
+  virtual void HideWindow() = 0;
+  // Asks the window to close (the close query runs).
+  virtual void CloseWindow() = 0;
+  // The progress dialog, when it exists and is visible, to the front.
+  virtual void BringProgressToFront() = 0;
+
+  // The program's message box (kinds and button codes of ShowMsg); the
+  // pressed button's result.
+  virtual int ShowMsg(const std::string& cp1251, int kind, std::span<const int> codes) = 0;
+  // True when the user wants the connection restored.
+  virtual bool ShowConnBreak() = 0;
+
+  virtual void SetTrayState(TrayMode mode, const std::string& hint) = 0;
+
+  // The installation step of the settings panel's installation look.
+  virtual bool RunInstallation() = 0;
+};
+
+// The statistics sampler as the main window drives it. Every call but
+// Terminate is made while the sampler is paused or blocked in a message it
+// sent to the window.
+class StatisticsThread {
+ public:
+  virtual ~StatisticsThread() = default;
+  virtual void SetBaseline(std::uint32_t received, std::uint32_t sent) = 0;
+  // Connection time and counters from zero again.
+  virtual void Restart() = 0;
+  virtual void Resume() = 0;
+  virtual void Suspend() = 0;
+  // Carries the elapsed time over into the accumulated time.
+  virtual void Accumulate() = 0;
+  // Bytes per second of the last sample, both directions together.
+  virtual std::uint32_t CurrentSpeed() const = 0;
+  virtual std::chrono::milliseconds ConnectedTime() const = 0;
+  // Started and not paused: a message from the sampler is news. One it had
+  // already committed to before a pause may still arrive, and is dropped.
+  virtual bool Running() const = 0;
+  // Asks the sampler to end; it releases itself.
+  virtual void Terminate() = 0;
+};
+
+class ConnectionServices {
+ public:
+  virtual ~ConnectionServices() = default;
+  // The modem list; the RAS result, `names` empty on failure.
+  virtual ras::Dword EnumDevices(std::vector<std::string>& names) = 0;
+  // A connection through `modem` to adopt, or 0.
+  virtual ras::Handle CheckAlreadyConnected(const std::string& modem, std::string& entryName,
+                                            const std::vector<std::string>& apnList) = 0;
+  virtual bool ConnIsOpen(ras::Handle conn) = 0;
+  virtual bool CloseConnection(ras::Handle conn) = 0;
+  virtual ras::Dword GetStatistics(std::uint32_t& received, std::uint32_t& sent,
+                                   ras::Handle conn) = 0;
+  // The open-connection driver: progress dialog, dial thread, 0x406 to the
+  // window, the APN list refresh; the handle, or 0.
+  virtual ras::Handle OpenConnection(const std::string& modem, std::string& entryName,
+                                     std::vector<std::string>& apnList) = 0;
+  // Asks a running OpenConnection to give up as soon as it can.
+  virtual void CancelOpenConnection() = 0;
+  // The window's current connection, which the sampler watches.
+  virtual void SetMainConnectionHandle(ras::Handle conn) = 0;
+  // Created paused, reporting to the main window.
+  virtual std::unique_ptr<StatisticsThread> CreateStatThread() = 0;
+  // The first-start notice to the update server.
+  virtual void NotifyFirstStart(std::string& error, std::string& body) = 0;
+};
+
+}  // namespace dw::ui

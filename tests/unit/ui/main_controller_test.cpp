@@ -1,0 +1,601 @@
+#include <gtest/gtest.h>
+
+#include "unit/ui/main_fakes.h"
+
+namespace dw::ui::test {
+namespace {
+
+using MainStages = MainFixture;
+
+TEST_F(MainStages, FirstStartShowsTheAgreementWithAgreeDisabled) {
+  MainController& c = Created();
+  EXPECT_EQ(c.CurrentStage(), kShowAgreement);
+  EXPECT_EQ(view.panel, Panel::Agreement);
+  EXPECT_TRUE(c.settings().FirstStart);
+  EXPECT_FALSE(view.IsEnabled(Ctl::btnAgree));
+  EXPECT_TRUE(view.IsEnabled(Ctl::btnDisagree));
+  EXPECT_TRUE(view.IsVisible(Ctl::btnAgree));
+  EXPECT_FALSE(view.IsVisible(Ctl::lblUAReturn));
+  EXPECT_FALSE(c.aConnect().Enabled());
+  EXPECT_FALSE(view.IsEnabled(Ctl::lblAbout));
+  EXPECT_FALSE(view.IsEnabled(Ctl::lblAgreement));
+  EXPECT_EQ(view.Caption(Ctl::lblTime), "0 часов 00 минут");
+  EXPECT_EQ(view.Caption(Ctl::lblTotal), "0");
+  EXPECT_EQ(view.Caption(Ctl::lblVersion), "Версия: 1.0");
+  ASSERT_FALSE(view.trayModes.empty());
+  EXPECT_EQ(view.trayModes.front(), TrayMode::Show);
+  EXPECT_EQ(Cp1251ToUtf8(view.trayHint), "Dialwave - Отключено");
+  EXPECT_EQ(view.agreementResets, 1);
+  // Nothing is looked for before the main stage.
+  EXPECT_TRUE(services.checkedModems.empty());
+}
+
+TEST_F(MainStages, AgreeThenNextLeadsToTheMainPanelWithConnectEnabled) {
+  MainController& c = Created();
+  c.btnAgreeClick();
+  EXPECT_EQ(c.CurrentStage(), kShowInstall);
+  EXPECT_EQ(c.settings().StartStage, kStageInstall);
+  EXPECT_EQ(view.panel, Panel::Settings);
+  // The installation look.
+  for (Ctl ctl : {Ctl::imgStart, Ctl::btnNext, Ctl::lblAutorun, Ctl::chbAutorun, Ctl::lblDesktop,
+                  Ctl::chbDesktop, Ctl::lblCopy, Ctl::chbCopy}) {
+    EXPECT_TRUE(view.IsVisible(ctl)) << static_cast<int>(ctl);
+  }
+  EXPECT_FALSE(view.IsVisible(Ctl::imgService));
+  EXPECT_FALSE(view.IsVisible(Ctl::btnSvcOK));
+  EXPECT_TRUE(view.IsEnabled(Ctl::lblAgreement));
+  EXPECT_FALSE(view.IsEnabled(Ctl::lblAbout));
+  EXPECT_FALSE(c.aConnect().Enabled());
+
+  view.selected = 1;
+  c.aNext().Execute();
+  EXPECT_EQ(view.installations, 1);
+  EXPECT_EQ(c.settings().ModemName, "Other Modem");
+  EXPECT_EQ(c.CurrentStage(), kShowMain);
+  EXPECT_EQ(c.settings().StartStage, kStageInstalled);
+  EXPECT_EQ(view.panel, Panel::Main);
+  EXPECT_TRUE(c.aConnect().Enabled());
+  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Подключиться");
+  EXPECT_EQ(Cp1251ToUtf8(c.aConnect().Caption()), "Подключиться");
+  EXPECT_TRUE(view.IsEnabled(Ctl::lblAbout));
+  EXPECT_TRUE(view.IsEnabled(Ctl::lblAgreement));
+}
+
+TEST_F(MainStages, AFailedInstallationStepStaysOnTheSettingsPanel) {
+  Store("StartStage", "0");
+  MainController& c = Created();
+  EXPECT_EQ(view.panel, Panel::Settings);
+  view.installResult = false;
+  c.aNext().Execute();
+  EXPECT_EQ(c.CurrentStage(), kShowInstall);
+  EXPECT_EQ(c.settings().StartStage, kStageInstall);
+  EXPECT_EQ(view.panel, Panel::Settings);
+}
+
+TEST_F(MainStages, CopyOptionIsHiddenAndUntickedInTheInstallFolder) {
+  Store("StartStage", "0");
+  executablePath = "c:\\KORVANA\\dialwave.exe";
+  Created();
+  EXPECT_FALSE(view.IsVisible(Ctl::chbCopy));
+  EXPECT_FALSE(view.IsVisible(Ctl::lblCopy));
+  EXPECT_FALSE(view.Checked(Ctl::chbCopy));
+  EXPECT_TRUE(view.IsVisible(Ctl::chbDesktop));
+}
+
+TEST_F(MainStages, ServiceLookHasNoInstallationOptions) {
+  Installed();
+  MainController& c = Created();
+  c.lblSettingsClick();
+  EXPECT_EQ(c.CurrentStage(), kShowService);
+  EXPECT_EQ(view.panel, Panel::Settings);
+  for (Ctl ctl : {Ctl::imgStart, Ctl::btnNext, Ctl::lblAutorun, Ctl::chbAutorun, Ctl::lblDesktop,
+                  Ctl::chbDesktop, Ctl::lblCopy, Ctl::chbCopy}) {
+    EXPECT_FALSE(view.IsVisible(ctl)) << static_cast<int>(ctl);
+  }
+  EXPECT_TRUE(view.IsVisible(Ctl::imgService));
+  EXPECT_TRUE(view.IsVisible(Ctl::btnSvcOK));
+  EXPECT_EQ(view.Caption(Ctl::btnSvcOK), "Выбрать");
+  view.selected = -1;
+  c.UpdateControls();
+  EXPECT_EQ(view.Caption(Ctl::btnSvcOK), "Назад");
+  EXPECT_EQ(Cp1251ToUtf8(c.aSvcOK().Caption()), "Назад");
+}
+
+TEST_F(MainStages, AboutAndAgreementReturnToWhereTheyWereOpened) {
+  Installed();
+  MainController& c = Created();
+  c.lblSettingsClick();
+  ASSERT_EQ(c.CurrentStage(), kShowService);
+  c.lblAboutClick();
+  EXPECT_EQ(c.CurrentStage(), kShowAbout);
+  EXPECT_EQ(view.panel, Panel::About);
+  EXPECT_FALSE(view.IsEnabled(Ctl::lblAbout));
+  EXPECT_TRUE(view.IsEnabled(Ctl::lblAgreement));
+  c.Label12Click();
+  EXPECT_EQ(c.CurrentStage(), kShowService);
+  EXPECT_EQ(view.panel, Panel::Settings);
+
+  c.aSvcOKExecute();
+  EXPECT_EQ(view.panel, Panel::Main);
+  c.lblAgreementClick();
+  EXPECT_EQ(view.panel, Panel::Agreement);
+  EXPECT_EQ(c.CurrentStage(), kShowAgreement);
+  // Accepted long ago: only the way back.
+  EXPECT_FALSE(view.IsVisible(Ctl::btnAgree));
+  EXPECT_FALSE(view.IsVisible(Ctl::btnDisagree));
+  EXPECT_TRUE(view.IsVisible(Ctl::lblUAReturn));
+  EXPECT_FALSE(view.IsEnabled(Ctl::lblAgreement));
+  EXPECT_FALSE(view.IsEnabled(Ctl::lblAbout));
+  c.btnAgreeClick();  // lblUAReturn
+  EXPECT_EQ(view.panel, Panel::Main);
+  EXPECT_EQ(c.settings().StartStage, kStageInstalled);
+}
+
+TEST_F(MainStages, SettingsLinkIsIgnoredWhileConnected) {
+  Installed();
+  services.existing = 77;
+  services.openConnection = 77;
+  MainController& c = Created();
+  ASSERT_EQ(c.ConnectionHandle(), 77u);
+  const int enums = services.enumCalls;
+  c.lblSettingsClick();
+  EXPECT_EQ(c.CurrentStage(), kShowMain);
+  EXPECT_EQ(view.panel, Panel::Main);
+  EXPECT_EQ(services.enumCalls, enums);
+}
+
+TEST_F(MainStages, StartStageTwoAdoptsAConnectionWithoutDialling) {
+  Installed();
+  services.existing = 0x1234;
+  services.openConnection = 0x1234;
+  services.counters = {500, 60};
+  MainController& c = Created();
+  EXPECT_EQ(services.checkedModems, std::vector<std::string>{"Korvana GPRS Modem"});
+  EXPECT_TRUE(services.dialled.empty());
+  EXPECT_EQ(c.ConnectionHandle(), 0x1234u);
+  EXPECT_EQ(services.mainHandle, 0x1234u);
+  EXPECT_EQ(services.statisticsFor, std::vector<ras::Handle>{0x1234});
+  EXPECT_EQ(services.stats.created, 1);
+  EXPECT_TRUE(services.stats.running);
+  EXPECT_EQ(services.stats.baselineReceived, 500u);
+  EXPECT_EQ(services.stats.baselineSent, 60u);
+  EXPECT_EQ(view.Caption(Ctl::lblConnStatus), "Соединение c GPRS установлено");
+  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Отключиться");
+  EXPECT_EQ(Cp1251ToUtf8(view.trayHint), "Dialwave - Подключено");
+  EXPECT_EQ(Cp1251ToUtf8(c.aConnect().Caption()), "Отключиться");
+  EXPECT_EQ(view.panel, Panel::Main);
+}
+
+TEST_F(MainStages, StartStageTwoWithNothingUpStaysDisconnected) {
+  Installed();
+  MainController& c = Created();
+  EXPECT_EQ(services.checkedModems.size(), 1u);
+  EXPECT_EQ(c.ConnectionHandle(), 0u);
+  EXPECT_FALSE(c.HasStatThread());
+  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Подключиться");
+}
+
+TEST_F(MainStages, AutoStartMinimisesToTheTrayOtherwiseRestores) {
+  Installed();
+  MainController& c = Created({"/auto"});
+  c.ShowAtStart();
+  EXPECT_EQ(view.minimises, 1);
+  EXPECT_TRUE(view.hidden);
+  EXPECT_TRUE(c.aRestore().Enabled());
+  EXPECT_EQ(view.restores, 0);
+
+  view.minimises = 0;
+  MainController& d = Created();
+  d.ShowAtStart();
+  EXPECT_EQ(view.minimises, 0);
+  EXPECT_EQ(view.restores, 1);
+  EXPECT_FALSE(d.aRestore().Enabled()) << "the window is on the screen";
+}
+
+using MainModems = MainFixture;
+
+TEST_F(MainModems, FillSelectsTheStoredModemIgnoringCaseOrTheFirst) {
+  Installed("OTHER modem");
+  Created();
+  EXPECT_EQ(view.items, services.devices);
+  EXPECT_EQ(view.selected, 1);
+
+  Installed("Gone Modem");
+  Created();
+  EXPECT_EQ(view.selected, 0);
+}
+
+TEST_F(MainModems, FillStopsOnAnEnumerationError) {
+  services.enumResult = 635;
+  Created();
+  EXPECT_TRUE(view.items.empty());
+  EXPECT_EQ(view.selected, -1);
+}
+
+TEST_F(MainModems, RefreshReportsOnlyAChange) {
+  Installed("Other Modem");
+  MainController& c = Created();
+  view.selected = 0;
+  EXPECT_FALSE(c.RefreshModemList());
+  EXPECT_EQ(view.selected, 0) << "an unchanged list keeps the user's choice";
+  services.devices = {"New Phone", "other modem"};
+  EXPECT_TRUE(c.RefreshModemList());
+  EXPECT_EQ(view.items, services.devices);
+  EXPECT_EQ(view.selected, 1);
+  services.devices = {};
+  EXPECT_TRUE(c.RefreshModemList());
+  EXPECT_EQ(view.selected, -1);
+}
+
+TEST_F(MainModems, CyrillicNamesCompareIgnoringCase) {
+  // "МОДЕМ" stored, "модем" found: code page 1251 upper and lower case.
+  Installed("\xCC\xCE\xC4\xC5\xCC");
+  services.devices = {"x", "\xEC\xEE\xE4\xE5\xEC"};
+  Created();
+  EXPECT_EQ(view.selected, 1);
+}
+
+using MainConnect = MainFixture;
+
+TEST_F(MainConnect, ConnectAndDisconnectWithTheButton) {
+  Installed();
+  MainController& c = Created();
+  services.dialResult = 0x55;
+  services.counters = {1000, 200};
+  bool disabledDuringDial = false;
+  services.duringDial = [&] {
+    disabledDuringDial = !view.IsEnabled(Ctl::pnlMain) && !c.aConnect().Enabled();
+    c.UpdateControls();  // the idle rhythm while the driver waits
+    disabledDuringDial = disabledDuringDial && !c.aConnect().Enabled();
+  };
+  c.aConnect().Execute();
+  EXPECT_TRUE(disabledDuringDial);
+  EXPECT_EQ(services.dialled, std::vector<std::string>{"Korvana GPRS Modem"});
+  EXPECT_EQ(c.ConnectionHandle(), 0x55u);
+  EXPECT_TRUE(view.IsEnabled(Ctl::pnlMain));
+  EXPECT_TRUE(c.aConnect().Enabled());
+  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Отключиться");
+  EXPECT_EQ(Cp1251ToUtf8(c.aConnect().Caption()), "Отключиться");
+  EXPECT_EQ(services.stats.baselineReceived, 1000u);
+  EXPECT_TRUE(services.stats.running);
+  EXPECT_FALSE(view.hourglass);
+
+  c.aConnect().Execute();
+  EXPECT_EQ(services.closed, std::vector<ras::Handle>{0x55});
+  EXPECT_EQ(c.ConnectionHandle(), 0u);
+  EXPECT_EQ(services.mainHandle, 0u);
+  EXPECT_FALSE(services.stats.running);
+  EXPECT_EQ(services.stats.accumulates, 1);
+  EXPECT_EQ(view.Caption(Ctl::lblConnStatus), "Соединение с GPRS не установлено");
+  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Подключиться");
+  EXPECT_EQ(Cp1251ToUtf8(view.trayHint), "Dialwave - Отключено");
+  EXPECT_FALSE(view.hourglass);
+  c.UpdateControls();
+  EXPECT_EQ(Cp1251ToUtf8(c.aConnect().Caption()), "Подключиться");
+}
+
+TEST_F(MainConnect, AFailedDialReenablesAndKeepsNoHandle) {
+  Installed();
+  MainController& c = Created();
+  services.dialResult = 0;
+  c.aConnect().Execute();
+  EXPECT_EQ(services.dialled.size(), 1u);
+  EXPECT_EQ(c.ConnectionHandle(), 0u);
+  EXPECT_TRUE(c.aConnect().Enabled());
+  EXPECT_TRUE(view.IsEnabled(Ctl::pnlMain));
+  EXPECT_FALSE(c.HasStatThread());
+}
+
+TEST_F(MainConnect, NothingSelectedStoresUnknownAndTheNextConnectOpensTheServiceSettings) {
+  Installed();
+  MainController& c = Created();
+  c.lblSettingsClick();
+  view.selected = -1;
+  c.UpdateControls();
+  EXPECT_EQ(view.Caption(Ctl::btnSvcOK), "Назад");
+  c.aSvcOK().Execute();
+  EXPECT_EQ(c.settings().ModemName, "Unknown");
+  EXPECT_EQ(view.panel, Panel::Main);
+
+  services.dialResult = 0x99;
+  c.aConnect().Execute();
+  EXPECT_TRUE(services.dialled.empty());
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(Cp1251ToUtf8(view.messages[0].text),
+            "Ошибка: выбраный модем в системе не зарегистрирован. Выберите другой модем для соединения");
+  EXPECT_EQ(view.messages[0].kind, 1);
+  EXPECT_EQ(view.messages[0].codes, std::vector<int>{kMsgOk});
+  EXPECT_EQ(c.CurrentStage(), kShowService);
+  EXPECT_EQ(view.panel, Panel::Settings);
+  EXPECT_EQ(c.ConnectionHandle(), 0u);
+  EXPECT_TRUE(c.aConnect().Enabled());
+  EXPECT_TRUE(view.IsEnabled(Ctl::pnlMain));
+}
+
+TEST_F(MainConnect, ADriverErrorStillReenables) {
+  Installed();
+  MainController& c = Created();
+  services.duringDial = [] { throw std::runtime_error("driver"); };
+  c.aConnect().Execute();
+  EXPECT_EQ(c.ConnectionHandle(), 0u);
+  EXPECT_TRUE(c.aConnect().Enabled());
+  EXPECT_TRUE(view.IsEnabled(Ctl::pnlMain));
+}
+
+using MainMessages = MainFixture;
+
+TEST_F(MainMessages, ConfigurationErrorIsShownOncePerRun) {
+  MainController& c = Created();
+  c.OnSystemConfigError();
+  c.OnSystemConfigError();
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(Cp1251ToUtf8(view.messages[0].text),
+            "Во время работы программы возникла ошибка конфигурации системы. Восстановление требует "
+            "перезагрузки.");
+  EXPECT_EQ(view.messages[0].kind, 1);
+  EXPECT_TRUE(c.ConfigErrorShown());
+}
+
+TEST_F(MainMessages, ConnectionLostAndRestoredKeepsGraphAndMaximum) {
+  Installed();
+  MainController& c = Created();
+  services.dialResult = 0x10;
+  c.aConnect().Execute();
+  FakeStatThread& thread = *services.lastThread;
+  thread.speed = 50000;
+  thread.elapsed = std::chrono::minutes(3);
+  c.OnStatistics(1000, 10);
+  thread.speed = 70000;
+  c.OnStatistics(2000, 20);
+  ASSERT_EQ(c.MaxSpeedRecord(), 70000u);
+  const auto graphBefore = graph.samples();
+  const int restarts = services.stats.restarts;
+
+  services.openConnection = 0;  // the line dropped
+  services.dialResult = 0x11;
+  view.restoreAnswer = true;
+  c.OnConnectionLost();
+  EXPECT_EQ(view.connBreaks, 1);
+  EXPECT_GE(view.toFront, 1);
+  EXPECT_EQ(services.dialled.size(), 2u);
+  EXPECT_EQ(c.ConnectionHandle(), 0x11u);
+  EXPECT_EQ(c.MaxSpeedRecord(), 70000u);
+  EXPECT_EQ(graph.samples(), graphBefore);
+  EXPECT_GT(services.stats.restarts, restarts) << "time and counts start from zero";
+  EXPECT_EQ(services.stats.created, 1) << "one sampler per run";
+  EXPECT_TRUE(services.stats.running);
+  EXPECT_EQ(view.Caption(Ctl::lblConnStatus), "Соединение c GPRS установлено");
+  // The hang-up was skipped: the handle was already 0.
+  EXPECT_EQ(services.closed, std::vector<ras::Handle>{0});
+
+  // A new connection by the button resets both.
+  c.aConnect().Execute();
+  services.dialResult = 0x12;
+  c.aConnect().Execute();
+  EXPECT_EQ(c.MaxSpeedRecord(), 0u);
+  EXPECT_TRUE(graph.samples().empty());
+}
+
+TEST_F(MainMessages, ConnectionLostAndDeclinedPausesTheSampler) {
+  Installed();
+  MainController& c = Created();
+  services.dialResult = 0x10;
+  c.aConnect().Execute();
+  view.restoreAnswer = false;
+  c.OnConnectionLost();
+  EXPECT_EQ(services.dialled.size(), 1u);
+  EXPECT_EQ(c.ConnectionHandle(), 0u);
+  EXPECT_FALSE(services.stats.running);
+  EXPECT_EQ(services.stats.accumulates, 1);
+  EXPECT_EQ(view.Caption(Ctl::lblConnStatus), "Соединение с GPRS не установлено");
+}
+
+TEST_F(MainMessages, LateMessagesOfAPausedSamplerAreDropped) {
+  Installed();
+  MainController& c = Created();
+  services.dialResult = 0x10;
+  c.aConnect().Execute();
+  c.aConnect().Execute();  // disconnected: the sampler paused
+  services.lastThread->speed = 5000;
+  c.OnStatistics(100, 100);
+  c.OnConnectionLost();
+  EXPECT_EQ(view.connBreaks, 0);
+  EXPECT_TRUE(graph.samples().empty());
+  EXPECT_NE(view.Caption(Ctl::lblReceived), "100 байт");
+}
+
+TEST_F(MainMessages, WakeUpRefreshesByStage) {
+  Installed();
+  MainController& c = Created();
+  view.hidden = true;
+  view.repaints.clear();
+  c.RefreshOnRestore();
+  EXPECT_EQ(view.toFront, 1);
+  EXPECT_EQ(std::count(view.repaints.begin(), view.repaints.end(), Ctl::gpnlStat), 1);
+  EXPECT_FALSE(c.aRestore().Enabled());
+  EXPECT_EQ(view.progressToFront, 1);
+
+  c.lblSettingsClick();
+  services.devices.push_back("Plugged Phone");
+  c.RefreshOnRestore();
+  EXPECT_EQ(view.items.back(), "Plugged Phone");
+}
+
+TEST_F(MainMessages, ActivationRefreshesOnlyWhenConnectIsEnabled) {
+  MainController& c = Created();  // agreement: connect disabled
+  c.OnActivated();
+  EXPECT_EQ(view.toFront, 0);
+  Installed();
+  MainController& d = Created();
+  d.OnActivated();
+  EXPECT_EQ(view.toFront, 1);
+}
+
+using MainClose = MainFixture;
+
+TEST_F(MainClose, NoConnectionClosesWithoutAsking) {
+  Installed();
+  MainController& c = Created();
+  EXPECT_TRUE(c.OnCloseQuery());
+  EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(MainClose, ThreeAnswersToTheQuestion) {
+  Installed();
+  services.existing = 0x42;
+  services.openConnection = 0x42;
+  MainController& c = Created();
+
+  view.answers = {kResultCancel};
+  EXPECT_FALSE(c.OnCloseQuery());
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(Cp1251ToUtf8(view.messages[0].text), "Соединение с Интернетом открыто. Закрыть его?");
+  EXPECT_EQ(view.messages[0].kind, 3);
+  EXPECT_EQ(view.messages[0].codes, (std::vector<int>{kMsgYes, kMsgNo, kMsgCancel}));
+  EXPECT_TRUE(services.closed.empty());
+  EXPECT_EQ(view.windowHides, 0);
+
+  view.answers = {kResultNo};
+  EXPECT_TRUE(c.OnCloseQuery());
+  EXPECT_TRUE(services.closed.empty()) << "No leaves the connection up";
+
+  view.answers = {kResultYes};
+  EXPECT_TRUE(c.OnCloseQuery());
+  EXPECT_EQ(view.windowHides, 1);
+  EXPECT_EQ(services.closed, std::vector<ras::Handle>{0x42});
+}
+
+TEST_F(MainClose, AConnectionNoLongerOpenIsNotAskedAbout) {
+  Installed();
+  services.existing = 0x42;
+  MainController& c = Created();
+  ASSERT_EQ(c.ConnectionHandle(), 0x42u);
+  services.openConnection = 0;
+  EXPECT_TRUE(c.OnCloseQuery());
+  EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(MainClose, CloseSavesRemovesTheIconAndEndsTheSampler) {
+  Installed("Other Modem");
+  services.existing = 0x42;
+  MainController& c = Created();
+  c.OnClose();
+  EXPECT_EQ(view.trayModes.back(), TrayMode::Remove);
+  EXPECT_EQ(view.trayHint, "");
+  EXPECT_EQ(services.stats.terminates, 1);
+  EXPECT_GE(view.windowHides, 1);
+  const auto stored = registry.RawValue(kSettingsRoot, kSettingsKeyPath, "StartStage");
+  ASSERT_TRUE(stored.has_value());
+}
+
+TEST_F(MainClose, NothingIsSavedBeforeTheAgreement) {
+  MainController& c = Created();
+  c.OnClose();
+  EXPECT_FALSE(registry.KeyExists(kSettingsRoot, kSettingsKeyPath));
+}
+
+TEST_F(MainClose, CloseDuringADialCancelsItAndClosesAfterwards) {
+  Installed();
+  MainController& c = Created();
+  bool allowed = true;
+  services.duringDial = [&] { allowed = c.OnCloseQuery(); };
+  c.aConnect().Execute();
+  EXPECT_FALSE(allowed);
+  EXPECT_EQ(services.cancels, 1);
+  EXPECT_EQ(view.closeRequests, 1) << "the close follows the dial";
+  EXPECT_TRUE(c.OnCloseQuery());
+}
+
+using MainChrome = MainFixture;
+
+TEST_F(MainChrome, SkinZonesMinimiseCloseAndTheGapDoesNothing) {
+  Installed();
+  MainController& c = Created();
+  c.OnSkinClick(473, 10);
+  c.OnSkinClick(474, 10);
+  c.OnSkinClick(453, 4);
+  c.OnSkinClick(495, 21);
+  EXPECT_EQ(view.minimises, 0);
+  EXPECT_EQ(view.closeRequests, 0);
+  c.OnSkinClick(453, 5);
+  c.OnSkinClick(472, 21);
+  EXPECT_EQ(view.minimises, 2);
+  EXPECT_TRUE(view.hidden);
+  EXPECT_TRUE(c.aRestore().Enabled()) << "the tray menu can bring it back";
+  c.OnSkinClick(475, 5);
+  c.OnSkinClick(494, 21);
+  EXPECT_EQ(view.closeRequests, 2);
+}
+
+TEST_F(MainChrome, ZoneTooltipsShowTwentyFivePixelsAboveThePointer) {
+  MainController& c = Created();
+  c.OnSkinMouseMove(false, false, 480, 12);
+  c.OnSkinMouseMove(false, false, 460, 20);
+  c.OnSkinMouseMove(false, false, 473, 12);  // the gap
+  c.OnSkinMouseMove(false, true, 480, 12);   // a button or key held
+  ASSERT_EQ(view.hints.size(), 2u);
+  EXPECT_EQ(view.hints[0].anchor, HintAnchor::MainWindow);
+  EXPECT_EQ(Cp1251ToUtf8(view.hints[0].text), "Закрыть программу");
+  EXPECT_EQ(view.hints[0].x, 480);
+  EXPECT_EQ(view.hints[0].y, 12 - 25);
+  EXPECT_EQ(Cp1251ToUtf8(view.hints[1].text), "Свернуть программу в \"Трей\"");
+}
+
+TEST_F(MainChrome, DraggingKeepsTheGrabPointUnderThePointer) {
+  MainController& c = Created();
+  EXPECT_FALSE(c.OnSkinMouseMove(true, true, 100, 100).has_value()) << "no press yet";
+  c.OnSkinMouseDown(true, 100, 10);
+  auto move = c.OnSkinMouseMove(true, true, 130, 5);
+  ASSERT_TRUE(move.has_value());
+  EXPECT_EQ(move->dx, 30);
+  EXPECT_EQ(move->dy, -5);
+  c.OnSkinMouseUp(true);  // the right button released, the left still held
+  EXPECT_TRUE(c.OnSkinMouseMove(true, true, 101, 10).has_value());
+  c.OnSkinMouseUp(false);
+  EXPECT_FALSE(c.OnSkinMouseMove(true, true, 120, 10).has_value());
+  c.OnSkinMouseDown(false, 100, 10);  // the right button
+  EXPECT_FALSE(c.OnSkinMouseMove(true, true, 120, 10).has_value());
+}
+
+TEST_F(MainChrome, TrayClicksAndMenu) {
+  Installed();
+  MainController& c = Created();
+  c.ShowAtStart();  // on the screen: aRestore disabled
+  view.toFront = 0;
+  c.OnTrayClick();
+  EXPECT_EQ(view.toFront, 1);
+  c.OnSkinClick(460, 10);  // to the tray
+  view.toFront = 0;
+  c.OnTrayClick();
+  EXPECT_EQ(view.toFront, 0);
+  EXPECT_TRUE(view.hidden);
+  c.OnTrayDoubleClick();
+  EXPECT_FALSE(view.hidden);
+  EXPECT_FALSE(c.aRestore().Enabled());
+
+  const auto menu = c.TrayMenu();
+  ASSERT_EQ(menu.size(), 4u);
+  EXPECT_EQ(Cp1251ToUtf8(menu[0].caption), "Открыть программу");
+  EXPECT_FALSE(menu[0].enabled);
+  EXPECT_EQ(Cp1251ToUtf8(menu[1].caption), "Подключиться");
+  EXPECT_TRUE(menu[1].enabled);
+  EXPECT_EQ(Cp1251ToUtf8(menu[2].caption), "Выйти");
+  EXPECT_FALSE(menu[3].visible);
+  EXPECT_EQ(menu[3].caption, "   ");
+  menu[2].action->Execute();
+  EXPECT_EQ(view.closeRequests, 1);
+}
+
+TEST(PanelStack, SendingToTheBackShowsThePreviousFront) {
+  PanelStack stack;
+  stack.ToFront(Panel::Settings);
+  stack.ToFront(Panel::About);
+  EXPECT_EQ(stack.Front(), Panel::About);
+  stack.ToBack(Panel::About);
+  EXPECT_EQ(stack.Front(), Panel::Settings);
+  stack.ToBack(Panel::Settings);
+  EXPECT_EQ(stack.Front(), Panel::Main);
+}
+
+}  // namespace
+}  // namespace dw::ui::test

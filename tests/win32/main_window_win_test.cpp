@@ -1,0 +1,212 @@
+// The real TfrmGprsMain on fake connection services and an in-memory
+// settings store: its controls read back (captions, places, visibility,
+// enabling) stage by stage, the worker messages reach the controller through
+// the window, and the notification-area icon comes and goes.
+#include <gtest/gtest.h>
+
+#include "platform/win32/win.h"
+
+#include <shellapi.h>
+
+#include "crypto/encrypt.h"
+#include "platform/win32/wide.h"
+#include "ui/main_window_win.h"
+#include "ui/messages.h"
+#include "unit/ui/main_fakes.h"
+
+namespace dw::ui {
+namespace {
+
+using test::FakeServices;
+
+std::string TextOf(HWND w) {
+  wchar_t text[512] = {};
+  GetWindowTextW(w, text, 512);
+  return Cp1251ToUtf8(Narrow(text));
+}
+
+bool Shown(HWND w) { return (GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// Place in the main window's client area.
+RECT PlaceOf(HWND w, HWND main) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void Make() {
+    registry.SetText(kSettingsRoot, kSettingsKeyPath, "Dummy", "");  // the key exists
+    auto environment = std::make_shared<FixedEnvironment>();
+    environment->executablePath = "C:\\Program Files\\Dialwave\\dialwave.exe";
+    window = std::make_unique<TfrmGprsMain>(TfrmGprsMain::Setup{
+        environment, &services, [this] { return ++installs, true; }, &registry});
+    ASSERT_TRUE(window->Create());
+    services.controller = &window->controller();
+    window->Prepare();
+    main = window->hwnd();
+  }
+
+  MemoryRegistry registry;
+  FakeServices services;
+  std::unique_ptr<TfrmGprsMain> window;
+  HWND main = nullptr;
+  int installs = 0;
+};
+
+TEST_F(MainWindowTest, StagesReadBackFromTheRealControls) {
+  Make();
+  MainController& c = window->controller();
+  // 500 x 360, the four panels at (0, 49), each 500 x 265.
+  RECT client{};
+  GetClientRect(main, &client);
+  EXPECT_EQ(client.right, 500);
+  EXPECT_EQ(client.bottom, 360);
+  for (Panel p : {Panel::Agreement, Panel::Settings, Panel::Main, Panel::About}) {
+    const RECT r = PlaceOf(window->PanelWindowOf(p), main);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 49);
+    EXPECT_EQ(r.right - r.left, 500);
+    EXPECT_EQ(r.bottom - r.top, 265);
+  }
+
+  // A first start: the agreement, "Согласен" disabled.
+  EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Agreement)));
+  EXPECT_FALSE(Shown(window->PanelWindowOf(Panel::Main)));
+  HWND agree = window->Hwnd(Ctl::btnAgree);
+  EXPECT_EQ(TextOf(agree), "Согласен");
+  EXPECT_FALSE(IsWindowEnabled(agree));
+  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(Ctl::btnDisagree)));
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnDisagree)), "Не согласен");
+  EXPECT_FALSE(Shown(window->Hwnd(Ctl::lblUAReturn)));
+  EXPECT_FALSE(IsWindowEnabled(window->Hwnd(Ctl::lblAbout)));
+
+  // Scrolled to the end, the agreement can be accepted.
+  SendMessageW(main, WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);  // not from the bar: ignored
+  EXPECT_FALSE(IsWindowEnabled(agree));
+  c.btnAgreeClick();
+  EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Settings)));
+  EXPECT_FALSE(Shown(window->PanelWindowOf(Panel::Agreement)));
+  HWND next = window->Hwnd(Ctl::btnNext);
+  EXPECT_TRUE(Shown(next));
+  EXPECT_EQ(TextOf(next), "Далее");
+  EXPECT_FALSE(Shown(window->Hwnd(Ctl::btnSvcOK)));
+  EXPECT_TRUE(Shown(window->Hwnd(Ctl::chbCopy)));
+  EXPECT_EQ(SendMessageW(window->Hwnd(Ctl::chbDesktop), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(Ctl::lblAgreement)));
+
+  // "Далее" by its real button window: a press and a release.
+  const RECT n = PlaceOf(next, main);
+  SendMessageW(next, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 12));
+  SendMessageW(next, WM_LBUTTONUP, 0, MAKELPARAM(40, 12));
+  EXPECT_EQ(n.left, 395);
+  EXPECT_EQ(installs, 1);
+  EXPECT_EQ(c.CurrentStage(), kShowMain);
+  EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Main)));
+  HWND connect = window->Hwnd(Ctl::btnConnect);
+  EXPECT_EQ(TextOf(connect), "Подключиться");
+  const RECT r = PlaceOf(connect, main);
+  EXPECT_EQ(r.left, 20);
+  EXPECT_EQ(r.top, 49 + 166);
+  EXPECT_EQ(r.right - r.left, 193);
+  EXPECT_EQ(r.bottom - r.top, 30);
+  EXPECT_TRUE(IsWindowEnabled(connect));
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblConnStatus)), "Соединение с GPRS не установлено");
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblTime)), "0 часов 00 минут");
+  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(Ctl::lblAbout)));
+
+  // The service look, from the "Настройки" link's real window.
+  SendMessageW(main, WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
+               reinterpret_cast<LPARAM>(window->Hwnd(Ctl::lblSettings)));
+  EXPECT_EQ(c.CurrentStage(), kShowService);
+  EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Settings)));
+  EXPECT_TRUE(Shown(window->Hwnd(Ctl::btnSvcOK)));
+  EXPECT_FALSE(Shown(next));
+  EXPECT_FALSE(Shown(window->Hwnd(Ctl::chbCopy)));
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnSvcOK)), "Выбрать");
+  window->SelectModem(-1);
+  c.UpdateControls();
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnSvcOK)), "Назад");
+  c.aSvcOK().Execute();
+  EXPECT_EQ(c.settings().ModemName, "Unknown");
+  EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Main)));
+
+  // About and back.
+  c.lblAboutClick();
+  EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::About)));
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblVersion)).rfind("Версия: ", 0), 0u);
+  c.Label12Click();
+  EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Main)));
+}
+
+TEST_F(MainWindowTest, ModemListIsTheRealListBox) {
+  services.devices = {"Korvana GPRS Modem", "\xCC\xEE\xE4\xE5\xEC"};  // "Модем"
+  Make();
+  EXPECT_EQ(window->ModemItems(), services.devices);
+  EXPECT_EQ(window->SelectedModem(), 0);
+}
+
+TEST_F(MainWindowTest, WorkerMessagesReachTheDisplay) {
+  // Encrypted, as the program reads them without "/r".
+  registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
+  services.existing = 0x77;
+  services.openConnection = 0x77;
+  Make();
+  // Adopted at start: the connected look, without dialling.
+  EXPECT_TRUE(services.dialled.empty());
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblConnStatus)), "Соединение c GPRS установлено");
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnConnect)), "Отключиться");
+  ASSERT_NE(services.lastThread, nullptr);
+  services.lastThread->speed = 9000001;
+  services.lastThread->elapsed = std::chrono::minutes(63);
+  SendMessageW(main, kMsgStatistics, 10000, 1);
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblMaxSpeed)), "9 Mбайт/сек");
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblReceived)), "10000 байт");
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblTransmitted)), "1 байт");
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblTotal)), "10 Kбайт");
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblTime)), "1 часов 03 минут");
+  // One width and one left edge: the right-aligned numbers end together.
+  const RECT a = PlaceOf(window->Hwnd(Ctl::lblReceived), main);
+  const RECT b = PlaceOf(window->Hwnd(Ctl::lblTransmitted), main);
+  const RECT t = PlaceOf(window->Hwnd(Ctl::lblTotal), main);
+  EXPECT_EQ(a.right, b.right);
+  EXPECT_EQ(a.right, t.right);
+  EXPECT_EQ(a.left, t.left);
+  EXPECT_GT(a.right - a.left, 10);
+
+  // A disconnect by the button: the disconnected look again.
+  window->controller().aConnect().Execute();
+  EXPECT_EQ(services.closed, std::vector<ras::Handle>{0x77});
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnConnect)), "Подключиться");
+  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblReceived)), "10000 байт") << "kept while disconnected";
+}
+
+// The icon itself needs a notification area, which the headless driver
+// lacks: main_window_screen.sh sees it on the screen.
+TEST_F(MainWindowTest, TrayMenuFollowsTheActions) {
+  registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
+  Make();
+  window->controller().ShowAtStart();
+  auto menu = window->controller().TrayMenu();
+  ASSERT_EQ(menu.size(), 4u);
+  EXPECT_EQ(Cp1251ToUtf8(menu[0].caption), "Открыть программу");
+  EXPECT_FALSE(menu[0].enabled) << "the window is on the screen";
+  EXPECT_TRUE(menu[1].enabled);
+  // The minimise zone by a real click message on the skin.
+  SendMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(460, 10));
+  SetCursorPos(0, 0);  // the click is taken where the pointer is on release
+  POINT zone{460, 10};
+  ClientToScreen(main, &zone);
+  SetCursorPos(zone.x, zone.y);
+  SendMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(460, 10));
+  EXPECT_FALSE(IsWindowVisible(main));
+  menu = window->controller().TrayMenu();
+  EXPECT_TRUE(menu[0].enabled);
+  menu[0].action->Execute();
+  EXPECT_TRUE(IsWindowVisible(main));
+}
+
+}  // namespace
+}  // namespace dw::ui
