@@ -7,11 +7,13 @@
 #include <algorithm>
 
 #include "app/startup.h"
+#include "install/installation.h"
 #include "platform/win32/adapters_win.h"
 #include "platform/win32/wide.h"
 #include "ui/dialogs/msg_win.h"
 #include "ui/framework/message_loop_win.h"
 #include "ui/framework/popup_menu_win.h"
+#include "ui/install_actions_win.h"
 #include "ui/messages.h"
 
 namespace dw::ui {
@@ -598,7 +600,44 @@ void TfrmGprsMain::SetTrayState(TrayMode mode, const std::string& hint) {
   Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
-bool TfrmGprsMain::RunInstallation() { return setup_.installStep ? setup_.installStep() : true; }
+namespace {
+
+// The settings panel's three option boxes as the installation step sees them.
+class ViewInstallOptions final : public install::InstallOptionControls {
+ public:
+  explicit ViewInstallOptions(TfrmGprsMain& view) : view_(view) {}
+  bool Checked(install::InstallOption option) const override { return view_.Checked(Box(option)); }
+  void SetChecked(install::InstallOption option, bool checked) override {
+    view_.SetChecked(Box(option), checked);
+  }
+  void SetCopyOffered(bool offered) override {
+    view_.SetVisible(Ctl::chbCopy, offered);
+    view_.SetVisible(Ctl::lblCopy, offered);
+  }
+
+ private:
+  static Ctl Box(install::InstallOption option) {
+    switch (option) {
+      case install::InstallOption::Desktop:
+        return Ctl::chbDesktop;
+      case install::InstallOption::Autorun:
+        return Ctl::chbAutorun;
+      case install::InstallOption::Copy:
+        break;
+    }
+    return Ctl::chbCopy;
+  }
+  TfrmGprsMain& view_;
+};
+
+}  // namespace
+
+// Tests may put their own step in; the program runs the real one.
+bool TfrmGprsMain::RunInstallation() {
+  if (setup_.installStep) return setup_.installStep();
+  ViewInstallOptions options(*this);
+  return RunInstallationWin(options, *setup_.environment, hwnd());
+}
 
 // The hint window.
 
