@@ -85,6 +85,7 @@ class RasGuard : public RasTest {};
 Dword DW_RASAPI ProbeAnswers87(void*, Dword*, Dword*) { return 87; }
 
 TEST_F(RasGuard, ProbeResultsOtherThan711LetTheCallThrough) {
+  waiter_.grace = std::chrono::seconds(5);
   char text[512] = {};
   // 603: devices to list (the default scenario).
   StartRas(Generation::kWin2000);
@@ -141,6 +142,7 @@ TEST_F(RasGuard, FirstAutoCheckWaits121PassesAndLaterChecks21) {
 }
 
 TEST_F(RasGuard, TheWaiterStopsAtTheFirstPassAfterTheWorkerIsDone) {
+  waiter_.grace = std::chrono::seconds(5);
   StartRas(Generation::kWinMe);
   Configure(120);
   EXPECT_EQ(CheckRasReady(), 603u);
