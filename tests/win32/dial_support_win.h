@@ -26,6 +26,7 @@
 #include "ras/context.h"
 #include "ras/readiness.h"
 #include "ras/record_access.h"
+#include "ras_module_support_win.h"
 #include "support_win.h"
 #include "text/texts.h"
 #include "ui/dialogs/progress_win.h"
@@ -35,41 +36,6 @@ namespace dw::test {
 
 using ras::Dword;
 using ras::Record;
-
-class ModuleLibrary final : public RasLibrary {
- public:
-  explicit ModuleLibrary(HMODULE module) : module_(module) {}
-  bool IsLoaded() const override { return module_ != nullptr; }
-  void* Lookup(const char* name) const override {
-    return module_ ? reinterpret_cast<void*>(GetProcAddress(module_, name)) : nullptr;
-  }
-
- private:
-  HMODULE module_;
-};
-
-inline OSVERSIONINFOA Version() {
-  OSVERSIONINFOA info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  GetVersionExA(&info);
-  return info;
-}
-
-inline void DeleteTree(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-    std::vector<std::string> subs;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-      DWORD n = sizeof name;
-      if (RegEnumKeyExA(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-      subs.emplace_back(name, n);
-    }
-    RegCloseKey(key);
-    for (const auto& s : subs) DeleteTree(root, path + "\\" + s);
-  }
-  RegDeleteKeyA(root, path.c_str());
-}
 
 class DialWineTest : public ::testing::Test {
  protected:

@@ -27,6 +27,7 @@
 #include "ras/context.h"
 #include "ras/readiness.h"
 #include "ras/record_access.h"
+#include "ras_module_support_win.h"
 #include "support_win.h"
 #include "text/texts.h"
 #include "ui/dialogs/question_win.h"
@@ -34,36 +35,15 @@
 namespace dw {
 namespace {
 
+using test::ModuleLibrary;
+using test::Version;
+using test::WinVer;
 using ras::Dword;
 using ras::Handle;
 using ras::Record;
 
 constexpr const char* kModem = "Korvana GPRS Modem";
 constexpr const char* kIsdn = "Korvana ISDN Adapter";
-
-class ModuleLibrary final : public RasLibrary {
- public:
-  explicit ModuleLibrary(HMODULE module) : module_(module) {}
-  bool IsLoaded() const override { return module_ != nullptr; }
-  void* Lookup(const char* name) const override {
-    return module_ ? reinterpret_cast<void*>(GetProcAddress(module_, name)) : nullptr;
-  }
-
- private:
-  HMODULE module_;
-};
-
-OSVERSIONINFOA Version() {
-  OSVERSIONINFOA info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  GetVersionExA(&info);
-  return info;
-}
-
-std::uint32_t WinVer() {
-  const OSVERSIONINFOA info = Version();
-  return info.dwMajorVersion * 100 + info.dwMinorVersion;
-}
 
 std::atomic<Dword> g_state{~0u};
 std::atomic<Dword> g_error{0};

@@ -24,12 +24,15 @@
 #include "ras/context.h"
 #include "ras/readiness.h"
 #include "ras/records.h"
+#include "ras_module_support_win.h"
 #include "support_win.h"
 #include "ui/messages.h"
 
 namespace dw {
 namespace {
 
+using test::ModuleLibrary;
+using test::WinVer;
 using ras::Dword;
 using ras::Record;
 
@@ -39,25 +42,6 @@ std::atomic<Dword> g_lastError{0};
 void DW_RASAPI Notify(unsigned, Dword state, Dword error) {
   g_lastError = error;
   g_lastState = state;
-}
-
-class ModuleLibrary final : public RasLibrary {
- public:
-  explicit ModuleLibrary(HMODULE module) : module_(module) {}
-  bool IsLoaded() const override { return module_ != nullptr; }
-  void* Lookup(const char* name) const override {
-    return module_ ? reinterpret_cast<void*>(GetProcAddress(module_, name)) : nullptr;
-  }
-
- private:
-  HMODULE module_;
-};
-
-std::uint32_t WinVer() {
-  OSVERSIONINFOA info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  GetVersionExA(&info);
-  return info.dwMajorVersion * 100 + info.dwMinorVersion;
 }
 
 bool Win9xHarness() {
