@@ -4,8 +4,13 @@
 //   raslib          which rasapi32.dll the program's loading rule gets
 //   raslib-search   which one a bare name would get
 //   windows         the top-level windows: class, title, visible, iconic, foreground
+//   children CLASS  the child windows (all levels) of the top-level window of
+//                   that class (a visible one first): class, enabled, visible,
+//                   rect on the screen, text; list items and bar positions too
 //   close CLASS     sends WM_CLOSE to every top-level window of that class
 #include "platform/win32/win.h"
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -77,6 +82,113 @@ int Close(const std::wstring& className) {
   return 0;
 }
 
+// One line of text: line ends of multi-line texts become "\\n".
+std::string OneLine(const std::wstring& text) {
+  std::string out;
+  for (char c : Utf8(text)) {
+    if (c == '\r') continue;
+    if (c == '\n') {
+      out += "\\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A control's text as the user reads it. Edit controls keep theirs apart
+// from the window's own title, so they are asked (a read; it changes
+// nothing); the others' titles are read without disturbing the program.
+std::wstring ControlText(HWND w, const std::wstring& className) {
+  if (lstrcmpiW(className.c_str(), L"Edit") == 0) {
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length) != 0) {
+      std::wstring text(length + 1, L'\0');
+      DWORD_PTR copied = 0;
+      if (SendMessageTimeoutW(w, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+                              SMTO_ABORTIFHUNG, 2000, &copied) != 0) {
+        text.resize(copied);
+        return text;
+      }
+    }
+  }
+  wchar_t title[1024] = {};
+  GetWindowTextW(w, title, 1024);
+  return title;
+}
+
+BOOL CALLBACK PrintChild(HWND w, LPARAM) {
+  wchar_t name[256] = {};
+  GetClassNameW(w, name, 256);
+  const std::wstring className = name;
+  RECT r{};
+  GetWindowRect(w, &r);
+  std::string extra;
+  DWORD_PTR value = 0;
+  if (lstrcmpiW(name, L"msctls_progress32") == 0 &&
+      SendMessageTimeoutW(w, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &value) != 0) {
+    extra += " pos=" + std::to_string(value);
+  }
+  if (lstrcmpiW(name, L"ListBox") == 0 &&
+      SendMessageTimeoutW(w, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &value) != 0) {
+    const auto count = static_cast<LRESULT>(value);
+    DWORD_PTR selected = 0;
+    SendMessageTimeoutW(w, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
+    extra += " items=" + std::to_string(count) +
+             " selected=" + std::to_string(static_cast<LRESULT>(selected));
+  }
+  std::printf("child hwnd=%p parent=%p class=%s visible=%d enabled=%d rect=%ld,%ld,%ld,%ld%s text=%s\n",
+              static_cast<void*>(w), static_cast<void*>(GetParent(w)), Utf8(className).c_str(),
+              IsWindowVisible(w) ? 1 : 0, IsWindowEnabled(w) ? 1 : 0, r.left, r.top, r.right,
+              r.bottom, extra.c_str(), OneLine(ControlText(w, className)).c_str());
+  if (lstrcmpiW(name, L"ListBox") == 0) {
+    const auto count = static_cast<LRESULT>(value);
+    for (LRESULT i = 0; i < count && i < 100; ++i) {
+      DWORD_PTR length = 0;
+      if (SendMessageTimeoutW(w, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, 2000,
+                              &length) == 0 || static_cast<LRESULT>(length) < 0) {
+        break;
+      }
+      std::wstring item(length + 1, L'\0');
+      SendMessageTimeoutW(w, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()),
+                          SMTO_ABORTIFHUNG, 2000, &length);
+      item.resize(length);
+      std::printf("item hwnd=%p index=%ld text=%s\n", static_cast<void*>(w), static_cast<long>(i),
+                  OneLine(item).c_str());
+    }
+  }
+  return TRUE;
+}
+
+// The top-level window of a class, a visible one when there is one.
+HWND TopLevel(const std::wstring& className) {
+  HWND first = nullptr;
+  HWND w = nullptr;
+  while ((w = FindWindowExW(nullptr, w, className.c_str(), nullptr)) != nullptr) {
+    if (IsWindowVisible(w)) return w;
+    if (first == nullptr) first = w;
+  }
+  return first;
+}
+
+int Children(const std::wstring& className) {
+  HWND top = TopLevel(className);
+  if (top == nullptr) {
+    std::fprintf(stderr, "no top-level window of class %s\n", Utf8(className).c_str());
+    return 1;
+  }
+  wchar_t title[512] = {};
+  GetWindowTextW(top, title, 512);
+  RECT r{};
+  GetWindowRect(top, &r);
+  std::printf("top hwnd=%p class=%s visible=%d enabled=%d rect=%ld,%ld,%ld,%ld text=%s\n",
+              static_cast<void*>(top), Utf8(className).c_str(), IsWindowVisible(top) ? 1 : 0,
+              IsWindowEnabled(top) ? 1 : 0, r.left, r.top, r.right, r.bottom,
+              OneLine(title).c_str());
+  EnumChildWindows(top, PrintChild, 0);
+  return 0;
+}
+
 int Windows() {
   EnumWindows(PrintWindow, 0);
   return 0;
@@ -91,8 +203,9 @@ int wmain(int argc, wchar_t** argv) {
   else if (command == L"raslib") rc = RasLib();
   else if (command == L"raslib-search") rc = RasLibSearch();
   else if (command == L"windows") rc = Windows();
+  else if (command == L"children" && argc > 2) rc = Children(argv[2]);
   else if (command == L"close" && argc > 2) rc = Close(argv[2]);
-  else std::fprintf(stderr, "usage: dialwave-probe env|raslib|raslib-search|windows|close CLASS\n");
+  else std::fprintf(stderr, "usage: dialwave-probe env|raslib|raslib-search|windows|children CLASS|close CLASS\n");
   std::fflush(stdout);
   return rc;
 }

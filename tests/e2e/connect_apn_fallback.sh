@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Connect where the network refuses the first APN and takes the second: the
+# progress dialog while dialling, the connected look with time, counters and
+# graph moving, a disconnect by the button, and what the dial left behind
+# once the program is closed: the APN that worked first in the stored list,
+# the modem's UserInit selecting it, the phone-book entry "Korvana", and the
+# update server asked once.
+. "$(dirname "$0")/lib.sh"
+
+journey() {
+  e2e_installed
+  e2e_scenario "device modem $E2E_MODEM
+apn internet.ltkvr connect
+apn * error 734
+notify-delay-ms 250
+rate-received 6000
+rate-sent 1500"
+  # The server's list is the one the program has: nothing to update.
+  e2e_update_server 1.0.0
+  e2e_start /l /n
+  e2e_shot disconnected
+  [ "$(e2e_panel_value status)" = "Соединение с GPRS не установлено" ] ||
+    fail "disconnected status: $(e2e_panel_value status)"
+  [ "$(e2e_panel_value button)" = "Подключиться" ] || fail "button: $(e2e_panel_value button)"
+
+  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_wait_window TfrmProgress 10 || fail "no progress dialog after the connect button"
+  sleep 0.5
+  e2e_shot progress
+  e2e_children TfrmProgress | grep -q '^top .* text=Установка соединения$' || fail "progress dialog title"
+  e2e_has_text TfrmProgress "Отменить" || fail "no Cancel button while dialling"
+  e2e_children TfrmProgress | grep -q 'class=msctls_progress32 visible=1' || fail "no progress bar"
+
+  # Connected: the dialog goes without a word, the main panel changes look.
+  e2e_wait_gone TfrmProgress 30 || fail "the progress dialog stayed"
+  local end=$((SECONDS + 10))
+  until [ "$(e2e_panel_value button)" = "Отключиться" ]; do
+    [ $SECONDS -lt $end ] || fail "no connected look: $(e2e_main_panel | tr '\n' ' ')"
+    sleep 0.3
+  done
+  [ "$(e2e_panel_value status)" = "Соединение c GPRS установлено" ] ||
+    fail "connected status: $(e2e_panel_value status)"
+  [ "$(e2e_live_connections)" = 1 ] || fail "the simulator has no live connection"
+  [ "$(e2e_state connection.1.apn)" = internet.ltkvr ] ||
+    fail "connected through APN $(e2e_state connection.1.apn)"
+
+  # Counters and graph move: two looks a few samples apart.
+  sleep 4.5
+  local first second first_shot second_shot
+  first=$(e2e_panel_value received)
+  e2e_shot connected-1
+  first_shot=$E2E_SHOT
+  sleep 4.5
+  second=$(e2e_panel_value received)
+  e2e_shot connected-2
+  second_shot=$E2E_SHOT
+  [ -n "$first" ] && [ "$first" != 0 ] || fail "nothing received after 4 s: '$first'"
+  [ "$first" != "$second" ] || fail "the received count stood still at $first"
+  [[ $(e2e_panel_value max) =~ байт/сек$ ]] || fail "maximum speed: $(e2e_panel_value max)"
+  [[ $(e2e_panel_value time) =~ ^0\ часов\ 00\ минут$ ]] || fail "connection time: $(e2e_panel_value time)"
+  local origin gx gy changed
+  origin=$(e2e_main_origin)
+  set -- $origin
+  gx=$(($1 + 20)) gy=$(($2 + 105))
+  changed=$(compare -metric AE -extract "192x45+$gx+$gy" "$first_shot" "$second_shot" null: 2>&1 || true)
+  [ "${changed%% *}" -gt 20 ] 2>/dev/null || fail "the graph did not move ($changed pixels changed)"
+  e2e_say "received $first -> $second, graph changed in $changed pixels"
+
+  # Disconnect by the button.
+  e2e_click_main $E2E_CONNECT_BUTTON
+  end=$((SECONDS + 10))
+  until [ "$(e2e_panel_value button)" = "Подключиться" ]; do
+    [ $SECONDS -lt $end ] || fail "no disconnected look after Disconnect"
+    sleep 0.3
+  done
+  [ "$(e2e_panel_value status)" = "Соединение с GPRS не установлено" ] ||
+    fail "status after disconnect: $(e2e_panel_value status)"
+  e2e_shot disconnected-again
+  sleep 0.5
+  [ "$(e2e_live_connections)" = 0 ] || fail "the connection is still up after Disconnect"
+
+  # Closing: no connection, no question.
+  e2e_click_main $E2E_CLOSE_ZONE
+  e2e_wait_exit 15 || fail "the close zone did not end the program"
+
+  local settings apns
+  settings=$(e2e_settings)
+  apns=$(sed -n 's/^APNs=//p' <<<"$settings")
+  [[ $apns == internet.ltkvr* ]] || fail "stored APN list does not start with the APN that worked: $settings"
+  [[ $apns == *internet.kvr* ]] || fail "stored APN list lost internet.kvr: $settings"
+  [ "$(e2e_state modem.1.userinit)" = 'AT+CGDCONT=1,"IP","internet.ltkvr"' ] ||
+    fail "UserInit: $(e2e_state modem.1.userinit)"
+  [ "$(e2e_state entry.1.name)" = Korvana ] || fail "phone-book entry: $(e2e_state entry.1.name)"
+  [ "$(e2e_state entry.1.device-name)" = "$E2E_MODEM" ] || fail "entry device: $(e2e_state entry.1.device-name)"
+  # Both APNs were dialled, the first one first.
+  e2e_log | grep 'DIAL-params' | head -n 1 | grep -q 'APN: internet.kvr ' || fail "first dial was not internet.kvr"
+  e2e_log | grep 'DIAL-params' | grep -q 'APN: internet.ltkvr ' || fail "internet.ltkvr was never dialled"
+  [ "$(e2e_server_requests /apn/)" = 1 ] || fail "update server asked $(e2e_server_requests /apn/) times"
+}
+
+e2e_main "$@"

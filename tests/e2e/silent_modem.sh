@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# A modem that never answers: the progress bar runs out (about 30 s), no
+# other number or APN is tried, and the report has no code and no details.
+. "$(dirname "$0")/lib.sh"
+
+journey() {
+  e2e_installed
+  e2e_scenario "device modem $E2E_MODEM
+number * silent"
+  e2e_start /l /n
+  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_wait_window TfrmProgress 10 || fail "no progress dialog"
+  sleep 5
+  local pos
+  pos=$(e2e_children TfrmProgress | sed -n 's/.*class=msctls_progress32 .* pos=\([0-9]*\).*/\1/p')
+  e2e_shot dialling
+  [ -n "$pos" ] && [ "$pos" -gt 0 ] && [ "$pos" -lt 590 ] || fail "bar at '$pos' after 5 s"
+  e2e_wait_text TfrmProgress "Закрыть" 45 || fail "no report after the bar ran out"
+  sleep 0.3
+  e2e_shot report-silent
+  e2e_has_text TfrmProgress "Ошибка при соединении." ||
+    fail "report text: $(e2e_children TfrmProgress | grep STATIC)"
+  e2e_children TfrmProgress | grep -q 'visible=1 .*text=Детали >>$' && fail "details offered for a silent modem"
+  # One attempt: the first number of the first APN, nothing after it.
+  [ "$(e2e_log | grep -c 'DIAL-params')" = 1 ] || fail "$(e2e_log | grep -c 'DIAL-params') dials for a silent modem"
+  e2e_click_child TfrmProgress "Закрыть"
+  e2e_wait_gone TfrmProgress 5 || fail "the report stayed after Закрыть"
+  [ "$(e2e_live_connections)" = 0 ] || fail "a connection is up"
+  e2e_click_main $E2E_CLOSE_ZONE
+  e2e_wait_exit 15 || fail "the close zone did not end the program"
+}
+
+e2e_main "$@"
