@@ -537,7 +537,9 @@ void TfrmGprsMain::SetHourglass(bool on) {
 void TfrmGprsMain::ProcessPending() { DrainMessages(); }
 
 void TfrmGprsMain::BringApplicationToFront() {
-  if (!IsWindowVisible(hwnd())) ShowWindow(hwnd(), SW_SHOWNORMAL);
+  // Only a window on the screen: activation (the tray menu takes the
+  // foreground) must not pull the window out of the notification area.
+  if (!IsWindowVisible(hwnd())) return;
   SetForegroundWindow(hwnd());
 }
 
@@ -812,6 +814,8 @@ bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT
       controller_->OnStatistics(static_cast<std::uint32_t>(wparam), static_cast<std::uint32_t>(lparam));
       return true;
     case kMsgWakeUp:
+      // A second start brings the window back from the notification area.
+      if (!IsWindowVisible(hwnd())) ShowWindow(hwnd(), SW_SHOWNORMAL);
       controller_->RefreshOnRestore();
       return true;
     case kMsgSystemConfigError:

@@ -18,7 +18,7 @@ journey() {
     fail "error box text: $(e2e_children TfrmMsg | grep STATIC)"
   e2e_click_child TfrmMsg "ОК"
   e2e_wait_gone TfrmMsg 5 || fail "the error box stayed after ОК"
-  sleep 0.5
+  sleep 1.5  # the screen under the box is repainted
   e2e_shot service-settings
   local panel
   panel=$(e2e_children TfrmGprsMain)

@@ -208,5 +208,23 @@ TEST_F(MainWindowTest, TrayMenuFollowsTheActions) {
   EXPECT_TRUE(IsWindowVisible(main));
 }
 
+// Opening the tray menu makes the program the foreground one; that must not
+// bring the window back, or the menu's "Открыть программу" could never be
+// chosen and a disconnect from the tray would pop the window up.
+TEST_F(MainWindowTest, ActivationLeavesAWindowInTheTrayHidden) {
+  registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
+  Make();
+  window->controller().ShowAtStart();
+  window->controller().OnSkinClick(460, 10);  // the minimise zone
+  ASSERT_FALSE(IsWindowVisible(main));
+  SendMessageW(main, WM_ACTIVATEAPP, TRUE, 0);
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_TRUE(window->controller().TrayMenu()[0].enabled);
+  // A second start's wake-up does bring it back.
+  SendMessageW(main, kMsgWakeUp, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_FALSE(window->controller().TrayMenu()[0].enabled);
+}
+
 }  // namespace
 }  // namespace dw::ui

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The notification-area icon's menu (Wine's own tray window at the top left
+# of a bare X screen): "Подключиться" dials, "Отключиться" hangs up while
+# the window sits in the tray, "Открыть программу" brings the window back,
+# "Выйти" ends the program.
+. "$(dirname "$0")/lib.sh"
+
+# The menu as it is on the screen: "left top right bottom".
+menu_rect() {
+  e2e_windows | grep 'class=#32768 ' | grep ' visible=1 ' | head -n 1 |
+    sed -n 's/.* rect=\([-0-9]*\),\([-0-9]*\),\([-0-9]*\),\([-0-9]*\).*/\1 \2 \3 \4/p' || true
+}
+
+# tray_menu ITEM STEP: opens the icon's menu, takes a picture, and clicks the
+# ITEMth entry (1 "Открыть программу", 2 connect/disconnect, 3 "Выйти"; the
+# fourth entry is never shown).
+tray_menu() {
+  local rect
+  e2e_click_at $E2E_TRAY_ICON 3
+  for _ in $(seq 25); do
+    rect=$(menu_rect)
+    [ -n "$rect" ] && break
+    sleep 0.2
+  done
+  [ -n "$rect" ] || fail "no menu on a right-click on the icon"
+  e2e_shot "$2"
+  set -- "$1" $rect
+  # Three entries of equal height inside a 3-pixel frame.
+  local height=$(( ($5 - $3 - 6) / 3 ))
+  e2e_click_at $(( ($2 + $4) / 2 )) $(( $3 + 3 + height * ($1 - 1) + height / 2 ))
+  for _ in $(seq 25); do [ -z "$(menu_rect)" ] && return 0; sleep 0.2; done
+  fail "the menu stayed open"
+}
+
+wait_button() {
+  local end=$((SECONDS + $2))
+  until [ "$(e2e_panel_value button)" = "$1" ]; do
+    [ $SECONDS -lt $end ] || fail "button is not $1: $(e2e_main_panel | tr '\n' ' ')"
+    sleep 0.3
+  done
+}
+
+journey() {
+  e2e_installed
+  # Notifications slow enough for the progress dialog to be seen.
+  e2e_scenario "device modem $E2E_MODEM
+apn internet.kvr connect
+notify-delay-ms 300"
+  e2e_update_server 1.0.0
+  e2e_start /l /n
+
+  tray_menu 2 menu-disconnected
+  e2e_wait_window TfrmProgress 10 || fail "the menu's connect started no dial"
+  e2e_wait_gone TfrmProgress 30 || fail "the dial did not end"
+  wait_button "Отключиться" 10
+  [ "$(e2e_live_connections)" = 1 ] || fail "not connected through the menu"
+  e2e_shot connected
+
+  # Into the tray; the connection goes on.
+  e2e_click_main $E2E_MINIMISE_ZONE
+  e2e_wait_gone TfrmGprsMain 5 || fail "the minimise zone left the window on the screen"
+  tray_menu 2 menu-connected-hidden
+  local end=$((SECONDS + 10))
+  until [ "$(e2e_live_connections)" = 0 ]; do
+    [ $SECONDS -lt $end ] || fail "the menu's disconnect left the connection up"
+    sleep 0.3
+  done
+  [ "$(e2e_visible TfrmGprsMain)" = 0 ] || fail "disconnecting from the tray showed the window"
+
+  tray_menu 1 menu-hidden
+  e2e_wait_window TfrmGprsMain 5 || fail "Открыть программу did not bring the window back"
+  sleep 0.3
+  e2e_shot restored
+  [ "$(e2e_panel_value button)" = "Подключиться" ] || fail "button: $(e2e_panel_value button)"
+  [ "$(e2e_panel_value status)" = "Соединение с GPRS не установлено" ] || fail "status"
+
+  tray_menu 3 menu-exit
+  e2e_wait_exit 15 || fail "Выйти did not end the program"
+}
+
+e2e_main "$@"
