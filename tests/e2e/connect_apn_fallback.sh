@@ -12,7 +12,7 @@ journey() {
   e2e_scenario "device modem $E2E_MODEM
 apn internet.ltkvr connect
 apn * error 734
-notify-delay-ms 250
+notify-delay-ms 400
 rate-received 6000
 rate-sent 1500"
   # The server's list is the one the program has: nothing to update.
@@ -25,11 +25,12 @@ rate-sent 1500"
 
   e2e_click_main $E2E_CONNECT_BUTTON
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog after the connect button"
-  sleep 0.5
+  local dialog
+  dialog=$(e2e_children TfrmProgress)
   e2e_shot progress
-  e2e_children TfrmProgress | grep -q '^top .* text=Установка соединения$' || fail "progress dialog title"
-  e2e_has_text TfrmProgress "Отменить" || fail "no Cancel button while dialling"
-  e2e_children TfrmProgress | grep -q 'class=msctls_progress32 visible=1' || fail "no progress bar"
+  grep -q '^top .* text=Установка соединения$' <<<"$dialog" || fail "progress dialog title: $dialog"
+  grep -q '^child .* visible=1 .* text=Отменить$' <<<"$dialog" || fail "no Cancel button while dialling: $dialog"
+  grep -q 'class=msctls_progress32 visible=1' <<<"$dialog" || fail "no progress bar: $dialog"
 
   # Connected: the dialog goes without a word, the main panel changes look.
   e2e_wait_gone TfrmProgress 30 || fail "the progress dialog stayed"

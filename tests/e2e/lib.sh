@@ -100,7 +100,7 @@ e2e_wait_gone() {
   return 1
 }
 
-# e2e_text CLASS TEXT: whether a visible child of that window reads exactly TEXT.
+# e2e_has_text CLASS TEXT: whether a visible child of that window reads exactly TEXT.
 e2e_has_text() { e2e_children "$1" | grep -q "^child .* visible=1 .* text=$2\$"; }
 
 # e2e_wait_text CLASS TEXT SECONDS
@@ -111,19 +111,6 @@ e2e_wait_text() {
     sleep 0.3
   done
   return 1
-}
-
-# The text of the visible child at window-relative point X,Y of CLASS's window.
-e2e_text_at() {
-  e2e_children "$1" | awk -v px="$2" -v py="$3" '
-    /^top / { split($0, a, " rect="); split(a[2], r, "[, ]"); ox = r[1]; oy = r[2] }
-    /^child / && / visible=1 / {
-      split($0, a, " rect="); split(a[2], r, "[, ]")
-      if (px + ox >= r[1] && px + ox < r[3] && py + oy >= r[2] && py + oy < r[4]) {
-        t = $0; sub(/.* text=/, "", t); found = t
-      }
-    }
-    END { print found }'
 }
 
 # The main window's top left corner on the screen: "X Y".
@@ -156,7 +143,6 @@ e2e_click_child() {
 # The main panel's places (window coordinates: the panel starts at y 49).
 E2E_CONNECT_BUTTON="116 230"
 E2E_SETTINGS_LINK="40 298"
-E2E_STATUS_LINE="30 162"
 E2E_CLOSE_ZONE="484 13"
 E2E_MINIMISE_ZONE="462 13"
 

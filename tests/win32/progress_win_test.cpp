@@ -178,6 +178,27 @@ TEST_F(ProgressDialog, ReportWithEightLinesOfDetailsOpensAndCloses) {
   EXPECT_EQ(OuterHeight(form.hwnd()), 137);
 }
 
+// The system's description of 691 is one line, wider than the pane: every
+// line the pane wraps it into is within the pane.
+TEST_F(ProgressDialog, AOneLineDescriptionWiderThanThePaneIsShownWhole) {
+  form.ShowDialling("x");
+  form.Shared().SetErrorText(
+      "Access was denied because the username and/or password was invalid on the domain.");
+  form.EnterErrorReport("report");
+  form.Show();
+  form.btnDetail.Click();
+  ASSERT_TRUE(form.mDetails.Visible());
+  const int lines = form.mDetails.LineCount();
+  EXPECT_GE(lines, 2) << "the pane is narrower than the text";
+  EXPECT_EQ(OuterHeight(form.hwnd()), 137 + lines * 16 + 10);
+  // The last wrapped line starts inside the pane's client area.
+  const LRESULT lastChar = SendMessageW(form.mDetails.hwnd(), EM_LINEINDEX, lines - 1, 0);
+  const LRESULT at = SendMessageW(form.mDetails.hwnd(), EM_POSFROMCHAR, lastChar, 0);
+  RECT client{};
+  GetClientRect(form.mDetails.hwnd(), &client);
+  EXPECT_LT(static_cast<short>(HIWORD(at)) + 8, client.bottom);
+}
+
 TEST_F(ProgressDialog, BlankOnlyDetailsShowTheButtonAndNoLines) {
   form.Shared().SetErrorText(" \r\n\t\r\n ");
   form.EnterErrorReport("report");

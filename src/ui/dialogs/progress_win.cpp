@@ -83,7 +83,19 @@ void TfrmProgress::btnCloseClick() {
   SetModalResult(1);
 }
 
-void TfrmProgress::btnDetailClick() { Apply(ToggleDetails(layout_, shared_.ErrorText())); }
+void TfrmProgress::btnDetailClick() {
+  ProgressLayout next = ToggleDetails(layout_, shared_.ErrorText());
+  if (next.detailsVisible && !next.detailLines.empty()) {
+    // The pane wraps what is wider than itself: the height counts the lines
+    // it shows, or a one-line description longer than the pane is cut off.
+    mDetails.SetLines(next.detailLines);
+    const int shown = mDetails.LineCount();
+    if (shown > static_cast<int>(next.detailLines.size())) {
+      next.formHeight = ProgressFormHeight(DetailsExtraHeight(static_cast<std::size_t>(shown)));
+    }
+  }
+  Apply(next);
+}
 
 void TfrmProgress::OnShow() { shared_.SetErrorCode(0); }
 
