@@ -84,6 +84,10 @@ rate-sent 1500"
   e2e_click_main $E2E_CLOSE_ZONE
   e2e_wait_exit 15 || fail "the close zone did not end the program"
 
+  # Stored encrypted (no "/r"): whole blocks of upper-case hex.
+  local stored
+  stored=$(e2e_reg_value 'HKLM\Software\Korvana\Dialwave' APNs)
+  [[ $stored =~ ^([0-9A-F]{16})+$ ]] || fail "APNs not stored encrypted: $stored"
   local settings apns
   settings=$(e2e_settings)
   apns=$(sed -n 's/^APNs=//p' <<<"$settings")

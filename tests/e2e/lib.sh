@@ -63,6 +63,12 @@ e2e_live_connections() {
   echo "$c"
 }
 
+# e2e_reg_value KEY NAME: a registry value as `wine reg query` shows it
+# (texts in the ANSI code page of the prefix; fine for ASCII and hex).
+e2e_reg_value() {
+  e2e_wine reg query "$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p" | head -n 1 || true
+}
+
 # The log as UTF-8 (the program writes code page 1251).
 e2e_log() { iconv -f cp1251 -t utf-8 "$E2E_WORK/GPRSlog.log" | tr -d '\r'; }
 # Settings as support reads them (decrypted), one Name=value a line.

@@ -42,17 +42,15 @@ wait_button() {
 
 journey() {
   e2e_installed
-  # Notifications slow enough for the progress dialog to be seen.
-  e2e_scenario "device modem $E2E_MODEM
-apn internet.kvr connect
-notify-delay-ms 300"
   e2e_update_server 1.0.0
   e2e_start /l /n
+  # A bare X screen has no notification area of its own: Wine shows its
+  # own tray window, with the program's icon first.
+  e2e_windows | grep -q 'class=__winex11_standalone_tray .* visible=1 ' || fail "no Wine System Tray window"
 
   tray_menu 2 menu-disconnected
-  e2e_wait_window TfrmProgress 10 || fail "the menu's connect started no dial"
-  e2e_wait_gone TfrmProgress 30 || fail "the dial did not end"
-  wait_button "Отключиться" 10
+  wait_button "Отключиться" 40
+  e2e_log | grep -q 'DIAL-params' || fail "the menu's connect dialled nothing"
   [ "$(e2e_live_connections)" = 1 ] || fail "not connected through the menu"
   e2e_shot connected
 
