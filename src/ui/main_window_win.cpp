@@ -21,7 +21,6 @@ namespace {
 
 constexpr UINT_PTR kHintTimerId = 0x4854;  // 'HT'
 constexpr UINT kTrayIconId = 1;
-constexpr COLORREF kLinkColour = RGB(0x33, 0x00, 0x79);
 constexpr Color kFace = Rgb(0xF4, 0xF4, 0xF0);
 constexpr Color kNavy = Rgb(0x00, 0x06, 0x74);
 
