@@ -129,7 +129,8 @@ mid=$(text_position)
 expect_gate 0 "released half-way ($mid)"
 y=$((y + 50))
 xdotool mousemove "$x" "$y" sleep 0.2 mousedown 1 sleep 0.2
-for step in 30 60 90 120 150; do xdotool mousemove "$x" $((y + step)) sleep 0.1; done
+# To the bar's bottom, not beyond: a pointer far off the bar puts the thumb back.
+for to in $((t + 100)) $((t + 130)) $((t + 160)) $((b - 3)); do xdotool mousemove "$x" "$to" sleep 0.1; done
 xdotool mouseup 1
 sleep 0.5
 [ "$(text_position)" = 981 ] || fail "dragged to the end: $(text_position)"
