@@ -78,6 +78,8 @@ class Canvas {
   virtual Size TextExtent(std::string_view text) = 0;
   // At its own size, top-left corner at (x, y).
   virtual void Draw(int x, int y, const Picture& picture) = 0;
+  // The system's dotted focus rectangle (drawn by inverting: twice is none).
+  virtual void DrawFocusRect(const Rect& r) = 0;
 };
 
 }  // namespace dw

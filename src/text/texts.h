@@ -147,16 +147,12 @@ namespace dw {
   X(LabelOtherDevice, "Для того чтобы выбрать соединение через другое устройство, перейдите в раздел ") \
   X(LinkSettings, "Настройки")                                        \
   X(LinkAgreement, "Пользовательское соглашение")                     \
-  X(LinkBackToProgram, "<  Вернуться в программу")                    \
-  X(ButtonAgree, "Согласен")                                          \
-  X(ButtonDisagree, "Не согласен")                                    \
   X(LabelChooseModem, "Выберите модем")                               \
   X(LinkRefresh, "Обновить")                                          \
   X(LabelDeviceNote, "Убедитесь, что Ваш мобильный телефон или другое устройство подключено к компьютеру и программное обеспчение для него установлено и настроено") \
   X(OptionDesktop, "Создать ярлык на Рабочем столе")                  \
   X(OptionAutorun, "Добавить программу в меню Автозапуск")            \
   X(OptionCopy, "Скопировать программу в папку C:\\Korvana")          \
-  X(AboutProduct, "Программа настройки компьютера для получения доступа к сети Интернет через мобильный телефон") \
   X(QuestionTitle, "Error")                                           \
   X(QuestionYes, "&Yes")                                              \
   X(QuestionNo, "&No")                                                \

@@ -9,7 +9,6 @@
 #include "modem/modems.h"
 #include "platform/tcp.h"
 #include "platform/win32/adapters_win.h"
-#include "platform/win32/wide.h"
 #include "ui/main_controller.h"
 #include "update/update_client.h"
 

@@ -5,6 +5,7 @@
 #include "log/log.h"
 #include "text/texts.h"
 #include "ui/dialogs/msg_layout.h"
+#include "ui/panels/settings.h"
 #include "ui/status_display.h"
 
 namespace dw::ui {
@@ -262,6 +263,23 @@ void MainController::aSvcOKExecute() {
 }
 
 void MainController::aExitExecute() { view_.CloseWindow(); }
+
+void MainController::Label40Click(Ctl link) {
+  // The previous colour comes back however the refresh ends: an error from
+  // the modem enumeration goes on to the window's handler.
+  struct Restore {
+    MainView& view;
+    Ctl link;
+    Color colour;
+    ~Restore() { view.SetFontColour(link, colour); }
+  } restore{view_, link, view_.FontColour(link)};
+  view_.SetFontColour(link, kRefreshLinkColour);
+  if (RefreshModemList()) UpdateControls();
+}
+
+void MainController::lbConnectionsDblClick() {
+  if (currentStage_ == kShowService) aSvcOK_->Execute();
+}
 
 void MainController::aRestoreExecute() { view_.RestoreApplication(); }
 

@@ -91,6 +91,12 @@ class MainController {
   void aConnectExecute();   // btnConnect and the tray menu
   void aExitExecute();      // btnDisagree and the tray menu
   void aRestoreExecute();   // the tray menu
+  // "Обновить" (Label40, or the hidden Label41): the modem list again,
+  // the link in the refresh colour meanwhile.
+  void Label40Click(Ctl link);
+  // A double-click on the modem list: select and go back, in the service
+  // look only.
+  void lbConnectionsDblClick();
 
   // Worker messages (wParam, lParam as sent).
   void OnConnectionLost();                                          // 0x402

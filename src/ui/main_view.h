@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/canvas.h"
 #include "ras/records.h"
 #include "ui/window_chrome.h"
 
@@ -24,7 +25,7 @@ enum class Ctl {
   lblSettings, gpnlStat,
   // settings panel
   btnSvcOK, btnNext, chbCopy, lblCopy, imgStart, imgService, lblAutorun, chbAutorun, lblDesktop,
-  chbDesktop,
+  chbDesktop, Label40, Label41,
   // agreement panel
   btnAgree, btnDisagree, lblUAReturn,
   // about panel
@@ -53,6 +54,9 @@ class MainView {
   virtual void SetWidth(Ctl control, int width) = 0;
   // Paints the control (or the whole window) at once.
   virtual void Repaint(Ctl control) = 0;
+  // A text's font colour; setting it repaints the text at once.
+  virtual Color FontColour(Ctl control) const = 0;
+  virtual void SetFontColour(Ctl control, Color colour) = 0;
 
   // lbConnections
   virtual std::vector<std::string> ModemItems() const = 0;

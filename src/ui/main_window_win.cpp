@@ -21,7 +21,6 @@ namespace {
 
 constexpr UINT_PTR kHintTimerId = 0x4854;  // 'HT'
 constexpr UINT kTrayIconId = 1;
-constexpr COLORREF kLinkColour = RGB(0x33, 0x00, 0x79);
 constexpr Color kFace = Rgb(0xF4, 0xF4, 0xF0);
 constexpr Color kNavy = Rgb(0x00, 0x06, 0x74);
 
@@ -55,10 +54,6 @@ LRESULT CALLBACK GraphMouse(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }
 
 }  // namespace
-
-bool AgreementScrolledToEnd(int position) {
-  return position > kAgreementRange - kAgreementVisible - 10;
-}
 
 // A panel: the part of the skin under it, and its controls' notifications
 // handed up to the main window.
@@ -98,8 +93,6 @@ class TfrmGprsMain::PanelWindow final : public WindowBase {
       case WM_COMMAND:
       case WM_CTLCOLORSTATIC:
       case WM_CTLCOLORBTN:
-      case WM_CTLCOLORLISTBOX:
-      case WM_VSCROLL:
         result = SendMessageW(owner_, message, wparam, lparam);
         return true;
       default:
@@ -117,6 +110,10 @@ TfrmGprsMain::TfrmGprsMain(Setup setup)
   if (setup_.registry == nullptr) {
     ownRegistry_ = MakeWin32Registry();
     setup_.registry = ownRegistry_.get();
+  }
+  if (setup_.shell == nullptr) {
+    ownShell_ = MakeWin32Shell();
+    setup_.shell = ownShell_.get();
   }
   MainController::Setup c;
   c.view = this;
@@ -234,6 +231,7 @@ TGPRSButton& TfrmGprsMain::AddButton(Ctl id, HWND parent, int x, int y, int w, i
   SetWindowTextW(window->hwnd(), Wide(b.caption).c_str());
   controls_[id] = window->hwnd();
   buttons_[id] = &b;
+  skinnedWindows_[window->hwnd()] = window.get();
   skinned_.push_back({std::move(button), std::move(window)});
   return b;
 }
@@ -248,14 +246,6 @@ void TfrmGprsMain::AddHeading(HWND parent, const wchar_t* resource, Ctl id) {
   if (id != Ctl::Window) controls_[id] = window->hwnd();
   headings_.push_back(std::move(picture));
   skinned_.push_back({std::move(face), std::move(window)});
-}
-
-HWND TfrmGprsMain::AddCheckBox(Ctl id, HWND parent, int x, int y) {
-  HWND box = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
-                             x, y, 16, 16, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
-  controls_[id] = box;
-  return box;
 }
 
 void TfrmGprsMain::BuildMain(HWND p) {
@@ -288,15 +278,12 @@ void TfrmGprsMain::BuildMain(HWND p) {
   AddLabel(p, 290, 122, 190, 14, TextId::LabelConnTime);
   controls_[Ctl::lblTime] = AddLabelText(p, 290, 140, 190, 14, "", false, 0);
 
-  TGPRSButton& connect = AddButton(Ctl::btnConnect, p, 20, 166, 193, 30, TextId::CaptionConnect,
+  AddButton(Ctl::btnConnect, p, 20, 166, 193, 30, TextId::CaptionConnect,
                                    [this] { controller_->aConnect().Execute(); });
   HWND connectWindow = controls_[Ctl::btnConnect];
   // The button follows the connect action's enabled state.
-  controller_->aConnect().Bind([this, &connect, connectWindow](const TAction& a) {
-    for (auto& s : skinned_) {
-      if (s.window && s.window->hwnd() == connectWindow) s.window->SetEnabled(a.Enabled());
-    }
-    (void)connect;
+  controller_->aConnect().Bind([this, connectWindow](const TAction& a) {
+    skinnedWindows_[connectWindow]->SetEnabled(a.Enabled());
   });
 
   AddLabel(p, 20, 212, 460, 28, TextId::LabelOtherDevice);
@@ -304,62 +291,63 @@ void TfrmGprsMain::BuildMain(HWND p) {
   clicks_[controls_[Ctl::lblSettings]] = [this] { controller_->lblSettingsClick(); };
 }
 
+void TfrmGprsMain::AddPanelButton(Ctl id, TGPRSButton& button, ControlWindow& window) {
+  // The caption also as the window's text, where tools and tests read it.
+  SetWindowTextW(window.hwnd(), Wide(button.caption).c_str());
+  controls_[id] = window.hwnd();
+  buttons_[id] = &button;
+  skinnedWindows_[window.hwnd()] = &window;
+}
+
 void TfrmGprsMain::BuildSettings(HWND p) {
-  AddHeading(p, L"HEADING_START", Ctl::imgStart);
-  AddHeading(p, L"HEADING_SERVICE", Ctl::imgService);
-  AddLabel(p, 20, 36, 200, 14, TextId::LabelChooseModem);
-  HWND refresh = AddLabel(p, 420, 36, 60, 14, TextId::LinkRefresh, true, SS_RIGHT);
-  clicks_[refresh] = [this] {
-    if (controller_->RefreshModemList()) controller_->UpdateControls();
+  settingsPanel_ = std::make_unique<TSettingsPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
+                                                    GetModuleHandleW(nullptr));
+  TSettingsPanel& s = *settingsPanel_;
+  const std::pair<Ctl, HWND> parts[] = {
+      {Ctl::imgStart, s.imgStart.hwnd()},     {Ctl::imgService, s.imgService.hwnd()},
+      {Ctl::chbDesktop, s.chbDesktop.hwnd()}, {Ctl::lblDesktop, s.lblDesktop.hwnd()},
+      {Ctl::chbAutorun, s.chbAutorun.hwnd()}, {Ctl::lblAutorun, s.lblAutorun.hwnd()},
+      {Ctl::chbCopy, s.chbCopy.hwnd()},       {Ctl::lblCopy, s.lblCopy.hwnd()},
+      {Ctl::Label40, s.Label40.hwnd()},       {Ctl::Label41, s.Label41.hwnd()},
   };
-  lbConnections_ = CreateWindowExW(0, L"LISTBOX", L"",
-                                   WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP |
-                                       LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                                   20, 54, 460, 72, p, nullptr, GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(lbConnections_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  AddLabel(p, 20, 130, 460, 28, TextId::LabelDeviceNote);
-  AddCheckBox(Ctl::chbDesktop, p, 20, 164);
-  AddCheckBox(Ctl::chbAutorun, p, 20, 184);
-  AddCheckBox(Ctl::chbCopy, p, 20, 204);
-  const std::pair<Ctl, Ctl> pairs[] = {{Ctl::lblDesktop, Ctl::chbDesktop},
-                                       {Ctl::lblAutorun, Ctl::chbAutorun},
-                                       {Ctl::lblCopy, Ctl::chbCopy}};
-  const TextId texts[] = {TextId::OptionDesktop, TextId::OptionAutorun, TextId::OptionCopy};
-  for (int i = 0; i < 3; ++i) {
-    HWND label = AddLabelText(p, 40, 165 + 20 * i, 340, 14, dw::Text(texts[i]), false, SS_NOTIFY);
-    controls_[pairs[i].first] = label;
-    const Ctl box = pairs[i].second;
-    // Clicking the label toggles its box.
-    clicks_[label] = [this, box] { SetChecked(box, !Checked(box)); };
-  }
-  AddButton(Ctl::btnNext, p, 395, 228, 85, 25, TextId::ActNext,
-            [this] { controller_->aNext().Execute(); });
-  AddButton(Ctl::btnSvcOK, p, 395, 228, 85, 25, TextId::ActSelect,
-            [this] { controller_->aSvcOK().Execute(); });
+  for (const auto& [id, window] : parts) controls_[id] = window;
+  AddPanelButton(Ctl::btnNext, s.btnNext, s.NextWindow());
+  AddPanelButton(Ctl::btnSvcOK, s.btnSvcOK, s.SvcOKWindow());
+  s.onNext = [this] { controller_->aNext().Execute(); };
+  s.onSvcOK = [this] { controller_->aSvcOK().Execute(); };
+  s.onRefresh = [this](HWND link) {
+    controller_->Label40Click(link == settingsPanel_->Label41.hwnd() ? Ctl::Label41 : Ctl::Label40);
+  };
+  s.onModemDoubleClick = [this] { controller_->lbConnectionsDblClick(); };
 }
 
 void TfrmGprsMain::BuildAgreement(HWND p) {
-  AddHeading(p, L"HEADING_AGREEMENT");
-  sbUA_ = AddLabelText(p, 20, 34, 450, kAgreementVisible, dw::Text(TextId::LinkAgreement), false,
-                       SS_NOTIFY);
-  scrollUA_ = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_VERT, 472, 34, 17,
-                              kAgreementVisible, p, nullptr, GetModuleHandleW(nullptr), nullptr);
-  SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, kAgreementRange, 170, 0, 0};
-  SetScrollInfo(scrollUA_, SB_CTL, &info, TRUE);
-  AddButton(Ctl::btnDisagree, p, 20, 226, 85, 25, TextId::ButtonDisagree,
-            [this] { controller_->aExit().Execute(); });
-  AddButton(Ctl::btnAgree, p, 395, 226, 85, 25, TextId::ButtonAgree,
-            [this] { controller_->btnAgreeClick(); });
-  controls_[Ctl::lblUAReturn] = AddLabel(p, 20, 230, 200, 14, TextId::LinkBackToProgram, true);
-  clicks_[controls_[Ctl::lblUAReturn]] = [this] { controller_->btnAgreeClick(); };
+  agreement_ = std::make_unique<TAgreementPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
+                                                 GetModuleHandleW(nullptr));
+  TAgreementPanel& a = *agreement_;
+  AddPanelButton(Ctl::btnAgree, a.btnAgree, a.AgreeWindow());
+  AddPanelButton(Ctl::btnDisagree, a.btnDisagree, a.DisagreeWindow());
+  controls_[Ctl::lblUAReturn] = a.lblUAReturn.hwnd();
+  a.onAgree = [this] { controller_->btnAgreeClick(); };
+  a.onDisagree = [this] { controller_->aExit().Execute(); };
+  a.onReturn = [this] { controller_->btnAgreeClick(); };
 }
 
 void TfrmGprsMain::BuildAbout(HWND p) {
-  AddHeading(p, L"HEADING_ABOUT");
-  AddLabelText(p, 20, 40, 460, 90, "Dialwave\r\n\r\n\r\n" + dw::Text(TextId::AboutProduct), false, 0);
-  controls_[Ctl::lblVersion] = AddLabelText(p, 20, 60, 200, 14, "", false, 0);
-  HWND back = AddLabel(p, 20, 230, 200, 14, TextId::LinkBackToProgram, true);
-  clicks_[back] = [this] { controller_->Label12Click(); };
+  about_ = std::make_unique<TAboutPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
+                                         GetModuleHandleW(nullptr), *setup_.shell);
+  controls_[Ctl::lblVersion] = about_->lblVersion.hwnd();
+  about_->onReturn = [this] { controller_->Label12Click(); };
+}
+
+PanelContent* TfrmGprsMain::ContentHolding(HWND control) const {
+  HWND parent = GetParent(control);
+  for (PanelContent* content : {static_cast<PanelContent*>(agreement_.get()),
+                                static_cast<PanelContent*>(settingsPanel_.get()),
+                                static_cast<PanelContent*>(about_.get())}) {
+    if (content != nullptr && content->hwnd() == parent) return content;
+  }
+  return nullptr;
 }
 
 void TfrmGprsMain::CreateGraphTooltip() {
@@ -430,11 +418,9 @@ void TfrmGprsMain::SetVisible(Ctl control, bool visible) {
 void TfrmGprsMain::SetEnabled(Ctl control, bool enabled) {
   HWND w = Hwnd(control);
   if (w == nullptr || (IsWindowEnabled(w) != FALSE) == enabled) return;
-  for (auto& s : skinned_) {
-    if (s.window && s.window->hwnd() == w) {
-      s.window->SetEnabled(enabled);
-      return;
-    }
+  if (auto skinned = skinnedWindows_.find(w); skinned != skinnedWindows_.end()) {
+    skinned->second->SetEnabled(enabled);
+    return;
   }
   EnableWindow(w, enabled ? TRUE : FALSE);
   if (control != Ctl::pnlMain) InvalidateRect(w, nullptr, TRUE);
@@ -479,32 +465,39 @@ void TfrmGprsMain::Repaint(Ctl control) {
   if (HWND w = Hwnd(control)) RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-std::vector<std::string> TfrmGprsMain::ModemItems() const {
-  std::vector<std::string> items;
-  const int count = static_cast<int>(SendMessageW(lbConnections_, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    const int length = static_cast<int>(SendMessageW(lbConnections_, LB_GETTEXTLEN, i, 0));
-    std::wstring text(static_cast<std::size_t>(std::max(0, length)) + 1, L'\0');
-    SendMessageW(lbConnections_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::max(0, length)));
-    items.push_back(Narrow(text));
+Color TfrmGprsMain::FontColour(Ctl control) const {
+  HWND w = Hwnd(control);
+  PanelContent* content = w != nullptr ? ContentHolding(w) : nullptr;
+  return content != nullptr ? static_cast<Color>(content->TextColour(w)) : kBlack;
+}
+
+void TfrmGprsMain::SetFontColour(Ctl control, Color colour) {
+  HWND w = Hwnd(control);
+  if (PanelContent* content = w != nullptr ? ContentHolding(w) : nullptr) {
+    content->SetTextColour(w, static_cast<COLORREF>(colour));
   }
+}
+
+std::vector<std::string> TfrmGprsMain::ModemItems() const {
+  const ListBox& list = settingsPanel_->lbConnections;
+  std::vector<std::string> items;
+  const int count = list.Count();
+  for (int i = 0; i < count; ++i) items.push_back(list.Item(i));
   return items;
 }
 
 void TfrmGprsMain::SetModemItems(const std::vector<std::string>& items) {
-  SendMessageW(lbConnections_, LB_RESETCONTENT, 0, 0);
-  for (const std::string& item : items) {
-    SendMessageW(lbConnections_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
-  }
+  const ListBox& list = settingsPanel_->lbConnections;
+  list.Clear();
+  for (const std::string& item : items) list.Add(item);
 }
 
 int TfrmGprsMain::SelectedModem() const {
-  const auto index = SendMessageW(lbConnections_, LB_GETCURSEL, 0, 0);
-  return index == LB_ERR ? -1 : static_cast<int>(index);
+  const int index = settingsPanel_->lbConnections.Selected();
+  return index == LB_ERR ? -1 : index;
 }
 
-void TfrmGprsMain::SelectModem(int index) { SendMessageW(lbConnections_, LB_SETCURSEL, index, 0); }
+void TfrmGprsMain::SelectModem(int index) { settingsPanel_->lbConnections.Select(index); }
 
 void TfrmGprsMain::SetGraphTooltip(const std::string& cp1251) {
   if (graphTip_ == nullptr) return;
@@ -525,9 +518,7 @@ void TfrmGprsMain::ShowHintAt(HintAnchor anchor, int x, const std::string& cp125
   hints_.ShowHintAt(anchor, x, cp1251, y);
 }
 
-void TfrmGprsMain::ResetAgreementScroll() {
-  if (scrollUA_ != nullptr) SetScrollPos(scrollUA_, SB_CTL, 0, TRUE);
-}
+void TfrmGprsMain::ResetAgreementScroll() { agreement_->ScrollToStart(); }
 
 void TfrmGprsMain::SetHourglass(bool on) {
   hourglass_ = on;
@@ -698,21 +689,11 @@ void TfrmGprsMain::HintWindow::StopTimer() {
 // Messages.
 
 void TfrmGprsMain::OnCommand(HWND from, int code) {
-  if (from == lbConnections_) {
-    if (code == LBN_DBLCLK && controller_->CurrentStage() == kShowService) {
-      controller_->aSvcOK().Execute();
-    }
-    return;
-  }
   if (code != STN_CLICKED && code != BN_CLICKED) return;
   auto it = clicks_.find(from);
   if (it == clicks_.end()) return;
   std::function<void()> handler = it->second;  // the handler may change the window
   handler();
-}
-
-void TfrmGprsMain::OnAgreementScrolled() {
-  if (AgreementScrolledToEnd(GetScrollPos(scrollUA_, SB_CTL))) SetEnabled(Ctl::btnAgree, true);
 }
 
 void TfrmGprsMain::OnTrayMessage(UINT mouse) {
@@ -855,27 +836,6 @@ bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT
       const bool link = std::find(links_.begin(), links_.end(), control) != links_.end();
       SetTextColor(dc, link ? kLinkColour : RGB(0, 0, 0));
       result = reinterpret_cast<LRESULT>(white_.get());
-      return true;
-    }
-    case WM_VSCROLL: {
-      if (reinterpret_cast<HWND>(lparam) != scrollUA_) return false;
-      SCROLLINFO info{sizeof info, SIF_ALL};
-      GetScrollInfo(scrollUA_, SB_CTL, &info);
-      int position = info.nPos;
-      switch (LOWORD(wparam)) {
-        case SB_LINEUP: position -= 10; break;
-        case SB_LINEDOWN: position += 10; break;
-        case SB_PAGEUP: position -= 150; break;
-        case SB_PAGEDOWN: position += 150; break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: position = info.nTrackPos; break;
-        case SB_TOP: position = 0; break;
-        case SB_BOTTOM: position = kAgreementRange; break;
-        default: return true;
-      }
-      position = std::clamp(position, 0, kAgreementRange - static_cast<int>(info.nPage) + 1);
-      SetScrollPos(scrollUA_, SB_CTL, position, TRUE);
-      OnAgreementScrolled();
       return true;
     }
     case WM_TIMER:

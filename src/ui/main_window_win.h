@@ -15,6 +15,7 @@
 
 #include "platform/environment.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/win32/canvas_win.h"
 #include "platform/win32/unique_handle.h"
 #include "ui/controls/control_window_win.h"
@@ -25,13 +26,11 @@
 #include "ui/controls/trans_panel.h"
 #include "ui/framework/window_win.h"
 #include "ui/main_controller.h"
+#include "ui/panels/about_panel_win.h"
+#include "ui/panels/agreement_panel_win.h"
+#include "ui/panels/settings_panel_win.h"
 
 namespace dw::ui {
-
-// The agreement gate: the scroll box shows its end (within 10 pixels).
-inline constexpr int kAgreementRange = 1155;
-inline constexpr int kAgreementVisible = 174;
-bool AgreementScrolledToEnd(int position);
 
 class TfrmGprsMain final : public WindowBase, public MainView {
  public:
@@ -50,6 +49,8 @@ class TfrmGprsMain final : public WindowBase, public MainView {
     std::function<bool()> installStep;
     // Where the settings live; none: the system registry.
     Registry* registry = nullptr;
+    // What opens the about panel's links; none: the system shell.
+    Shell* shell = nullptr;
   };
 
   explicit TfrmGprsMain(Setup setup);
@@ -67,6 +68,10 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   // The control's window (the main window for Ctl::Window), or null.
   HWND Hwnd(Ctl control) const;
   HWND PanelWindowOf(Panel panel) const;
+  // The panels' contents (created with the window).
+  TAgreementPanel& agreementPanel() { return *agreement_; }
+  TSettingsPanel& settingsPanel() { return *settingsPanel_; }
+  TAboutPanel& aboutPanel() { return *about_; }
   bool TrayIconShown() const { return trayShown_; }
 
   // MainView
@@ -79,6 +84,8 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   int TextWidth(Ctl control, const std::string& cp1251) override;
   void SetWidth(Ctl control, int width) override;
   void Repaint(Ctl control) override;
+  Color FontColour(Ctl control) const override;
+  void SetFontColour(Ctl control, Color colour) override;
   std::vector<std::string> ModemItems() const override;
   void SetModemItems(const std::vector<std::string>& items) override;
   int SelectedModem() const override;
@@ -139,6 +146,9 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   void BuildSettings(HWND panel);
   void BuildAgreement(HWND panel);
   void BuildAbout(HWND panel);
+  // A skinned button of a panel: its window answers to `id`.
+  void AddPanelButton(Ctl id, TGPRSButton& button, ControlWindow& window);
+  PanelContent* ContentHolding(HWND control) const;
   HWND AddLabel(HWND parent, int x, int y, int w, int h, TextId text, bool link = false,
                 DWORD style = 0);
   HWND AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text, bool link,
@@ -146,17 +156,16 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   TGPRSButton& AddButton(Ctl id, HWND parent, int x, int y, int w, int h, TextId caption,
                          std::function<void()> onClick);
   void AddHeading(HWND parent, const wchar_t* resource, Ctl id = Ctl::Window);
-  HWND AddCheckBox(Ctl id, HWND parent, int x, int y);
   void OnCommand(HWND from, int code);
   void OnTrayMessage(UINT mouse);
   void ShowTrayMenu();
-  void OnAgreementScrolled();
   void PaintSkin(HDC dc);
   bool SkinMouse(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateGraphTooltip();
 
   Setup setup_;
   std::unique_ptr<Registry> ownRegistry_;
+  std::unique_ptr<Shell> ownShell_;
   TGraphPanel graph_;
   std::unique_ptr<MainController> controller_;
   HintWindow hintWindow_{*this};
@@ -172,11 +181,14 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   std::vector<Skinned> skinned_;
   std::map<Ctl, HWND> controls_;
   std::map<Ctl, TGPRSButton*> buttons_;
+  // Every skinned control's window: enabling goes through it.
+  std::map<HWND, ControlWindow*> skinnedWindows_;
   std::map<HWND, std::function<void()>> clicks_;
   std::vector<HWND> links_;
-  HWND lbConnections_ = nullptr;
-  HWND scrollUA_ = nullptr;
-  HWND sbUA_ = nullptr;
+  // After panels_: the contents go before the panels they sit on.
+  std::unique_ptr<TAgreementPanel> agreement_;
+  std::unique_ptr<TSettingsPanel> settingsPanel_;
+  std::unique_ptr<TAboutPanel> about_;
   ControlWindow* graphWindow_ = nullptr;
 
   UniqueFont font_;

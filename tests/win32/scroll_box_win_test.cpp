@@ -176,6 +176,13 @@ TEST(SeparateScrollBar, StepsByItsOwnAmountsAndReportsOnlyTheUsersMoves) {
   bar.SetPosition(0);
   EXPECT_EQ(bar.Position(), 0);
   EXPECT_EQ(changes, 4);
+
+  // The released thumb's place comes with the message (the bar's tracking
+  // position is promised only while the thumb is dragged).
+  SendMessageW(bar.hwnd(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 700),
+               reinterpret_cast<LPARAM>(bar.Bar().hwnd()));
+  EXPECT_EQ(bar.Position(), 700);
+  EXPECT_EQ(changes, 5);
 }
 
 std::vector<char> ReadFile(const std::string& path) {

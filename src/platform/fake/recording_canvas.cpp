@@ -44,6 +44,12 @@ void RecordingCanvas::TextRect(const Rect& clip, int x, int y, std::string_view 
   calls_.push_back(std::move(c));
 }
 
+void RecordingCanvas::DrawFocusRect(const Rect& r) {
+  CanvasCall c = Call(CanvasCall::Kind::FocusRect);
+  c.rect = r;
+  calls_.push_back(std::move(c));
+}
+
 void RecordingCanvas::TextAt(int x, int y, std::string_view text) {
   CanvasCall c = Call(CanvasCall::Kind::TextAt);
   c.x = x;

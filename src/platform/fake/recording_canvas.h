@@ -12,9 +12,9 @@
 namespace dw {
 
 struct CanvasCall {
-  enum class Kind { FillRect, RoundRect, TextRect, TextAt, Draw };
+  enum class Kind { FillRect, RoundRect, TextRect, TextAt, Draw, FocusRect };
   Kind kind = Kind::FillRect;
-  Rect rect;                     // FillRect, RoundRect, TextRect (the clip)
+  Rect rect;                     // FillRect, RoundRect, TextRect (the clip), FocusRect
   int cornerWidth = 0, cornerHeight = 0;
   int x = 0, y = 0;              // TextRect, TextAt, Draw
   std::string text;
@@ -45,6 +45,7 @@ class RecordingCanvas final : public Canvas {
   void TextAt(int x, int y, std::string_view text) override;
   Size TextExtent(std::string_view text) override;
   void Draw(int x, int y, const Picture& picture) override;
+  void DrawFocusRect(const Rect& r) override;
 
   const std::vector<CanvasCall>& calls() const { return calls_; }
   void Forget() { calls_.clear(); }

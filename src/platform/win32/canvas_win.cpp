@@ -143,6 +143,15 @@ void GdiCanvas::FillRect(const Rect& r) {
   ::FillRect(dc_, &rc, brush.get());
 }
 
+void GdiCanvas::DrawFocusRect(const Rect& r) {
+  const RECT rc = ToRect(r);
+  // The focus rectangle inverts with the text colour; black on white keeps
+  // it visible on any background.
+  SetTextColor(dc_, RGB(0, 0, 0));
+  SetBkColor(dc_, RGB(255, 255, 255));
+  ::DrawFocusRect(dc_, &rc);
+}
+
 void GdiCanvas::RoundRect(const Rect& r, int cornerWidth, int cornerHeight) {
   UniqueHandle<GdiObjectTraits<HPEN>> pen(CreatePen(PS_SOLID, penWidth_, Resolve(pen_)));
   UniqueBrush brush(CreateSolidBrush(Resolve(brush_)));

@@ -51,6 +51,7 @@ class GdiCanvas final : public Canvas {
   void SetFontColor(Color color) override { fontColor_ = color; }
 
   void FillRect(const Rect& r) override;
+  void DrawFocusRect(const Rect& r) override;
   void RoundRect(const Rect& r, int cornerWidth, int cornerHeight) override;
   void TextRect(const Rect& clip, int x, int y, std::string_view text) override;
   void TextAt(int x, int y, std::string_view text) override;

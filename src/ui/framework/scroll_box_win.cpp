@@ -167,8 +167,11 @@ bool SeparateScrollBar::OnMessage(UINT message, WPARAM wparam, LPARAM /*lparam*/
   info.cbSize = sizeof info;
   info.fMask = SIF_ALL;
   GetScrollInfo(bar_.hwnd(), SB_CTL, &info);
-  const int position = ScrollBarTarget(request, info.nPos, info.nTrackPos, max_, page_,
-                                       smallStep_, largeStep_);
+  // The bar's tracking position is promised only while the thumb is
+  // dragged; at the release the message carries the thumb's place.
+  const int track = LOWORD(wparam) == SB_THUMBPOSITION ? HIWORD(wparam) : info.nTrackPos;
+  const int position =
+      ScrollBarTarget(request, info.nPos, track, max_, page_, smallStep_, largeStep_);
   result = 0;
   if (position == info.nPos) return true;
   bar_.SetPosition(position);

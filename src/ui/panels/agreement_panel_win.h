@@ -42,6 +42,10 @@ class TAgreementPanel final : public PanelContent {
   std::function<void()> onDisagree;  // "Не согласен"
   std::function<void()> onReturn;    // "<  Вернуться в программу"
 
+  // The buttons' windows (their host enables, shows and names them).
+  ControlWindow& AgreeWindow() { return agreeWindow_; }
+  ControlWindow& DisagreeWindow() { return disagreeWindow_; }
+
   // The bottom of the last text line in the box's content (tests, layout).
   int TextBottom() const { return textBottom_; }
 

@@ -51,6 +51,17 @@ Label PanelContent::AddText(HWND parent, const Bounds& b, std::string_view cp125
   return Label(text);
 }
 
+COLORREF PanelContent::TextColour(HWND text) const {
+  const auto it = colours_.find(text);
+  return it != colours_.end() ? it->second : RGB(0, 0, 0);
+}
+
+void PanelContent::SetTextColour(HWND text, COLORREF colour) {
+  colours_[text] = colour;
+  // Now, not at the next idle paint: a refresh runs synchronously.
+  RedrawWindow(text, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
 int PanelContent::TextHeight(std::string_view cp1251, int width, TextStyle style) const {
   WindowDcScope dc(hwnd());
   if (dc.get() == nullptr) return 0;

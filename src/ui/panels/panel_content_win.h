@@ -30,6 +30,11 @@ class PanelContent : public WindowBase {
   // Height of `cp1251` wrapped to `width` in `style`.
   int TextHeight(std::string_view cp1251, int width, TextStyle style) const;
 
+  // A text's colour (black for a window that is no text of the panel's);
+  // a new colour shows at once.
+  COLORREF TextColour(HWND text) const;
+  void SetTextColour(HWND text, COLORREF colour);
+
   // Handlers of a link's click and double-click (by its window).
   void OnLinkClick(HWND link, std::function<void()> handler) { clicks_[link] = std::move(handler); }
   void OnLinkDoubleClick(HWND link, std::function<void()> handler) {

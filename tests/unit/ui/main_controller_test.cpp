@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
+#include "ui/panels/settings.h"
 #include "unit/ui/main_fakes.h"
 
 namespace dw::ui::test {
@@ -233,6 +236,67 @@ TEST_F(MainModems, CyrillicNamesCompareIgnoringCase) {
   services.devices = {"x", "\xEC\xEE\xE4\xE5\xEC"};
   Created();
   EXPECT_EQ(view.selected, 1);
+}
+
+TEST_F(MainModems, RefreshLinkShowsTheRefreshColourOnlyWhileItRuns) {
+  Installed("Other Modem");
+  MainController& c = Created();
+  c.lblSettingsClick();
+  view.fontColours[Ctl::Label40] = kSettingsLinkColour;
+  Color during = 0;
+  services.duringEnum = [&] { during = view.FontColour(Ctl::Label40); };
+  services.devices = {"Other Modem", "New Phone"};
+  view.captions.erase(Ctl::btnSvcOK);
+  c.Label40Click(Ctl::Label40);
+  EXPECT_EQ(during, Rgb(0x68, 0x54, 0x96));
+  EXPECT_EQ(view.FontColour(Ctl::Label40), kSettingsLinkColour);
+  EXPECT_EQ(view.items, services.devices);
+  EXPECT_EQ(view.selected, 0);
+  EXPECT_EQ(view.Caption(Ctl::btnSvcOK), "Выбрать") << "a changed list updates the controls";
+
+  // Unchanged: no update; the hidden twin restores its own colour.
+  view.captions.erase(Ctl::btnSvcOK);
+  view.fontColours[Ctl::Label41] = Rgb(1, 2, 3);
+  c.Label40Click(Ctl::Label41);
+  EXPECT_EQ(view.Caption(Ctl::btnSvcOK), "");
+  EXPECT_EQ(view.FontColour(Ctl::Label41), Rgb(1, 2, 3));
+  EXPECT_EQ(view.FontColour(Ctl::Label40), kSettingsLinkColour);
+}
+
+TEST_F(MainModems, RefreshLinkGetsItsColourBackWhenAnErrorEscapes) {
+  Installed();
+  MainController& c = Created();
+  view.fontColours[Ctl::Label40] = kSettingsLinkColour;
+  services.duringEnum = [] { throw std::runtime_error("enumeration failed"); };
+  EXPECT_THROW(c.Label40Click(Ctl::Label40), std::runtime_error);
+  ASSERT_EQ(view.fontColourChanges.size(), 2u);
+  EXPECT_EQ(view.fontColourChanges[0].second, kRefreshLinkColour);
+  EXPECT_EQ(view.FontColour(Ctl::Label40), kSettingsLinkColour);
+}
+
+TEST_F(MainModems, DoubleClickSelectsOnlyInTheServiceLook) {
+  Store("StartStage", "0");
+  MainController& c = Created();
+  ASSERT_EQ(c.CurrentStage(), kShowInstall);
+  view.selected = 1;
+  c.lbConnectionsDblClick();
+  EXPECT_EQ(view.panel, Panel::Settings) << "the installation look stays";
+  EXPECT_EQ(view.installations, 0);
+  EXPECT_EQ(c.settings().ModemName, "");
+
+  Installed("Korvana GPRS Modem");
+  Created();
+  controller->lblSettingsClick();
+  view.selected = 1;
+  controller->lbConnectionsDblClick();
+  EXPECT_EQ(view.panel, Panel::Main);
+  EXPECT_EQ(controller->settings().ModemName, "Other Modem");
+  // Anywhere else it does nothing either.
+  controller->lblAboutClick();
+  view.selected = 0;
+  controller->lbConnectionsDblClick();
+  EXPECT_EQ(view.panel, Panel::About);
+  EXPECT_EQ(controller->settings().ModemName, "Other Modem");
 }
 
 using MainConnect = MainFixture;

@@ -45,6 +45,14 @@ class FakeView final : public MainView {
   int TextWidth(Ctl, const std::string& text) override { return static_cast<int>(text.size()) * 8; }
   void SetWidth(Ctl c, int w) override { widths[c] = w; }
   void Repaint(Ctl c) override { repaints.push_back(c); }
+  Color FontColour(Ctl c) const override {
+    auto it = fontColours.find(c);
+    return it == fontColours.end() ? kBlack : it->second;
+  }
+  void SetFontColour(Ctl c, Color colour) override {
+    fontColours[c] = colour;
+    fontColourChanges.push_back({c, colour});
+  }
 
   std::vector<std::string> ModemItems() const override { return items; }
   void SetModemItems(const std::vector<std::string>& list) override {
@@ -127,6 +135,8 @@ class FakeView final : public MainView {
   std::map<Ctl, bool> visible, enabled, checked;
   std::map<Ctl, int> widths;
   std::vector<Ctl> repaints;
+  std::map<Ctl, Color> fontColours;
+  std::vector<std::pair<Ctl, Color>> fontColourChanges;
   std::vector<std::string> items;
   int selected = -1;
   std::string graphTooltip;
@@ -192,6 +202,7 @@ class FakeServices final : public ConnectionServices {
  public:
   ras::Dword EnumDevices(std::vector<std::string>& names) override {
     ++enumCalls;
+    if (duringEnum) duringEnum();
     names = devices;
     return enumResult;
   }
@@ -245,6 +256,7 @@ class FakeServices final : public ConnectionServices {
   std::vector<std::string> devices{"Korvana GPRS Modem", "Other Modem"};
   ras::Dword enumResult = 0;
   int enumCalls = 0;
+  std::function<void()> duringEnum;
   ras::Handle existing = 0;
   std::vector<std::string> checkedModems;
   ras::Handle openConnection = 0;

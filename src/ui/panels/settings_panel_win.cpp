@@ -1,0 +1,210 @@
+#include "ui/panels/settings_panel_win.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "platform/win32/canvas_win.h"
+#include "platform/win32/wide.h"
+#include "text/texts.h"
+#include "ui/panels/agreement_panel_win.h"
+#include "ui/panels/settings.h"
+
+namespace dw::ui {
+namespace {
+
+constexpr Bounds kHeading{10, 4, 300, 24};
+constexpr Bounds kChoose{20, 36, 200, 14};
+constexpr Bounds kRefresh{420, 36, 60, 14};
+constexpr int kNoteTop = TSettingsPanel::kList.y + TSettingsPanel::kList.height + 8;
+constexpr int kOptionsTop = 164;
+constexpr int kOptionStep = 20;
+constexpr Bounds kButton{395, 228, 85, 25};
+constexpr UINT_PTR kListSubclass = 1;
+
+COLORREF ToColorref(Color c) { return static_cast<COLORREF>(c); }
+
+// The list's own mouse moves feed its tooltip.
+LRESULT CALLBACK ModemListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                               DWORD_PTR data) {
+  if (message == WM_MOUSEMOVE) {
+    reinterpret_cast<TSettingsPanel*>(data)->ModemListMouseMove(GET_X_LPARAM(lparam),
+                                                                GET_Y_LPARAM(lparam));
+  }
+  return DefSubclassProc(list, message, wparam, lparam);
+}
+
+}  // namespace
+
+TSettingsPanel::TSettingsPanel(HWND parent, const Bounds& b, HMODULE resources) {
+  if (!CreateContent(kClassName, parent, b)) return;
+  imgStart.Create(hwnd(), kHeading);
+  imgService.Create(hwnd(), kHeading);
+  if (resources != nullptr) {
+    imgStart.LoadGif(resources, L"HEADING_START");
+    imgService.LoadGif(resources, L"HEADING_SERVICE");
+  }
+  ShowWindow(imgService.hwnd(), SW_HIDE);
+
+  Label1 = AddText(hwnd(), kChoose, Text(TextId::LabelChooseModem), TextStyle::Normal);
+  Label40 = AddText(hwnd(), kRefresh, Text(TextId::LinkRefresh), TextStyle::Link);
+  SetWindowLongPtrW(Label40.hwnd(), GWL_STYLE, GetWindowLongPtrW(Label40.hwnd(), GWL_STYLE) | SS_RIGHT);
+  Label41 = AddText(hwnd(), kRefresh, Text(TextId::LinkRefresh), TextStyle::Link);
+  Label41.SetVisible(false);
+  for (const Label& link : {Label40, Label41}) {
+    HWND w = link.hwnd();
+    OnLinkClick(w, [this, w] {
+      if (onRefresh) onRefresh(w);
+    });
+  }
+
+  // Owner-drawn with fixed 17-pixel items and no frame of its own; the grey
+  // panel behind it, one pixel larger each way, is the frame.
+  lbConnections = ListBox(CreateWindowExW(
+      0, L"LISTBOX", L"",
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | WS_CLIPSIBLINGS | LBS_NOTIFY |
+          LBS_HASSTRINGS | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT,
+      kList.x, kList.y, kList.width, kList.height, hwnd(), nullptr, GetModuleHandleW(nullptr),
+      nullptr));
+  SendMessageW(lbConnections.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(TextStyle::Normal)),
+               FALSE);
+  SendMessageW(lbConnections.hwnd(), LB_SETITEMHEIGHT, 0, kModemItemHeight);
+  SetWindowSubclass(lbConnections.hwnd(), ModemListProc, kListSubclass,
+                    reinterpret_cast<DWORD_PTR>(this));
+  // Created after the list, so it lies behind it.
+  frameBrush_.reset(CreateSolidBrush(ToColorref(kModemFrameColour)));
+  Panel1 = Label(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                 kList.x - 1, kList.y - 1, kList.width + 2, kList.height + 2,
+                                 hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
+  CreateTooltip();
+
+  const std::string note = Text(TextId::LabelDeviceNote);
+  Label8 = AddText(hwnd(), {20, kNoteTop, 460, TextHeight(note, 460, TextStyle::Normal)}, note,
+                   TextStyle::Normal);
+
+  CheckBox* boxes[] = {&chbDesktop, &chbAutorun, &chbCopy};
+  Label* labels[] = {&lblDesktop, &lblAutorun, &lblCopy};
+  const TextId texts[] = {TextId::OptionDesktop, TextId::OptionAutorun, TextId::OptionCopy};
+  for (int i = 0; i < 3; ++i) {
+    const int y = kOptionsTop + kOptionStep * i;
+    *boxes[i] = CheckBox(CreateWindowExW(
+        0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX,
+        20, y, 16, 16, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
+    boxes[i]->SetChecked(true);
+    *labels[i] = AddText(hwnd(), {40, y + 1, 340, 14}, Text(texts[i]), TextStyle::Normal);
+    HWND label = labels[i]->hwnd();
+    SetWindowLongPtrW(label, GWL_STYLE, GetWindowLongPtrW(label, GWL_STYLE) | SS_NOTIFY);
+    // Clicking the text ticks its box, as on a check box's own caption.
+    const CheckBox box = *boxes[i];
+    OnLinkClick(label, [box] { box.SetChecked(!box.Checked()); });
+  }
+
+  StyleSkinButton(btnNext, Text(TextId::ActNext));
+  StyleSkinButton(btnSvcOK, Text(TextId::ActSelect));
+  btnNext.OnClick = [this](TGPRSButton&) {
+    if (onNext) onNext();
+  };
+  btnSvcOK.OnClick = [this](TGPRSButton&) {
+    if (onSvcOK) onSvcOK();
+  };
+  nextWindow_.Create(hwnd(), kButton.x, kButton.y, kButton.width, kButton.height);
+  svcOKWindow_.Create(hwnd(), kButton.x, kButton.y, kButton.width, kButton.height);
+  ShowWindow(svcOKWindow_.hwnd(), SW_HIDE);
+}
+
+TSettingsPanel::~TSettingsPanel() {
+  if (lbConnections) RemoveWindowSubclass(lbConnections.hwnd(), ModemListProc, kListSubclass);
+  if (tooltip_ != nullptr) DestroyWindow(tooltip_);
+}
+
+void TSettingsPanel::CreateTooltip() {
+  HWND top = GetAncestor(hwnd(), GA_ROOT);
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, top, nullptr, GetModuleHandleW(nullptr),
+                             nullptr);
+  if (tooltip_ == nullptr) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(lbConnections.hwnd());
+  tipWide_.clear();
+  tool.lpszText = tipWide_.data();
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  // A long name on one line, however wide.
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
+}
+
+void TSettingsPanel::SetTooltipText(const std::string& cp1251) {
+  if (tooltip_ == nullptr || cp1251 == tipText_) return;
+  tipText_ = cp1251;
+  tipWide_ = Wide(cp1251);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(lbConnections.hwnd());
+  tool.lpszText = tipWide_.data();
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TSettingsPanel::ModemListMouseMove(int x, int y) {
+  RECT client{};
+  GetClientRect(lbConnections.hwnd(), &client);
+  const int top = static_cast<int>(SendMessageW(lbConnections.hwnd(), LB_GETTOPINDEX, 0, 0));
+  const int index = ModemItemAt(x, y, client.right, client.bottom, top, lbConnections.Count());
+  // Off the items the tooltip keeps what it had.
+  if (index >= 0) SetTooltipText(lbConnections.Item(index));
+}
+
+void TSettingsPanel::DrawItem(const DRAWITEMSTRUCT& item) {
+  GdiCanvas canvas(item.hDC);
+  canvas.SetFont("Tahoma", -11);
+  const Rect r{item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom};
+  const ModemItemState state{(item.itemState & ODS_SELECTED) != 0, (item.itemState & ODS_FOCUS) != 0};
+  if (item.itemID == static_cast<UINT>(-1)) {
+    // An empty list that has the focus: only the focus rectangle.
+    const ModemListColours colours;
+    canvas.SetBrushColor(colours.window);
+    canvas.FillRect(r);
+    if (state.focused) canvas.DrawFocusRect(r);
+    return;
+  }
+  DrawModemItem(canvas, r, lbConnections.Item(static_cast<int>(item.itemID)), state);
+}
+
+bool TSettingsPanel::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  switch (message) {
+    case WM_MEASUREITEM: {
+      auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
+      if (measure->CtlType != ODT_LISTBOX) return false;
+      measure->itemHeight = kModemItemHeight;
+      result = TRUE;
+      return true;
+    }
+    case WM_DRAWITEM: {
+      const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      if (draw->hwndItem != lbConnections.hwnd()) return false;
+      DrawItem(*draw);
+      result = TRUE;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lparam) == Panel1.hwnd() && Panel1) {
+        result = reinterpret_cast<LRESULT>(frameBrush_.get());
+        return true;
+      }
+      break;
+    case WM_COMMAND:
+      if (reinterpret_cast<HWND>(lparam) == lbConnections.hwnd() && lbConnections) {
+        if (HIWORD(wparam) == LBN_DBLCLK && onModemDoubleClick) onModemDoubleClick();
+        result = 0;
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  return PanelContent::OnMessage(message, wparam, lparam, result);
+}
+
+}  // namespace dw::ui
