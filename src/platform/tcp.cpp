@@ -29,16 +29,19 @@ void StreamTcpConnection::DropReadAhead() {
 }
 
 bool StreamTcpConnection::Fill(std::chrono::milliseconds wait) {
-  std::string packet(kTcpBufferSize - std::min(readAhead_.size(), std::size_t{kTcpBufferSize - 1}),
-                     '\0');
-  const std::size_t count = ReceiveSome(packet.data(), packet.size(), std::max(wait, {}));
+  // One buffer for the connection's life: packets are often a few bytes, and
+  // a fresh zeroed 64 KiB for each cost more than the receive.
+  if (packet_.empty()) packet_.resize(kTcpBufferSize);
+  const std::size_t capacity =
+      kTcpBufferSize - std::min(readAhead_.size(), std::size_t{kTcpBufferSize - 1});
+  const std::size_t count = ReceiveSome(packet_.data(), capacity, std::max(wait, {}));
   if (count == 0) return false;
   std::size_t start = 0;
   if (pairedEnd_ != 0) {
-    if (packet[0] == pairedEnd_) start = 1;
+    if (packet_[0] == pairedEnd_) start = 1;
     pairedEnd_ = 0;
   }
-  readAhead_.append(packet, start, count - start);
+  readAhead_.append(packet_.data() + start, count - start);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 
@@ -75,6 +76,7 @@ class StreamTcpConnection : public TcpConnection {
   bool Fill(std::chrono::milliseconds wait);
 
   const Clock& clock_;
+  std::vector<char> packet_;  // what Fill receives into
   std::string readAhead_;
   // After a line ended by CR (or LF), an LF (or CR) right behind it is the
   // rest of the same line end; 0 when no line end is pending.
