@@ -178,6 +178,21 @@ TEST_F(ProgressDialog, ReportWithEightLinesOfDetailsOpensAndCloses) {
   EXPECT_EQ(OuterHeight(form.hwnd()), 137);
 }
 
+// RAS describes an error in one long line: the pane wraps it and is as tall
+// as the rows it shows, so nothing of the description is cut off.
+TEST_F(ProgressDialog, AOneLineDescriptionWiderThanThePaneIsWrappedAndShownWhole) {
+  form.Shared().SetErrorText(
+      "Access was denied because the username and/or password was invalid on the domain.");
+  form.EnterErrorReport("report");
+  form.Show();
+  form.btnDetail.Click();
+  const int rows = form.mDetails.LineCount();
+  EXPECT_GE(rows, 2) << "wrapped";
+  EXPECT_EQ(OuterHeight(form.hwnd()), 137 + std::min(rows, 6) * 16 + 10);
+  form.btnDetail.Click();
+  EXPECT_EQ(OuterHeight(form.hwnd()), 137);
+}
+
 TEST_F(ProgressDialog, BlankOnlyDetailsShowTheButtonAndNoLines) {
   form.Shared().SetErrorText(" \r\n\t\r\n ");
   form.EnterErrorReport("report");

@@ -1,5 +1,7 @@
 #include "ui/dialogs/progress_win.h"
 
+#include <algorithm>
+
 #include "text/texts.h"
 #include "ui/dialogs/msg_win.h"
 #include "ui/messages.h"
@@ -48,9 +50,19 @@ void TfrmProgress::Apply(const ProgressLayout& layout) {
   btnClose.SetText(Text(layout.closeCaption));
   btnDetail.SetText(Text(layout.detailCaption));
   btnDetail.SetVisible(layout.detailButtonVisible);
-  if (layout.detailsVisible) mDetails.SetLines(layout.detailLines);
+  int height = layout.formHeight;
+  if (layout.detailsVisible) {
+    mDetails.SetLines(layout.detailLines);
+    // The pane wraps a line longer than its width (the system's
+    // descriptions are one long line): its height counts the rows it shows,
+    // or the rest of the description would be cut off.
+    const std::size_t rows = static_cast<std::size_t>(std::max(0, mDetails.LineCount()));
+    if (!layout.detailLines.empty() && rows > layout.detailLines.size()) {
+      height = ProgressFormHeight(DetailsExtraHeight(rows));
+    }
+  }
   mDetails.SetVisible(layout.detailsVisible);
-  SetHeight(layout.formHeight);
+  SetHeight(height);
   RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
