@@ -366,6 +366,10 @@ void TDialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownN
       if (choice >= 0) {
         number = std::string(phonebook::KnownPhoneNumbers[static_cast<std::size_t>(choice)]);
         if (number == ownNumber) continue;
+        // A failed attempt gave the modem its own text back: the next number
+        // is dialled with this APN too, as the log line says, not with
+        // whatever the modem held before.
+        store.Write(ModemName, ApnCommand(apn));
       }
       ras::WriteField(params, kParamsPhone, kPhoneField, number);
       WriteLog("DIAL-params", 0,

@@ -249,6 +249,7 @@ TEST_F(FaultsWine, ADialTheNetworkDropsEndsAtOnceAndTheNextNumberConnects) {
   EXPECT_LT(took, 20000u) << "the bar was not run out";
   EXPECT_EQ(State(conn), 8192u);
   EXPECT_EQ(Count(kMsgConnected), 1);
+  EXPECT_EQ(UserInit(), connection::ApnCommand("internet.kvr")) << "the second number had the APN too";
 }
 
 TEST_F(FaultsWine, ADroppedDialWithNothingLeftReportsTheDropAndRestoresUserInit) {
