@@ -259,9 +259,12 @@ Dword Simulator::HangUp(Handle conn) {
       result = ras::kErrorInvalidHandle;
       return;
     }
-    if (c->hungUpMs != 0) return;
+    // Hanging up again does not move the end of a hang-up under way; it
+    // does end a connection left by the hang-up-never fault once that is
+    // cleared.
+    if (c->hungUpMs != 0 && (c->goneMs != 0 || scenario.hangupNever)) return;
     const std::int64_t now = host_.clock->NowMs();
-    c->hungUpMs = now;
+    if (c->hungUpMs == 0) c->hungUpMs = now;
     if (scenario.hangupNever) return;
     // The port closes a little later, as on Windows: until then the handle
     // stays valid and the status query keeps answering.

@@ -283,6 +283,26 @@ void TDialThread::HangUpQuietly() {
   }
 }
 
+// A pass that ended without news: a dial whose handle RAS no longer knows
+// will never be notified again, so waiting out the bar would end as "modem
+// silent" half a minute later. It ends as RAS reports a remote drop.
+void TDialThread::NoticeDialGone() {
+  const Handle conn = connection_.load();
+  if (conn == 0) return;
+  const ras::Binding ras = ras::CallBinding();
+  std::vector<std::uint8_t> status(
+      std::max<std::size_t>(sizeof(ras::v401::RasConnStatusA), ras.Size(ras::Record::kConnStatus)));
+  ras::WriteDword(status, 0, ras.Size(ras::Record::kConnStatus));
+  const Dword r = ras.GetConnectStatus(conn, status.data());
+  if (r != ras::kErrorInvalidHandle) return;
+  ras::LogRasError("Dial-Status", r);
+  SetStatus(WithCode(TextId::DialLinkError, kDialDroppedError));
+  ui::ProgressShared& progress = *deps_.progress;
+  progress.SetErrorText(ras::GetRasErrorDescr(kDialDroppedError));
+  progress.SetErrorCode(kDialDroppedError);
+  connection_.store(0);  // nothing left to hang up
+}
+
 bool TDialThread::WaitEnds() const {
   const ui::ProgressShared& progress = *deps_.progress;
   return shared_->dialDone.load() ||
@@ -346,6 +366,10 @@ void TDialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownN
       if (choice >= 0) {
         number = std::string(phonebook::KnownPhoneNumbers[static_cast<std::size_t>(choice)]);
         if (number == ownNumber) continue;
+        // A failed attempt gave the modem its own text back: the next number
+        // is dialled with this APN too, as the log line says, not with
+        // whatever the modem held before.
+        store.Write(ModemName, ApnCommand(apn));
       }
       ras::WriteField(params, kParamsPhone, kPhoneField, number);
       WriteLog("DIAL-params", 0,
@@ -389,6 +413,7 @@ void TDialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownN
       while (!WaitEnds()) {
         deps_.waiter->WaitPass(*wake, kDialPass);
         ReportStep();
+        if (!WaitEnds()) NoticeDialGone();
       }
       {
         std::lock_guard lock(shared_->wakeMutex);

@@ -45,6 +45,10 @@ struct DialDependencies {
 inline constexpr std::string_view kOperatorLogin = "pvlok";
 inline constexpr std::chrono::milliseconds kDialPass{500};
 inline constexpr std::chrono::milliseconds kDialRestartPause{5000};
+// The code a dial ends with when its handle went away without a notification
+// saying so (the network dropped it): the port was disconnected by the
+// remote machine.
+inline constexpr ras::Dword kDialDroppedError = 629;
 
 // Codes after which the next number or APN is worth a try.
 bool IsRetryableDialError(ras::Dword code);
@@ -100,6 +104,7 @@ class TDialThread {
   void ReportStep();
   void SendProgress(std::uint32_t message);
   bool WaitEnds() const;
+  void NoticeDialGone();
   void HangUpQuietly();
 
   DialDependencies deps_;

@@ -289,8 +289,9 @@ void MainController::aConnectExecute() {
   if (connecting_) return;
   if (connectionHandle_ != 0) {
     view_.SetHourglass(true);
-    Disconnect();
-    SetDisconnectedState();
+    // A hang-up RAS never completes leaves the connection up: the window
+    // goes on showing it, and the button hangs it up again.
+    if (Disconnect()) SetDisconnectedState();
   } else {
     view_.ProcessPending();
     const ras::Handle conn = Connect();
@@ -348,9 +349,14 @@ void MainController::PauseStatistics() {
   statThread_->Accumulate();
 }
 
-void MainController::Disconnect() {
-  services_.CloseConnection(connectionHandle_);
-  PauseStatistics();
+bool MainController::Disconnect() {
+  disconnecting_ = true;
+  const bool closed =
+      services_.CloseConnection(connectionHandle_) || !services_.ConnIsOpen(connectionHandle_);
+  disconnecting_ = false;
+  hangUpUnconfirmed_ = !closed;
+  if (closed) PauseStatistics();
+  return closed;
 }
 
 // Worker messages.
@@ -359,6 +365,13 @@ void MainController::OnConnectionLost() {
   // Late news from a sampler paused meanwhile: the connection it watched
   // is already gone from this window.
   if (statThread_ == nullptr || !statThread_->Running()) return;
+  if (hangUpUnconfirmed_) {
+    // The user's hang-up went through after all: nothing to restore.
+    hangUpUnconfirmed_ = false;
+    PauseStatistics();
+    SetDisconnectedState();
+    return;
+  }
   SetDisconnectedState();
   view_.BringApplicationToFront();
   if (view_.ShowConnBreak()) {
@@ -384,6 +397,7 @@ void MainController::OnSystemConfigError() {
 }
 
 void MainController::OnConnected(ras::Handle conn) {
+  hangUpUnconfirmed_ = false;
   SetConnectionHandle(conn);
   // A restored connection keeps its graph and maximum.
   SetConnectedState(!restoring_);
@@ -449,10 +463,11 @@ bool MainController::RefreshModemList() {
 // Closing.
 
 bool MainController::OnCloseQuery() {
-  if (connecting_) {
-    // The dial is cancelled and cleans up first; the close follows.
+  if (connecting_ || disconnecting_) {
+    // The dial is cancelled and cleans up first, or the hang-up under way
+    // ends first; the close follows.
     closeAfterDial_ = true;
-    services_.CancelOpenConnection();
+    if (connecting_) services_.CancelOpenConnection();
     return false;
   }
   if (connectionHandle_ != 0 && services_.ConnIsOpen(connectionHandle_)) {

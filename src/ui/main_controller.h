@@ -75,7 +75,8 @@ class MainController {
   void ShowStage(std::uint8_t stage);
   void UpdateControls();
   ras::Handle Connect();
-  void Disconnect();
+  // False when the connection is still up after the hang-up.
+  bool Disconnect();
   void RefreshOnRestore();
   void FillModemList();
   bool RefreshModemList();
@@ -191,6 +192,8 @@ class MainController {
   bool connecting_ = false;
   // A close was asked for during a dial: done when the dial has ended.
   bool closeAfterDial_ = false;
+  bool disconnecting_ = false;  // a hang-up is waiting for RAS
+  bool hangUpUnconfirmed_ = false;  // the last hang-up left the connection up
   // A broken connection is being restored: its 0x406 keeps graph and record.
   bool restoring_ = false;
   bool connectedLook_ = false;

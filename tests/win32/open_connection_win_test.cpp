@@ -66,7 +66,9 @@ class OpenConnectionWine : public DialWineTest {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"DwOpenConnectionHost";
     RegisterClassW(&wc);
-    host_.hwnd = CreateWindowExW(0, wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
+    // Away from the screen's edges: the dialog centres over it, and the
+    // screenshots cut it out whole.
+    host_.hwnd = CreateWindowExW(0, wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 200, 150, 300, 200,
                                  nullptr, nullptr, wc.hInstance, nullptr);
     g_host = &host_;
     settings_.ProgramVersion = "1.0";

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -190,13 +191,15 @@ TEST_F(ProgressDialog, AOneLineDescriptionWiderThanThePaneIsShownWhole) {
   ASSERT_TRUE(form.mDetails.Visible());
   const int lines = form.mDetails.LineCount();
   EXPECT_GE(lines, 2) << "the pane is narrower than the text";
-  EXPECT_EQ(OuterHeight(form.hwnd()), 137 + lines * 16 + 10);
+  EXPECT_EQ(OuterHeight(form.hwnd()), 137 + std::min(lines, 6) * 16 + 10);
   // The last wrapped line starts inside the pane's client area.
   const LRESULT lastChar = SendMessageW(form.mDetails.hwnd(), EM_LINEINDEX, lines - 1, 0);
   const LRESULT at = SendMessageW(form.mDetails.hwnd(), EM_POSFROMCHAR, lastChar, 0);
   RECT client{};
   GetClientRect(form.mDetails.hwnd(), &client);
   EXPECT_LT(static_cast<short>(HIWORD(at)) + 8, client.bottom);
+  form.btnDetail.Click();
+  EXPECT_EQ(OuterHeight(form.hwnd()), 137);
 }
 
 TEST_F(ProgressDialog, BlankOnlyDetailsShowTheButtonAndNoLines) {

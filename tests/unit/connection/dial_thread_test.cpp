@@ -173,6 +173,48 @@ TEST_F(DialThread, AnAlternateThatConnectsBecomesTheEntrysNumber) {
   }
 }
 
+// The network drops the dial before it is through: RAS forgets the handle
+// and says nothing more. The wait notices at its next pass instead of
+// running the bar out, reports a remote drop and tries the next number.
+TEST_F(DialThread, ADialTheNetworkDropsEndsAtTheNextPassAndTheNextNumberIsTried) {
+  Prepare(Generation::kWinXp, WithNumbers({{"*99***1#", Outcome::Silent()}, {"*99#", Outcome::Connect()}}),
+          "*99***1#", kBadInit);
+  std::vector<std::string> apns = {"internet.kvr"};
+  // Dropped while the thread waits for its status step to be shown, so
+  // before its next pass.
+  bool dropped = false;
+  onProgress = [&](const ProgressEvent& e) {
+    if (!dropped && e.status == Text(TextId::RasStateConnectDevice)) dropped = sim_->Drop(std::nullopt) == 1;
+  };
+  const auto sleptBefore = fakeClock_.TotalSlept();
+  const ras::Handle conn = RunDial(apns);
+  ASSERT_TRUE(dropped);
+  ASSERT_NE(conn, 0u) << "the next number connects; error " << progress.ErrorCode() << "\n" << logFiles->Text();
+  EXPECT_EQ(DialedPhones(), (std::vector<std::string>{"*99***1#", "*99#"}));
+  EXPECT_TRUE(SawStatus(TextId::DialModemSetup));
+  EXPECT_FALSE(SawStatus(TextId::DialModemSilent));
+  EXPECT_NE(logFiles->Messages("RAS-Dial-Status").size(), 0u) << logFiles->Text();
+  EXPECT_LT(fakeClock_.TotalSlept() - sleptBefore, std::chrono::milliseconds(20'000))
+      << "the bar was not run out";
+  EXPECT_EQ(UserInit(), ApnCommand("internet.kvr")) << "the next number dialled with the APN";
+}
+
+TEST_F(DialThread, ADroppedDialWithNothingElseToTryReportsTheDropAndRestoresUserInit) {
+  Prepare(Generation::kWin98, WithNumbers({{"*", Outcome::Silent()}}), "*99***1#", kBadInit);
+  std::vector<std::string> apns = {"internet.kvr"};
+  int drops = 0;
+  onProgress = [&](const ProgressEvent& e) {
+    if (e.status == Text(TextId::RasStateConnectDevice)) drops += sim_->Drop(std::nullopt);
+  };
+  EXPECT_EQ(RunDial(apns), 0u);
+  EXPECT_EQ(drops, 2) << "both numbers were dialled and dropped";
+  EXPECT_EQ(progress.ErrorCode(), kDialDroppedError);
+  EXPECT_EQ(progress.ErrorText(), ras::GetRasErrorDescr(kDialDroppedError));
+  EXPECT_EQ(UserInit(), kBadInit);
+  EXPECT_EQ(EntryPhone(kEntry), "*99***1#");
+  EXPECT_TRUE(Live().empty());
+}
+
 TEST_F(DialThread, Error691MovesOnAfterTheBarRestartsAnd718EndsAtOnce) {
   Prepare(Generation::kWinXp, WithNumbers({{"*99***1#", Outcome::Error(691)}, {"*99#", Outcome::Connect()}}));
   std::vector<std::string> apns = {"internet.kvr"};

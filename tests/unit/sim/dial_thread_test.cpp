@@ -263,6 +263,12 @@ TEST_F(Dialling, AHangUpThatNeverCompletesKeepsTheHandleValid) {
   }
   clock_.Advance(60000);
   EXPECT_EQ(ConnectStatus(conn).result, 0u);
+  // Once the fault is cleared, hanging up again ends it.
+  s.hangupNever = false;
+  store_.SetScenario(s);
+  EXPECT_EQ(Fn<ras::RasHangUpAFn>("RasHangUpA")(conn), 0u);
+  clock_.Advance(s.hangupDelayMs + 1);
+  EXPECT_EQ(ConnectStatus(conn).result, 6u);
 }
 
 TEST_F(Dialling, TheModemCarriesOneConnectionAndAnEntryOneDial) {

@@ -570,6 +570,67 @@ TEST_F(MainClose, CloseDuringADialCancelsItAndClosesAfterwards) {
   EXPECT_TRUE(c.OnCloseQuery());
 }
 
+// The hang-up waits for RAS while serving messages, so a close can come in
+// the middle of it: the close waits for the hang-up instead of asking about
+// a connection that is being closed and hanging it up a second time.
+TEST_F(MainClose, CloseDuringAHangUpWaitsForItAndClosesAfterwards) {
+  Installed();
+  MainController& c = Created();
+  services.dialResult = 0x55;
+  c.aConnect().Execute();
+  ASSERT_EQ(c.ConnectionHandle(), 0x55u);
+  bool allowed = true;
+  services.duringHangUp = [&] { allowed = c.OnCloseQuery(); };
+  c.aConnect().Execute();
+  EXPECT_FALSE(allowed);
+  EXPECT_TRUE(view.messages.empty()) << "no question about a connection being closed";
+  EXPECT_EQ(services.closed, std::vector<ras::Handle>{0x55}) << "one hang-up";
+  EXPECT_EQ(services.cancels, 0);
+  EXPECT_EQ(view.closeRequests, 1) << "the close follows the hang-up";
+  services.duringHangUp = nullptr;
+  EXPECT_TRUE(c.OnCloseQuery());
+  EXPECT_TRUE(view.messages.empty());
+}
+
+// RAS takes the hang-up but the connection stays: the window does not claim
+// it is gone; it keeps the handle, the sampler and the connected look, and
+// the next press hangs up again.
+TEST_F(MainConnect, AHangUpThatNeverCompletesKeepsTheConnectedState) {
+  Installed();
+  MainController& c = Created();
+  services.dialResult = 0x55;
+  c.aConnect().Execute();
+  services.hangUpNeverCompletes = true;
+  c.aConnect().Execute();
+  EXPECT_EQ(c.ConnectionHandle(), 0x55u);
+  EXPECT_EQ(services.mainHandle, 0x55u);
+  EXPECT_TRUE(services.stats.running);
+  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Отключиться");
+  EXPECT_FALSE(view.hourglass);
+  EXPECT_TRUE(c.aConnect().Enabled());
+  services.hangUpNeverCompletes = false;
+  c.aConnect().Execute();
+  EXPECT_EQ(c.ConnectionHandle(), 0u);
+  EXPECT_FALSE(services.stats.running);
+  EXPECT_EQ(services.closed, (std::vector<ras::Handle>{0x55, 0x55}));
+
+  // A hang-up that completes after the window gave up on it: the sampler
+  // finds the connection gone, and the user, who asked for that, is not
+  // asked whether to restore it.
+  services.dialResult = 0x56;
+  c.aConnect().Execute();
+  services.hangUpNeverCompletes = true;
+  c.aConnect().Execute();
+  ASSERT_EQ(c.ConnectionHandle(), 0x56u);
+  services.openConnection = 0;
+  c.OnConnectionLost();
+  EXPECT_EQ(view.connBreaks, 0);
+  EXPECT_EQ(c.ConnectionHandle(), 0u);
+  EXPECT_FALSE(services.stats.running);
+  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Подключиться");
+  EXPECT_EQ(services.dialled.size(), 2u) << "nothing dialled again";
+}
+
 using MainChrome = MainFixture;
 
 TEST_F(MainChrome, SkinZonesMinimiseCloseAndTheGapDoesNothing) {

@@ -214,6 +214,8 @@ class FakeServices final : public ConnectionServices {
   bool ConnIsOpen(ras::Handle conn) override { return conn != 0 && conn == openConnection; }
   bool CloseConnection(ras::Handle conn) override {
     closed.push_back(conn);
+    if (duringHangUp) duringHangUp();
+    if (hangUpNeverCompletes) return false;
     if (conn == openConnection) openConnection = 0;
     return true;
   }
@@ -266,6 +268,8 @@ class FakeServices final : public ConnectionServices {
   std::vector<std::string> dialled;
   ras::Handle dialResult = 0;
   std::function<void()> duringDial;
+  std::function<void()> duringHangUp;  // while the hang-up waits (messages served)
+  bool hangUpNeverCompletes = false;
   int cancels = 0;
   ras::Handle mainHandle = 0;
   StatLog stats;

@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "update/update_client.h"
 
@@ -16,7 +19,7 @@ namespace {
 
 class DemoServer {
  public:
-  DemoServer() {
+  explicit DemoServer(std::vector<std::string> extra = {}) {
     // The source tree, from the test data folder (tests/data, which may not exist).
     std::string root = DW_TEST_DATA_DIR;
     root = root.substr(0, root.rfind("/tests/"));
@@ -30,7 +33,10 @@ class DemoServer {
       if (quiet >= 0) ::dup2(quiet, 2);
       ::close(out[0]);
       ::close(out[1]);
-      ::execlp("python3", "python3", script.c_str(), static_cast<char*>(nullptr));
+      std::vector<char*> argv = {const_cast<char*>("python3"), const_cast<char*>(script.c_str())};
+      for (std::string& a : extra) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execvp("python3", argv.data());
       ::_exit(127);
     }
     ::close(out[1]);
@@ -82,6 +88,30 @@ TEST(DemoUpdateServer, AnswersAllThreePaths) {
   client.NotifyFirstStart(error, body);
   EXPECT_EQ(error, "");
   EXPECT_EQ(body, "Welcome to Korvana GPRS (demo update server)\r\n");
+}
+
+// Its fault modes (for trying a client by hand or from a journey) each make
+// the list exchange fail and leave version and list as they were; limits
+// shortened to 300 ms a wait and 1.5 s an exchange.
+TEST(DemoUpdateServer, EveryFaultModeIsRefusedAndKeepsTheList) {
+  using namespace std::chrono_literals;
+  for (const char* fault : {"slow", "silent", "huge", "early-close", "long-length", "negative-length",
+                            "inject", "not-http"}) {
+    SCOPED_TRACE(fault);
+    DemoServer demo({"--fault", fault, "--delay-ms", "40"});
+    if (demo.Address().empty()) GTEST_SKIP() << "python3 or tools/update-server/serve.py missing";
+    const auto clock = MakeSystemClock();
+    UpdateClient client(*ParseUpdateServer(demo.Address()), MakeTcpConnection, *clock,
+                        {300ms, 1500ms, 64 * 1024});
+    std::string version = "1.0.0", message;
+    std::vector<std::string> list = {"internet.kvr", "internet.ltkvr"};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(client.GetAPNList(version, list, message));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_NE(message, "");
+    EXPECT_EQ(version, "1.0.0");
+    EXPECT_EQ(list, (std::vector<std::string>{"internet.kvr", "internet.ltkvr"}));
+  }
 }
 
 }  // namespace
