@@ -14,17 +14,17 @@ stored_values() {
   { e2e_wine reg query "$E2E_SETTINGS_KEY" || true; } | grep -c ' REG_' || true
 }
 
-# The installation's shortcut files anywhere Wine may have put them (its
-# user folders can link into $HOME), each once, by its real path.
-shortcut_roots() { echo "$WINEPREFIX/drive_c"; echo "$HOME"; }
+# The installation's shortcut files, each once by its real path, named by
+# the folder Wine shows it in (its user folders may all link to one Unix
+# folder, so a desktop file is also found under Documents and the like).
 shortcuts() {
-  local roots
-  mapfile -t roots < <(shortcut_roots)
-  find -L "${roots[@]}" -name 'Korvana Dialwave.lnk' -exec readlink -f {} \; 2>/dev/null | sort -u
+  find -L "$WINEPREFIX/drive_c" -name 'Korvana Dialwave.lnk' 2>/dev/null |
+    while read -r found; do printf '%s\t%s\n' "$(readlink -f "$found")" "$found"; done |
+    awk -F '\t' '{ if (!($1 in seen) || $2 ~ /\/([Dd]esktop|[Ss]tart[Uu]p)\//) seen[$1] = $2 }
+      END { for (real in seen) print seen[real] }' | sort
 }
 clean_install() {
-  local link
-  while read -r link; do [ -n "$link" ] && rm -f "$link"; done < <(shortcuts)
+  find -L "$WINEPREFIX/drive_c" -name 'Korvana Dialwave.lnk' -delete 2>/dev/null || true
   rm -rf "$WINEPREFIX/drive_c/Korvana"
 }
 
