@@ -6,7 +6,8 @@
 //   windows         the top-level windows: class, title, visible, iconic, foreground
 //   children CLASS  the child windows (all levels) of the top-level window of
 //                   that class (a visible one first): class, enabled, visible,
-//                   rect on the screen, text; list items and bar positions too
+//                   rect on the screen, text; list items, bar positions and
+//                   check-box ticks too
 //   close CLASS     sends WM_CLOSE to every top-level window of that class
 #include "platform/win32/win.h"
 
@@ -136,6 +137,10 @@ BOOL CALLBACK PrintChild(HWND w, LPARAM) {
     SendMessageTimeoutW(w, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
     extra += " items=" + std::to_string(count) +
              " selected=" + std::to_string(static_cast<LRESULT>(selected));
+  }
+  if (lstrcmpiW(name, L"Button") == 0 &&
+      SendMessageTimeoutW(w, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &value) != 0) {
+    extra += " checked=" + std::to_string(value);
   }
   std::printf("child hwnd=%p parent=%p class=%s visible=%d enabled=%d rect=%ld,%ld,%ld,%ld%s text=%s\n",
               static_cast<void*>(w), static_cast<void*>(GetParent(w)), Utf8(className).c_str(),
