@@ -5,7 +5,7 @@
 # program to C:\Korvana, writes the desktop and Startup shortcuts (all users'
 # folders on the NT family, the user's own on 9x; the Startup one with
 # "/auto") and shows the main panel; a connect by the button reaches the
-# connected look; after a disconnect and close the settings are stored,
+# connected look and asks the local update server once; after a disconnect and close the settings are stored,
 # encrypted, with the installed stage and the chosen modem.
 . "$(dirname "$0")/lib.sh"
 
@@ -73,6 +73,7 @@ check_shortcuts() {
 
 journey() {
   clean_install
+  e2e_update_server 1.0.0
   [ "$(stored_values)" = 0 ] || fail "settings stored before the first start"
 
   # Declined by closing: nothing stored, the agreement again next time.
@@ -157,6 +158,7 @@ journey() {
     fail "dialled through $(e2e_state connection.1.device)"
   sleep 1
   e2e_shot connected
+  [ "$(e2e_server_requests /apn/)" = 1 ] || fail "update server asked $(e2e_server_requests /apn/) times"
 
   e2e_click_main $E2E_CONNECT_BUTTON
   end=$((SECONDS + 10))
