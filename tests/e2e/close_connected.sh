@@ -9,11 +9,7 @@ journey() {
   e2e_update_server 1.0.0
   e2e_start /l /n
   e2e_click_main $E2E_CONNECT_BUTTON
-  local end=$((SECONDS + 30))
-  until [ "$(e2e_panel_value button)" = "Отключиться" ]; do
-    [ $SECONDS -lt $end ] || fail "no connected look"
-    sleep 0.3
-  done
+  e2e_wait_button "Отключиться" 30 || fail "no connected look"
   local handle
   handle=$(e2e_state connection.1.handle)
   [ "$(e2e_live_connections)" = 1 ] || fail "not connected"
@@ -41,11 +37,8 @@ journey() {
 
   # The next start adopts it.
   e2e_start /l /n
-  end=$((SECONDS + 10))
-  until [ "$(e2e_panel_value button)" = "Отключиться" ]; do
-    [ $SECONDS -lt $end ] || fail "the open connection was not adopted: $(e2e_main_panel | tr '\n' ' ')"
-    sleep 0.3
-  done
+  e2e_wait_button "Отключиться" 10 ||
+    fail "the open connection was not adopted: $(e2e_main_panel | tr '\n' ' ')"
   e2e_shot adopted
   [ "$(e2e_panel_value status)" = "Соединение c GPRS установлено" ] || fail "status after adoption"
   [ "$(e2e_visible TfrmProgress)" = 0 ] || fail "a progress dialog at start"

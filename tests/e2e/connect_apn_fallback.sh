@@ -34,11 +34,7 @@ rate-sent 1500"
 
   # Connected: the dialog goes without a word, the main panel changes look.
   e2e_wait_gone TfrmProgress 30 || fail "the progress dialog stayed"
-  local end=$((SECONDS + 10))
-  until [ "$(e2e_panel_value button)" = "Отключиться" ]; do
-    [ $SECONDS -lt $end ] || fail "no connected look: $(e2e_main_panel | tr '\n' ' ')"
-    sleep 0.3
-  done
+  e2e_wait_button "Отключиться" 10 || fail "no connected look: $(e2e_main_panel | tr '\n' ' ')"
   [ "$(e2e_panel_value status)" = "Соединение c GPRS установлено" ] ||
     fail "connected status: $(e2e_panel_value status)"
   [ "$(e2e_live_connections)" = 1 ] || fail "the simulator has no live connection"
@@ -69,11 +65,7 @@ rate-sent 1500"
 
   # Disconnect by the button.
   e2e_click_main $E2E_CONNECT_BUTTON
-  end=$((SECONDS + 10))
-  until [ "$(e2e_panel_value button)" = "Подключиться" ]; do
-    [ $SECONDS -lt $end ] || fail "no disconnected look after Disconnect"
-    sleep 0.3
-  done
+  e2e_wait_button "Подключиться" 10 || fail "no disconnected look after Disconnect"
   [ "$(e2e_panel_value status)" = "Соединение с GPRS не установлено" ] ||
     fail "status after disconnect: $(e2e_panel_value status)"
   e2e_shot disconnected-again

@@ -127,11 +127,8 @@ journey() {
   grep -q "^item .* text=$E2E_MODEM\$" <<<"$all" || fail "the simulator's modem is not listed"
 
   e2e_click_child TfrmGprsMain 'Далее'
-  local end=$((SECONDS + 15))
-  until [ "$(e2e_panel_value button)" = "Подключиться" ]; do
-    [ $SECONDS -lt $end ] || fail "no main panel after \"Далее\": $(e2e_main_panel | tr '\n' ' ')"
-    sleep 0.3
-  done
+  e2e_wait_button "Подключиться" 15 ||
+    fail "no main panel after \"Далее\": $(e2e_main_panel | tr '\n' ' ')"
   e2e_shot main
   [ "$(e2e_panel_value status)" = "Соединение с GPRS не установлено" ] ||
     fail "status after installing: $(e2e_panel_value status)"
@@ -146,11 +143,7 @@ journey() {
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog after the connect button"
   e2e_shot progress
   e2e_wait_gone TfrmProgress 30 || fail "the progress dialog stayed"
-  end=$((SECONDS + 10))
-  until [ "$(e2e_panel_value button)" = "Отключиться" ]; do
-    [ $SECONDS -lt $end ] || fail "no connected look: $(e2e_main_panel | tr '\n' ' ')"
-    sleep 0.3
-  done
+  e2e_wait_button "Отключиться" 10 || fail "no connected look: $(e2e_main_panel | tr '\n' ' ')"
   [ "$(e2e_panel_value status)" = "Соединение c GPRS установлено" ] ||
     fail "connected status: $(e2e_panel_value status)"
   [ "$(e2e_live_connections)" = 1 ] || fail "the simulator has no live connection"
@@ -161,11 +154,7 @@ journey() {
   [ "$(e2e_server_requests /apn/)" = 1 ] || fail "update server asked $(e2e_server_requests /apn/) times"
 
   e2e_click_main $E2E_CONNECT_BUTTON
-  end=$((SECONDS + 10))
-  until [ "$(e2e_panel_value button)" = "Подключиться" ]; do
-    [ $SECONDS -lt $end ] || fail "no disconnected look after Disconnect"
-    sleep 0.3
-  done
+  e2e_wait_button "Подключиться" 10 || fail "no disconnected look after Disconnect"
   e2e_click_main $E2E_CLOSE_ZONE
   e2e_wait_exit 15 || fail "the close zone did not end the program"
 

@@ -177,6 +177,15 @@ e2e_main_panel() {
 }
 e2e_panel_value() { e2e_main_panel | sed -n "s/^$1=//p" | head -n 1; }
 
+# e2e_wait_button CAPTION SECONDS: until the main panel's button reads so.
+e2e_wait_button() {
+  local end=$((SECONDS + $2))
+  until [ "$(e2e_panel_value button)" = "$1" ]; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.3
+  done
+}
+
 # A Linux path as Wine's Z: drive shows it.
 e2e_winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 

@@ -32,14 +32,6 @@ tray_menu() {
   fail "the menu stayed open"
 }
 
-wait_button() {
-  local end=$((SECONDS + $2))
-  until [ "$(e2e_panel_value button)" = "$1" ]; do
-    [ $SECONDS -lt $end ] || fail "button is not $1: $(e2e_main_panel | tr '\n' ' ')"
-    sleep 0.3
-  done
-}
-
 journey() {
   e2e_installed
   e2e_update_server 1.0.0
@@ -49,7 +41,8 @@ journey() {
   e2e_windows | grep -q 'class=__winex11_standalone_tray .* visible=1 ' || fail "no Wine System Tray window"
 
   tray_menu 2 menu-disconnected
-  wait_button "Отключиться" 40
+  e2e_wait_button "Отключиться" 40 ||
+    fail "button is not Отключиться: $(e2e_main_panel | tr '\n' ' ')"
   e2e_log | grep -q 'DIAL-params' || fail "the menu's connect dialled nothing"
   [ "$(e2e_live_connections)" = 1 ] || fail "not connected through the menu"
   e2e_shot connected
