@@ -172,6 +172,17 @@ TEST_F(ProgressDialog, ReportWithEightLinesOfDetailsOpensAndCloses) {
   EXPECT_EQ(form.mDetails.Text(),
             "line 1\r\nline 2\r\nline 3\r\nline 4\r\nline 5\r\nline 6\r\nline 7\r\nline 8");
   EXPECT_EQ(form.btnClose.GetBounds().y, 72) << "the buttons stay where they are";
+  // The status line grows with the form over both buttons and the pane;
+  // they stay on top of it, for the eye and for the mouse.
+  for (HWND control : {form.btnDetail.hwnd(), form.btnClose.hwnd(), form.mDetails.hwnd()}) {
+    RECT r{}, label{};
+    GetWindowRect(control, &r);
+    GetWindowRect(form.lblProgress.hwnd(), &label);
+    POINT corner{r.right - 2, r.top + 1};
+    ASSERT_TRUE(PtInRect(&label, corner)) << "the label no longer reaches over this control";
+    ScreenToClient(form.hwnd(), &corner);
+    EXPECT_EQ(ChildWindowFromPointEx(form.hwnd(), corner, CWP_SKIPINVISIBLE), control);
+  }
 
   form.btnDetail.Click();
   EXPECT_FALSE(form.mDetails.Visible());

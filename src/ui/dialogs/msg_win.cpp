@@ -49,12 +49,6 @@ TfrmMsg::TfrmMsg(std::string_view text, int kind, std::span<const int> codes) {
   for (const MsgButton& b : MsgButtons(width, codes)) {
     Button button = AddButton({b.left, kMsgButtonTop, kMsgButtonWidth, kMsgButtonHeight},
                               Text(b.caption), {}, b.result);
-    // In front of the other controls, and still tabbed through in row order.
-    if (buttons.empty()) {
-      button.BringToFront();
-    } else {
-      button.PlaceAfter(buttons.back());
-    }
     buttons.push_back(button);
   }
   if (!buttons.empty()) SetActiveControl(buttons.front());

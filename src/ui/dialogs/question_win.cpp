@@ -42,8 +42,6 @@ TfrmQuestion::TfrmQuestion(std::string_view text) {
                      Text(TextId::QuestionYes), {}, kResultYes, true);
   btnNo = AddButton({left + kMsgButtonPitch, kMsgButtonTop, kMsgButtonWidth, kMsgButtonHeight},
                     Text(TextId::QuestionNo), {}, kResultNo);
-  btnYes.BringToFront();
-  btnNo.PlaceAfter(btnYes);
   SetActiveControl(btnYes);
 }
 

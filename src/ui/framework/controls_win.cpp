@@ -19,10 +19,6 @@ void Control::BringToFront() const {
   SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void Control::PlaceAfter(const Control& other) const {
-  SetWindowPos(hwnd_, other.hwnd(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
 Bounds Control::GetBounds() const {
   RECT r{};
   GetWindowRect(hwnd_, &r);

@@ -35,8 +35,6 @@ class Control {
   void SetEnabled(bool enabled) const { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
   void Focus() const { SetFocus(hwnd_); }
   void BringToFront() const;
-  // Just behind `other` in the z-order, which is also the Tab order.
-  void PlaceAfter(const Control& other) const;
   // Position and size in the parent's client coordinates, read from the window.
   Bounds GetBounds() const;
 

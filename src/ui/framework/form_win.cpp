@@ -100,6 +100,15 @@ HWND Form::AddChild(const wchar_t* className, DWORD style, DWORD exStyle, const 
   record->anchors = anchors;
   Remember(*record);
   children_.push_back(std::move(record));
+  // A new window goes under its siblings; labels stay under every other
+  // control, as painted text does: one anchored to grow with its form
+  // reaches over the buttons below it, which must still be seen and clicked
+  // whole. Tab order, which is the order of the others, is unchanged.
+  for (const auto& c : children_) {
+    if (c->underneath) {
+      SetWindowPos(c->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
   return child;
 }
 
@@ -147,7 +156,9 @@ void Form::ApplyAnchors() {
 
 Label Form::AddLabel(const Bounds& b, std::string_view text, Anchors anchors, DWORD style) {
   // No prefix: an ampersand in a message is a letter, not an accelerator.
-  return Label(AddChild(L"STATIC", kChild | SS_LEFT | SS_NOPREFIX | style, 0, b, text, anchors));
+  HWND label = AddChild(L"STATIC", kChild | SS_LEFT | SS_NOPREFIX | style, 0, b, text, anchors);
+  if (Child* c = Find(label)) c->underneath = true;
+  return Label(label);
 }
 
 Button Form::AddButton(const Bounds& b, std::string_view text, Handler onClick, int modalResult,

@@ -135,6 +135,7 @@ class Form : public WindowBase {
     int largeStep = 0;
     UniqueBrush background;
     int backgroundIndex = -1;
+    bool underneath = false;  // kept under the other controls (labels)
   };
 
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) final;
