@@ -26,7 +26,8 @@ class Context final : public dw::ui::RegionContext {
   void ShowMessage(const std::string&) override {}
 
  private:
-  dw::RasterRegionFactory factory_;
+  // A small clip keeps huge shapes cheap: the language is under test, not the raster.
+  dw::RasterRegionFactory factory_{1024};
   std::vector<std::string> names_;
 };
 

@@ -7,9 +7,9 @@ namespace dw {
 namespace {
 
 using Spans = RasterRegion::Spans;
-constexpr int kLimit = RasterRegion::kLimit;
-
-int Clip(long long v) { return static_cast<int>(std::clamp<long long>(v, -kLimit, kLimit)); }
+int Clip(long long v, int limit) {
+  return static_cast<int>(std::clamp<long long>(v, -limit, limit));
+}
 
 bool Covered(const Spans& spans, int x) {
   auto it = std::upper_bound(spans.begin(), spans.end(), x,
@@ -30,6 +30,13 @@ bool Apply(bool a, bool b, CombineMode mode) {
 }
 
 Spans CombineSpans(const Spans& a, const Spans& b, CombineMode mode) {
+  // Rows that only one side has are most rows; they need no sweep.
+  if (a.empty() || b.empty()) {
+    const bool keepA = mode != CombineMode::And;
+    const bool keepB = mode == CombineMode::Or || mode == CombineMode::Xor;
+    if (b.empty()) return keepA ? a : Spans{};
+    return keepB ? b : Spans{};
+  }
   std::vector<int> xs;
   xs.reserve(2 * (a.size() + b.size()));
   for (const auto& s : a) xs.insert(xs.end(), {s.first, s.second});
@@ -73,11 +80,11 @@ void RasterRegion::Offset(int dx, int dy) {
   std::map<int, Spans> moved;
   for (auto& [y, spans] : rows_) {
     const long long ny = static_cast<long long>(y) + dy;
-    if (ny < -kLimit || ny >= kLimit) continue;
+    if (ny < -limit_ || ny >= limit_) continue;
     Spans out;
     for (const auto& s : spans) {
-      const int a = Clip(static_cast<long long>(s.first) + dx);
-      const int b = Clip(static_cast<long long>(s.second) + dx);
+      const int a = Clip(static_cast<long long>(s.first) + dx, limit_);
+      const int b = Clip(static_cast<long long>(s.second) + dx, limit_);
       if (a < b) out.emplace_back(a, b);
     }
     if (!out.empty()) moved.emplace(static_cast<int>(ny), std::move(out));
@@ -87,7 +94,7 @@ void RasterRegion::Offset(int dx, int dy) {
 
 std::optional<Rect> RasterRegion::Bounds() const {
   if (rows_.empty()) return std::nullopt;
-  Rect r{kLimit, rows_.begin()->first, -kLimit, rows_.rbegin()->first + 1};
+  Rect r{limit_, rows_.begin()->first, -limit_, rows_.rbegin()->first + 1};
   for (const auto& [y, spans] : rows_) {
     r.left = std::min(r.left, spans.front().first);
     r.right = std::max(r.right, spans.back().second);
@@ -101,12 +108,16 @@ bool RasterRegion::Contains(int x, int y) const {
 }
 
 void RasterRegion::AddSpan(int y, int x1, int x2) {
-  if (y < -kLimit || y >= kLimit) return;
-  x1 = Clip(x1);
-  x2 = Clip(x2);
+  if (y < -limit_ || y >= limit_) return;
+  x1 = Clip(x1, limit_);
+  x2 = Clip(x2, limit_);
   if (x1 >= x2) return;
-  Spans& row = rows_[y];
-  row = CombineSpans(row, Spans{{x1, x2}}, CombineMode::Or);
+  auto [row, fresh] = rows_.try_emplace(y);
+  if (fresh) {
+    row->second.emplace_back(x1, x2);
+    return;
+  }
+  row->second = CombineSpans(row->second, Spans{{x1, x2}}, CombineMode::Or);
 }
 
 long long RasterRegion::Area() const {
@@ -118,10 +129,10 @@ long long RasterRegion::Area() const {
 }
 
 std::unique_ptr<Region> RasterRegionFactory::Rectangle(int x1, int y1, int x2, int y2) {
-  auto r = std::make_unique<RasterRegion>();
+  auto r = std::make_unique<RasterRegion>(limit_);
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
-  for (int y = Clip(y1); y < Clip(y2); ++y) r->AddSpan(y, x1, x2);
+  for (int y = Clip(y1, limit_); y < Clip(y2, limit_); ++y) r->AddSpan(y, x1, x2);
   return r;
 }
 
@@ -134,23 +145,24 @@ std::unique_ptr<Region> RasterRegionFactory::Ellipse(int x1, int y1, int x2, int
 // the rounded rectangle whose corner ellipse is the whole box.
 std::unique_ptr<Region> RasterRegionFactory::RoundRect(int x1, int y1, int x2, int y2, int w,
                                                        int h) {
-  auto r = std::make_unique<RasterRegion>();
+  auto r = std::make_unique<RasterRegion>(limit_);
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   // GDI's rounded shapes leave out the box's last column and row.
   if (x2 > x1) --x2;
   if (y2 > y1) --y2;
-  const double left = Clip(x1), right = Clip(x2);
+  const double left = Clip(x1, limit_), right = Clip(x2, limit_);
   const double rx = std::min(std::abs(static_cast<double>(w)), right - left) / 2;
-  const double ry = std::min(std::abs(static_cast<double>(h)), static_cast<double>(Clip(y2)) - Clip(y1)) / 2;
-  for (int y = Clip(y1); y < Clip(y2); ++y) {
+  const double top = Clip(y1, limit_), bottom = Clip(y2, limit_);
+  const double ry = std::min(std::abs(static_cast<double>(h)), bottom - top) / 2;
+  for (int y = static_cast<int>(top); y < bottom; ++y) {
     const double cy = y + 0.5;
     double inset = 0;
     if (rx > 0 && ry > 0) {
       // Distance into the top or bottom band of the corner ellipses.
       double dy = 0;
-      if (cy < Clip(y1) + ry) dy = Clip(y1) + ry - cy;
-      else if (cy > Clip(y2) - ry) dy = cy - (Clip(y2) - ry);
+      if (cy < top + ry) dy = top + ry - cy;
+      else if (cy > bottom - ry) dy = cy - (bottom - ry);
       if (dy > 0) inset = rx - rx * std::sqrt(std::max(0.0, 1 - (dy / ry) * (dy / ry)));
     }
     // Pixel centres strictly inside [left + inset, right - inset].
@@ -163,7 +175,7 @@ std::unique_ptr<Region> RasterRegionFactory::RoundRect(int x1, int y1, int x2, i
 
 std::unique_ptr<Region> RasterRegionFactory::Polygon(const std::vector<Point>& points,
                                                      FillRule rule) {
-  auto r = std::make_unique<RasterRegion>();
+  auto r = std::make_unique<RasterRegion>(limit_);
   if (points.size() < 3) return r;
   int minY = points[0].y, maxY = points[0].y;
   for (const auto& p : points) {
@@ -175,7 +187,7 @@ std::unique_ptr<Region> RasterRegionFactory::Polygon(const std::vector<Point>& p
     int direction;
   };
   std::vector<Crossing> crossings;
-  for (int y = Clip(minY); y < Clip(maxY); ++y) {
+  for (int y = Clip(minY, limit_); y < Clip(maxY, limit_); ++y) {
     const double sy = y;
     crossings.clear();
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -195,8 +207,8 @@ std::unique_ptr<Region> RasterRegionFactory::Polygon(const std::vector<Point>& p
       winding += crossings[i].direction;
       const bool inside = rule == FillRule::Alternate ? (i % 2 == 0) : winding != 0;
       if (!inside) continue;
-      const double from = std::clamp(crossings[i].x, -1.0 * kLimit, 1.0 * kLimit);
-      const double to = std::clamp(crossings[i + 1].x, -1.0 * kLimit, 1.0 * kLimit);
+      const double from = std::clamp(crossings[i].x, -1.0 * limit_, 1.0 * limit_);
+      const double to = std::clamp(crossings[i + 1].x, -1.0 * limit_, 1.0 * limit_);
       r->AddSpan(y, static_cast<int>(std::ceil(from)), static_cast<int>(std::ceil(to)));
     }
   }
