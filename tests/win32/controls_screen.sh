@@ -7,14 +7,9 @@ set -euo pipefail
 
 shots=$DW_BUILD_ROOT/screenshots
 fail() { echo "FAIL: $*" >&2; exit 1; }
-cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  dw_xvfb_stop
-}
-trap cleanup EXIT
 pixel_is() { [ "$(dw_pixel "$1" "$2" "$3")" = "$4" ] || fail "$5: pixel $2,$3 is $(dw_pixel "$1" "$2" "$3"), not $4"; }
 
-dw_xvfb_start
+dw_screen_start
 exe=$DW_BIN_DIR/dialwave.exe
 dw_wine_prefix "$(dw_pe_arch "$exe")" winxp xcontrols
 

@@ -10,11 +10,6 @@ set -euo pipefail
 
 shots=$DW_BUILD_ROOT/screenshots
 fail() { echo "FAIL: $*" >&2; exit 1; }
-cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  dw_xvfb_stop
-}
-trap cleanup EXIT
 
 # Pixels of a part of a picture ("W H X Y" of the part) that pass an fx test.
 count_pixels() {
@@ -25,7 +20,7 @@ dark_pixels() { count_pixels "$1" "$2" '(r+g+b)/3 < 0.4 ? 1 : 0'; }
 # The bar's chunks: a saturated colour, not the grey of the dialog.
 bar_pixels() { count_pixels "$1" "$2" 'b - r > 0.25 ? 1 : 0'; }
 
-dw_xvfb_start
+dw_screen_start
 exe=$DW_BIN_DIR/dialwave_win_tests.exe
 dw_wine_prefix "$(dw_pe_arch "$exe")" winxp xdial
 # No window manager runs here: Wine draws the title bars itself.

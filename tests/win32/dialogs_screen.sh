@@ -7,11 +7,6 @@ set -euo pipefail
 
 shots=$DW_BUILD_ROOT/screenshots
 fail() { echo "FAIL: $*" >&2; exit 1; }
-cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  dw_xvfb_stop
-}
-trap cleanup EXIT
 
 # Dark pixels (text) in a part of a picture: "W H X Y" of the part.
 dark_pixels() {
@@ -19,7 +14,7 @@ dark_pixels() {
     -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
-dw_xvfb_start
+dw_screen_start
 exe=$DW_BIN_DIR/dialwave_win_tests.exe
 dw_wine_prefix "$(dw_pe_arch "$exe")" winxp xdialogs
 # No window manager runs here: Wine draws the title bars itself, so the

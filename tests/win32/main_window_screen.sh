@@ -13,11 +13,6 @@ exe=$DW_BIN_DIR/dialwave.exe
 probe=$DW_BIN_DIR/dialwave-probe.exe
 shots=$DW_BUILD_ROOT/screenshots
 fail() { echo "FAIL: $*" >&2; exit 1; }
-cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  dw_xvfb_stop
-}
-trap cleanup EXIT
 pixel_is() { [ "$(dw_pixel "$1" "$2" "$3")" = "$4" ] || fail "$5: pixel $2,$3 is $(dw_pixel "$1" "$2" "$3"), not $4"; }
 windows() { "$DW_WINE" "$probe" windows 2>/dev/null | tr -d '\r'; }
 main_line() { windows | grep 'class=TfrmGprsMain' || true; }
@@ -35,7 +30,7 @@ icon_pixels() {
 }
 click() { xdotool mousemove "$1" "$2" sleep 0.2 click 1; sleep 0.5; }
 
-dw_xvfb_start
+dw_screen_start
 dw_wine_prefix "$(dw_pe_arch "$exe")" winxp xmainwin
 # A fresh start: no settings from an earlier run of this test.
 "$DW_WINE" reg delete 'HKLM\Software\Korvana\Dialwave' /f >/dev/null 2>&1 || true

@@ -6,11 +6,6 @@ set -euo pipefail
 
 shots=$DW_BUILD_ROOT/screenshots
 fail() { echo "FAIL: $*" >&2; exit 1; }
-cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  dw_xvfb_stop
-}
-trap cleanup EXIT
 pixel_is() { [ "$(dw_pixel "$1" "$2" "$3")" = "$4" ] || fail "$5: pixel $2,$3 is $(dw_pixel "$1" "$2" "$3"), not $4"; }
 # Dark pixels (text) somewhere in a WxH+X+Y area.
 has_text() {
@@ -18,7 +13,7 @@ has_text() {
     fail "$3: no text in $2"
 }
 
-dw_xvfb_start
+dw_screen_start
 exe=$DW_BIN_DIR/dialwave_win_tests.exe
 dw_wine_prefix "$(dw_pe_arch "$exe")" winxp xpanels
 mkdir -p "$shots"

@@ -14,11 +14,6 @@ exe=$DW_BIN_DIR/dialwave.exe
 shots=$DW_BUILD_ROOT/screenshots
 long_name="Korvana USB GPRS EDGE Modem With A Very Long Friendly Name For Laptops Model 2000 Rev B"
 fail() { echo "FAIL: $*" >&2; [ -n "${DISPLAY:-}" ] && dw_screenshot "$shots/program-panels-failure.png" || true; exit 1; }
-cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  dw_xvfb_stop
-}
-trap cleanup EXIT
 
 # The program's child windows: "child ... class=C visible=V enabled=E rect=l,t,r,b [...] text=T".
 children() { "$DW_WINE" "$DW_BIN_DIR/dialwave-probe.exe" children TfrmGprsMain 2>/dev/null | tr -d '\r'; }
@@ -62,7 +57,7 @@ close_program() {
   fail "the close zone did not end the program"
 }
 
-dw_xvfb_start
+dw_screen_start
 dw_wine_prefix "$(dw_pe_arch "$exe")" winxp xprogpanels
 mkdir -p "$shots"
 "$DW_WINE" reg delete 'HKLM\Software\Korvana\Dialwave' /f >/dev/null 2>&1 || true

@@ -10,13 +10,7 @@ exe=$DW_BIN_DIR/dialwave.exe
 shots=$DW_BUILD_ROOT/screenshots
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  dw_xvfb_stop
-}
-trap cleanup EXIT
-
-dw_xvfb_start
+dw_screen_start
 for gen in win98 winxp; do
   dw_wine_prefix "$(dw_pe_arch "$exe")" "$gen" x
 
