@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "connection/open_connection_win.h"
 #include "win32/dial_support_win.h"
@@ -27,16 +28,10 @@ class DialBenchWine : public test::DialWineTest {
  protected:
   void SetUp() override {
     DialWineTest::SetUp();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = QuietHostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"DwDialBenchHost";
-    RegisterClassW(&wc);
-    host_ = CreateWindowExW(0, wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
-                            nullptr, nullptr, wc.hInstance, nullptr);
+    host_.emplace(L"DwDialBenchHost", QuietHostProc);
   }
   void TearDown() override {
-    if (host_) DestroyWindow(host_);
+    host_.reset();
     DialWineTest::TearDown();
   }
 
@@ -60,7 +55,7 @@ class DialBenchWine : public test::DialWineTest {
     for (int i = 0; i < g_runs; ++i) {
       if (fresh) std::remove((folder_ + "state.txt").c_str());
       connection::OpenConnectionContext c;
-      c.mainWindow = host_;
+      c.mainWindow = host_->hwnd();
       c.registry = registry_.get();
       c.platformId = platformId_;
       c.messages = messages_.get();
@@ -85,7 +80,7 @@ class DialBenchWine : public test::DialWineTest {
     std::fflush(stdout);
   }
 
-  HWND host_ = nullptr;
+  std::optional<test::HostWindow> host_;
 };
 
 TEST_F(DialBenchWine, WholeDial) {

@@ -5,6 +5,7 @@
 // version, the log up to the fault). Waits use shortened passes and limits.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <thread>
 
 #include "dial_support_win.h"
@@ -50,13 +51,8 @@ class FaultsWine : public DialWineTest {
  protected:
   void SetUp() override {
     DialWineTest::SetUp();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = FaultHostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"DwFaultsHost";
-    RegisterClassW(&wc);
-    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                            nullptr, wc.hInstance, nullptr);
+    window_.emplace(L"DwFaultsHost", FaultHostProc);
+    hwnd_ = window_->hwnd();
     g_faultHost = &host_;
     settings_.ProgramVersion = "1.0";
     settings_.ApnVersion = "0";
@@ -65,7 +61,7 @@ class FaultsWine : public DialWineTest {
     ui::test::PendingAction() = nullptr;
     if (library_) Scenario("");  // a hung service lets its callers go
     g_faultHost = nullptr;
-    DestroyWindow(hwnd_);
+    window_.reset();
     StopLog();
     DialWineTest::TearDown();
   }
@@ -167,6 +163,7 @@ class FaultsWine : public DialWineTest {
     }
   }
 
+  std::optional<test::HostWindow> window_;
   HWND hwnd_ = nullptr;
   FaultHost host_;
   bool apnListUpdated_ = false;

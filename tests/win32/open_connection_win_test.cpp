@@ -5,6 +5,8 @@
 // program during the wait hang the dial up.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "dial_support_win.h"
 #include "dialogs_support_win.h"
 #include "connection/open_connection_win.h"
@@ -61,15 +63,10 @@ class OpenConnectionWine : public DialWineTest {
  protected:
   void SetUp() override {
     DialWineTest::SetUp();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"DwOpenConnectionHost";
-    RegisterClassW(&wc);
     // Away from the screen's edges: the dialog centres over it, and the
     // screenshots cut it out whole.
-    host_.hwnd = CreateWindowExW(0, wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 200, 150, 300, 200,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
+    window_.emplace(L"DwOpenConnectionHost", HostProc, 200, 150);
+    host_.hwnd = window_->hwnd();
     g_host = &host_;
     settings_.ProgramVersion = "1.0";
     settings_.ApnVersion = "0";
@@ -77,7 +74,7 @@ class OpenConnectionWine : public DialWineTest {
   void TearDown() override {
     ui::test::PendingAction() = nullptr;
     g_host = nullptr;
-    if (!host_.destroyed && host_.hwnd) DestroyWindow(host_.hwnd);
+    window_.reset();
     DialWineTest::TearDown();
   }
 
@@ -137,6 +134,7 @@ class OpenConnectionWine : public DialWineTest {
     if (close) SendMessageW(close, BM_CLICK, 0, 0);
   }
 
+  std::optional<test::HostWindow> window_;
   Host host_;
   bool apnListUpdated_ = false;
   Settings settings_;

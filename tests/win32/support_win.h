@@ -133,4 +133,29 @@ inline int CountWindows(const wchar_t* className) {
   return search.count;
 }
 
+// A window of the test's own in the main window's place, destroyed with the
+// object unless the test destroyed it already.
+class HostWindow {
+ public:
+  HostWindow(const wchar_t* className, WNDPROC proc, int x = 0, int y = 0) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassW(&wc);  // an earlier test of the process may have registered it
+    hwnd_ = CreateWindowExW(0, className, L"host", WS_OVERLAPPEDWINDOW, x, y, 300, 200, nullptr,
+                            nullptr, wc.hInstance, nullptr);
+  }
+  ~HostWindow() {
+    if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  }
+  HostWindow(const HostWindow&) = delete;
+  HostWindow& operator=(const HostWindow&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
 }  // namespace dw::test
