@@ -26,8 +26,10 @@ class Context final : public dw::ui::RegionContext {
   void ShowMessage(const std::string&) override {}
 
  private:
-  // A small clip keeps huge shapes cheap: the language is under test, not the raster.
-  dw::RasterRegionFactory factory_{1024};
+  // The language is under test, not the raster: a clip of 128 x 128 pixels
+  // keeps a text of many huge polygons cheap (each costs its rows times its
+  // points), while shapes, modes, groups and insertion run as they would.
+  dw::RasterRegionFactory factory_{64};
   std::vector<std::string> names_;
 };
 
