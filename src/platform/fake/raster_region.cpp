@@ -30,7 +30,7 @@ bool Apply(bool a, bool b, CombineMode mode) {
 }
 
 Spans CombineSpans(const Spans& a, const Spans& b, CombineMode mode) {
-  // Rows that only one side has are most rows; they need no sweep.
+  // A row that only one side has needs no sweep.
   if (a.empty() || b.empty()) {
     const bool keepA = mode != CombineMode::And;
     const bool keepB = mode == CombineMode::Or || mode == CombineMode::Xor;

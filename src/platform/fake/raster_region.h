@@ -33,7 +33,6 @@ class RasterRegion final : public Region {
   void AddSpan(int y, int x1, int x2);
   long long Area() const;
   const std::map<int, Spans>& rows() const { return rows_; }
-  int limit() const { return limit_; }
 
  private:
   int limit_;
