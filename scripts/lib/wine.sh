@@ -94,6 +94,25 @@ dw_wine_make_base() {
   touch "$base/.dw-ready"
 }
 
+# dw_wine_copy_base BASE DIR: a prefix that shares the base's program files
+# (DLLs, executables, fonts, code pages: most of its 600 MB to 1.2 GB) through
+# hard links, so that the many prefixes of a test run fit on a small disk.
+# Whatever may be written in place gets a copy of its own, or the write would
+# reach the base and every prefix: the registry files (the wineserver writes
+# a file with more than one link in place), ini files and every other text,
+# and the system's rasapi32.dll, which the simulator and tests replace.
+dw_wine_copy_base() {
+  local base=$1 dir=$2 f
+  cp -a --link "$base" "$dir" || return 1
+  find "$dir" -type f -links +1 \( -iname rasapi32.dll -o ! \( -iname '*.dll' \
+    -o -iname '*.exe' -o -iname '*.nls' -o -iname '*.fon' -o -iname '*.ttf' \
+    -o -iname '*.sys' -o -iname '*.drv' -o -iname '*.vxd' -o -iname '*.ocx' \
+    -o -iname '*.cpl' -o -iname '*.acm' -o -iname '*.tlb' -o -iname '*.msstyles' \) \) \
+    -print0 | while IFS= read -r -d '' f; do
+    cp -p "$f" "$f.dw-own" && mv -f "$f.dw-own" "$f" || return 1
+  done
+}
+
 # dw_wine_prefix ARCH GEN [KIND]: makes sure the prefix exists and exports its
 # environment. Kinds "x..." (screen tests: "x", "xcontrols", ...) and "run"
 # (scripts/run) draw on $DISPLAY; every other kind ("" or a test's own name)
@@ -111,7 +130,7 @@ dw_wine_prefix() {
       if [ ! -f "$dir/.dw-ready" ]; then
         dw_wine_make_base "$arch" || exit 1
         rm -rf "$dir"
-        cp -a "$DW_WINE_ROOT/$arch-base" "$dir"
+        dw_wine_copy_base "$DW_WINE_ROOT/$arch-base" "$dir" || exit 1
         rm -f "$dir/.dw-ready"
         dw_wine_env "$arch" "$name"
         local version

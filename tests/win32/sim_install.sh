@@ -62,5 +62,15 @@ for gen in win98 winme win2k winxp; do
   state=$(run "$rassim" state)
   [ "$(value connections "$state")" = 0 ] || fail "$gen: still connected after drop: $state"
   timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
+  # The prefix shares the base's program files by hard links: installing
+  # must have replaced its own rasapi32.dll only, and the registry it wrote
+  # is its own.
+  base=$DW_WINE_ROOT/$(dw_pe_arch "$rassim")-base
+  for f in "$base"/drive_c/windows/*/rasapi32.dll; do
+    head -c 200 "$f" | grep -qa 'Wine builtin DLL' || fail "$gen: the simulator reached the base's $f"
+  done
+  for f in "$WINEPREFIX"/*.reg "$WINEPREFIX"/drive_c/windows/*/rasapi32.dll; do
+    [ "$(stat -c %h "$f")" = 1 ] || fail "$gen: $f is shared with another prefix"
+  done
   echo "$gen: ok"
 done
