@@ -37,11 +37,17 @@ fail() {
     echo "-- log:" >&2
     e2e_log | tail -n 40 >&2 || true
   fi
+  if [ -s "${E2E_WINE_ERR:-}" ]; then
+    echo "-- stderr of the journey's Wine programs:" >&2
+    tail -n 20 "$E2E_WINE_ERR" >&2
+  fi
   exit 1
 }
 
 # Programs of the prefix, their console output as plain lines.
-e2e_wine() { timeout -k 5 60 "$DW_WINE" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
+# What Wine and the programs say on stderr goes to the journey's folder, for
+# the failure report.
+e2e_wine() { timeout -k 5 60 "$DW_WINE" "$@" 2>>"${E2E_WINE_ERR:-/dev/null}" </dev/null | tr -d '\r'; }
 e2e_rassim() { e2e_wine "$E2E_BIN/rassim.exe" "$@"; }
 e2e_probe() { e2e_wine "$E2E_BIN/dialwave-probe.exe" "$@"; }
 e2e_windows() { e2e_probe windows; }
@@ -303,6 +309,7 @@ e2e_fresh() {
   E2E_WORK=$DW_BUILD_ROOT/e2e/$E2E_NAME-$E2E_GEN
   rm -rf "$E2E_WORK"
   mkdir -p "$E2E_WORK" "$E2E_SHOTS"
+  E2E_WINE_ERR=$E2E_WORK/wine-stderr.log
   rm -f "$E2E_SHOTS/$E2E_NAME-$E2E_GEN-"*.png
   cp "$exe" "$E2E_WORK/"
   # No settings, no modems: the simulator installs its own below.
