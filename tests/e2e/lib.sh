@@ -27,7 +27,7 @@ e2e_say() { echo "[$E2E_NAME $E2E_GEN] $*"; }
 # Everything a failure report needs: where it stopped, what was on the
 # screen, which windows there were, the log.
 fail() {
-  echo "FAIL [$E2E_NAME ${E2E_GEN:-}]: $*" >&2
+  echo "FAIL [$E2E_NAME ${E2E_GEN:-} $(dw_pe_arch "$E2E_BIN/dialwave.exe" 2>/dev/null || true)]: $*" >&2
   if [ -n "${DISPLAY:-}" ] && [ -n "${E2E_GEN:-}" ]; then
     e2e_shot failure 2>/dev/null || true
     echo "-- screenshot: $E2E_SHOTS/$E2E_NAME-$E2E_GEN-failure.png" >&2
