@@ -103,7 +103,12 @@ dw_wine_make_base() {
 # and the system's rasapi32.dll, which the simulator and tests replace.
 dw_wine_copy_base() {
   local base=$1 dir=$2 f
-  cp -a --link "$base" "$dir" || return 1
+  if ! cp -a --link "$base" "$dir" 2>/dev/null; then
+    # A file system without hard links: a whole copy, as large as the base.
+    rm -rf "$dir"
+    cp -a "$base" "$dir"
+    return
+  fi
   find "$dir" -type f -links +1 \( -iname rasapi32.dll -o ! \( -iname '*.dll' \
     -o -iname '*.exe' -o -iname '*.nls' -o -iname '*.fon' -o -iname '*.ttf' \
     -o -iname '*.sys' -o -iname '*.drv' -o -iname '*.vxd' -o -iname '*.ocx' \
