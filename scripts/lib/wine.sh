@@ -95,8 +95,9 @@ dw_wine_make_base() {
 }
 
 # dw_wine_copy_base BASE DIR: a prefix that shares the base's program files
-# (DLLs, executables, fonts, code pages: most of its 590 MB for i686, 1.3 GB for x86_64) through
-# hard links, so that the many prefixes of a test run fit on a small disk.
+# (DLLs, executables, fonts, code pages: most of its 590 MB for i686, 1.3 GB
+# for x86_64) through hard links, so that the many prefixes of a test run fit
+# on a small disk.
 # Whatever may be written in place gets a copy of its own, or the write would
 # reach the base and every prefix: the registry files (the wineserver writes
 # a file with more than one link in place), ini files and every other text,
