@@ -9,7 +9,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "connection/dial_thread.h"
 #include "connection/presence.h"
@@ -28,6 +27,7 @@
 #include "ras/readiness.h"
 #include "ui/dialogs/progress_shared.h"
 #include "ui/messages.h"
+#include "platform/threads.h"
 
 namespace {
 
@@ -42,11 +42,11 @@ class Waiter final : public dw::ras::RasWaiter {
   explicit Waiter(dw::TestWindowMessages& messages) : messages_(messages) {}
   std::unique_ptr<dw::Event> NewEvent() override { return std::make_unique<dw::PlainEvent>(); }
   void Serve() override {
-    if (std::this_thread::get_id() == messages_.UiThread()) messages_.ProcessPending();
+    if (dw::CurrentThreadId() == messages_.UiThread()) messages_.ProcessPending();
   }
   void WaitPass(const dw::Event& done, std::chrono::milliseconds limit) override {
     const auto& event = static_cast<const dw::PlainEvent&>(done);
-    if (std::this_thread::get_id() != messages_.UiThread()) {
+    if (dw::CurrentThreadId() != messages_.UiThread()) {
       event.WaitFor(limit);
       return;
     }
@@ -70,7 +70,7 @@ struct Rig {
   dw::TestWindowMessages messages;
   Waiter waiter{messages};
   dw::FakeClock clock;
-  std::mutex progressLock;
+  dw::Mutex progressLock;
   dw::ui::ProgressShared progress{progressLock};
   std::atomic<std::int32_t> waitCount{20};
   dw::WindowHandle mainWindow = 0;

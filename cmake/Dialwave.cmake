@@ -9,7 +9,7 @@ endif()
 set(DW_WARNINGS -Wall -Wextra -Werror -Wshadow -Wnon-virtual-dtor -Wno-missing-field-initializers)
 
 if(DW_WINDOWS)
-  # One self-contained i686 executable: C++ runtime and winpthreads linked in.
+  # One self-contained i686 executable: the C++ runtime linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(UNICODE _UNICODE)
 elseif(DW_SANITIZE)

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
+#include "platform/threads.h"
 
 namespace dw::sim {
 
@@ -19,7 +19,7 @@ class SystemSimClock final : public SimClock {
     while (!cancel.load()) {
       const std::int64_t left = ms - NowMs();
       if (left <= 0) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(std::min<std::int64_t>(left, 10)));
+      dw::SleepFor(std::chrono::milliseconds(std::min<std::int64_t>(left, 10)));
     }
   }
 };

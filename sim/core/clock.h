@@ -3,10 +3,10 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include "platform/threads.h"
 
 namespace dw::sim {
 
@@ -31,8 +31,8 @@ class FakeSimClock final : public SimClock {
 
  private:
   std::atomic<std::int64_t> now_;
-  std::mutex mutex_;
-  std::condition_variable moved_;
+  dw::Mutex mutex_;
+  dw::ConditionVariable moved_;
 };
 
 }  // namespace dw::sim

@@ -7,6 +7,7 @@
 #include "errors.h"
 #include "modems.h"
 #include "text_util.h"
+#include "platform/threads.h"
 
 namespace dw::sim {
 
@@ -139,7 +140,7 @@ Dword Simulator::Fault() {
     if (scenario.all711) return ras::kErrorRasmanCannotInitialize;
     if (!scenario.hung || stopping_) return 0;
     // A hung service answers nobody until the fault is cleared.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    dw::SleepFor(std::chrono::milliseconds(20));
   }
 }
 
@@ -637,7 +638,7 @@ void Simulator::StartNotifications(std::unique_ptr<Notifications> plan) {
   }
   auto worker = std::make_unique<Worker>();
   Worker* w = worker.get();
-  w->thread = std::thread([this, w, p = std::shared_ptr<Notifications>(std::move(plan))] {
+  w->thread = dw::Thread([this, w, p = std::shared_ptr<Notifications>(std::move(plan))] {
     Notify(*p);
     w->done = true;
   });

@@ -9,13 +9,13 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "clock.h"
 #include "platform/registry.h"
 #include "ras/records.h"
 #include "store.h"
+#include "platform/threads.h"
 
 namespace dw::sim {
 
@@ -91,9 +91,9 @@ class Simulator {
 
   Host host_;
   std::atomic<bool> stopping_{false};
-  std::mutex workersMutex_;
+  dw::Mutex workersMutex_;
   struct Worker {
-    std::thread thread;
+    dw::Thread thread;
     std::atomic<bool> done{false};
   };
   std::vector<std::unique_ptr<Worker>> workers_;

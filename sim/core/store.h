@@ -10,6 +10,7 @@
 
 #include "scenario.h"
 #include "state.h"
+#include "platform/threads.h"
 
 namespace dw::sim {
 
@@ -41,7 +42,7 @@ class MemoryStore final : public Store {
   void Locked(const std::function<void(Texts&)>& f) override;
 
  private:
-  std::mutex mutex_;
+  dw::Mutex mutex_;
   Texts texts_;
 };
 
@@ -56,7 +57,7 @@ class FileStore final : public Store {
 
  private:
   std::string folder_;
-  std::mutex mutex_;  // threads of one process; the file lock orders processes
+  dw::Mutex mutex_;  // threads of one process; the file lock orders processes
 };
 
 // Holds an exclusive lock on a file until destroyed (blocks until it gets

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/ras_library.h"
+#include "platform/threads.h"
 
 namespace dw {
 
@@ -36,7 +37,7 @@ struct StartupState {
   // once, then kRasReadyWaitNormal. Read by workers, hence atomic.
   std::atomic<std::int32_t> rasReadyWaitCount{kRasReadyWaitNormal};
   // Guards the progress dialog's shared fields; lives until the process ends.
-  std::mutex progressLock;
+  dw::Mutex progressLock;
 };
 
 // The process's values. Filled once by the entry before any worker exists.

@@ -1,7 +1,6 @@
 #include "connection/dial_thread.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstddef>
 #include <exception>
 #include <optional>
@@ -17,6 +16,7 @@
 #include "ras/record_access.h"
 #include "text/texts.h"
 #include "ui/messages.h"
+#include "platform/threads.h"
 
 namespace dw::connection {
 
@@ -27,14 +27,14 @@ struct TDialThread::Shared {
   WindowMessages* messages = nullptr;
   ui::ProgressShared* progress = nullptr;
 
-  mutable std::mutex statusMutex;
+  mutable dw::Mutex statusMutex;
   std::string status;
 
   std::atomic<bool> dialDone{false};
   std::atomic<int> dialOutcome{7};
 
   // The event that ends the current pass of the wait early.
-  std::mutex wakeMutex;
+  dw::Mutex wakeMutex;
   Event* wake = nullptr;
 
   void SetStatus(std::string text) {
@@ -65,8 +65,8 @@ constexpr Dword kRetryable[] = {629, 660, 668, 676, 678, 691, 719, 730, 734, 736
 // to be active after it has left the registry: a late notification then
 // finds nothing, and none can outlive the windows it sends to.
 struct Registry {
-  std::mutex mutex;
-  std::condition_variable idle;
+  dw::Mutex mutex;
+  dw::ConditionVariable idle;
   TDialThread::Shared* current = nullptr;
   int active = 0;
 };
@@ -206,7 +206,7 @@ TDialThread::TDialThread(const DialDependencies& deps)
 TDialThread::~TDialThread() { WaitFor(); }
 
 void TDialThread::Resume() {
-  if (!thread_.joinable()) thread_ = std::thread([this] { Execute(); });
+  if (!thread_.joinable()) thread_ = dw::Thread([this] { Execute(); });
 }
 
 void TDialThread::Terminate() {
@@ -215,7 +215,7 @@ void TDialThread::Terminate() {
 }
 
 void TDialThread::WaitFor() {
-  if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+  if (thread_.joinable() && thread_.get_id() != dw::CurrentThreadId()) thread_.join();
 }
 
 std::string TDialThread::StatusText() const {

@@ -17,7 +17,6 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "platform/clock.h"
@@ -26,6 +25,7 @@
 #include "ras/context.h"
 #include "ras/records.h"
 #include "ui/dialogs/progress_shared.h"
+#include "platform/threads.h"
 
 namespace dw::connection {
 
@@ -113,7 +113,7 @@ class TDialThread {
   std::atomic<bool> terminated_{false};
   std::atomic<ras::Handle> returnValue_{0};
   std::atomic<ras::Handle> connection_{0};
-  std::thread thread_;
+  dw::Thread thread_;
 };
 
 // The dial thread whose notifications DialNotify serves now, for tests: true

@@ -18,6 +18,7 @@
 #include "ras/records.h"
 #include "settings/settings.h"
 #include "update/update_client.h"
+#include "platform/threads.h"
 
 namespace dw::connection {
 
@@ -29,7 +30,7 @@ struct OpenConnectionContext {
   WindowMessages* messages = nullptr;
   Clock* clock = nullptr;
   ras::RasWaiter* waiter = nullptr;  // the dial's waits; null: one on `messages`
-  std::mutex* progressLock = nullptr;
+  dw::Mutex* progressLock = nullptr;
   bool* apnListUpdated = nullptr;    // the main window's ApnListUpdated
   Settings* settings = nullptr;      // its version key and APN version
   UpdateClient* updateClient = nullptr;  // null: no APN refresh

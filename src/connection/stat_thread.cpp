@@ -1,7 +1,6 @@
 #include "connection/stat_thread.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <exception>
 #include <limits>
 #include <mutex>
@@ -12,6 +11,7 @@
 #include "log/log.h"
 #include "ras/error_text.h"
 #include "ui/messages.h"
+#include "platform/threads.h"
 
 namespace dw::connection {
 
@@ -23,8 +23,8 @@ struct TStatThread::Core {
   const Setup setup;
   const std::unique_ptr<Event> exited;  // set as the loop's last act
 
-  mutable std::mutex mutex;
-  std::condition_variable wake;
+  mutable dw::Mutex mutex;
+  dw::ConditionVariable wake;
   bool started = false;
   bool pauseRequested = false;
   bool parked = false;
@@ -115,7 +115,7 @@ bool TStatThread::Resume() {
   core_->pauseRequested = false;
   if (!core_->started) {
     try {
-      thread_ = std::thread(&TStatThread::Execute, core_);
+      thread_ = dw::Thread(&TStatThread::Execute, core_);
     } catch (const std::exception& e) {
       lock.unlock();
       WriteLog("TStatThread-Resume", ras::kCaughtErrorCode, e.what());

@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "ras/records.h"
+#include "platform/threads.h"
 
 namespace dw::connection {
 
@@ -108,7 +108,7 @@ class TStatThread {
   static void Execute(std::shared_ptr<Core> core);
 
   std::shared_ptr<Core> core_;
-  std::thread thread_;
+  dw::Thread thread_;
 };
 
 }  // namespace dw::connection

@@ -5,6 +5,7 @@
 
 #include "crypto/encrypt.h"
 #include "settings/stored_form.h"
+#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -20,7 +21,7 @@ class StdioLogFiles final : public LogFiles {
 };
 
 struct LogState {
-  std::mutex mutex;
+  dw::Mutex mutex;
   bool on = false;
   bool plain = false;
   std::string path;

@@ -1,9 +1,9 @@
 // std::chrono clock for the native build. The Windows build has its own.
 #ifndef _WIN32
 #include <ctime>
-#include <thread>
 
 #include "platform/clock.h"
+#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -23,7 +23,7 @@ class SystemClock final : public Clock {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now().time_since_epoch());
   }
-  void Sleep(std::chrono::milliseconds duration) override { std::this_thread::sleep_for(duration); }
+  void Sleep(std::chrono::milliseconds duration) override { dw::SleepFor(duration); }
 };
 
 }  // namespace

@@ -2,10 +2,10 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 
 #include "platform/messages.h"
+#include "platform/threads.h"
 
 namespace dw {
 
@@ -29,8 +29,8 @@ class PlainEvent final : public Event {
   }
 
  private:
-  mutable std::mutex mutex_;
-  mutable std::condition_variable changed_;
+  mutable dw::Mutex mutex_;
+  mutable dw::ConditionVariable changed_;
   bool set_ = false;
 };
 

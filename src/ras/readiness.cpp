@@ -1,18 +1,17 @@
 #include "ras/readiness.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "platform/plain_event.h"
 #include "ras/binding.h"
 #include "ras/context.h"
+#include "platform/threads.h"
 
 namespace dw::ras {
 namespace {
@@ -57,7 +56,7 @@ class WorkerPool {
     }
     lock.unlock();
     try {
-      std::thread([this] { Loop(); }).detach();
+      dw::Thread([this] { Loop(); }).detach();
     } catch (...) {
       lock.lock();
       jobs_.pop_back();
@@ -88,8 +87,8 @@ class WorkerPool {
     }
   }
 
-  std::mutex mutex_;
-  std::condition_variable ready_;
+  dw::Mutex mutex_;
+  dw::ConditionVariable ready_;
   std::deque<std::function<void()>> jobs_;
   std::size_t idle_ = 0;
 };
@@ -165,7 +164,7 @@ Dword HangUpWithWorker(Handle conn, Dword connStatusSize) {
       std::fill(record.begin(), record.end(), 0);
       std::memcpy(record.data(), &connStatusSize, sizeof connStatusSize);
       if (status(conn, record.data()) == kErrorInvalidHandle) break;
-      if (call + 1 < kHangUpCalls) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      if (call + 1 < kHangUpCalls) dw::SleepFor(std::chrono::milliseconds(10));
     }
     state->result = code;
     state->done->Set();

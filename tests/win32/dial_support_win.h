@@ -31,6 +31,7 @@
 #include "text/texts.h"
 #include "ui/dialogs/progress_win.h"
 #include "ui/framework/message_loop_win.h"
+#include "platform/threads.h"
 
 namespace dw::test {
 
@@ -185,7 +186,7 @@ class DialWineTest : public ::testing::Test {
   std::unique_ptr<Clock> clock_;
   std::unique_ptr<RasLibrary> library_;
   std::atomic<std::int32_t> waitCount_{20};
-  std::mutex lock_;
+  dw::Mutex lock_;
 };
 
 }  // namespace dw::test

@@ -14,6 +14,7 @@
 #include "ui/dialogs/msg_win.h"
 #include "ui/dialogs/progress_win.h"
 #include "ui/messages.h"
+#include "platform/threads.h"
 
 namespace dw::ui {
 namespace {
@@ -29,7 +30,7 @@ const std::string k691Text =
     "Check the user name and password of the connection.";
 
 TEST(DialogsOnScreen, ProgressWhileDialling) {
-  std::mutex lock;
+  dw::Mutex lock;
   TfrmProgress form(nullptr, lock);
   form.ShowDialling(kSearching);
   form.SetStatusSource([] { return kModem; });
@@ -49,7 +50,7 @@ TEST(DialogsOnScreen, ProgressReports) {
                  {"progress-error-734", kUnavailable, "", false},
                  {"progress-error-none", kNoCode, "", false}};
   for (const Report& r : reports) {
-    std::mutex lock;
+    dw::Mutex lock;
     TfrmProgress form(nullptr, lock);
     form.ShowDialling(kSearching);
     form.Shared().SetErrorText(r.errorText);

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <thread>
 
 #include "dial_support_win.h"
 #include "dialogs_support_win.h"
@@ -15,6 +14,7 @@
 #include "ras/error_text.h"
 #include "ui/messages.h"
 #include "unit/update/loopback_server.h"
+#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -423,7 +423,7 @@ TEST_F(FaultsWine, ADropOrACloseDuringTheApnUpdateKeepsTheUpdateWhole) {
     std::atomic<bool> done{false}, faulted{false};
     host_.closes = 0;
     host_.closedWhileRunning = false;
-    std::thread fault([&] {
+    dw::Thread fault([&] {
       while (!done && server.Requests().empty()) Sleep(5);
       if (done) return;
       faulted = drop ? Rassim("drop all") : PostMessageW(hwnd_, WM_CLOSE, 0, 0) != 0;

@@ -1,10 +1,10 @@
 // The window-messages port on real windows and threads.
 #include <gtest/gtest.h>
 
-#include <thread>
 
 #include "platform/win32/adapters_win.h"
 #include "platform/win32/win.h"
+#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -37,7 +37,7 @@ TEST(Win32WindowMessages, WorkerSendIsHandledOnTheWaitingThread) {
   auto messages = MakeWin32WindowMessages();
   auto done = messages->NewEvent();
   std::intptr_t result = 0;
-  std::thread worker([&] {
+  dw::Thread worker([&] {
     result = messages->Send(reinterpret_cast<WindowHandle>(w), WM_APP + 3, 10, 20);
     done->Set();
   });

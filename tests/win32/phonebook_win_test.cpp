@@ -14,7 +14,6 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "connection/presence.h"
@@ -31,6 +30,7 @@
 #include "support_win.h"
 #include "text/texts.h"
 #include "ui/dialogs/question_win.h"
+#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -261,7 +261,7 @@ class PresenceWine : public PhonebookWine {
     std::atomic<bool> done{false};
     std::atomic<DWORD> worker{0};
     Handle result = ~Handle{0};
-    std::thread t([&] {
+    dw::Thread t([&] {
       worker = GetCurrentThreadId();
       result = connection::CheckAlreadyConnected(kIsdn, entry, {"internet.kvr"});
       done = true;

@@ -11,12 +11,12 @@
 #include <atomic>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "dialogs_support_win.h"
 #include "text/texts.h"
 #include "ui/dialogs/progress_win.h"
 #include "ui/messages.h"
+#include "platform/threads.h"
 
 namespace dw::ui {
 namespace {
@@ -43,7 +43,7 @@ void Serve() {
 // this thread serves its messages; returns once it has been handled.
 void SendFromWorker(HWND window, UINT message, WPARAM wparam) {
   std::atomic<bool> done{false};
-  std::thread worker([&] {
+  dw::Thread worker([&] {
     SendMessageW(window, message, wparam, 0);
     done = true;
   });
@@ -57,7 +57,7 @@ void SendFromWorker(HWND window, UINT message, WPARAM wparam) {
 
 class ProgressDialog : public ::testing::Test {
  protected:
-  std::mutex lock;
+  dw::Mutex lock;
   TfrmProgress form{nullptr, lock};
 };
 
@@ -260,7 +260,7 @@ TEST_F(ProgressDialog, ModalReportEndsWithCloseOrTheTitleBarAndResetsForTheNextD
 }
 
 TEST(ProgressDialogLife, GoneWindowIsNoLongerOffered) {
-  std::mutex lock;
+  dw::Mutex lock;
   ProgressShared* shared = nullptr;
   {
     TfrmProgress form(nullptr, lock);

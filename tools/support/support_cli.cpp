@@ -1,12 +1,11 @@
 #include "support/support_cli.h"
 
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <ostream>
 #include <sstream>
 
 #include "crypto/encrypt.h"
+#include "support/log_file.h"
 #include "log/log.h"
 #include "settings/settings.h"
 #include "settings/stored_form.h"
@@ -98,14 +97,11 @@ int Fail(std::ostream& err, const std::string& message) {
 }
 
 int DecryptLog(const std::string& file, std::ostream& out, std::ostream& err) {
-  const std::filesystem::path path(std::u8string(file.begin(), file.end()));
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec))
-    return Fail(err, file + ": is a folder, not a log file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Fail(err, "cannot open " + file);
-  const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return Fail(err, "cannot read " + file);
+  const LogFile log = ReadLogFile(file);
+  if (log.error == LogFileError::kFolder) return Fail(err, file + ": is a folder, not a log file");
+  if (log.error == LogFileError::kCannotOpen) return Fail(err, "cannot open " + file);
+  if (log.error == LogFileError::kCannotRead) return Fail(err, "cannot read " + file);
+  const std::string& content = log.content;
 
   std::size_t start = 0;
   while (start < content.size()) {

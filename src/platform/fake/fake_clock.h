@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/clock.h"
+#include "platform/threads.h"
 
 namespace dw {
 
@@ -20,7 +21,7 @@ class FakeClock final : public Clock {
   std::chrono::milliseconds TotalSlept() const { return std::chrono::milliseconds(slept_.load()); }
 
  private:
-  mutable std::mutex mutex_;
+  mutable dw::Mutex mutex_;
   LocalDateTime now_{2026, 12, 7, 12, 0, 0, 0};
   std::atomic<long long> monotonic_{1000};
   std::atomic<long long> slept_{0};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -82,7 +83,7 @@ struct MemoryRegistry::State {
     return f;
   }
 
-  std::mutex mutex;
+  dw::Mutex mutex;
   std::shared_ptr<Node> localMachine = std::make_shared<Node>();
   std::shared_ptr<Node> dynData = std::make_shared<Node>();
   int writes = 0;

@@ -1,10 +1,11 @@
 #include "platform/fake/recording_questions.h"
+#include "platform/threads.h"
 
 namespace dw {
 
 bool RecordingQuestions::AskErrorYesNo(std::string_view text) {
   std::lock_guard lock(mutex_);
-  asked_.push_back({std::string(text), std::this_thread::get_id()});
+  asked_.push_back({std::string(text), dw::CurrentThreadId()});
   if (answers_.empty()) return otherwise_;
   const bool answer = answers_.front();
   answers_.pop_front();

@@ -5,10 +5,10 @@
 #include <deque>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/user_questions.h"
+#include "platform/threads.h"
 
 namespace dw {
 
@@ -16,7 +16,7 @@ class RecordingQuestions final : public UserQuestions {
  public:
   struct Asked {
     std::string text;
-    std::thread::id thread;
+    dw::ThreadId thread;
   };
 
   bool AskErrorYesNo(std::string_view text) override;
@@ -26,7 +26,7 @@ class RecordingQuestions final : public UserQuestions {
   std::vector<Asked> Questions() const;
 
  private:
-  mutable std::mutex mutex_;
+  mutable dw::Mutex mutex_;
   std::deque<bool> answers_;
   bool otherwise_ = false;
   std::vector<Asked> asked_;

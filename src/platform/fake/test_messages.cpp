@@ -1,6 +1,7 @@
 #include "platform/fake/test_messages.h"
 
 #include <cassert>
+#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -30,7 +31,7 @@ class TestEvent final : public Event {
 }  // namespace
 
 TestWindowMessages::TestWindowMessages()
-    : uiThread_(std::this_thread::get_id()), shared_(std::make_shared<Shared>()) {}
+    : uiThread_(dw::CurrentThreadId()), shared_(std::make_shared<Shared>()) {}
 
 TestWindowMessages::~TestWindowMessages() {
   // Release any sender still waiting, as a destroyed window would.
@@ -56,7 +57,7 @@ std::unique_ptr<Event> TestWindowMessages::NewEvent() { return std::make_unique<
 
 std::intptr_t TestWindowMessages::Send(WindowHandle window, std::uint32_t message,
                                        std::uintptr_t wparam, std::intptr_t lparam) {
-  if (std::this_thread::get_id() == uiThread_) {
+  if (dw::CurrentThreadId() == uiThread_) {
     Handler handler;
     {
       std::lock_guard lock(shared_->mutex);
@@ -74,7 +75,7 @@ std::intptr_t TestWindowMessages::Send(WindowHandle window, std::uint32_t messag
   return pending.result;
 }
 
-bool TestWindowMessages::ServeOne(std::unique_lock<std::mutex>& lock) {
+bool TestWindowMessages::ServeOne(std::unique_lock<dw::Mutex>& lock) {
   if (queue_.empty()) return false;
   Pending* pending = queue_.front();
   queue_.pop_front();
@@ -90,14 +91,14 @@ bool TestWindowMessages::ServeOne(std::unique_lock<std::mutex>& lock) {
 }
 
 void TestWindowMessages::ProcessPending() {
-  assert(std::this_thread::get_id() == uiThread_);
+  assert(dw::CurrentThreadId() == uiThread_);
   std::unique_lock lock(shared_->mutex);
   while (ServeOne(lock)) {
   }
 }
 
 bool TestWindowMessages::WaitServing(const Event& event, std::chrono::milliseconds limit) {
-  assert(std::this_thread::get_id() == uiThread_);
+  assert(dw::CurrentThreadId() == uiThread_);
   const auto& testEvent = static_cast<const TestEvent&>(event);
   const auto deadline = std::chrono::steady_clock::now() + limit;
   std::unique_lock lock(shared_->mutex);
@@ -105,7 +106,7 @@ bool TestWindowMessages::WaitServing(const Event& event, std::chrono::millisecon
     while (ServeOne(lock)) {
     }
     if (testEvent.IsSetLocked()) return true;
-    if (shared_->changed.wait_until(lock, deadline) == std::cv_status::timeout) {
+    if (shared_->changed.wait_until(lock, deadline) == dw::CvStatus::timeout) {
       while (ServeOne(lock)) {
       }
       return testEvent.IsSetLocked();

@@ -3,15 +3,14 @@
 // blocks until the UI thread serves it, as SendMessage does.
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "platform/messages.h"
+#include "platform/threads.h"
 
 namespace dw {
 
@@ -26,7 +25,7 @@ class TestWindowMessages final : public WindowMessages {
   WindowHandle AddWindow(Handler handler);
   // Sends waiting for a removed window return 0, as for a destroyed window.
   void RemoveWindow(WindowHandle window);
-  std::thread::id UiThread() const { return uiThread_; }
+  dw::ThreadId UiThread() const { return uiThread_; }
 
   std::unique_ptr<Event> NewEvent() override;
   std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
@@ -35,8 +34,8 @@ class TestWindowMessages final : public WindowMessages {
   bool WaitServing(const Event& event, std::chrono::milliseconds limit) override;
 
   struct Shared {
-    std::mutex mutex;
-    std::condition_variable changed;
+    dw::Mutex mutex;
+    dw::ConditionVariable changed;
   };
 
  private:
@@ -50,9 +49,9 @@ class TestWindowMessages final : public WindowMessages {
   };
 
   // Serves one queued send; false when none was waiting. Expects the lock.
-  bool ServeOne(std::unique_lock<std::mutex>& lock);
+  bool ServeOne(std::unique_lock<dw::Mutex>& lock);
 
-  std::thread::id uiThread_;
+  dw::ThreadId uiThread_;
   std::shared_ptr<Shared> shared_;
   std::deque<Pending*> queue_;
   std::map<WindowHandle, Handler> windows_;

@@ -1,6 +1,7 @@
 #include <mutex>
 
 #include "platform/clock.h"
+#include "platform/threads.h"
 #include "platform/win32/win.h"
 
 namespace dw {
@@ -17,7 +18,7 @@ class Win32Clock final : public Clock {
   // (GetTickCount64 does not exist before Vista.)
   std::chrono::milliseconds Monotonic() const override {
     const DWORD now = GetTickCount();
-    std::lock_guard<Mutex> lock(mutex_);
+    std::lock_guard lock(mutex_);
     if (now < last_) high_ += 1ULL << 32;
     last_ = now;
     return std::chrono::milliseconds(static_cast<long long>(high_ + now));
@@ -27,13 +28,6 @@ class Win32Clock final : public Clock {
   }
 
  private:
-  struct Mutex {
-    Mutex() { InitializeCriticalSection(&cs); }
-    ~Mutex() { DeleteCriticalSection(&cs); }
-    void lock() { EnterCriticalSection(&cs); }
-    void unlock() { LeaveCriticalSection(&cs); }
-    CRITICAL_SECTION cs;
-  };
   mutable Mutex mutex_;
   mutable DWORD last_ = 0;
   mutable unsigned long long high_ = 0;

@@ -11,13 +11,14 @@
 #include <string>
 
 #include "platform/messages.h"
+#include "platform/threads.h"
 
 namespace dw::ui {
 
 class ProgressShared {
  public:
   // `lock` is the process's progress lock; it must outlive this object.
-  explicit ProgressShared(std::mutex& lock) : lock_(lock) {}
+  explicit ProgressShared(dw::Mutex& lock) : lock_(lock) {}
   ProgressShared(const ProgressShared&) = delete;
   ProgressShared& operator=(const ProgressShared&) = delete;
 
@@ -39,7 +40,7 @@ class ProgressShared {
   void MirrorBar(int position, int max, int step);
 
  private:
-  std::mutex& lock_;
+  dw::Mutex& lock_;
   std::uint32_t errorCode_ = 0;
   std::string errorText_;
   bool cancelled_ = false;

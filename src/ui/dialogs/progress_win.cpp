@@ -3,10 +3,11 @@
 #include "text/texts.h"
 #include "ui/dialogs/msg_win.h"
 #include "ui/messages.h"
+#include "platform/threads.h"
 
 namespace dw::ui {
 
-TfrmProgress::TfrmProgress(HWND mainWindow, std::mutex& progressLock) : shared_(progressLock) {
+TfrmProgress::TfrmProgress(HWND mainWindow, dw::Mutex& progressLock) : shared_(progressLock) {
   FormOptions options;
   options.className = kClassName;
   options.caption = Text(TextId::ProgressTitle);

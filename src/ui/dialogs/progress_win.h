@@ -18,6 +18,7 @@
 #include "ui/dialogs/progress_layout.h"
 #include "ui/dialogs/progress_shared.h"
 #include "ui/framework/form_win.h"
+#include "platform/threads.h"
 
 namespace dw::ui {
 
@@ -27,7 +28,7 @@ class TfrmProgress final : public Form {
 
   // Centred on and kept above `mainWindow` (may be null). `progressLock` is
   // the process's progress lock.
-  TfrmProgress(HWND mainWindow, std::mutex& progressLock);
+  TfrmProgress(HWND mainWindow, dw::Mutex& progressLock);
   ~TfrmProgress() override;
 
   ProgressShared& Shared() { return shared_; }

@@ -26,6 +26,7 @@
 #include "ui/dialogs/progress_shared.h"
 #include "ui/messages.h"
 #include "unit/ras/ras_fixture.h"
+#include "platform/threads.h"
 
 namespace dw::connection::test {
 
@@ -60,7 +61,7 @@ class AnyThreadWaiter final : public ras::RasWaiter {
   std::chrono::milliseconds slice{20};
 
  private:
-  bool OnUi() const { return std::this_thread::get_id() == messages_.UiThread(); }
+  bool OnUi() const { return dw::CurrentThreadId() == messages_.UiThread(); }
   FakeClock& clock_;
   TestWindowMessages& messages_;
 };
@@ -92,7 +93,7 @@ class RecordingLogFiles final : public LogFiles {
   }
 
  private:
-  mutable std::mutex mutex_;
+  mutable dw::Mutex mutex_;
   std::string text_;
 };
 
@@ -221,7 +222,7 @@ class DialTest : public ras::test::RasTest {
 
   AnyThreadWaiter waiter{fakeClock_, messages_};
   RecordingQuestions questions;
-  std::mutex progressLock;
+  dw::Mutex progressLock;
   ui::ProgressShared progress{progressLock};
   std::shared_ptr<RecordingLogFiles> logFiles;
   std::vector<ProgressEvent> events;  // UI thread only

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
 
 #include "unit/connection/dial_fixture.h"
+#include "platform/threads.h"
 
 namespace dw::connection::test {
 namespace {
@@ -19,7 +19,7 @@ TEST_F(DialNotifyRace, LateNotificationsNeverReachAThreadThatEnded) {
   std::atomic<long> calls{0};
   // RAS's side: notifications of every kind except the final ones, all the
   // time, whether a dial runs or not.
-  std::thread ras([&] {
+  dw::Thread ras([&] {
     ras::Dword state = 0;
     while (!stop.load()) {
       TDialThread::DialNotify(ras::kWmRasDialEvent, state, 0);
@@ -32,7 +32,7 @@ TEST_F(DialNotifyRace, LateNotificationsNeverReachAThreadThatEnded) {
   for (int run = 0; run < 12; ++run) {
     // Everything the notifications may reach lives for this run only, so a
     // notification that outlived its thread would touch freed memory.
-    auto lock = std::make_unique<std::mutex>();
+    auto lock = std::make_unique<dw::Mutex>();
     auto shared = std::make_unique<ui::ProgressShared>(*lock);
     const WindowHandle window = messages_.AddWindow([&](std::uint32_t m, std::uintptr_t, std::intptr_t) {
       if (m == kMsgProgressStep) shared->MirrorBar(std::min(shared->BarPosition() + 10, 300), 600, 10);

@@ -6,11 +6,11 @@
 
 #include <deque>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/user_questions.h"
 #include "unit/connection/dial_fixture.h"
+#include "platform/threads.h"
 
 namespace dw::connection::test {
 namespace {
@@ -28,19 +28,19 @@ class MarshalledQuestions final : public UserQuestions {
   }
 
   bool AskErrorYesNo(std::string_view text) override {
-    if (std::this_thread::get_id() == messages_.UiThread()) {
+    if (dw::CurrentThreadId() == messages_.UiThread()) {
       return Answer(std::string(text));
     }
     const std::string question(text);
-    asker = std::this_thread::get_id();  // read on the UI thread after the dial
+    asker = dw::CurrentThreadId();  // read on the UI thread after the dial
     return messages_.Send(desk_, kAsk, 0, reinterpret_cast<std::intptr_t>(&question)) == kYes;
   }
 
   // UI thread only.
   std::deque<bool> answers;
   std::vector<std::string> asked;
-  std::vector<std::thread::id> answeredOn;
-  std::thread::id asker;
+  std::vector<dw::ThreadId> answeredOn;
+  dw::ThreadId asker;
 
  private:
   static constexpr std::uint32_t kAsk = 0x8051;
@@ -49,7 +49,7 @@ class MarshalledQuestions final : public UserQuestions {
 
   bool Answer(const std::string& text) {
     asked.push_back(text);
-    answeredOn.push_back(std::this_thread::get_id());
+    answeredOn.push_back(dw::CurrentThreadId());
     if (answers.empty()) return false;
     const bool answer = answers.front();
     answers.pop_front();

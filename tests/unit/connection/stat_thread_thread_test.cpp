@@ -5,17 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/test_messages.h"
 #include "ui/messages.h"
+#include "platform/threads.h"
 
 namespace dw::connection {
 namespace {
@@ -122,7 +121,7 @@ class StatLoop : public ::testing::Test {
     while (Steady::now() < deadline) {
       messages_->ProcessPending();
       if (done()) return true;
-      std::this_thread::sleep_for(milliseconds(1));
+      dw::SleepFor(milliseconds(1));
     }
     return false;
   }
@@ -131,7 +130,7 @@ class StatLoop : public ::testing::Test {
     const auto end = Steady::now() + span;
     while (Steady::now() < end) {
       messages_->ProcessPending();
-      std::this_thread::sleep_for(milliseconds(2));
+      dw::SleepFor(milliseconds(2));
     }
   }
 
@@ -140,7 +139,7 @@ class StatLoop : public ::testing::Test {
   std::shared_ptr<FakeClock> clock_ = std::make_shared<FakeClock>();
   std::weak_ptr<int> threadAlive_;
   WindowHandle window_ = 0;
-  std::mutex mutex_;
+  dw::Mutex mutex_;
   std::deque<bool> script_;
   bool fallback_ = true;
   int checks_ = 0;
@@ -290,7 +289,7 @@ TEST_F(StatLoop, DestroyedWhileItWaitsInASendTheUiThreadServesItAndJoins) {
   // Not served: the thread's first 0x403 waits for this thread.
   const auto deadline = Steady::now() + std::chrono::seconds(20);
   while (counting_->sends == 0 && Steady::now() < deadline) {
-    std::this_thread::sleep_for(milliseconds(1));
+    dw::SleepFor(milliseconds(1));
   }
   ASSERT_EQ(counting_->sends.load(), 1);
   const auto before = Steady::now();
@@ -325,7 +324,7 @@ class SteadyClock final : public Clock {
   milliseconds Monotonic() const override {
     return std::chrono::duration_cast<milliseconds>(Steady::now().time_since_epoch());
   }
-  void Sleep(milliseconds duration) override { std::this_thread::sleep_for(duration); }
+  void Sleep(milliseconds duration) override { dw::SleepFor(duration); }
 };
 
 TEST(StatLoopRealClock, TerminateDoesNotWaitOutThePeriod) {
@@ -342,7 +341,7 @@ TEST(StatLoopRealClock, TerminateDoesNotWaitOutThePeriod) {
   setup.period = milliseconds(60'000);
   auto thread = std::make_unique<TStatThread>(std::move(setup));
   thread->Resume();
-  std::this_thread::sleep_for(milliseconds(50));
+  dw::SleepFor(milliseconds(50));
   const auto before = Steady::now();
   thread.reset();
   EXPECT_LT(Steady::now() - before, std::chrono::seconds(10));
@@ -351,8 +350,8 @@ TEST(StatLoopRealClock, TerminateDoesNotWaitOutThePeriod) {
 
 TEST(StatLoopHung, AThreadStuckPastTheLimitIsLeftToEndOnItsOwn) {
   struct Gate {
-    std::mutex mutex;
-    std::condition_variable changed;
+    dw::Mutex mutex;
+    dw::ConditionVariable changed;
     bool entered = false;
     bool open = false;
   };
@@ -395,7 +394,7 @@ TEST(StatLoopHung, AThreadStuckPastTheLimitIsLeftToEndOnItsOwn) {
   gate->changed.notify_all();
   // The thread lets go of everything it held once it has ended.
   const auto deadline = Steady::now() + std::chrono::seconds(20);
-  while (!watch.expired() && Steady::now() < deadline) std::this_thread::sleep_for(milliseconds(2));
+  while (!watch.expired() && Steady::now() < deadline) dw::SleepFor(milliseconds(2));
   EXPECT_TRUE(watch.expired());
 }
 

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <thread>
 
 #include "crypto/encrypt.h"
 #include "log/log.h"
 #include "unit/log/log_test_support.h"
+#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -17,7 +17,7 @@ constexpr int kRecords = 1000;
 void WriteFromThreadsAndCheck(bool plain) {
   testing::LogFolder folder;
   folder.Configure(plain ? std::vector<std::string>{"/l", "/n"} : std::vector<std::string>{"/l"});
-  std::vector<std::thread> threads;
+  std::vector<dw::Thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t] {
       for (int i = 0; i < kRecords; ++i) {
@@ -54,7 +54,7 @@ TEST(WriteLogThreads, ConfigureWhileWriting) {
   testing::LogFolder folder;
   folder.Configure({"/l", "/n"});
   std::atomic<bool> stop{false};
-  std::thread writer([&] {
+  dw::Thread writer([&] {
     while (!stop) WriteLog("X", 0, "y");
   });
   for (int i = 0; i < 200; ++i) {

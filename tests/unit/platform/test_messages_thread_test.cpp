@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
+#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -12,21 +12,21 @@ using namespace std::chrono_literals;
 
 TEST(TestWindowMessages, WorkerSendRunsOnUiThreadAndReturnsResult) {
   TestWindowMessages messages;
-  std::thread::id ranOn;
+  dw::ThreadId ranOn;
   const WindowHandle w = messages.AddWindow([&](std::uint32_t msg, std::uintptr_t wp, std::intptr_t lp) {
-    ranOn = std::this_thread::get_id();
+    ranOn = dw::CurrentThreadId();
     return static_cast<std::intptr_t>(msg + wp + lp);
   });
   auto done = messages.NewEvent();
   std::intptr_t result = 0;
-  std::thread worker([&] {
+  dw::Thread worker([&] {
     result = messages.Send(w, 0x403, 10, 5);
     done->Set();
   });
   EXPECT_TRUE(messages.WaitServing(*done, 10s));
   worker.join();
   EXPECT_EQ(result, 0x403 + 15);
-  EXPECT_EQ(ranOn, std::this_thread::get_id());
+  EXPECT_EQ(ranOn, dw::CurrentThreadId());
 }
 
 TEST(TestWindowMessages, WaitWakesEarlyAndTimesOutWhenNothingHappens) {
@@ -37,8 +37,8 @@ TEST(TestWindowMessages, WaitWakesEarlyAndTimesOutWhenNothingHappens) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, 45ms);
 
   auto soon = messages.NewEvent();
-  std::thread setter([&] {
-    std::this_thread::sleep_for(20ms);
+  dw::Thread setter([&] {
+    dw::SleepFor(20ms);
     soon->Set();
   });
   const auto begin = std::chrono::steady_clock::now();
@@ -61,7 +61,7 @@ TEST(TestWindowMessages, SendFromUiThreadIsDirectAndGoneWindowGivesZero) {
   EXPECT_EQ(messages.Send(w, 0x404, 0, 0), 0);
 
   std::atomic<std::intptr_t> fromWorker{-1};
-  std::thread worker([&] { fromWorker = messages.Send(w, 0x404, 0, 0); });
+  dw::Thread worker([&] { fromWorker = messages.Send(w, 0x404, 0, 0); });
   while (fromWorker == -1) {
     messages.ProcessPending();
     std::this_thread::yield();
@@ -79,7 +79,7 @@ TEST(TestWindowMessages, ManyWorkersAreServedInTurn) {
   });
   auto done = messages.NewEvent();
   std::atomic<int> finished{0};
-  std::vector<std::thread> workers;
+  std::vector<dw::Thread> workers;
   for (int i = 0; i < 4; ++i) {
     workers.emplace_back([&] {
       for (int k = 0; k < 100; ++k) messages.Send(w, 0x403, 1, 0);

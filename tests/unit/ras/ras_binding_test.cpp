@@ -5,6 +5,7 @@
 #include "ras/binding.h"
 #include "ras/record_access.h"
 #include "ras_fixture.h"
+#include "platform/threads.h"
 
 namespace dw::ras::test {
 namespace {
@@ -173,12 +174,12 @@ TEST_F(RasGuard, WaitingCallersKeepServingTheirMessages) {
   std::atomic<bool> handled{false};
   std::atomic<bool> handledOnUi{false};
   const WindowHandle other = messages_.AddWindow([&](std::uint32_t, std::uintptr_t, std::intptr_t) {
-    handledOnUi = std::this_thread::get_id() == messages_.UiThread();
+    handledOnUi = dw::CurrentThreadId() == messages_.UiThread();
     handled = true;
     return std::intptr_t{7};
   });
   std::intptr_t answer = 0;
-  std::thread sender([&] { answer = messages_.Send(other, 0x999, 0, 0); });
+  dw::Thread sender([&] { answer = messages_.Send(other, 0x999, 0, 0); });
   EXPECT_EQ(CheckRasReady(), 711u);
   sender.join();
   EXPECT_TRUE(handled.load());
@@ -215,7 +216,7 @@ Dword DW_RASAPI CountingHangUp(Handle conn) {
 Dword DW_RASAPI NumberedHangUp(Handle) { return 600 + static_cast<Dword>(++g_hangUps); }
 Dword DW_RASAPI BlockedHangUp(Handle) {
   ++g_hangUps;
-  while (!g_release) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  while (!g_release) dw::SleepFor(std::chrono::milliseconds(2));
   return 0;
 }
 Dword DW_RASAPI StatusNeverGone(Handle, void* status) {
@@ -268,9 +269,9 @@ TEST_F(RasHangUp, ARealConnectionIsHungUpUntilRasLetsItGo) {
   ASSERT_EQ(Dial("Korvana", conn), 0u);
   proxy_->replaced["RasHangUpA"] = reinterpret_cast<void*>(&CountingHangUp);
   // The simulated service lets the handle go after its hang-up delay.
-  std::thread network([this] {
+  dw::Thread network([this] {
     // The second call comes after the first has been recorded.
-    while (g_hangUps < 2) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (g_hangUps < 2) dw::SleepFor(std::chrono::milliseconds(1));
     clock_.Advance(1000);
   });
   // The last call's code: 0 when the handle went after it, 6 when a call

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <thread>
 
 #include "ras/error_text.h"
 #include "ras_fixture.h"
 #include "text/texts.h"
 #include "unit/log/log_test_support.h"
+#include "platform/threads.h"
 
 namespace dw::ras::test {
 namespace {
@@ -53,7 +53,7 @@ TEST_F(RasErrorTexts, Code711HasTheProgramsTextAndTellsTheMainWindowEveryTime) {
   // From a worker the send waits until the main window has handled it.
   std::atomic<bool> returned{false};
   std::atomic<int> seenByWorker{-1};
-  std::thread worker([&] {
+  dw::Thread worker([&] {
     EXPECT_EQ(GetRasErrorDescr(711), Text(TextId::RasConfigError));
     seenByWorker = configErrors_.load();
     returned = true;

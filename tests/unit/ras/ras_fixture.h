@@ -6,11 +6,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/test_messages.h"
@@ -18,6 +16,7 @@
 #include "ras/context.h"
 #include "ras/readiness.h"
 #include "unit/sim/sim_fixture.h"
+#include "platform/threads.h"
 
 namespace dw::ras::test {
 
@@ -88,7 +87,7 @@ class ProxyLibrary final : public RasLibrary {
   }
 
  private:
-  mutable std::mutex mutex_;
+  mutable dw::Mutex mutex_;
   mutable std::map<std::string, int> lookups_;
   const RasLibrary& inner_;
 };
@@ -123,7 +122,7 @@ class RasTest : public sim::test::SimTest {
   }
   static void WaitForWorkers() {
     for (int i = 0; i < 1000 && RunningRasWorkers() != 0; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      dw::SleepFor(std::chrono::milliseconds(10));
     }
     ASSERT_EQ(RunningRasWorkers(), 0) << "a RAS worker never finished";
   }

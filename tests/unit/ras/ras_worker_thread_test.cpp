@@ -6,10 +6,10 @@
 #include <atomic>
 #include <chrono>
 #include <random>
-#include <thread>
 
 #include "ras/binding.h"
 #include "ras_fixture.h"
+#include "platform/threads.h"
 
 namespace dw::ras::test {
 namespace {
@@ -17,13 +17,13 @@ namespace {
 std::atomic<int> g_delayUs{0};
 
 Dword DW_RASAPI SlowProbe(void*, Dword* bytes, Dword* count) {
-  std::this_thread::sleep_for(std::chrono::microseconds(g_delayUs.load()));
+  dw::SleepFor(std::chrono::microseconds(g_delayUs.load()));
   *bytes = 152;
   *count = 1;
   return 603;
 }
 Dword DW_RASAPI SlowHangUp(Handle) {
-  std::this_thread::sleep_for(std::chrono::microseconds(g_delayUs.load()));
+  dw::SleepFor(std::chrono::microseconds(g_delayUs.load()));
   return 0;
 }
 Dword DW_RASAPI GoneStatus(Handle, void*) { return 6; }

@@ -4,10 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <future>
-#include <thread>
 
 #include "sim_fixture.h"
+#include "platform/threads.h"
 
 namespace dw::sim::test {
 namespace {
@@ -167,7 +166,7 @@ TEST_F(Dialling, HangingUpDuringTheDialStopsTheNotifications) {
   ASSERT_EQ(Fn<ras::RasHangUpAFn>("RasHangUpA")(conn), 0u);
   clock_.Advance(5000);
   // The thread checks before every notification; give it time to look.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  dw::SleepFor(std::chrono::milliseconds(50));
   EXPECT_EQ(States(Notes::Get().Now()), (std::vector<Dword>{0, 1}));
   EXPECT_EQ(ConnectStatus(conn).result, 6u);
 }
@@ -337,13 +336,40 @@ TEST_F(Dialling, ARasDialFunc2ThatAnswersZeroGetsNoMoreNotifications) {
   // by now, so a thread that went on would reach ten calls at once.
   EXPECT_EQ(ConnectStatus(conn).state, 8192u);
   for (int i = 0; i < 5000 && g_func2Calls < 3; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    dw::SleepFor(std::chrono::milliseconds(1));
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  dw::SleepFor(std::chrono::milliseconds(100));
   EXPECT_EQ(g_func2Calls.load(), 3);
   EXPECT_EQ(g_func2Callback.load(), 0x1234u);
   EXPECT_EQ(g_func2Handle.load(), conn);
 }
+
+// A call on a thread of its own, to see whether it returns.
+class Background {
+ public:
+  template <class Call>
+  explicit Background(Call call) : thread_([this, call] {
+    result_ = call();
+    done_ = true;
+  }) {}
+  ~Background() {
+    if (thread_.joinable()) thread_.join();
+  }
+  bool DoneWithin(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done_ && std::chrono::steady_clock::now() < end) dw::SleepFor(std::chrono::milliseconds(1));
+    return done_;
+  }
+  Dword Get() {
+    thread_.join();
+    return result_;
+  }
+
+ private:
+  std::atomic<bool> done_{false};
+  Dword result_ = 0;
+  dw::Thread thread_;
+};
 
 TEST_F(Dialling, WithoutANotifierTheDialIsSynchronous) {
   Prepare(Generation::kWinXp, DefaultScenario(), "AT+CGDCONT=1,\"IP\",\"bad\"");
@@ -351,12 +377,12 @@ TEST_F(Dialling, WithoutANotifierTheDialIsSynchronous) {
   p.dwSize = Size(Record::kDialParams);
   std::strcpy(p.szEntryName, "Korvana");
   Handle conn = 0;
-  auto result = std::async(std::launch::async, [&] {
+  Background result([&] {
     return Fn<ras::RasDialAFn>("RasDialA")(nullptr, nullptr, &p, 0, nullptr, &conn);
   });
-  EXPECT_EQ(result.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  EXPECT_FALSE(result.DoneWithin(std::chrono::milliseconds(50)));
   clock_.Advance(1000);
-  EXPECT_EQ(result.get(), 734u);
+  EXPECT_EQ(result.Get(), 734u);
   EXPECT_NE(conn, 0u);
 }
 
@@ -375,15 +401,15 @@ TEST_F(Dialling, Every711AndAHungServiceAffectAllButTheErrorTexts) {
   s.all711 = false;
   s.hung = true;
   store_.SetScenario(s);
-  auto probe = std::async(std::launch::async, [&] {
+  Background probe([&] {
     return Fn<ras::RasEnumDevicesAFn>("RasEnumDevicesA")(nullptr, &bytes, &count);
   });
-  EXPECT_EQ(probe.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout)
+  EXPECT_FALSE(probe.DoneWithin(std::chrono::milliseconds(200)))
       << "the readiness probe must not return while the service is hung";
   EXPECT_EQ(Fn<ras::RasGetErrorStringAFn>("RasGetErrorStringA")(603, text, sizeof text), 0u);
   s.hung = false;
   store_.SetScenario(s);
-  EXPECT_EQ(probe.get(), 603u);
+  EXPECT_EQ(probe.Get(), 603u);
 }
 
 TEST_F(Dialling, TwoProcessesShareThePhoneBookAndTheConnection) {

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -19,6 +18,7 @@
 #include "core/store.h"
 #include "platform/fake/memory_registry.h"
 #include "ras/records.h"
+#include "platform/threads.h"
 
 namespace dw::sim::test {
 
@@ -72,8 +72,8 @@ class Notes {
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  dw::Mutex mutex_;
+  dw::ConditionVariable changed_;
   std::vector<Note> notes_;
   std::vector<unsigned> messages_;
 };
@@ -188,7 +188,7 @@ class SimTest : public ::testing::Test {
   FakeSimClock clock_;
   MemoryRegistry registry_;
   Generation generation_ = Generation::kWinXp;
-  std::mutex countersMutex_;
+  dw::Mutex countersMutex_;
   std::pair<Dword, Dword> published_{~0u, ~0u};
   std::unique_ptr<Simulator> sim_;
   std::unique_ptr<SimRasLibrary> library_;

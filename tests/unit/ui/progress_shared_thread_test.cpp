@@ -5,16 +5,16 @@
 #include <atomic>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ui/dialogs/progress_shared.h"
+#include "platform/threads.h"
 
 namespace dw::ui {
 namespace {
 
 TEST(ProgressShared, StartsEmpty) {
-  std::mutex lock;
+  dw::Mutex lock;
   ProgressShared shared(lock);
   EXPECT_EQ(shared.ErrorCode(), 0u);
   EXPECT_EQ(shared.ErrorText(), "");
@@ -23,15 +23,15 @@ TEST(ProgressShared, StartsEmpty) {
 }
 
 TEST(ProgressShared, AccessorsTakeTheGivenLock) {
-  std::mutex lock;
+  dw::Mutex lock;
   ProgressShared shared(lock);
   std::unique_lock held(lock);
   std::atomic<bool> done{false};
-  std::thread writer([&] {
+  dw::Thread writer([&] {
     shared.SetErrorCode(691);
     done = true;
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  dw::SleepFor(std::chrono::milliseconds(50));
   EXPECT_FALSE(done.load()) << "the setter did not wait for the progress lock";
   held.unlock();
   writer.join();
@@ -39,12 +39,12 @@ TEST(ProgressShared, AccessorsTakeTheGivenLock) {
 }
 
 TEST(ProgressShared, TextsAreNeverTornBetweenThreads) {
-  std::mutex lock;
+  dw::Mutex lock;
   ProgressShared shared(lock);
   const std::string a(300, 'a');
   const std::string b(5, 'b');
   std::atomic<bool> stop{false};
-  std::thread writer([&] {
+  dw::Thread writer([&] {
     for (int i = 0; i < 20000; ++i) {
       shared.SetErrorText(i % 2 ? a : b);
       shared.SetErrorCode(static_cast<std::uint32_t>(i));

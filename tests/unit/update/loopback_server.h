@@ -16,12 +16,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+#include "platform/threads.h"
 
 namespace dw::test {
 
@@ -90,7 +89,7 @@ class LoopbackServer {
 #endif
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
     port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
+    thread_ = dw::Thread([this] { Serve(); });
   }
 
   ~LoopbackServer() {
@@ -185,14 +184,14 @@ class LoopbackServer {
     }
   }
 
-  mutable std::mutex mutex_;
-  std::condition_variable wake_;
+  mutable dw::Mutex mutex_;
+  dw::ConditionVariable wake_;
   bool stop_ = false;
   std::deque<ServerScript> scripts_;
   std::vector<std::string> requests_;
   SocketId listener_ = static_cast<SocketId>(-1);
   unsigned short port_ = 0;
-  std::thread thread_;
+  dw::Thread thread_;
 };
 
 }  // namespace dw::test
