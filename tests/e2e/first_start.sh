@@ -23,10 +23,6 @@ shortcuts() {
     awk -F '\t' '{ if (!($1 in seen) || $2 ~ /\/([Dd]esktop|[Ss]tart[Uu]p)\//) seen[$1] = $2 }
       END { for (real in seen) print seen[real] }' | sort
 }
-clean_install() {
-  find -L "$WINEPREFIX/drive_c" -name 'Korvana Dialwave.lnk' -delete 2>/dev/null || true
-  rm -rf "$WINEPREFIX/drive_c/Korvana"
-}
 
 # lnkinfo's value of a field ("Description", "Command line arguments", ...).
 lnk_field() { sed -n "s/^[[:space:]]*$2[[:space:]]*:[[:space:]]*//p" "$1" | head -n 1; }
@@ -72,7 +68,7 @@ check_shortcuts() {
 }
 
 journey() {
-  clean_install
+  e2e_clean_install
   e2e_update_server 1.0.0
   [ "$(stored_values)" = 0 ] || fail "settings stored before the first start"
 
@@ -86,7 +82,7 @@ journey() {
 
   e2e_start /l /n
   e2e_shot agreement
-  local all agree box
+  local all agree
   all=$(e2e_children TfrmGprsMain)
   agree=$(grep '^child .* class=DialwaveControl visible=1 .* text=Согласен$' <<<"$all" | head -n 1)
   [ -n "$agree" ] || fail "no \"Согласен\" on the agreement panel: $all"
@@ -96,15 +92,8 @@ journey() {
     fail "the connect button shows at the agreement"
   fi
 
-  # The wheel over the text to its end (12 pixels a notch, 981 the end).
-  box=$(grep ' class=DialwaveScrollBox visible=1 ' <<<"$all" | head -n 1 | sed -n 's/.* rect=\([-0-9,]*\).*/\1/p')
-  [ -n "$box" ] || fail "no agreement text box"
-  IFS=, read -r l t r b <<<"$box"
-  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) sleep 0.2 click --repeat 90 --delay 30 5
-  sleep 0.5
+  e2e_read_agreement
   e2e_shot agreement-end
-  e2e_children TfrmGprsMain | grep -q '^child .* class=DialwaveControl visible=1 enabled=1 .* text=Согласен$' ||
-    fail "\"Согласен\" not enabled at the end of the text"
   [ "$(stored_values)" = 0 ] || fail "settings stored before the agreement was accepted"
 
   e2e_click_child TfrmGprsMain 'Согласен'
@@ -168,7 +157,7 @@ journey() {
   settings=$(e2e_settings)
   grep -qx 'StartStage=2' <<<"$settings" || fail "not stored as installed: $settings"
   grep -qx "Modem=$E2E_MODEM" <<<"$settings" || fail "the chosen modem not stored: $settings"
-  clean_install
+  e2e_clean_install
 }
 
 e2e_main "$@"

@@ -20,6 +20,12 @@ E2E_ALL_GENS="win98 winme win2k winxp"
 E2E_MODEM="Korvana GPRS Modem"
 E2E_PID=
 E2E_SERVER_PID=
+# A journey may take a prefix of its own (a kind, see dw_wine_prefix) and
+# start the program with its own Wine debug channels, Wine's stderr then
+# appended to E2E_TRACE.
+E2E_KIND=${E2E_KIND:-xe2e}
+E2E_WINEDEBUG=${E2E_WINEDEBUG:-}
+E2E_TRACE=${E2E_TRACE:-}
 E2E_STEP=0
 
 e2e_say() { echo "[$E2E_NAME $E2E_GEN] $*"; }
@@ -192,6 +198,62 @@ e2e_wait_button() {
   done
 }
 
+# No installation: neither the copy in C:\Korvana nor the shortcuts.
+e2e_clean_install() {
+  find -L "$WINEPREFIX/drive_c" -name 'Korvana Dialwave.lnk' -delete 2>/dev/null || true
+  rm -rf "$WINEPREFIX/drive_c/Korvana"
+}
+
+# e2e_read_agreement: the wheel over the agreement's text to its end (12
+# pixels a notch, 981 the end); "Согласен" must then be enabled.
+e2e_read_agreement() {
+  local box
+  box=$(e2e_children TfrmGprsMain | grep ' class=DialwaveScrollBox visible=1 ' | head -n 1 |
+    sed -n 's/.* rect=\([-0-9,]*\).*/\1/p')
+  [ -n "$box" ] || fail "no agreement text box"
+  IFS=, read -r l t r b <<<"$box"
+  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) sleep 0.2 click --repeat 90 --delay 30 5
+  sleep 0.5
+  e2e_children TfrmGprsMain | grep -q '^child .* class=DialwaveControl visible=1 enabled=1 .* text=Согласен$' ||
+    fail "\"Согласен\" not enabled at the end of the text"
+}
+
+# e2e_drop_and_wait_question: the network ends the connection; prints how
+# long the question took to come.
+e2e_drop_and_wait_question() {
+  e2e_rassim drop all | grep -qx 'dropped=1' || fail "rassim dropped nothing"
+  local start=$SECONDS
+  e2e_wait_window TfrmConnBreak 12 || fail "no question within 12 s of the drop"
+  echo $((SECONDS - start))
+}
+
+# The notification-area icon's menu as it is on the screen: "left top right bottom".
+e2e_menu_rect() {
+  e2e_windows | grep 'class=#32768 ' | grep ' visible=1 ' | head -n 1 |
+    sed -n 's/.* rect=\([-0-9]*\),\([-0-9]*\),\([-0-9]*\),\([-0-9]*\).*/\1 \2 \3 \4/p' || true
+}
+
+# e2e_tray_menu ITEM STEP: opens the icon's menu, takes a picture, and clicks
+# the ITEMth entry (1 "Открыть программу", 2 connect/disconnect, 3 "Выйти";
+# the fourth entry is never shown).
+e2e_tray_menu() {
+  local rect
+  e2e_click_at $E2E_TRAY_ICON 3
+  for _ in $(seq 25); do
+    rect=$(e2e_menu_rect)
+    [ -n "$rect" ] && break
+    sleep 0.2
+  done
+  [ -n "$rect" ] || fail "no menu on a right-click on the icon"
+  e2e_shot "$2"
+  set -- "$1" $rect
+  # Three entries of equal height inside a 3-pixel frame.
+  local height=$(( ($5 - $3 - 6) / 3 ))
+  e2e_click_at $(( ($2 + $4) / 2 )) $(( $3 + 3 + height * ($1 - 1) + height / 2 ))
+  for _ in $(seq 25); do [ -z "$(e2e_menu_rect)" ] && return 0; sleep 0.2; done
+  fail "the menu stayed open"
+}
+
 # A Linux path as Wine's Z: drive shows it.
 e2e_winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
@@ -253,7 +315,8 @@ e2e_server_requests() { grep -c "\"GET $1 " "$E2E_WORK/server.log" || true; }
 # e2e_start [ARGS...]: dialwave.exe "/l /n" (log, plain) from the journey's
 # folder, so its log lands there; waits for its main window unless "/auto".
 e2e_start() {
-  "$DW_WINE" "$E2E_WORK/dialwave.exe" "$@" >/dev/null 2>&1 </dev/null &
+  WINEDEBUG=${E2E_WINEDEBUG:-$WINEDEBUG} "$DW_WINE" "$E2E_WORK/dialwave.exe" "$@" \
+    >/dev/null 2>>"${E2E_TRACE:-/dev/null}" </dev/null &
   E2E_PID=$!
   for _ in $(seq 150); do
     e2e_windows | grep -q 'class=TfrmGprsMain ' && break
@@ -302,7 +365,7 @@ e2e_fresh() {
   E2E_STEP=0
   export DIALWAVE_UPDATE_SERVER=127.0.0.1:1
   local exe=$E2E_BIN/dialwave.exe
-  dw_wine_prefix "$(dw_pe_arch "$exe")" "$E2E_GEN" xe2e || fail "no Wine prefix for $E2E_GEN"
+  dw_wine_prefix "$(dw_pe_arch "$exe")" "$E2E_GEN" "$E2E_KIND" || fail "no Wine prefix for $E2E_GEN"
   timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
   # The wineserver lives on between the many short programs of a journey.
   "$WINESERVER" -p30 >/dev/null 2>&1 || true

@@ -13,14 +13,6 @@ wait_connected() {
   done
 }
 
-# drop: the network ends the connection; prints how long the question took.
-drop_and_wait_question() {
-  e2e_rassim drop all | grep -qx 'dropped=1' || fail "rassim dropped nothing"
-  local start=$SECONDS
-  e2e_wait_window TfrmConnBreak 12 || fail "no question within 12 s of the drop"
-  echo $((SECONDS - start))
-}
-
 # "7882 байт/сек", "9 Kбайт/сек", "9 Mбайт/сек" as bytes per second.
 bytes_per_second() {
   local n=${1%% *}
@@ -45,7 +37,7 @@ journey() {
   [ -n "$max" ] || fail "no maximum speed while connected"
 
   local took
-  took=$(drop_and_wait_question)
+  took=$(e2e_drop_and_wait_question)
   e2e_say "question $took s after the drop"
   [ "$took" -le 8 ] || fail "the question took $took s"
   sleep 0.3
@@ -70,7 +62,7 @@ journey() {
     fail "maximum $max became $(e2e_panel_value max)"
   [ "$(e2e_server_requests /apn/)" = 1 ] || fail "update server asked $(e2e_server_requests /apn/) times"
 
-  took=$(drop_and_wait_question)
+  took=$(e2e_drop_and_wait_question)
   [ "$took" -le 8 ] || fail "the second question took $took s"
   e2e_click_child TfrmConnBreak "Нет"
   e2e_wait_gone TfrmConnBreak 5 || fail "the question stayed after Нет"

@@ -5,33 +5,6 @@
 # "Выйти" ends the program.
 . "$(dirname "$0")/lib.sh"
 
-# The menu as it is on the screen: "left top right bottom".
-menu_rect() {
-  e2e_windows | grep 'class=#32768 ' | grep ' visible=1 ' | head -n 1 |
-    sed -n 's/.* rect=\([-0-9]*\),\([-0-9]*\),\([-0-9]*\),\([-0-9]*\).*/\1 \2 \3 \4/p' || true
-}
-
-# tray_menu ITEM STEP: opens the icon's menu, takes a picture, and clicks the
-# ITEMth entry (1 "Открыть программу", 2 connect/disconnect, 3 "Выйти"; the
-# fourth entry is never shown).
-tray_menu() {
-  local rect
-  e2e_click_at $E2E_TRAY_ICON 3
-  for _ in $(seq 25); do
-    rect=$(menu_rect)
-    [ -n "$rect" ] && break
-    sleep 0.2
-  done
-  [ -n "$rect" ] || fail "no menu on a right-click on the icon"
-  e2e_shot "$2"
-  set -- "$1" $rect
-  # Three entries of equal height inside a 3-pixel frame.
-  local height=$(( ($5 - $3 - 6) / 3 ))
-  e2e_click_at $(( ($2 + $4) / 2 )) $(( $3 + 3 + height * ($1 - 1) + height / 2 ))
-  for _ in $(seq 25); do [ -z "$(menu_rect)" ] && return 0; sleep 0.2; done
-  fail "the menu stayed open"
-}
-
 journey() {
   e2e_installed
   e2e_update_server 1.0.0
@@ -40,7 +13,7 @@ journey() {
   # own tray window, with the program's icon first.
   e2e_windows | grep -q 'class=__winex11_standalone_tray .* visible=1 ' || fail "no Wine System Tray window"
 
-  tray_menu 2 menu-disconnected
+  e2e_tray_menu 2 menu-disconnected
   e2e_wait_button "Отключиться" 40 ||
     fail "button is not Отключиться: $(e2e_main_panel | tr '\n' ' ')"
   e2e_log | grep -q 'DIAL-params' || fail "the menu's connect dialled nothing"
@@ -50,7 +23,7 @@ journey() {
   # Into the tray; the connection goes on.
   e2e_click_main $E2E_MINIMISE_ZONE
   e2e_wait_gone TfrmGprsMain 5 || fail "the minimise zone left the window on the screen"
-  tray_menu 2 menu-connected-hidden
+  e2e_tray_menu 2 menu-connected-hidden
   local end=$((SECONDS + 10))
   until [ "$(e2e_live_connections)" = 0 ]; do
     [ $SECONDS -lt $end ] || fail "the menu's disconnect left the connection up"
@@ -58,14 +31,14 @@ journey() {
   done
   [ "$(e2e_visible TfrmGprsMain)" = 0 ] || fail "disconnecting from the tray showed the window"
 
-  tray_menu 1 menu-hidden
+  e2e_tray_menu 1 menu-hidden
   e2e_wait_window TfrmGprsMain 5 || fail "Открыть программу did not bring the window back"
   sleep 0.3
   e2e_shot restored
   [ "$(e2e_panel_value button)" = "Подключиться" ] || fail "button: $(e2e_panel_value button)"
   [ "$(e2e_panel_value status)" = "Соединение с GPRS не установлено" ] || fail "status"
 
-  tray_menu 3 menu-exit
+  e2e_tray_menu 3 menu-exit
   e2e_wait_exit 15 || fail "Выйти did not end the program"
 }
 
