@@ -50,9 +50,15 @@ dw_wine_env() {
   local arch=$1 name=$2
   export WINEDEBUG=-all WINEARCH=$arch
   export WINEPREFIX=$DW_WINE_ROOT/$name
-  export WINELOADER DW_WINE
+  export WINELOADER DW_WINE DW_WINE_LOADER
   WINELOADER=$(dw_wine_loader "$arch")
+  DW_WINE_LOADER=$WINELOADER
   DW_WINE=$WINELOADER
+  # The 9x generations play Russian systems (ANSI code page 1251); the NT
+  # ones keep the machine's, which shows that their texts need none.
+  case $name in
+    *-win98 | *-win98-* | *-winme | *-winme-*) DW_WINE=$DW_SOURCE_DIR/scripts/lib/wine-cp1251 ;;
+  esac
   if [ -x /usr/lib/wine/wineserver64 ]; then
     export WINESERVER=/usr/lib/wine/wineserver64
   else

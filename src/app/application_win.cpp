@@ -8,7 +8,8 @@
 #include "platform/win32/adapters_win.h"
 #include "ras/context.h"
 #include "platform/win32/unique_handle.h"
-#include "platform/win32/wide.h"
+#include "platform/win32/user_api_win.h"
+#include "text/texts.h"
 #include "ui/dialogs/question_win.h"
 #include "ui/framework/message_loop_win.h"
 #include "ui/framework/window_win.h"
@@ -29,12 +30,11 @@ constexpr UINT kWakeUpTimeoutMs = 30000;
 // message on to the main window. It never shows itself.
 class ApplicationWindow final : public ui::WindowBase {
  public:
-  static constexpr const wchar_t* kClassName = L"KorvanaDialwaveApplication";
+  static constexpr const char* kClassName = "KorvanaDialwaveApplication";
 
-  bool Create(const std::wstring& title) {
+  bool Create(const std::string& title) {
     RegisterClassOnce(kClassName);
-    return WindowBase::Create(kClassName, WS_EX_TOOLWINDOW, WS_POPUP, title.c_str(), 0, 0, 0, 0,
-                              nullptr);
+    return WindowBase::Create(kClassName, WS_EX_TOOLWINDOW, WS_POPUP, title, 0, 0, 0, 0, nullptr);
   }
   void SetMainWindow(HWND main) { main_ = main; }
 
@@ -51,7 +51,7 @@ class ApplicationWindow final : public ui::WindowBase {
         }
         return false;
       case kMsgWakeUp:
-        result = main_ != nullptr ? SendMessageW(main_, kMsgWakeUp, wparam, lparam) : 0;
+        result = main_ != nullptr ? SendMessageA(main_, kMsgWakeUp, wparam, lparam) : 0;
         return true;
       default:
         return false;
@@ -62,28 +62,30 @@ class ApplicationWindow final : public ui::WindowBase {
   HWND main_ = nullptr;
 };
 
-std::wstring ExecutableBaseName() {
-  wchar_t path[MAX_PATH + 1] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring name(path);
-  const auto slash = name.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) name.erase(0, slash + 1);
-  const auto dot = name.find_last_of(L'.');
-  if (dot != std::wstring::npos) name.erase(dot);
+// In the system's ANSI code page, which is 1251 on the systems we are made for.
+std::string ExecutableBaseName() {
+  char path[MAX_PATH + 1] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string name(path);
+  const auto slash = name.find_last_of("\\/");
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  const auto dot = name.find_last_of('.');
+  if (dot != std::string::npos) name.erase(dot);
   return name;
 }
 
 // A second copy: bring the first to the front in normal state, wake it, end.
 void WakeFirstCopy(const ApplicationWindow& own) {
-  wchar_t className[256] = {};
-  GetClassNameW(own.hwnd(), className, 256);
-  const HWND first = FindWindowW(className, Wide(TextId::AppTitle).c_str());
+  char className[256] = {};
+  GetClassNameA(own.hwnd(), className, 256);
+  const std::string title = Text(TextId::AppTitle);
+  const HWND first = user::FindTopLevel(className, &title);
   if (first == nullptr || !IsWindow(first)) return;  // first copy still starting or closing
   ShowWindow(first, SW_SHOWNORMAL);
   SetForegroundWindow(first);
   DWORD_PTR ignored = 0;
   // Waits for the first copy to handle it, but never behind a hung one.
-  SendMessageTimeoutW(first, kMsgWakeUp, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kWakeUpTimeoutMs,
+  SendMessageTimeoutA(first, kMsgWakeUp, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kWakeUpTimeoutMs,
                       &ignored);
 }
 
@@ -125,7 +127,7 @@ int RunDialwave() {
   // 5. The first copy. Only it may write the log.
   ConfigureLog({startup.commandLine, environment->ExecutablePath(), MakeSystemClock(), environment,
                 nullptr});
-  SetWindowTextW(application.hwnd(), Wide(TextId::AppTitle).c_str());
+  user::SetText(application.hwnd(), Text(TextId::AppTitle));
   const ComScope com;
   ui::SystemConnectionServices services(environment->PlatformId());
   ui::TfrmGprsMain main({environment, &services, {}});

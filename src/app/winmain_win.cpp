@@ -1,4 +1,6 @@
 #include "app/application_win.h"
 #include "platform/win32/win.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return dw::RunDialwave(); }
+// The ANSI entry point, which every generation starts; the arguments are read
+// with GetCommandLineA.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return dw::RunDialwave(); }

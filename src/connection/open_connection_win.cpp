@@ -104,7 +104,7 @@ ras::Handle OpenConnection(const std::string& modemName, std::string& entryName,
 
     try {
       if (const ras::Handle conn = thread.Connection()) {
-        SendMessageW(context.mainWindow, kMsgConnected, static_cast<WPARAM>(conn), 0);
+        SendMessageA(context.mainWindow, kMsgConnected, static_cast<WPARAM>(conn), 0);
         if (context.apnListUpdated && !*context.apnListUpdated && context.updateClient &&
             context.settings) {
           frm.lblProgress.SetText(Text(TextId::ConnApnUpdate));

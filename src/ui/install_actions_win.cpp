@@ -1,7 +1,7 @@
 #include "ui/install_actions_win.h"
 
 #include "platform/win32/adapters_win.h"
-#include "platform/win32/wide.h"
+#include "platform/win32/user_api_win.h"
 #include "ui/dialogs/msg_layout.h"
 #include "ui/dialogs/msg_win.h"
 
@@ -30,7 +30,7 @@ void InstallNoticesWin::ShowError(const std::string& text) {
 }
 
 void InstallNoticesWin::ShowSystemMessage(const std::string& text) {
-  MessageBoxW(owner_, Wide(text).c_str(), Wide(TextId::AppTitle).c_str(), MB_OK);
+  user::MessageBoxText(owner_, text, dw::Text(TextId::AppTitle), MB_OK);
 }
 
 bool RunInstallationWin(const install::InstallOptionControls& options,

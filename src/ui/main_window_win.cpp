@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "install/installation.h"
 #include "platform/win32/adapters_win.h"
+#include "platform/win32/user_api_win.h"
 #include "platform/win32/wide.h"
 #include "ui/dialogs/msg_win.h"
 #include "ui/framework/message_loop_win.h"
@@ -40,17 +41,14 @@ void StyleButton(TGPRSButton& b, bool big) {
 
 // The graph's mouse: its window belongs to the controls' layer, so the
 // read-outs listen in through a subclass.
-LRESULT CALLBACK GraphMouse(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                            DWORD_PTR data) {
-  auto* controller = reinterpret_cast<MainController*>(data);
+void GraphMouse(MainController& controller, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_MOUSEMOVE) {
-    controller->OnGraphMouseMove(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+    controller.OnGraphMouseMove(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
   } else if (message == WM_LBUTTONDOWN) {
     const bool leftOnly = (wparam & (MK_RBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL)) == 0 &&
                           GetKeyState(VK_MENU) >= 0;
-    controller->OnGraphMouseDown(leftOnly, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+    controller.OnGraphMouseDown(leftOnly, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
   }
-  return DefSubclassProc(window, message, wparam, lparam);
 }
 
 }  // namespace
@@ -59,13 +57,13 @@ LRESULT CALLBACK GraphMouse(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 // handed up to the main window.
 class TfrmGprsMain::PanelWindow final : public WindowBase {
  public:
-  static constexpr const wchar_t* kClassName = L"DialwavePanel";
+  static constexpr const char* kClassName = "DialwavePanel";
   PanelWindow(TTransPanel& face, HWND owner) : face_(face), owner_(owner) {}
 
   bool Create(HWND parent, int x, int y, int w, int h) {
     RegisterClassOnce(kClassName);
     face_.SetSize(w, h);
-    return WindowBase::Create(kClassName, WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPSIBLINGS, L"", x, y,
+    return WindowBase::Create(kClassName, WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPSIBLINGS, "", x, y,
                               w, h, parent);
   }
 
@@ -93,7 +91,7 @@ class TfrmGprsMain::PanelWindow final : public WindowBase {
       case WM_COMMAND:
       case WM_CTLCOLORSTATIC:
       case WM_CTLCOLORBTN:
-        result = SendMessageW(owner_, message, wparam, lparam);
+        result = SendMessageA(owner_, message, wparam, lparam);
         return true;
       default:
         return false;
@@ -128,9 +126,7 @@ TfrmGprsMain::TfrmGprsMain(Setup setup)
 
 TfrmGprsMain::~TfrmGprsMain() {
   if (trayShown_) SetTrayState(TrayMode::Remove, "");
-  if (graphWindow_ != nullptr && graphWindow_->hwnd() != nullptr) {
-    RemoveWindowSubclass(graphWindow_->hwnd(), GraphMouse, 1);
-  }
+  graphHook_.Detach();
 }
 
 bool TfrmGprsMain::Create() { return CreateWindowAndControls(); }
@@ -142,20 +138,20 @@ void TfrmGprsMain::ShowAtStart() { controller_->ShowAtStart(); }
 bool TfrmGprsMain::CreateWindowAndControls() {
   INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&init);
-  const HMODULE module = GetModuleHandleW(nullptr);
-  skin_ = LoadGifResource(module, L"SKIN_BACKGROUND");
+  const HMODULE module = GetModuleHandleA(nullptr);
+  skin_ = LoadGifResource(module, "SKIN_BACKGROUND");
 
-  RegisterClassOnce(kClassName, CS_DBLCLKS, LoadIconW(module, MAKEINTRESOURCEW(1)));
+  RegisterClassOnce(kClassName, CS_DBLCLKS, LoadIconA(module, MAKEINTRESOURCEA(1)));
   // A popup with no frame: client and window are the same size.
   const DWORD style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT work{};
-  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
     work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   }
   const int x = work.left + ((work.right - work.left) - kClientWidth) / 2;
   const int y = work.top + ((work.bottom - work.top) - kClientHeight) / 2;
   if (!WindowBase::Create(kClassName, WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, style,
-                          Wide(TextId::AppTitle).c_str(), x, y, kClientWidth, kClientHeight,
+                          dw::Text(TextId::AppTitle), x, y, kClientWidth, kClientHeight,
                           nullptr)) {
     return false;
   }
@@ -167,12 +163,12 @@ bool TfrmGprsMain::CreateWindowAndControls() {
   frMain_->Loaded();
 
   // The stock font has no Cyrillic letters on a non-Russian system.
-  font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+  font_.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
-  linkFont_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, RUSSIAN_CHARSET,
+                          DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+  linkFont_.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, RUSSIAN_CHARSET,
                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+                              DEFAULT_PITCH | FF_SWISS, "Tahoma"));
   white_.reset(CreateSolidBrush(RGB(255, 255, 255)));
 
   const std::pair<Panel, void (TfrmGprsMain::*)(HWND)> builders[] = {
@@ -205,9 +201,8 @@ bool TfrmGprsMain::CreateWindowAndControls() {
 HWND TfrmGprsMain::AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text,
                                 bool link, DWORD style) {
   const DWORD s = WS_CHILD | WS_VISIBLE | SS_NOPREFIX | (link ? SS_NOTIFY : 0) | style;
-  HWND label = CreateWindowExW(0, L"STATIC", Wide(text).c_str(), s, x, y, w, h, parent, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(link ? linkFont_.get() : font_.get()),
+  HWND label = user::CreateWindowText(0, "STATIC", text, s, x, y, w, h, parent, nullptr);
+  SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(link ? linkFont_.get() : font_.get()),
                FALSE);
   if (link) links_.push_back(label);
   return label;
@@ -228,7 +223,7 @@ TGPRSButton& TfrmGprsMain::AddButton(Ctl id, HWND parent, int x, int y, int w, i
   auto window = std::make_unique<ControlWindow>(b);
   window->Create(parent, x, y, w, h);
   // The caption also as the window's text, where tools and tests read it.
-  SetWindowTextW(window->hwnd(), Wide(b.caption).c_str());
+  user::SetText(window->hwnd(), b.caption);
   controls_[id] = window->hwnd();
   buttons_[id] = &b;
   skinnedWindows_[window->hwnd()] = window.get();
@@ -236,8 +231,8 @@ TGPRSButton& TfrmGprsMain::AddButton(Ctl id, HWND parent, int x, int y, int w, i
   return b;
 }
 
-void TfrmGprsMain::AddHeading(HWND parent, const wchar_t* resource, Ctl id) {
-  auto picture = LoadGifResource(GetModuleHandleW(nullptr), resource);
+void TfrmGprsMain::AddHeading(HWND parent, const char* resource, Ctl id) {
+  auto picture = LoadGifResource(GetModuleHandleA(nullptr), resource);
   if (picture == nullptr) return;
   auto face = std::make_unique<TTransPanel>();
   face->Image = picture.get();
@@ -249,7 +244,7 @@ void TfrmGprsMain::AddHeading(HWND parent, const wchar_t* resource, Ctl id) {
 }
 
 void TfrmGprsMain::BuildMain(HWND p) {
-  AddHeading(p, L"HEADING_CONNECT");
+  AddHeading(p, "HEADING_CONNECT");
   AddLabel(p, 20, 38, 190, 14, TextId::LabelSpeed);
   auto window = std::make_unique<ControlWindow>(graph_);
   graph_.color = kWhite;
@@ -261,7 +256,9 @@ void TfrmGprsMain::BuildMain(HWND p) {
   window->Create(p, 20, 56, 192, 45);
   graphWindow_ = window.get();
   controls_[Ctl::gpnlStat] = window->hwnd();
-  SetWindowSubclass(window->hwnd(), GraphMouse, 1, reinterpret_cast<DWORD_PTR>(controller_.get()));
+  graphHook_.Attach(window->hwnd(), [this](UINT message, WPARAM wparam, LPARAM lparam) {
+    GraphMouse(*controller_, message, wparam, lparam);
+  });
   skinned_.push_back({nullptr, std::move(window)});
   controls_[Ctl::lblConnStatus] =
       AddLabel(p, 20, 106, 250, 14, TextId::StatusDisconnected);
@@ -293,7 +290,7 @@ void TfrmGprsMain::BuildMain(HWND p) {
 
 void TfrmGprsMain::AddPanelButton(Ctl id, TGPRSButton& button, ControlWindow& window) {
   // The caption also as the window's text, where tools and tests read it.
-  SetWindowTextW(window.hwnd(), Wide(button.caption).c_str());
+  user::SetText(window.hwnd(), button.caption);
   controls_[id] = window.hwnd();
   buttons_[id] = &button;
   skinnedWindows_[window.hwnd()] = &window;
@@ -301,7 +298,7 @@ void TfrmGprsMain::AddPanelButton(Ctl id, TGPRSButton& button, ControlWindow& wi
 
 void TfrmGprsMain::BuildSettings(HWND p) {
   settingsPanel_ = std::make_unique<TSettingsPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
-                                                    GetModuleHandleW(nullptr));
+                                                    GetModuleHandleA(nullptr));
   TSettingsPanel& s = *settingsPanel_;
   const std::pair<Ctl, HWND> parts[] = {
       {Ctl::imgStart, s.imgStart.hwnd()},     {Ctl::imgService, s.imgService.hwnd()},
@@ -323,7 +320,7 @@ void TfrmGprsMain::BuildSettings(HWND p) {
 
 void TfrmGprsMain::BuildAgreement(HWND p) {
   agreement_ = std::make_unique<TAgreementPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
-                                                 GetModuleHandleW(nullptr));
+                                                 GetModuleHandleA(nullptr));
   TAgreementPanel& a = *agreement_;
   AddPanelButton(Ctl::btnAgree, a.btnAgree, a.AgreeWindow());
   AddPanelButton(Ctl::btnDisagree, a.btnDisagree, a.DisagreeWindow());
@@ -335,7 +332,7 @@ void TfrmGprsMain::BuildAgreement(HWND p) {
 
 void TfrmGprsMain::BuildAbout(HWND p) {
   about_ = std::make_unique<TAboutPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
-                                         GetModuleHandleW(nullptr), *setup_.shell);
+                                         GetModuleHandleA(nullptr), *setup_.shell);
   controls_[Ctl::lblVersion] = about_->lblVersion.hwnd();
   about_->onReturn = [this] { controller_->Label12Click(); };
 }
@@ -351,18 +348,10 @@ PanelContent* TfrmGprsMain::ContentHolding(HWND control) const {
 }
 
 void TfrmGprsMain::CreateGraphTooltip() {
-  graphTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  graphTip_ = user::CreateTooltip(TTS_ALWAYSTIP, hwnd());
   if (graphTip_ == nullptr) return;
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V1_SIZE;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = hwnd();
-  tool.uId = reinterpret_cast<UINT_PTR>(controls_[Ctl::gpnlStat]);
-  graphTipText_ = L" ";
-  tool.lpszText = graphTipText_.data();
-  SendMessageW(graphTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  user::AddTool(graphTip_, TTF_IDISHWND | TTF_SUBCLASS, hwnd(),
+                reinterpret_cast<UINT_PTR>(controls_[Ctl::gpnlStat]), " ");
 }
 
 HWND TfrmGprsMain::Hwnd(Ctl control) const {
@@ -395,15 +384,12 @@ void TfrmGprsMain::SetCaption(Ctl control, const std::string& cp1251) {
   if (auto b = buttons_.find(control); b != buttons_.end()) {
     if (b->second->caption == cp1251) return;
     b->second->caption = cp1251;
-    SetWindowTextW(w, Wide(cp1251).c_str());
+    user::SetText(w, cp1251);
     b->second->Repaint();
     return;
   }
-  const std::wstring wide = Wide(cp1251);
-  wchar_t current[512] = {};
-  GetWindowTextW(w, current, 512);
-  if (wide == current) return;  // no flicker from the idle rhythm
-  SetWindowTextW(w, wide.c_str());
+  if (user::GetText(w) == cp1251) return;  // no flicker from the idle rhythm
+  user::SetText(w, cp1251);
 }
 
 void TfrmGprsMain::SetVisible(Ctl control, bool visible) {
@@ -411,7 +397,7 @@ void TfrmGprsMain::SetVisible(Ctl control, bool visible) {
   if (w == nullptr) return;
   // The control's own flag: on a panel out of sight every control looks
   // invisible to IsWindowVisible.
-  const bool shown = (GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0;
+  const bool shown = (GetWindowLongPtrA(w, GWL_STYLE) & WS_VISIBLE) != 0;
   if (shown != visible) ShowWindow(w, visible ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -428,18 +414,18 @@ void TfrmGprsMain::SetEnabled(Ctl control, bool enabled) {
 
 bool TfrmGprsMain::Checked(Ctl control) const {
   HWND w = Hwnd(control);
-  return w != nullptr && SendMessageW(w, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return w != nullptr && SendMessageA(w, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void TfrmGprsMain::SetChecked(Ctl control, bool checked) {
-  if (HWND w = Hwnd(control)) SendMessageW(w, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (HWND w = Hwnd(control)) SendMessageA(w, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 int TfrmGprsMain::TextWidth(Ctl control, const std::string& cp1251) {
   HWND w = Hwnd(control);
   HDC dc = GetDC(w);
   if (dc == nullptr) return 0;
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0));
   HGDIOBJ old = SelectObject(dc, font != nullptr ? font : font_.get());
   const std::wstring text = Wide(cp1251);
   SIZE size{};
@@ -501,17 +487,12 @@ void TfrmGprsMain::SelectModem(int index) { settingsPanel_->lbConnections.Select
 
 void TfrmGprsMain::SetGraphTooltip(const std::string& cp1251) {
   if (graphTip_ == nullptr) return;
-  graphTipText_ = Wide(cp1251);
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V1_SIZE;
-  tool.hwnd = hwnd();
-  tool.uId = reinterpret_cast<UINT_PTR>(controls_[Ctl::gpnlStat]);
-  tool.lpszText = graphTipText_.data();
-  SendMessageW(graphTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  user::SetToolText(graphTip_, hwnd(), reinterpret_cast<UINT_PTR>(controls_[Ctl::gpnlStat]),
+                    cp1251);
 }
 
 void TfrmGprsMain::EnableGraphTooltip(bool enabled) {
-  if (graphTip_ != nullptr) SendMessageW(graphTip_, TTM_ACTIVATE, enabled ? TRUE : FALSE, 0);
+  if (graphTip_ != nullptr) SendMessageA(graphTip_, TTM_ACTIVATE, enabled ? TRUE : FALSE, 0);
 }
 
 void TfrmGprsMain::ShowHintAt(HintAnchor anchor, int x, const std::string& cp1251, int y) {
@@ -522,7 +503,7 @@ void TfrmGprsMain::ResetAgreementScroll() { agreement_->ScrollToStart(); }
 
 void TfrmGprsMain::SetHourglass(bool on) {
   hourglass_ = on;
-  SetCursor(LoadCursorW(nullptr, on ? MAKEINTRESOURCEW(32514) : MAKEINTRESOURCEW(32512)));
+  SetCursor(LoadCursorA(nullptr, on ? MAKEINTRESOURCEA(32514) : MAKEINTRESOURCEA(32512)));
 }
 
 void TfrmGprsMain::ProcessPending() { DrainMessages(); }
@@ -552,10 +533,10 @@ bool TfrmGprsMain::ApplicationHidden() const { return IsWindowVisible(hwnd()) ==
 
 void TfrmGprsMain::HideWindow() { ShowWindow(hwnd(), SW_HIDE); }
 
-void TfrmGprsMain::CloseWindow() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
+void TfrmGprsMain::CloseWindow() { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
 
 void TfrmGprsMain::BringProgressToFront() {
-  HWND progress = FindWindowW(L"TfrmProgress", nullptr);
+  HWND progress = FindWindowA("TfrmProgress", nullptr);
   DWORD pid = 0;
   if (progress != nullptr) GetWindowThreadProcessId(progress, &pid);
   if (progress != nullptr && pid == GetCurrentProcessId() && IsWindowVisible(progress)) {
@@ -571,26 +552,17 @@ int TfrmGprsMain::ShowMsg(const std::string& cp1251, int kind, std::span<const i
 bool TfrmGprsMain::ShowConnBreak() { return ui::ShowConnBreak(hwnd()); }
 
 void TfrmGprsMain::SetTrayState(TrayMode mode, const std::string& hint) {
-  // The first layout: understood by every shell from Windows 98 on.
-  NOTIFYICONDATAW data{};
-  data.cbSize = NOTIFYICONDATAW_V1_SIZE;
-  data.hWnd = hwnd();
-  data.uID = kTrayIconId;
   if (mode == TrayMode::Show && !trayShown_) {
-    data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-    data.uCallbackMessage = kMsgTrayIcon;
-    data.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    trayShown_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    trayShown_ = user::NotifyIcon(NIM_ADD, hwnd(), kTrayIconId, NIF_ICON | NIF_MESSAGE | NIF_TIP,
+                                  kMsgTrayIcon,
+                                  LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)), "");
   } else if (mode == TrayMode::Remove && trayShown_) {
-    Shell_NotifyIconW(NIM_DELETE, &data);
+    user::NotifyIcon(NIM_DELETE, hwnd(), kTrayIconId, 0, 0, nullptr, "");
     trayShown_ = false;
   }
   ProcessPending();
   if (!trayShown_) return;
-  const std::wstring tip = Wide(hint);
-  data.uFlags = NIF_TIP;
-  lstrcpynW(data.szTip, tip.c_str(), 64);
-  Shell_NotifyIconW(NIM_MODIFY, &data);
+  user::NotifyIcon(NIM_MODIFY, hwnd(), kTrayIconId, NIF_TIP, 0, nullptr, hint);
 }
 
 namespace {
@@ -635,19 +607,10 @@ bool TfrmGprsMain::RunInstallation() {
 // The hint window.
 
 void TfrmGprsMain::HintWindow::Create() {
-  window_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                            owner_.hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  window_ = user::CreateTooltip(TTS_NOPREFIX, owner_.hwnd());
   if (window_ == nullptr) return;
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V1_SIZE;
-  tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-  tool.hwnd = owner_.hwnd();
-  tool.uId = 1;
-  wide_ = L" ";
-  tool.lpszText = wide_.data();
-  SendMessageW(window_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(window_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
+  user::AddTool(window_, TTF_TRACK | TTF_ABSOLUTE, owner_.hwnd(), 1, " ");
+  SendMessageA(window_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
 }
 
 void TfrmGprsMain::HintWindow::Destroy() {
@@ -663,18 +626,12 @@ bool TfrmGprsMain::HintWindow::Visible() const {
 void TfrmGprsMain::HintWindow::ShowAt(HintAnchor anchor, int x, int y, const std::string& text) {
   if (window_ == nullptr) return;
   text_ = text;
-  wide_ = Wide(text);
   HWND on = anchor == HintAnchor::Graph ? owner_.Hwnd(Ctl::gpnlStat) : owner_.hwnd();
   POINT point{x, y};
   ClientToScreen(on, &point);
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V1_SIZE;
-  tool.hwnd = owner_.hwnd();
-  tool.uId = 1;
-  tool.lpszText = wide_.data();
-  SendMessageW(window_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(window_, TTM_TRACKPOSITION, 0, MAKELPARAM(point.x, point.y));
-  SendMessageW(window_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  user::SetToolText(window_, owner_.hwnd(), 1, text);
+  SendMessageA(window_, TTM_TRACKPOSITION, 0, MAKELPARAM(point.x, point.y));
+  user::TrackTool(window_, owner_.hwnd(), 1, true);
 }
 
 void TfrmGprsMain::HintWindow::StartTimer(int ms) {
@@ -844,7 +801,7 @@ bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT
       return true;
     case WM_SETCURSOR:
       if (!hourglass_) return false;
-      SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));
+      SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
       result = TRUE;
       return true;
     case WM_LBUTTONDOWN:

@@ -38,7 +38,7 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   static constexpr int kClientHeight = 360;
   static constexpr int kPanelTop = 49;
   static constexpr int kPanelHeight = 265;
-  static constexpr const wchar_t* kClassName = L"TfrmGprsMain";
+  static constexpr const char* kClassName = "TfrmGprsMain";
   // The notification-area icon's callback message.
   static constexpr UINT kMsgTrayIcon = WM_APP + 0x40;
 
@@ -133,7 +133,6 @@ class TfrmGprsMain final : public WindowBase, public MainView {
     TfrmGprsMain& owner_;
     HWND window_ = nullptr;
     std::string text_;
-    std::wstring wide_;
     bool timerRunning_ = false;
   };
   struct Skinned {
@@ -155,7 +154,7 @@ class TfrmGprsMain final : public WindowBase, public MainView {
                     DWORD style);
   TGPRSButton& AddButton(Ctl id, HWND parent, int x, int y, int w, int h, TextId caption,
                          std::function<void()> onClick);
-  void AddHeading(HWND parent, const wchar_t* resource, Ctl id = Ctl::Window);
+  void AddHeading(HWND parent, const char* resource, Ctl id = Ctl::Window);
   void OnCommand(HWND from, int code);
   void OnTrayMessage(UINT mouse);
   void ShowTrayMenu();
@@ -196,7 +195,7 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   UniqueBrush white_;
 
   HWND graphTip_ = nullptr;
-  std::wstring graphTipText_;
+  Subclass graphHook_;
 
   bool trayShown_ = false;
   bool hourglass_ = false;

@@ -239,7 +239,7 @@ TEST(SkinPictures, JunkAndTruncatedDataGiveNoPicture) {
   const auto gif = ReadFile(dir + "background.gif");
   ASSERT_GT(gif.size(), 100u);
   EXPECT_EQ(LoadPicture(gif.data(), 40), nullptr);
-  EXPECT_EQ(LoadGifResource(GetModuleHandleW(nullptr), L"NO_SUCH_PICTURE"), nullptr);
+  EXPECT_EQ(LoadGifResource(GetModuleHandleA(nullptr), "NO_SUCH_PICTURE"), nullptr);
 }
 
 // A parent for control windows, painted by nobody.

@@ -21,7 +21,7 @@ class TestForm final : public Form {
  public:
   TestForm() {
     FormOptions options;
-    options.className = L"DwFrameworkTestForm";
+    options.className = "DwFrameworkTestForm";
     options.caption = "test";
     options.clientWidth = 300;
     options.clientHeight = 200;

@@ -87,7 +87,7 @@ inline void RunInsideLoop(std::function<void()> action, UINT delayMs = 50) {
 
 // The top-level window of a class that this thread shows, or null.
 struct FormSearch {
-  const wchar_t* className;
+  std::wstring className;
   HWND found;
 };
 
@@ -97,15 +97,15 @@ inline BOOL CALLBACK MatchOwnForm(HWND w, LPARAM p) {
   GetWindowThreadProcessId(w, &pid);
   wchar_t name[256] = {};
   GetClassNameW(w, name, 256);
-  if (pid != GetCurrentProcessId() || lstrcmpW(name, search->className) != 0) return TRUE;
+  if (pid != GetCurrentProcessId() || lstrcmpW(name, search->className.c_str()) != 0) return TRUE;
   search->found = w;
   return FALSE;
 }
 
 // This process's top-level form of that class: the tests of one Windows
 // generation share a wineserver and may run side by side.
-inline HWND FindForm(const wchar_t* className) {
-  FormSearch search{className, nullptr};
+inline HWND FindForm(const char* className) {
+  FormSearch search{Wide(className), nullptr};
   EnumWindows(MatchOwnForm, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }

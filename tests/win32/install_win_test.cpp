@@ -235,7 +235,7 @@ class OptionsForm final : public ui::Form {};
 
 TEST(InstallOptionBoxes, LabelsToggleTheirBoxesAndTheCopyOptionHidesAsOne) {
   OptionsForm form;
-  ASSERT_TRUE(form.CreateForm({L"DwInstallOptionsTest", "options", 400, 120}));
+  ASSERT_TRUE(form.CreateForm({"DwInstallOptionsTest", "options", 400, 120}));
   using ui::Bounds;
   const auto make = [&](int y, TextId text) {
     ui::InstallOptionBoxes::Option option;

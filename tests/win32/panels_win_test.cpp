@@ -40,9 +40,9 @@ class SkinWindow final : public WindowBase {
  public:
   bool Create(const GdiPicture* skin, int x) {
     skin_ = skin;
-    RegisterClassOnce(L"DwPanelsTestSkin");
-    return WindowBase::Create(L"DwPanelsTestSkin", WS_EX_TOOLWINDOW, WS_POPUP | WS_CLIPCHILDREN,
-                              L"Dialwave panels", x, 100, 500, 360, nullptr);
+    RegisterClassOnce("DwPanelsTestSkin");
+    return WindowBase::Create("DwPanelsTestSkin", WS_EX_TOOLWINDOW, WS_POPUP | WS_CLIPCHILDREN,
+                              "Dialwave panels", x, 100, 500, 360, nullptr);
   }
 
  protected:
@@ -255,9 +255,9 @@ TEST(AgreementPanel, ButtonsOrTheBackLink) {
   EXPECT_EQ(panel.lblUAReturn.Text(), Utf8ToCp1251("<  Вернуться в программу"));
   int visibleSkinned = 0;
   for (HWND c : ChildrenOf(panel.hwnd())) {
-    wchar_t kind[64] = {};
-    GetClassNameW(c, kind, 64);
-    if (lstrcmpW(kind, ControlWindow::kClassName) == 0 && IsWindowVisible(c)) ++visibleSkinned;
+    char kind[64] = {};
+    GetClassNameA(c, kind, 64);
+    if (lstrcmpA(kind, ControlWindow::kClassName) == 0 && IsWindowVisible(c)) ++visibleSkinned;
   }
   EXPECT_EQ(visibleSkinned, 0);
   SendMessageW(panel.hwnd(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),

@@ -23,8 +23,8 @@ class Plain final : public WindowBase {
  public:
   bool Create(COLORREF colour, int width = 600, int height = 300) {
     colour_ = colour;
-    RegisterClassOnce(L"DwScrollBoxTestHost");
-    return WindowBase::Create(L"DwScrollBoxTestHost", 0, WS_POPUP | WS_CLIPCHILDREN, L"host", 0, 0,
+    RegisterClassOnce("DwScrollBoxTestHost");
+    return WindowBase::Create("DwScrollBoxTestHost", 0, WS_POPUP | WS_CLIPCHILDREN, "host", 0, 0,
                               width, height, nullptr);
   }
 
@@ -203,7 +203,7 @@ TEST(PictureBox, ShowsTheProgramsGifResourcesAndIconsOverItsParent) {
   ASSERT_TRUE(program);
   PictureBox heading;
   ASSERT_TRUE(heading.Create(host.hwnd(), {0, 0, 500, 40}));
-  ASSERT_TRUE(heading.LoadGif(program.get(), L"HEADING_AGREEMENT"));
+  ASSERT_TRUE(heading.LoadGif(program.get(), "HEADING_AGREEMENT"));
   ASSERT_NE(heading.Picture(), nullptr);
 
   // It shows exactly the picture as the file holds it.
@@ -222,7 +222,7 @@ TEST(PictureBox, ShowsTheProgramsGifResourcesAndIconsOverItsParent) {
     });
     EXPECT_EQ(shown, drawn) << p.x << "," << p.y;
   }
-  EXPECT_FALSE(heading.LoadGif(program.get(), L"NO_SUCH_PICTURE"));
+  EXPECT_FALSE(heading.LoadGif(program.get(), "NO_SUCH_PICTURE"));
   EXPECT_EQ(heading.Picture(), nullptr);
 
   // An icon: drawn at its size, the parent's look around and through it.

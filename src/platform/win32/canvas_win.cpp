@@ -96,8 +96,8 @@ std::unique_ptr<GdiPicture> LoadPicture(const void* data, std::size_t size) {
   return Render(*picture);
 }
 
-std::unique_ptr<GdiPicture> LoadGifResource(HMODULE module, const wchar_t* name) {
-  HRSRC info = FindResourceW(module, name, L"GIF");
+std::unique_ptr<GdiPicture> LoadGifResource(HMODULE module, const char* name) {
+  HRSRC info = FindResourceA(module, name, "GIF");
   if (info == nullptr) return nullptr;
   HGLOBAL loaded = LoadResource(module, info);
   const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
@@ -126,10 +126,9 @@ void GdiCanvas::SelectFont() {
   if (!fontDirty_) return;
   // Russian character set: the captions are Russian whatever the system's
   // language, and a default set would give a non-Russian system no Cyrillic.
-  UniqueFont font(CreateFontW(fontHeight_, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+  UniqueFont font(CreateFontA(fontHeight_, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                               RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                              Wide(fontName_).c_str()));
+                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, fontName_.c_str()));
   if (!font) return;
   HGDIOBJ old = SelectObject(dc_, font.get());
   if (oldFont_ == nullptr) oldFont_ = old;

@@ -31,7 +31,7 @@ class GdiPicture final : public Picture {
 // when the data is not a picture.
 std::unique_ptr<GdiPicture> LoadPicture(const void* data, std::size_t size);
 // A picture resource of type "GIF" by name; null when missing or unreadable.
-std::unique_ptr<GdiPicture> LoadGifResource(HMODULE module, const wchar_t* name);
+std::unique_ptr<GdiPicture> LoadGifResource(HMODULE module, const char* name);
 
 // Draws on `dc` for as long as it lives; everything it selects into the DC is
 // put back when it goes. Texts are code page 1251 and drawn as UTF-16.

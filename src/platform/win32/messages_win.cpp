@@ -1,12 +1,13 @@
 #include "platform/win32/adapters_win.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/user_api_win.h"
 
 namespace dw {
 namespace {
 
 class Win32Event final : public Event {
  public:
-  Win32Event() : handle_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  Win32Event() : handle_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
   void Set() override { SetEvent(handle_.get()); }
   bool IsSet() const override { return WaitForSingleObject(handle_.get(), 0) == WAIT_OBJECT_0; }
   HANDLE get() const { return handle_.get(); }
@@ -21,19 +22,19 @@ class Win32WindowMessages final : public WindowMessages {
 
   std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                      std::intptr_t lparam) override {
-    return SendMessageW(reinterpret_cast<HWND>(window), message, wparam, lparam);
+    return SendMessageA(reinterpret_cast<HWND>(window), message, wparam, lparam);
   }
 
   void ProcessPending() override {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (user::PeekRemove(msg)) {
       if (msg.message == WM_QUIT) {
         // Leave the quit request for the message loop that owns it.
         PostQuitMessage(static_cast<int>(msg.wParam));
         return;
       }
       TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      user::Dispatch(msg);
     }
   }
 
@@ -57,14 +58,14 @@ class Win32WindowMessages final : public WindowMessages {
       }
       if (r != WAIT_OBJECT_0 + 1 || quit) break;  // time is up (or the wait failed)
       MSG msg;
-      while (!quit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      while (!quit && user::PeekRemove(msg)) {
         if (msg.message == WM_QUIT) {
           quit = true;
           quitCode = static_cast<int>(msg.wParam);
           break;
         }
         TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        user::Dispatch(msg);
       }
       if (WaitForSingleObject(handle, 0) == WAIT_OBJECT_0) {
         signalled = true;

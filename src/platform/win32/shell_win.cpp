@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/win32/adapters_win.h"
+#include "platform/win32/user_api_win.h"
 #include "platform/win32/wide.h"
 
 namespace dw {
@@ -81,11 +82,7 @@ class Win32Shell final : public Shell {
     return SUCCEEDED(saved) ? ShortcutResult::Saved : ShortcutResult::NotSaved;
   }
 
-  bool Open(const std::string& target) override {
-    const HINSTANCE result =
-        ShellExecuteW(nullptr, L"open", Wide(target).c_str(), L"", L"", SW_SHOWNORMAL);
-    return reinterpret_cast<INT_PTR>(result) > 32;
-  }
+  bool Open(const std::string& target) override { return user::ShellOpen(target); }
 };
 
 class Win32FileSystem final : public FileSystem {

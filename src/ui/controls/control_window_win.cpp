@@ -19,7 +19,7 @@ bool ControlWindow::Create(HWND parent, int x, int y, int width, int height) {
   control_.SetHost(this);
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
                       (control_.Enabled() ? 0 : WS_DISABLED);
-  return WindowBase::Create(kClassName, 0, style, L"", x, y, width, height, parent);
+  return WindowBase::Create(kClassName, 0, style, "", x, y, width, height, parent);
 }
 
 void ControlWindow::SetEnabled(bool enabled) {

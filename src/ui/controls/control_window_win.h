@@ -15,7 +15,7 @@ class TGraphPanel;
 
 class ControlWindow final : public WindowBase, public ControlHost {
  public:
-  static constexpr const wchar_t* kClassName = L"DialwaveControl";
+  static constexpr const char* kClassName = "DialwaveControl";
 
   // The control must outlive the window.
   explicit ControlWindow(TPanel& control);

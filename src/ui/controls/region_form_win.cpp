@@ -1,11 +1,12 @@
 #include "ui/controls/region_form_win.h"
 
-#include "platform/win32/wide.h"
+#include "platform/win32/user_api_win.h"
+#include "text/texts.h"
 
 namespace dw::ui {
 namespace {
 
-constexpr const wchar_t* kProperty = L"DialwaveRegionForm";
+constexpr const char* kProperty = "DialwaveRegionForm";
 
 }  // namespace
 
@@ -25,7 +26,7 @@ FormMetrics WindowRegionForm::Metrics() const {
   m.clientTop = origin.y - window.top;
   m.clientRight = m.clientLeft + client.right;
   m.clientBottom = m.clientTop + client.bottom;
-  const bool tool = (GetWindowLongPtrW(window_, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+  const bool tool = (GetWindowLongPtrA(window_, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
   m.captionTop = m.clientTop - GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
   return m;
 }
@@ -39,15 +40,14 @@ void WindowRegionForm::SetWindowRegion(std::unique_ptr<Region> region, bool redr
 }
 
 void WindowRegionForm::ShowMessage(const std::string& text) {
-  MessageBoxW(window_, Wide(text).c_str(), Wide(TextId::AppTitle).c_str(), MB_OK);
+  user::MessageBoxText(window_, text, dw::Text(TextId::AppTitle), MB_OK);
 }
 
 void WindowRegionForm::Hook(FormHook& hook) {
   hook_ = &hook;
   if (previous_ != nullptr || window_ == nullptr) return;
-  SetPropW(window_, kProperty, this);
-  previous_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
+  SetPropA(window_, kProperty, this);
+  previous_ = user::SetWindowProc(window_, &Procedure);
 }
 
 void WindowRegionForm::Unhook(FormHook& hook) {
@@ -58,9 +58,9 @@ void WindowRegionForm::Restore() {
   hook_ = nullptr;
   if (previous_ == nullptr) return;
   if (IsWindow(window_) &&
-      GetWindowLongPtrW(window_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Procedure)) {
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
-    RemovePropW(window_, kProperty);
+      user::WindowProc(window_) == &Procedure) {
+    user::SetWindowProc(window_, previous_);
+    RemovePropA(window_, kProperty);
     previous_ = nullptr;
   } else if (IsWindow(window_)) {
     // Someone hooked in after us: stay in the chain as a plain pass-through.
@@ -72,8 +72,8 @@ void WindowRegionForm::Restore() {
 
 LRESULT CALLBACK WindowRegionForm::Procedure(HWND window, UINT message, WPARAM wparam,
                                              LPARAM lparam) {
-  auto* self = static_cast<WindowRegionForm*>(GetPropW(window, kProperty));
-  if (self == nullptr || self->previous_ == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+  auto* self = static_cast<WindowRegionForm*>(GetPropA(window, kProperty));
+  if (self == nullptr || self->previous_ == nullptr) return user::DefProc(window, message, wparam, lparam);
   const WNDPROC previous = self->previous_;
   switch (message) {
     case WM_SIZE:
@@ -88,21 +88,21 @@ LRESULT CALLBACK WindowRegionForm::Procedure(HWND window, UINT message, WPARAM w
       }
       break;
     case WM_NCHITTEST: {
-      const LRESULT hit = CallWindowProcW(previous, window, message, wparam, lparam);
+      const LRESULT hit = user::CallProc(previous, window, message, wparam, lparam);
       if (hit == HTCLIENT && self->hook_ != nullptr && self->hook_->ClientIsCaption()) return HTCAPTION;
       return hit;
     }
     case WM_NCDESTROY:
       // The window goes; give it back its own procedure first.
-      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-      RemovePropW(window, kProperty);
+      user::SetWindowProc(window, previous);
+      RemovePropA(window, kProperty);
       self->previous_ = nullptr;
       self->window_ = nullptr;
       break;
     default:
       break;
   }
-  return CallWindowProcW(previous, window, message, wparam, lparam);
+  return user::CallProc(previous, window, message, wparam, lparam);
 }
 
 }  // namespace dw::ui

@@ -1,5 +1,6 @@
 #include "ui/dialogs/msg_win.h"
 
+#include "platform/win32/user_api_win.h"
 #include "text/texts.h"
 
 namespace dw::ui {
@@ -7,13 +8,13 @@ namespace {
 
 constexpr Bounds kIconBounds{16, 16, 32, 32};
 
-HICON SystemIcon(const wchar_t* id) { return LoadIconW(nullptr, id); }
+HICON SystemIcon(LPCWSTR id) { return user::SystemIcon(id); }
 
 }  // namespace
 
 HICON ConnectionIcon() {
-  if (HICON own = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))) return own;
-  return LoadIconW(nullptr, IDI_APPLICATION);
+  if (HICON own = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))) return own;
+  return user::SystemIcon(IDI_APPLICATION);
 }
 
 TfrmMsg::TfrmMsg(std::string_view text, int kind, std::span<const int> codes) {

@@ -17,7 +17,7 @@ namespace dw::ui {
 
 class TfrmMsg final : public Form {
  public:
-  static constexpr const wchar_t* kClassName = L"TfrmMsg";
+  static constexpr const char* kClassName = "TfrmMsg";
 
   // Builds the box for `text` (code page 1251, one line), `kind` and the
   // button `codes`, sized and with its buttons placed; not shown yet.
@@ -37,7 +37,7 @@ inline int ShowMsg(std::string_view text, int kind, std::initializer_list<int> c
 
 class TfrmConnBreak final : public Form {
  public:
-  static constexpr const wchar_t* kClassName = L"TfrmConnBreak";
+  static constexpr const char* kClassName = "TfrmConnBreak";
 
   // `owner` is the application's window (may be null).
   explicit TfrmConnBreak(HWND owner);

@@ -24,7 +24,7 @@ namespace dw::ui {
 
 class TfrmProgress final : public Form {
  public:
-  static constexpr const wchar_t* kClassName = L"TfrmProgress";
+  static constexpr const char* kClassName = "TfrmProgress";
 
   // Centred on and kept above `mainWindow` (may be null). `progressLock` is
   // the process's progress lock.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/win32/user_api_win.h"
 #include "text/texts.h"
 #include "ui/dialogs/msg_layout.h"
 
@@ -30,7 +31,7 @@ TfrmQuestion::TfrmQuestion(std::string_view text) {
 
   lblQuestion = AddLabel({kMsgLabelLeft, kMsgLabelTop, 225, kMsgLabelHeight}, "",
                          kAnchorLeftTopRight, SS_LEFTNOWORDWRAP);
-  imgError = AddPicture(kIconBounds, LoadIconW(nullptr, IDI_ERROR));
+  imgError = AddPicture(kIconBounds, user::SystemIcon(IDI_ERROR));
   const int width = MsgFormWidth(TextWidth(text));
   SetWidth(width);
   SetControlBounds(lblQuestion,
@@ -53,11 +54,11 @@ bool ShowErrorQuestion(std::string_view text) {
 
 class Win32UserQuestions::Desk final : public WindowBase {
  public:
-  static constexpr const wchar_t* kClassName = L"KorvanaDialwaveQuestions";
+  static constexpr const char* kClassName = "KorvanaDialwaveQuestions";
 
   bool Create() {
     RegisterClassOnce(kClassName);
-    return WindowBase::Create(kClassName, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
+    return WindowBase::Create(kClassName, 0, 0, "", 0, 0, 0, 0, HWND_MESSAGE);
   }
 
  protected:
@@ -85,7 +86,7 @@ bool Win32UserQuestions::AskErrorYesNo(std::string_view text) {
   const std::string question(text);
   // Blocks until the user-interface thread has shown the dialog and it is
   // answered; 0 when the desk is gone, which counts as "&No".
-  return SendMessageW(desk, kMsgAsk, 0, reinterpret_cast<LPARAM>(&question)) == kAnsweredYes;
+  return SendMessageA(desk, kMsgAsk, 0, reinterpret_cast<LPARAM>(&question)) == kAnsweredYes;
 }
 
 }  // namespace dw::ui

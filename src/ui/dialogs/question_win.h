@@ -16,7 +16,7 @@ namespace dw::ui {
 
 class TfrmQuestion final : public Form {
  public:
-  static constexpr const wchar_t* kClassName = L"TfrmQuestion";
+  static constexpr const char* kClassName = "TfrmQuestion";
 
   // Built for `text` (code page 1251, one line); not shown yet.
   explicit TfrmQuestion(std::string_view text);

@@ -1,6 +1,7 @@
 // Typed views of the system's standard controls: each wraps a child window
 // it does not own (the form's window destroys its children) and offers one
-// named method per control message. Texts are code page 1251.
+// named method per control message. Texts are code page 1251; the
+// messages that carry no text go through the A functions on every system.
 #pragma once
 
 #include "platform/win32/win.h"
@@ -29,7 +30,7 @@ class Control {
 
   void SetText(std::string_view cp1251) const;
   std::string Text() const;
-  bool Visible() const { return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
+  bool Visible() const { return (GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
   void SetVisible(bool visible) const { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
   bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
   void SetEnabled(bool enabled) const { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
@@ -51,15 +52,15 @@ class Button : public Control {
  public:
   using Control::Control;
   // As a user's click: the button's own press and release.
-  void Click() const { SendMessageW(hwnd(), BM_CLICK, 0, 0); }
+  void Click() const { SendMessageA(hwnd(), BM_CLICK, 0, 0); }
 };
 
 class CheckBox : public Control {
  public:
   using Control::Control;
-  bool Checked() const { return SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  bool Checked() const { return SendMessageA(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void SetChecked(bool checked) const {
-    SendMessageW(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   }
 };
 
@@ -69,7 +70,7 @@ class Picture : public Control {
   using Control::Control;
   // The icon stays the caller's (shared system icons are never destroyed).
   void SetIcon(HICON icon) const;
-  HICON Icon() const { return reinterpret_cast<HICON>(SendMessageW(hwnd(), STM_GETICON, 0, 0)); }
+  HICON Icon() const { return reinterpret_cast<HICON>(SendMessageA(hwnd(), STM_GETICON, 0, 0)); }
 };
 
 // A multi-line text box.
@@ -77,33 +78,33 @@ class Memo : public Control {
  public:
   using Control::Control;
   void SetLines(const std::vector<std::string>& cp1251Lines) const;
-  void Clear() const { SetWindowTextW(hwnd(), L""); }
-  int LineCount() const { return static_cast<int>(SendMessageW(hwnd(), EM_GETLINECOUNT, 0, 0)); }
+  void Clear() const { SetText(""); }
+  int LineCount() const { return static_cast<int>(SendMessageA(hwnd(), EM_GETLINECOUNT, 0, 0)); }
 };
 
 class ProgressBar : public Control {
  public:
   using Control::Control;
-  void SetRange(int min, int max) const { SendMessageW(hwnd(), PBM_SETRANGE32, min, max); }
-  int Max() const { return static_cast<int>(SendMessageW(hwnd(), PBM_GETRANGE, FALSE, 0)); }
-  void SetStep(int step) const { SendMessageW(hwnd(), PBM_SETSTEP, step, 0); }
-  void SetPosition(int position) const { SendMessageW(hwnd(), PBM_SETPOS, position, 0); }
-  int Position() const { return static_cast<int>(SendMessageW(hwnd(), PBM_GETPOS, 0, 0)); }
+  void SetRange(int min, int max) const { SendMessageA(hwnd(), PBM_SETRANGE32, min, max); }
+  int Max() const { return static_cast<int>(SendMessageA(hwnd(), PBM_GETRANGE, FALSE, 0)); }
+  void SetStep(int step) const { SendMessageA(hwnd(), PBM_SETSTEP, step, 0); }
+  void SetPosition(int position) const { SendMessageA(hwnd(), PBM_SETPOS, position, 0); }
+  int Position() const { return static_cast<int>(SendMessageA(hwnd(), PBM_GETPOS, 0, 0)); }
   // The control's own step: it wraps to the start past the maximum.
-  void StepIt() const { SendMessageW(hwnd(), PBM_STEPIT, 0, 0); }
+  void StepIt() const { SendMessageA(hwnd(), PBM_STEPIT, 0, 0); }
 };
 
 // A list box whose items the form's owner draws, each of a fixed height.
 class ListBox : public Control {
  public:
   using Control::Control;
-  void Clear() const { SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); }
+  void Clear() const { SendMessageA(hwnd(), LB_RESETCONTENT, 0, 0); }
   int Add(std::string_view cp1251) const;
-  int Count() const { return static_cast<int>(SendMessageW(hwnd(), LB_GETCOUNT, 0, 0)); }
+  int Count() const { return static_cast<int>(SendMessageA(hwnd(), LB_GETCOUNT, 0, 0)); }
   std::string Item(int index) const;
   // -1 when nothing is selected.
-  int Selected() const { return static_cast<int>(SendMessageW(hwnd(), LB_GETCURSEL, 0, 0)); }
-  void Select(int index) const { SendMessageW(hwnd(), LB_SETCURSEL, index, 0); }
+  int Selected() const { return static_cast<int>(SendMessageA(hwnd(), LB_GETCURSEL, 0, 0)); }
+  void Select(int index) const { SendMessageA(hwnd(), LB_SETCURSEL, index, 0); }
   int ItemAt(int x, int y) const;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/user_api_win.h"
 #include "platform/win32/wide.h"
 #include "ui/framework/gdi_scope_win.h"
 #include "ui/framework/message_loop_win.h"
@@ -67,7 +68,7 @@ bool Form::CreateForm(const FormOptions& options) {
                         (options.stayOnTop ? WS_EX_TOPMOST : 0);
   RECT r{0, 0, options.clientWidth, options.clientHeight};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  if (!Create(options.className, exStyle, style, Wide(options.caption).c_str(), 0, 0,
+  if (!Create(options.className, exStyle, style, options.caption, 0, 0,
               r.right - r.left, r.bottom - r.top, options.owner)) {
     return false;
   }
@@ -81,20 +82,19 @@ bool Form::CreateForm(const FormOptions& options) {
   }
   // Russian character set: the texts are Russian whatever the system's
   // language, and the default set would give a non-Russian system no Cyrillic.
-  font_.reset(CreateFontW(-MulDiv(options.fontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+  font_.reset(CreateFontA(-MulDiv(options.fontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
                           FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, options.fontName));
   return true;
 }
 
-HWND Form::AddChild(const wchar_t* className, DWORD style, DWORD exStyle, const Bounds& b,
+HWND Form::AddChild(const char* className, DWORD style, DWORD exStyle, const Bounds& b,
                     std::string_view text, Anchors anchors) {
   const int id = nextId_++;
-  HWND child = CreateWindowExW(exStyle, className, Wide(text).c_str(), style, b.x, b.y, b.width,
-                               b.height, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               GetModuleHandleW(nullptr), nullptr);
+  HWND child = user::CreateWindowText(exStyle, className, text, style, b.x, b.y, b.width, b.height,
+                                      hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
   if (child == nullptr) return nullptr;
-  if (font_) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  if (font_) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   auto record = std::make_unique<Child>();
   record->hwnd = child;
   record->anchors = anchors;
@@ -156,7 +156,7 @@ void Form::ApplyAnchors() {
 
 Label Form::AddLabel(const Bounds& b, std::string_view text, Anchors anchors, DWORD style) {
   // No prefix: an ampersand in a message is a letter, not an accelerator.
-  HWND label = AddChild(L"STATIC", kChild | SS_LEFT | SS_NOPREFIX | style, 0, b, text, anchors);
+  HWND label = AddChild("STATIC", kChild | SS_LEFT | SS_NOPREFIX | style, 0, b, text, anchors);
   if (Child* c = Find(label)) c->underneath = true;
   return Label(label);
 }
@@ -164,7 +164,7 @@ Label Form::AddLabel(const Bounds& b, std::string_view text, Anchors anchors, DW
 Button Form::AddButton(const Bounds& b, std::string_view text, Handler onClick, int modalResult,
                        bool isDefault, Anchors anchors) {
   const DWORD style = kChild | WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-  HWND button = AddChild(L"BUTTON", style, 0, b, text, anchors);
+  HWND button = AddChild("BUTTON", style, 0, b, text, anchors);
   if (Child* c = Find(button)) {
     c->onClick = std::move(onClick);
     c->modalResult = modalResult;
@@ -174,20 +174,20 @@ Button Form::AddButton(const Bounds& b, std::string_view text, Handler onClick, 
 }
 
 CheckBox Form::AddCheckBox(const Bounds& b, std::string_view text, bool checked, Anchors anchors) {
-  CheckBox box(AddChild(L"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0, b, text, anchors));
+  CheckBox box(AddChild("BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0, b, text, anchors));
   box.SetChecked(checked);
   return box;
 }
 
 Picture Form::AddPicture(const Bounds& b, HICON icon, Anchors anchors) {
-  Picture picture(AddChild(L"STATIC", kChild | SS_ICON, 0, b, "", anchors));
+  Picture picture(AddChild("STATIC", kChild | SS_ICON, 0, b, "", anchors));
   if (icon != nullptr) picture.SetIcon(icon);
   return picture;
 }
 
 Memo Form::AddMemo(const Bounds& b, int background, Anchors anchors) {
   const DWORD style = kChild | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
-  HWND memo = AddChild(L"EDIT", style, WS_EX_CLIENTEDGE, b, "", anchors);
+  HWND memo = AddChild("EDIT", style, WS_EX_CLIENTEDGE, b, "", anchors);
   if (Child* c = Find(memo)) {
     c->backgroundIndex = background;
     c->background.reset(CreateSolidBrush(GetSysColor(background)));
@@ -196,7 +196,7 @@ Memo Form::AddMemo(const Bounds& b, int background, Anchors anchors) {
 }
 
 ProgressBar Form::AddProgressBar(const Bounds& b, int min, int max, int step, Anchors anchors) {
-  ProgressBar bar(AddChild(PROGRESS_CLASSW, kChild, 0, b, "", anchors));
+  ProgressBar bar(AddChild(PROGRESS_CLASSA, kChild, 0, b, "", anchors));
   bar.SetRange(min, max);
   bar.SetStep(step);
   bar.SetPosition(min);
@@ -209,19 +209,19 @@ ListBox Form::AddOwnerDrawnListBox(const Bounds& b, int itemHeight, DrawItem dra
                       LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
   // The item height is asked for while the window is being created, before
   // the record exists; it is set again right after.
-  HWND list = AddChild(L"LISTBOX", style, 0, b, "", anchors);
+  HWND list = AddChild("LISTBOX", style, 0, b, "", anchors);
   if (Child* c = Find(list)) {
     c->draw = std::move(draw);
     c->itemHeight = itemHeight;
     c->onClick = std::move(onDoubleClick);
-    SendMessageW(list, LB_SETITEMHEIGHT, 0, itemHeight);
+    SendMessageA(list, LB_SETITEMHEIGHT, 0, itemHeight);
   }
   return ListBox(list);
 }
 
 ScrollBar Form::AddScrollBar(const Bounds& b, int max, int page, int smallStep, int largeStep,
                              Handler onChange, Anchors anchors) {
-  ScrollBar bar(AddChild(L"SCROLLBAR", kChild | SBS_VERT, 0, b, "", anchors));
+  ScrollBar bar(AddChild("SCROLLBAR", kChild | SBS_VERT, 0, b, "", anchors));
   if (Child* c = Find(bar.hwnd())) {
     c->smallStep = smallStep;
     c->largeStep = largeStep;
@@ -257,10 +257,8 @@ void Form::FitHeightToText(const Label& label) {
   WindowDcScope dc(label.hwnd());
   if (dc.get() == nullptr) return;
   SelectionScope select(dc.get(), font_ ? font_.get() : GetStockObject(DEFAULT_GUI_FONT));
-  const std::wstring text = Wide(label.Text());
   RECT r{0, 0, b.width, 0};
-  DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
-            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_LEFT);
+  user::DrawTextIn(dc.get(), label.Text(), r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_LEFT);
   b.height = r.bottom - r.top;
   SetControlBounds(label, b);
 }
@@ -310,7 +308,7 @@ int Form::ShowModal() {
       modalResult_ = 2;
       break;
     }
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!user::PeekRemove(msg)) {
       IdleWait();  // the actions of the windows behind stay up to date
       continue;
     }
@@ -319,9 +317,9 @@ int Form::ShowModal() {
       modalResult_ = 2;
       break;
     }
-    if (!IsDialogMessageW(hwnd(), &msg)) {
+    if (!user::IsDialogMsg(hwnd(), msg)) {
       TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      user::Dispatch(msg);
     }
   }
   // The other windows come back before this one goes, so that the system
@@ -408,9 +406,9 @@ bool Form::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result
         }
       }
       if (c == nullptr) return false;
-      wchar_t kind[16] = {};
-      GetClassNameW(c->hwnd, kind, 16);
-      const bool list = lstrcmpiW(kind, L"LISTBOX") == 0;
+      char kind[16] = {};
+      GetClassNameA(c->hwnd, kind, 16);
+      const bool list = lstrcmpiA(kind, "LISTBOX") == 0;
       if (list ? code != LBN_DBLCLK : code != BN_CLICKED) return false;
       if (c->modalResult != 0) modalResult_ = c->modalResult;
       if (c->onClick) {

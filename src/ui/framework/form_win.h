@@ -35,7 +35,7 @@ constexpr Anchors kAnchorTopRight{false, true, true, false};
 constexpr Anchors kAnchorLeftTopRight{true, true, true, false};
 
 struct FormOptions {
-  const wchar_t* className = L"DialwaveForm";
+  const char* className = "DialwaveForm";
   std::string caption;  // code page 1251
   int clientWidth = 0;
   int clientHeight = 0;
@@ -45,7 +45,7 @@ struct FormOptions {
   HWND centreOn = nullptr;  // for OwnerCentre
   HICON icon = nullptr;
   // The form's font: name and height in points at the screen's resolution.
-  const wchar_t* fontName = L"MS Sans Serif";
+  const char* fontName = "MS Sans Serif";
   int fontPoints = 8;
 };
 
@@ -104,7 +104,7 @@ class Form : public WindowBase {
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int result) { modalResult_ = result; }
   // As the title bar's close button.
-  void Close() { SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
+  void Close() { SendMessageA(hwnd(), WM_CLOSE, 0, 0); }
 
   // Calls `onTick` every `ms` on this thread until stopped; returns its id.
   UINT_PTR StartTimer(UINT ms, Handler onTick);
@@ -139,7 +139,7 @@ class Form : public WindowBase {
   };
 
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) final;
-  HWND AddChild(const wchar_t* className, DWORD style, DWORD exStyle, const Bounds& b,
+  HWND AddChild(const char* className, DWORD style, DWORD exStyle, const Bounds& b,
                 std::string_view text, Anchors anchors);
   Child* Find(HWND hwnd);
   Child* FindId(int id);

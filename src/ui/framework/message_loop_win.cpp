@@ -1,19 +1,20 @@
 #include "ui/framework/message_loop_win.h"
 
+#include "platform/win32/user_api_win.h"
 #include "ui/framework/actions.h"
 
 namespace dw::ui {
 
 bool DrainMessages(HWND dialog) {
   MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (user::PeekRemove(msg)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
     }
-    if (dialog != nullptr && IsDialogMessageW(dialog, &msg)) continue;
+    if (dialog != nullptr && user::IsDialogMsg(dialog, msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    user::Dispatch(msg);
   }
   return true;
 }
@@ -28,10 +29,10 @@ void IdleWait() {
 int RunMessageLoop() {
   for (;;) {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (user::PeekRemove(msg)) {
       if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
       TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      user::Dispatch(msg);
     }
     IdleWait();
   }

@@ -9,18 +9,18 @@ void PaintParentBackground(HWND child, HDC dc) {
   MapWindowPoints(child, parent, &origin, 1);
   POINT old{};
   OffsetViewportOrgEx(dc, -origin.x, -origin.y, &old);
-  SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   SetViewportOrgEx(dc, old.x, old.y, nullptr);
 }
 
 bool PictureBox::Create(HWND parent, const Bounds& b) {
   RegisterClassOnce(kClassName);
   // Transparent to the mouse, like a framework picture without handlers.
-  return WindowBase::Create(kClassName, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, L"", b.x, b.y,
+  return WindowBase::Create(kClassName, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, "", b.x, b.y,
                             b.width, b.height, parent);
 }
 
-bool PictureBox::LoadGif(HMODULE module, const wchar_t* name) {
+bool PictureBox::LoadGif(HMODULE module, const char* name) {
   auto picture = LoadGifResource(module, name);
   const bool loaded = picture != nullptr;
   SetPicture(std::move(picture));

@@ -19,13 +19,13 @@ void PaintParentBackground(HWND child, HDC dc);
 
 class PictureBox final : public WindowBase {
  public:
-  static constexpr const wchar_t* kClassName = L"DialwavePicture";
+  static constexpr const char* kClassName = "DialwavePicture";
 
   bool Create(HWND parent, const Bounds& b);
 
   // A "GIF" resource of `module` by name; false (and nothing shown) when it
   // is missing or no picture.
-  bool LoadGif(HMODULE module, const wchar_t* name);
+  bool LoadGif(HMODULE module, const char* name);
   void SetPicture(std::unique_ptr<GdiPicture> picture);
   // An icon drawn at its own size; it stays the caller's.
   void SetIcon(HICON icon);

@@ -1,6 +1,6 @@
 #include "ui/framework/popup_menu_win.h"
 
-#include "platform/win32/wide.h"
+#include "platform/win32/user_api_win.h"
 
 namespace dw::ui {
 
@@ -10,10 +10,10 @@ UniqueMenu BuildPopupMenu(const std::vector<MenuItem>& items) {
   UINT command = 1;
   for (const MenuItem& item : items) {
     if (item.caption.empty()) {
-      AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+      AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(menu.get(), MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), command,
-                  Wide(item.caption).c_str());
+      user::AppendMenuText(menu.get(), MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED),
+                           command, item.caption);
       if (item.isDefault) SetMenuDefaultItem(menu.get(), command, FALSE);
     }
     ++command;
@@ -29,7 +29,7 @@ int ShowPopupMenu(HWND owner, const std::vector<MenuItem>& items, int x, int y) 
   SetForegroundWindow(owner);
   const int chosen = static_cast<int>(TrackPopupMenu(
       menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
-  PostMessageW(owner, WM_NULL, 0, 0);
+  PostMessageA(owner, WM_NULL, 0, 0);
   return chosen > 0 ? chosen - 1 : -1;
 }
 

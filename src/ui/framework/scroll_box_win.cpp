@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/win32/user_api_win.h"
 #include "ui/framework/scrolling.h"
 
 namespace dw::ui {
@@ -11,14 +12,14 @@ namespace dw::ui {
 // so a release over a text arrives here too.
 class ScrollBox::ContentWindow final : public WindowBase {
  public:
-  static constexpr const wchar_t* kClassName = L"DialwaveScrollContent";
+  static constexpr const char* kClassName = "DialwaveScrollContent";
 
   explicit ContentWindow(ScrollBox& box) : box_(box) {}
 
   bool Create(int width, int height) {
     RegisterClassOnce(kClassName);
     return WindowBase::Create(kClassName, WS_EX_CONTROLPARENT,
-                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, L"", 0, 0, width, height,
+                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, "", 0, 0, width, height,
                               box_.hwnd());
   }
 
@@ -47,7 +48,7 @@ class ScrollBox::ContentWindow final : public WindowBase {
         return true;
       case WM_MOUSEWHEEL:
         // The box turns the wheel; the content only passes it on.
-        result = SendMessageW(box_.hwnd(), message, wparam, lparam);
+        result = SendMessageA(box_.hwnd(), message, wparam, lparam);
         return true;
       default:
         return false;
@@ -72,7 +73,7 @@ bool ScrollBox::Create(HWND parent, const Bounds& b, int range, COLORREF backgro
   RegisterClassOnce(kClassName);
   if (!WindowBase::Create(kClassName, WS_EX_CONTROLPARENT,
                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP,
-                          L"", b.x, b.y, b.width, b.height, parent)) {
+                          "", b.x, b.y, b.width, b.height, parent)) {
     return false;
   }
   content_ = std::make_unique<ContentWindow>(*this);
@@ -137,12 +138,11 @@ bool SeparateScrollBar::Create(HWND parent, const Bounds& b, int max, int page, 
   largeStep_ = largeStep;
   RegisterClassOnce(kClassName);
   if (!WindowBase::Create(kClassName, WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                          L"", b.x, b.y, b.width, b.height, parent)) {
+                          "", b.x, b.y, b.width, b.height, parent)) {
     return false;
   }
-  bar_ = ScrollBar(CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0,
-                                   b.width, b.height, hwnd(), nullptr, GetModuleHandleW(nullptr),
-                                   nullptr));
+  bar_ = ScrollBar(user::CreateWindowText(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_VERT, 0,
+                                          0, b.width, b.height, hwnd(), nullptr));
   if (!bar_) return false;
   bar_.SetRange(max, page);
   return true;

@@ -16,7 +16,7 @@ namespace dw::ui {
 
 class ScrollBox final : public WindowBase {
  public:
-  static constexpr const wchar_t* kClassName = L"DialwaveScrollBox";
+  static constexpr const char* kClassName = "DialwaveScrollBox";
 
   ScrollBox();
   ~ScrollBox() override;
@@ -58,7 +58,7 @@ class ScrollBox final : public WindowBase {
 // whichever window it sits on, its scroll requests come here.
 class SeparateScrollBar final : public WindowBase {
  public:
-  static constexpr const wchar_t* kClassName = L"DialwaveScrollBarHolder";
+  static constexpr const char* kClassName = "DialwaveScrollBarHolder";
 
   // Positions 0..max with a page of `page`; line and page presses move by
   // `smallStep` and `largeStep`.

@@ -1,51 +1,47 @@
 #include "ui/framework/window_win.h"
 
+#include "platform/win32/user_api_win.h"
+
 namespace dw::ui {
 
 WindowBase::~WindowBase() {
   if (hwnd_ != nullptr) {
     // Unbind first: the window outlives nothing of ours.
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
 }
 
-void WindowBase::RegisterClassOnce(const wchar_t* className, UINT style, HICON icon,
+void WindowBase::RegisterClassOnce(const char* className, UINT style, HICON icon,
                                    HBRUSH background) {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExW(instance, className, &existing)) return;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
+  user::WindowClass wc;
+  wc.name = className;
+  wc.procedure = &WindowBase::Procedure;
   wc.style = style;
-  wc.lpfnWndProc = &WindowBase::Procedure;
-  wc.hInstance = instance;
-  wc.hIcon = icon;
-  wc.hIconSm = icon;
-  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  wc.hbrBackground = background;
-  wc.lpszClassName = className;
-  RegisterClassExW(&wc);
+  wc.icon = icon;
+  wc.cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  wc.background = background;
+  user::RegisterWindowClass(wc);
 }
 
-bool WindowBase::Create(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title,
+bool WindowBase::Create(const char* className, DWORD exStyle, DWORD style, std::string_view title,
                         int x, int y, int width, int height, HWND parent) {
-  CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, nullptr,
-                  GetModuleHandleW(nullptr), this);
+  user::CreateWindowText(exStyle, className, title, style, x, y, width, height, parent, nullptr,
+                         this);
   return hwnd_ != nullptr;
 }
 
 LRESULT CALLBACK WindowBase::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   WindowBase* self = nullptr;
   if (message == WM_NCCREATE) {
-    self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    // lpCreateParams sits at the same place in both layouts.
+    self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
     self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   } else {
-    self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    self = reinterpret_cast<WindowBase*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   }
-  if (self == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (self == nullptr) return user::DefProc(hwnd, message, wparam, lparam);
 
   LRESULT result = 0;
   bool handled = false;
@@ -59,10 +55,10 @@ LRESULT CALLBACK WindowBase::Procedure(HWND hwnd, UINT message, WPARAM wparam, L
     result = 0;
   }
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
   }
-  return handled ? result : DefWindowProcW(hwnd, message, wparam, lparam);
+  return handled ? result : user::DefProc(hwnd, message, wparam, lparam);
 }
 
 }  // namespace dw::ui

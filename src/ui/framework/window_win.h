@@ -5,6 +5,8 @@
 
 #include "platform/win32/win.h"
 
+#include <string_view>
+
 namespace dw::ui {
 
 class WindowBase {
@@ -17,11 +19,13 @@ class WindowBase {
   HWND hwnd() const { return hwnd_; }
 
  protected:
-  // Registers `className` once per process with the shared window procedure.
-  static void RegisterClassOnce(const wchar_t* className, UINT style = 0, HICON icon = nullptr,
+  // Registers `className` (ASCII) once per process with the shared window
+  // procedure, in the family the platform layer chose.
+  static void RegisterClassOnce(const char* className, UINT style = 0, HICON icon = nullptr,
                                 HBRUSH background = nullptr);
 
-  bool Create(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title, int x,
+  // `title` is code page 1251.
+  bool Create(const char* className, DWORD exStyle, DWORD style, std::string_view title, int x,
               int y, int width, int height, HWND parent);
 
   // Returns true when handled, with the message's result in `result`;

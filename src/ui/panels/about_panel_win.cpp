@@ -16,7 +16,7 @@ TAboutPanel::TAboutPanel(HWND parent, const Bounds& b, HMODULE resources, Shell&
     : shell_(shell) {
   if (!CreateContent(kClassName, parent, b)) return;
   imgAbout.Create(hwnd(), {10, 4, 300, 24});
-  if (resources != nullptr) imgAbout.LoadGif(resources, L"HEADING_ABOUT");
+  if (resources != nullptr) imgAbout.LoadGif(resources, "HEADING_ABOUT");
 
   const std::string product = AboutProductText();
   const int productTop = 44;

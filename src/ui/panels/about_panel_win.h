@@ -16,7 +16,7 @@ namespace dw::ui {
 
 class TAboutPanel final : public PanelContent {
  public:
-  static constexpr const wchar_t* kClassName = L"TAboutPanel";
+  static constexpr const char* kClassName = "TAboutPanel";
 
   // A child of `parent` (the main window's panel) at `b` (normally
   // {0, 0, 500, 265}); `resources` holds HEADING_ABOUT; the links open

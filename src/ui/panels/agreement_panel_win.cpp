@@ -39,7 +39,7 @@ void StyleSkinButton(TGPRSButton& b, std::string_view caption) {
 TAgreementPanel::TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources) {
   if (!CreateContent(kClassName, parent, b)) return;
   imgUA.Create(hwnd(), kHeading);
-  if (resources != nullptr) imgUA.LoadGif(resources, L"HEADING_AGREEMENT");
+  if (resources != nullptr) imgUA.LoadGif(resources, "HEADING_AGREEMENT");
 
   sbUA.Create(hwnd(), kBox, kAgreementRange, RGB(255, 255, 255));
   scrollUA.Create(hwnd(), kBar, kAgreementBarMax, kAgreementBarPage, kAgreementBarSmallStep,

@@ -20,7 +20,7 @@ namespace dw::ui {
 
 class TAgreementPanel final : public PanelContent {
  public:
-  static constexpr const wchar_t* kClassName = L"TAgreementPanel";
+  static constexpr const char* kClassName = "TAgreementPanel";
   static constexpr int kWidth = 500;
   static constexpr int kHeight = 265;
 

@@ -1,6 +1,6 @@
 #include "ui/panels/panel_content_win.h"
 
-#include "platform/win32/wide.h"
+#include "platform/win32/user_api_win.h"
 #include "ui/framework/gdi_scope_win.h"
 #include "ui/framework/picture_box_win.h"
 
@@ -10,9 +10,9 @@ namespace {
 UniqueFont MakeFont(int weight, bool underline) {
   // Russian character set: the texts are Russian whatever the system's
   // language.
-  return UniqueFont(CreateFontW(-11, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, FALSE,
+  return UniqueFont(CreateFontA(-11, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, FALSE,
                                 RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
 }
 
 }  // namespace
@@ -22,13 +22,13 @@ PanelContent::~PanelContent() {
   if (hwnd() != nullptr) DestroyWindow(hwnd());
 }
 
-bool PanelContent::CreateContent(const wchar_t* className, HWND parent, const Bounds& b) {
+bool PanelContent::CreateContent(const char* className, HWND parent, const Bounds& b) {
   normal_ = MakeFont(FW_NORMAL, false);
   bold_ = MakeFont(FW_BOLD, false);
   link_ = MakeFont(FW_NORMAL, true);
   RegisterClassOnce(className, CS_DBLCLKS);
   return Create(className, WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                L"", b.x, b.y, b.width, b.height, parent);
+                "", b.x, b.y, b.width, b.height, parent);
 }
 
 HFONT PanelContent::FontOf(TextStyle style) const {
@@ -42,11 +42,11 @@ HFONT PanelContent::FontOf(TextStyle style) const {
 Label PanelContent::AddText(HWND parent, const Bounds& b, std::string_view cp1251, TextStyle style,
                             COLORREF colour) {
   const DWORD notify = style == TextStyle::Link ? SS_NOTIFY : 0;
-  HWND text = CreateWindowExW(0, L"STATIC", Wide(cp1251).c_str(),
-                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX | notify, b.x, b.y,
-                              b.width, b.height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND text = user::CreateWindowText(
+      0, "STATIC", cp1251, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX | notify,
+      b.x, b.y, b.width, b.height, parent, nullptr);
   if (text == nullptr) return Label();
-  SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(style)), FALSE);
+  SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(style)), FALSE);
   colours_[text] = style == TextStyle::Link ? kLinkColour : colour;
   return Label(text);
 }
@@ -66,10 +66,8 @@ int PanelContent::TextHeight(std::string_view cp1251, int width, TextStyle style
   WindowDcScope dc(hwnd());
   if (dc.get() == nullptr) return 0;
   SelectionScope select(dc.get(), FontOf(style));
-  const std::wstring text = Wide(cp1251);
   RECT r{0, 0, width, 0};
-  DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
-            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_LEFT);
+  user::DrawTextIn(dc.get(), cp1251, r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_LEFT);
   return r.bottom - r.top;
 }
 

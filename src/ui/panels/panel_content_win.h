@@ -42,7 +42,7 @@ class PanelContent : public WindowBase {
   }
 
  protected:
-  bool CreateContent(const wchar_t* className, HWND parent, const Bounds& b);
+  bool CreateContent(const char* className, HWND parent, const Bounds& b);
   // A button released over the panel itself; nothing by default.
   virtual void OnMouseUp() {}
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;

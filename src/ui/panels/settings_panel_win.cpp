@@ -4,7 +4,7 @@
 #include <windowsx.h>
 
 #include "platform/win32/canvas_win.h"
-#include "platform/win32/wide.h"
+#include "platform/win32/user_api_win.h"
 #include "text/texts.h"
 #include "ui/panels/agreement_panel_win.h"
 #include "ui/panels/settings.h"
@@ -19,19 +19,8 @@ constexpr int kNoteTop = TSettingsPanel::kList.y + TSettingsPanel::kList.height 
 constexpr int kOptionsTop = 164;
 constexpr int kOptionStep = 20;
 constexpr Bounds kButton{395, 228, 85, 25};
-constexpr UINT_PTR kListSubclass = 1;
 
 COLORREF ToColorref(Color c) { return static_cast<COLORREF>(c); }
-
-// The list's own mouse moves feed its tooltip.
-LRESULT CALLBACK ModemListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                               DWORD_PTR data) {
-  if (message == WM_MOUSEMOVE) {
-    reinterpret_cast<TSettingsPanel*>(data)->ModemListMouseMove(GET_X_LPARAM(lparam),
-                                                                GET_Y_LPARAM(lparam));
-  }
-  return DefSubclassProc(list, message, wparam, lparam);
-}
 
 }  // namespace
 
@@ -40,14 +29,14 @@ TSettingsPanel::TSettingsPanel(HWND parent, const Bounds& b, HMODULE resources) 
   imgStart.Create(hwnd(), kHeading);
   imgService.Create(hwnd(), kHeading);
   if (resources != nullptr) {
-    imgStart.LoadGif(resources, L"HEADING_START");
-    imgService.LoadGif(resources, L"HEADING_SERVICE");
+    imgStart.LoadGif(resources, "HEADING_START");
+    imgService.LoadGif(resources, "HEADING_SERVICE");
   }
   ShowWindow(imgService.hwnd(), SW_HIDE);
 
   Label1 = AddText(hwnd(), kChoose, Text(TextId::LabelChooseModem), TextStyle::Normal);
   Label40 = AddText(hwnd(), kRefresh, Text(TextId::LinkRefresh), TextStyle::Link);
-  SetWindowLongPtrW(Label40.hwnd(), GWL_STYLE, GetWindowLongPtrW(Label40.hwnd(), GWL_STYLE) | SS_RIGHT);
+  SetWindowLongPtrA(Label40.hwnd(), GWL_STYLE, GetWindowLongPtrA(Label40.hwnd(), GWL_STYLE) | SS_RIGHT);
   Label41 = AddText(hwnd(), kRefresh, Text(TextId::LinkRefresh), TextStyle::Link);
   Label41.SetVisible(false);
   for (const Label& link : {Label40, Label41}) {
@@ -59,22 +48,23 @@ TSettingsPanel::TSettingsPanel(HWND parent, const Bounds& b, HMODULE resources) 
 
   // Owner-drawn with fixed 17-pixel items and no frame of its own; the grey
   // panel behind it, one pixel larger each way, is the frame.
-  lbConnections = ListBox(CreateWindowExW(
-      0, L"LISTBOX", L"",
+  lbConnections = ListBox(user::CreateWindowText(
+      0, "LISTBOX", "",
       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | WS_CLIPSIBLINGS | LBS_NOTIFY |
           LBS_HASSTRINGS | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT,
-      kList.x, kList.y, kList.width, kList.height, hwnd(), nullptr, GetModuleHandleW(nullptr),
-      nullptr));
-  SendMessageW(lbConnections.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(TextStyle::Normal)),
+      kList.x, kList.y, kList.width, kList.height, hwnd(), nullptr));
+  SendMessageA(lbConnections.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(TextStyle::Normal)),
                FALSE);
-  SendMessageW(lbConnections.hwnd(), LB_SETITEMHEIGHT, 0, kModemItemHeight);
-  SetWindowSubclass(lbConnections.hwnd(), ModemListProc, kListSubclass,
-                    reinterpret_cast<DWORD_PTR>(this));
+  SendMessageA(lbConnections.hwnd(), LB_SETITEMHEIGHT, 0, kModemItemHeight);
+  // The list's own mouse moves feed its tooltip.
+  listHook_.Attach(lbConnections.hwnd(), [this](UINT message, WPARAM, LPARAM lparam) {
+    if (message == WM_MOUSEMOVE) ModemListMouseMove(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+  });
   // Created after the list, so it lies behind it.
   frameBrush_.reset(CreateSolidBrush(ToColorref(kModemFrameColour)));
-  Panel1 = Label(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                                 kList.x - 1, kList.y - 1, kList.width + 2, kList.height + 2,
-                                 hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
+  Panel1 = Label(user::CreateWindowText(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                        kList.x - 1, kList.y - 1, kList.width + 2,
+                                        kList.height + 2, hwnd(), nullptr));
   CreateTooltip();
 
   const std::string note = Text(TextId::LabelDeviceNote);
@@ -86,13 +76,13 @@ TSettingsPanel::TSettingsPanel(HWND parent, const Bounds& b, HMODULE resources) 
   const TextId texts[] = {TextId::OptionDesktop, TextId::OptionAutorun, TextId::OptionCopy};
   for (int i = 0; i < 3; ++i) {
     const int y = kOptionsTop + kOptionStep * i;
-    *boxes[i] = CheckBox(CreateWindowExW(
-        0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX,
-        20, y, 16, 16, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
+    *boxes[i] = CheckBox(user::CreateWindowText(
+        0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX, 20,
+        y, 16, 16, hwnd(), nullptr));
     boxes[i]->SetChecked(true);
     *labels[i] = AddText(hwnd(), {40, y + 1, 340, 14}, Text(texts[i]), TextStyle::Normal);
     HWND label = labels[i]->hwnd();
-    SetWindowLongPtrW(label, GWL_STYLE, GetWindowLongPtrW(label, GWL_STYLE) | SS_NOTIFY);
+    SetWindowLongPtrA(label, GWL_STYLE, GetWindowLongPtrA(label, GWL_STYLE) | SS_NOTIFY);
     // Clicking the text ticks its box, as on a check box's own caption.
     const CheckBox box = *boxes[i];
     OnLinkClick(label, [box] { box.SetChecked(!box.Checked()); });
@@ -112,45 +102,30 @@ TSettingsPanel::TSettingsPanel(HWND parent, const Bounds& b, HMODULE resources) 
 }
 
 TSettingsPanel::~TSettingsPanel() {
-  if (lbConnections) RemoveWindowSubclass(lbConnections.hwnd(), ModemListProc, kListSubclass);
+  listHook_.Detach();
   if (tooltip_ != nullptr) DestroyWindow(tooltip_);
 }
 
 void TSettingsPanel::CreateTooltip() {
   HWND top = GetAncestor(hwnd(), GA_ROOT);
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, top, nullptr, GetModuleHandleW(nullptr),
-                             nullptr);
+  tooltip_ = user::CreateTooltip(TTS_ALWAYSTIP | TTS_NOPREFIX, top);
   if (tooltip_ == nullptr) return;
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V1_SIZE;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = hwnd();
-  tool.uId = reinterpret_cast<UINT_PTR>(lbConnections.hwnd());
-  tipWide_.clear();
-  tool.lpszText = tipWide_.data();
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  user::AddTool(tooltip_, TTF_IDISHWND | TTF_SUBCLASS, hwnd(),
+                reinterpret_cast<UINT_PTR>(lbConnections.hwnd()), "");
   // A long name on one line, however wide.
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
+  SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
 }
 
 void TSettingsPanel::SetTooltipText(const std::string& cp1251) {
   if (tooltip_ == nullptr || cp1251 == tipText_) return;
   tipText_ = cp1251;
-  tipWide_ = Wide(cp1251);
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V1_SIZE;
-  tool.hwnd = hwnd();
-  tool.uId = reinterpret_cast<UINT_PTR>(lbConnections.hwnd());
-  tool.lpszText = tipWide_.data();
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  user::SetToolText(tooltip_, hwnd(), reinterpret_cast<UINT_PTR>(lbConnections.hwnd()), cp1251);
 }
 
 void TSettingsPanel::ModemListMouseMove(int x, int y) {
   RECT client{};
   GetClientRect(lbConnections.hwnd(), &client);
-  const int top = static_cast<int>(SendMessageW(lbConnections.hwnd(), LB_GETTOPINDEX, 0, 0));
+  const int top = static_cast<int>(SendMessageA(lbConnections.hwnd(), LB_GETTOPINDEX, 0, 0));
   const int index = ModemItemAt(x, y, client.right, client.bottom, top, lbConnections.Count());
   // Off the items the tooltip keeps what it had.
   if (index >= 0) SetTooltipText(lbConnections.Item(index));

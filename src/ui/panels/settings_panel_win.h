@@ -14,13 +14,14 @@
 #include "ui/controls/control_window_win.h"
 #include "ui/controls/gprs_button.h"
 #include "ui/framework/picture_box_win.h"
+#include "ui/framework/subclass_win.h"
 #include "ui/panels/panel_content_win.h"
 
 namespace dw::ui {
 
 class TSettingsPanel final : public PanelContent {
  public:
-  static constexpr const wchar_t* kClassName = L"TSettingsPanel";
+  static constexpr const char* kClassName = "TSettingsPanel";
   static constexpr Bounds kList{20, 54, 460, 68};  // four items
 
   // A child of `parent` (the main window's panel) at `b` (normally
@@ -66,7 +67,7 @@ class TSettingsPanel final : public PanelContent {
   UniqueBrush frameBrush_;
   HWND tooltip_ = nullptr;
   std::string tipText_;
-  std::wstring tipWide_;
+  Subclass listHook_;
 };
 
 }  // namespace dw::ui
