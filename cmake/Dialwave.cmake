@@ -11,6 +11,9 @@ set(DW_WARNINGS -Wall -Wextra -Werror -Wshadow -Wnon-virtual-dtor -Wno-missing-f
 if(DW_WINDOWS)
   # One self-contained i686 executable: the C++ runtime linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Subscribers download the program over GPRS: what nothing calls stays out.
+  add_compile_options(-ffunction-sections -fdata-sections)
+  add_link_options(-Wl,--gc-sections)
   add_compile_definitions(UNICODE _UNICODE)
 elseif(DW_SANITIZE)
   foreach(s IN LISTS DW_SANITIZE)

@@ -24,11 +24,7 @@ std::uint64_t DivideRoundingUp(std::uint64_t value, std::uint64_t divisor) {
 
 namespace {
 
-std::string Number(std::uint64_t n) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%" PRIu64, n);
-  return text;
-}
+std::string Number(std::uint64_t n) { return std::to_string(n); }
 
 }  // namespace
 
@@ -58,8 +54,8 @@ std::string TrafficText(std::uint64_t bytes) {
 std::string ConnectionTimeText(std::chrono::milliseconds connected) {
   const auto ms = std::max<std::int64_t>(0, connected.count());
   const std::int64_t minutes = ms / 60000;
-  char mm[8];
-  std::snprintf(mm, sizeof mm, "%02d", static_cast<int>(minutes % 60));
+  const int m = static_cast<int>(minutes % 60);
+  const char mm[] = {static_cast<char>('0' + m / 10), static_cast<char>('0' + m % 10), '\0'};
   return Number(static_cast<std::uint64_t>((minutes / 60) % 24)) + Text(TextId::TimeHours) + mm +
          Text(TextId::TimeMinutes);
 }
@@ -138,9 +134,8 @@ void MainController::OnStatistics(std::uint32_t received, std::uint32_t sent) {
   time.second = static_cast<int>((ms / 1000) % 60);
   const std::string longTime =
       setup_.environment != nullptr ? setup_.environment->FormatLongTime(time) : std::string();
-  char line[160];
-  std::snprintf(line, sizeof line, "Speed: %" PRIu32 " Received %" PRIu32 " Tramsmitted %" PRIu32
-                " Time %s", speed, received, sent, longTime.c_str());
+  const std::string line = "Speed: " + Number(speed) + " Received " + Number(received) +
+                           " Tramsmitted " + Number(sent) + " Time " + longTime;
   WriteLog("THREAD-new-stat", 0, line);
 
   view_.EnableGraphTooltip(!view_.HintShowing());

@@ -66,11 +66,14 @@ class Win32Environment final : public Environment {
       return {};
     }
     const auto* pair = static_cast<const WORD*>(translation);  // language, code page
-    char query[64];
-    std::snprintf(query, sizeof query, "\\StringFileInfo\\%04X%04X\\FileVersion", pair[0], pair[1]);
+    std::string query = "\\StringFileInfo\\";
+    for (const WORD part : {pair[0], pair[1]}) {
+      for (int shift = 12; shift >= 0; shift -= 4) query += "0123456789ABCDEF"[(part >> shift) & 0xF];
+    }
+    query += "\\FileVersion";
 
     void* value = nullptr;
-    if (!VerQueryValueA(block.data(), query, &value, &length) || value == nullptr) return {};
+    if (!VerQueryValueA(block.data(), query.c_str(), &value, &length) || value == nullptr) return {};
     // The length counts characters and, on some systems, the closing zero.
     const char* text = static_cast<const char*>(value);
     std::size_t n = 0;
