@@ -54,29 +54,18 @@ bool UsesAnsi() {
   return f == 1;
 }
 
-bool RegisterWindowClass(const WindowClass& wc) {
+namespace {
+
+// The same class in either family's layout and functions.
+template <class ClassInfo, class Char>
+bool RegisterIn(const WindowClass& wc, const Char* name,
+                BOOL(WINAPI* info)(HINSTANCE, const Char*, ClassInfo*),
+                ATOM(WINAPI* registerClass)(const ClassInfo*)) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (UsesAnsi()) {
-    WNDCLASSEXA existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExA(instance, wc.name, &existing)) return true;
-    WNDCLASSEXA c{};
-    c.cbSize = sizeof c;
-    c.style = wc.style;
-    c.lpfnWndProc = wc.procedure;
-    c.hInstance = instance;
-    c.hIcon = wc.icon;
-    c.hIconSm = wc.icon;
-    c.hCursor = wc.cursor;
-    c.hbrBackground = wc.background;
-    c.lpszClassName = wc.name;
-    return RegisterClassExA(&c) != 0;
-  }
-  const std::wstring name = Wide(wc.name);
-  WNDCLASSEXW existing{};
+  ClassInfo existing{};
   existing.cbSize = sizeof existing;
-  if (GetClassInfoExW(instance, name.c_str(), &existing)) return true;
-  WNDCLASSEXW c{};
+  if (info(instance, name, &existing)) return true;
+  ClassInfo c{};
   c.cbSize = sizeof c;
   c.style = wc.style;
   c.lpfnWndProc = wc.procedure;
@@ -85,8 +74,16 @@ bool RegisterWindowClass(const WindowClass& wc) {
   c.hIconSm = wc.icon;
   c.hCursor = wc.cursor;
   c.hbrBackground = wc.background;
-  c.lpszClassName = name.c_str();
-  return RegisterClassExW(&c) != 0;
+  c.lpszClassName = name;
+  return registerClass(&c) != 0;
+}
+
+}  // namespace
+
+bool RegisterWindowClass(const WindowClass& wc) {
+  if (UsesAnsi()) return RegisterIn(wc, wc.name, &GetClassInfoExA, &RegisterClassExA);
+  const std::wstring name = Wide(wc.name);
+  return RegisterIn(wc, name.c_str(), &GetClassInfoExW, &RegisterClassExW);
 }
 
 HWND CreateWindowText(DWORD exStyle, const char* className, std::string_view text, DWORD style,
