@@ -34,9 +34,14 @@ std::optional<std::string> AnsiName(const std::string& utf8) {
 LogFile ReadLogFile(const std::string& utf8Name) {
   const auto name = AnsiName(utf8Name);
   if (!name) return {{}, LogFileError::kCannotOpen};
-  struct _stat32 s {};
-  if (_stat32(name->c_str(), &s) == 0 && (s.st_mode & _S_IFDIR) != 0)
-    return {{}, LogFileError::kFolder};
+#if defined(__i386__)
+  struct _stat32 s {};  // msvcrt's own _stat, in every version
+  const int found = _stat32(name->c_str(), &s);
+#else
+  struct _stat64 s {};  // the x86_64 msvcrt has no 32-bit one
+  const int found = _stat64(name->c_str(), &s);
+#endif
+  if (found == 0 && (s.st_mode & _S_IFDIR) != 0) return {{}, LogFileError::kFolder};
   return ReadWholeFile(std::fopen(name->c_str(), "rb"));
 }
 
