@@ -63,7 +63,10 @@ struct KnownAnswer {
 // "1,2,3,...,110" cut to 300 characters: `seq -s, 1 110 | head -c 300`.
 std::string CommaSeparatedCountTo300() {
   std::string t;
-  for (int i = 1; i <= 110; ++i) t += (i > 1 ? "," : "") + std::to_string(i);
+  for (int i = 1; i <= 110; ++i) {
+    if (i > 1) t += ',';
+    t += std::to_string(i);
+  }
   return t.substr(0, 300);
 }
 
