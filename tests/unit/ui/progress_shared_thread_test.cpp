@@ -40,7 +40,8 @@ TEST(ProgressShared, AccessorsTakeTheGivenLock) {
 }
 
 // The writer alternates between two sets of values until the reader has seen
-// both of every kind (or a time limit), so the check runs against live writes.
+// both of every kind in enough reads to catch a short-lived torn value (or a
+// time limit), so the check runs against live writes.
 // The two numbers of each kind differ in every byte and half, and the texts in
 // length: a torn write or read gives a third value.
 TEST(ProgressShared, ValuesAreNeverTornBetweenThreads) {
@@ -67,6 +68,8 @@ TEST(ProgressShared, ValuesAreNeverTornBetweenThreads) {
   });
   // Index 2 counts the values neither set has; the initial "" and 0 are left out.
   int text[3] = {}, position[3] = {}, max[3] = {}, step[3] = {};
+  constexpr long kReads = 200000;
+  long reads = 0;
   const auto kind = [](const auto& value, const auto& set, const auto& none) {
     return value == set[0] ? 0 : value == set[1] ? 1 : value == none ? -1 : 2;
   };
@@ -80,7 +83,9 @@ TEST(ProgressShared, ValuesAreNeverTornBetweenThreads) {
     count(position, kind(shared.BarPosition(), kPositions, 0));
     count(max, kind(shared.BarMax(), kMaxes, 0));
     count(step, kind(shared.BarStep(), kSteps, 0));
-    if (both(text) && both(position) && both(max) && both(step)) seenAll = true;
+    if (++reads >= kReads && both(text) && both(position) && both(max) && both(step)) {
+      seenAll = true;
+    }
   }
   writer.join();
   EXPECT_TRUE(seenAll) << "the reader never saw both values of every kind";
