@@ -58,20 +58,6 @@ bool RunsFromInstallFolder(std::string_view executablePath) {
   return EqualIgnoringAsciiCase(FolderOf(executablePath), kInstallFolder);
 }
 
-void LabelCheckBoxClick(InstallOptionControls& controls, InstallOption label) {
-  controls.SetChecked(label, !controls.Checked(label));
-}
-
-void UpdateCopyOption(InstallOptionControls& controls, std::string_view executablePath,
-                      int startStage) {
-  if (RunsFromInstallFolder(executablePath)) {
-    controls.SetCopyOffered(false);
-    controls.SetChecked(InstallOption::Copy, false);
-  } else {
-    controls.SetCopyOffered(startStage == 0);
-  }
-}
-
 InstallChoice ChoiceOf(const InstallOptionControls& controls) {
   return {controls.Checked(InstallOption::Desktop), controls.Checked(InstallOption::Autorun),
           controls.Checked(InstallOption::Copy)};

@@ -38,24 +38,12 @@ bool RunsFromInstallFolder(std::string_view executablePath);
 
 enum class InstallOption { Desktop, Autorun, Copy };
 
-// The settings panel's three options: check boxes and their labels.
+// The settings panel's three option boxes, as the step reads them.
 class InstallOptionControls {
  public:
   virtual ~InstallOptionControls() = default;
   virtual bool Checked(InstallOption option) const = 0;
-  virtual void SetChecked(InstallOption option, bool checked) = 0;
-  // Shows or hides the copy option's box and label together.
-  virtual void SetCopyOffered(bool offered) = 0;
 };
-
-// The click on an option's label: inverts the tick of the box it is bound to.
-void LabelCheckBoxClick(InstallOptionControls& controls, InstallOption label);
-
-// The copy option as the settings panel's update shows it: withdrawn and
-// unticked when the program already runs from the install folder, otherwise
-// offered exactly in the installation look (`startStage` 0).
-void UpdateCopyOption(InstallOptionControls& controls, std::string_view executablePath,
-                      int startStage);
 
 // How the step tells the user about a failure.
 class InstallNotices {

@@ -30,9 +30,6 @@ namespace dw {
   X(ConnBreakTitle, "Соединение прервано")                            \
   X(ConnBreakQuestion, "Соединение с Интернет прервано. Восстановить?") \
   X(ConnBreakAuto, "Восстанавливать автоматически")                   \
-  X(InstallDesktop, "Создать ярлык на Рабочем столе")                \
-  X(InstallAutorun, "Добавить программу в меню Автозапуск")          \
-  X(InstallCopy, "Скопировать программу в папку C:\\Korvana")        \
   X(InstallFolderError, "Ошибка: невозможно создать каталог %s")     \
   X(InstallCopyError, "Ошибка: невозможно скопировать файл %s в каталог %s") \
   X(ShortcutDescription, "Корвана Dialwave")                         \

@@ -7,23 +7,6 @@
 
 namespace dw::ui {
 
-void InstallOptionBoxes::SetCopyOffered(bool offered) {
-  const Option& copy = At(install::InstallOption::Copy);
-  copy.box.SetVisible(offered);
-  if (copy.label) copy.label.SetVisible(offered);
-}
-
-bool InstallOptionBoxes::LabelClick(HWND label) {
-  if (label == nullptr) return false;
-  for (int i = 0; i < 3; ++i) {
-    if (options_[i].label.hwnd() == label) {
-      install::LabelCheckBoxClick(*this, static_cast<install::InstallOption>(i));
-      return true;
-    }
-  }
-  return false;
-}
-
 void InstallNoticesWin::ShowError(const std::string& text) {
   constexpr int kKindError = 1;
   ShowMsg(text, kKindError, {kMsgOk});

@@ -572,13 +572,6 @@ class ViewInstallOptions final : public install::InstallOptionControls {
  public:
   explicit ViewInstallOptions(TfrmGprsMain& view) : view_(view) {}
   bool Checked(install::InstallOption option) const override { return view_.Checked(Box(option)); }
-  void SetChecked(install::InstallOption option, bool checked) override {
-    view_.SetChecked(Box(option), checked);
-  }
-  void SetCopyOffered(bool offered) override {
-    view_.SetVisible(Ctl::chbCopy, offered);
-    view_.SetVisible(Ctl::lblCopy, offered);
-  }
 
  private:
   static Ctl Box(install::InstallOption option) {

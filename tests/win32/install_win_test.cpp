@@ -20,7 +20,6 @@
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "text/cp1251.h"
-#include "ui/framework/form_win.h"
 #include "ui/install_actions_win.h"
 
 namespace dw {
@@ -229,46 +228,6 @@ TEST_F(InstallOnWine, AFileInThePlaceOfTheFolderGivesTheFolderError) {
   EXPECT_EQ(notices.errors[0], Utf8ToCp1251("Ошибка: невозможно создать каталог C:\\Korvana\\"));
   EXPECT_TRUE(notices.system.empty());
   EXPECT_FALSE(Exists(desktopLink));
-}
-
-class OptionsForm final : public ui::Form {};
-
-TEST(InstallOptionBoxes, LabelsToggleTheirBoxesAndTheCopyOptionHidesAsOne) {
-  OptionsForm form;
-  ASSERT_TRUE(form.CreateForm({"DwInstallOptionsTest", "options", 400, 120}));
-  using ui::Bounds;
-  const auto make = [&](int y, TextId text) {
-    ui::InstallOptionBoxes::Option option;
-    option.box = form.AddCheckBox(Bounds{10, y, 16, 16}, "", true);
-    option.label = form.AddLabel(Bounds{30, y, 300, 16}, Text(text));
-    return option;
-  };
-  const auto desktop = make(10, TextId::InstallDesktop);
-  const auto autorun = make(40, TextId::InstallAutorun);
-  const auto copy = make(70, TextId::InstallCopy);
-  ui::InstallOptionBoxes boxes(desktop, autorun, copy);
-  form.Show();
-
-  EXPECT_TRUE(boxes.LabelClick(autorun.label.hwnd()));
-  EXPECT_FALSE(autorun.box.Checked());
-  EXPECT_TRUE(desktop.box.Checked());
-  EXPECT_TRUE(copy.box.Checked());
-  EXPECT_FALSE(boxes.LabelClick(desktop.box.hwnd()));  // the box is not a label
-  EXPECT_TRUE(desktop.box.Checked());
-  EXPECT_EQ(copy.label.Text(), Utf8ToCp1251("Скопировать программу в папку C:\\Korvana"));
-
-  install::UpdateCopyOption(boxes, "C:\\KORVANA\\Dialwave.exe", 0);
-  EXPECT_FALSE(copy.box.Visible());
-  EXPECT_FALSE(copy.label.Visible());
-  EXPECT_FALSE(copy.box.Checked());
-  EXPECT_TRUE(desktop.box.Visible());
-  install::UpdateCopyOption(boxes, "C:\\Temp\\Dialwave.exe", 0);
-  EXPECT_TRUE(copy.box.Visible());
-  EXPECT_TRUE(copy.label.Visible());
-  const install::InstallChoice choice = install::ChoiceOf(boxes);
-  EXPECT_TRUE(choice.desktop);
-  EXPECT_FALSE(choice.autorun);
-  EXPECT_FALSE(choice.copy);
 }
 
 }  // namespace

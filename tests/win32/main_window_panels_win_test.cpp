@@ -2,8 +2,8 @@
 // connection services, in-memory settings, a recording shell): the agreement
 // gate by wheel, scroll bar and button release, the way back when the
 // agreement is opened later, the owner-drawn modem list read back as pixels,
-// its tooltip and double-click, the "Обновить" colour, the about links, and
-// every text fitting its place.
+// its tooltip and double-click, the installation options' labels, the
+// "Обновить" colour, the about links, and every text fitting its place.
 #include <gtest/gtest.h>
 
 #include "platform/win32/win.h"
@@ -192,6 +192,42 @@ TEST_F(MainWindowPanels, AgreementOpenedLaterShowsOnlyTheWayBackFromTheTop) {
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Main)));
   EXPECT_EQ(window->controller().CurrentStage(), kShowMain);
   EXPECT_EQ(window->controller().settings().StartStage, kStageInstalled);
+}
+
+bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// A press on the label itself: the static control must notify its panel.
+void PressOn(HWND w) {
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+}
+
+TEST_F(MainWindowPanels, OptionLabelsReadAsShownAndAPressTicksOnlyTheirOwnBox) {
+  Make("0");
+  TSettingsPanel& s = window->settingsPanel();
+  struct Option {
+    HWND label, box;
+    const char* text;
+  };
+  const Option options[] = {
+      {s.lblDesktop.hwnd(), s.chbDesktop.hwnd(), "Создать ярлык на Рабочем столе"},
+      {s.lblAutorun.hwnd(), s.chbAutorun.hwnd(), "Добавить программу в меню Автозапуск"},
+      {s.lblCopy.hwnd(), s.chbCopy.hwnd(), "Скопировать программу в папку C:\\Korvana"},
+  };
+  for (const Option& o : options) {
+    EXPECT_TRUE(Shown(o.label)) << o.text;
+    EXPECT_TRUE(Shown(o.box)) << o.text;
+    EXPECT_EQ(TextOf(o.label), o.text);
+    ASSERT_TRUE(Ticked(o.box)) << o.text;
+  }
+  for (const Option& pressed : options) {
+    PressOn(pressed.label);
+    for (const Option& o : options) {
+      EXPECT_EQ(Ticked(o.box), o.box != pressed.box) << pressed.text << " / " << o.text;
+    }
+    PressOn(pressed.label);
+    EXPECT_TRUE(Ticked(pressed.box)) << pressed.text;
+  }
 }
 
 TEST_F(MainWindowPanels, ModemListIsOwnerDrawnInSeventeenPixelItemsInItsGreyFrame) {

@@ -25,11 +25,8 @@ class RecordingNotices final : public InstallNotices {
 class Options final : public InstallOptionControls {
  public:
   bool Checked(InstallOption o) const override { return ticks.at(o); }
-  void SetChecked(InstallOption o, bool checked) override { ticks[o] = checked; }
-  void SetCopyOffered(bool offered) override { copyOffered = offered; }
   std::map<InstallOption, bool> ticks{
       {InstallOption::Desktop, true}, {InstallOption::Autorun, true}, {InstallOption::Copy, true}};
-  bool copyOffered = true;
 };
 
 class Installation : public ::testing::Test {
@@ -113,28 +110,17 @@ TEST_F(Installation, OnlyTheTickedShortcutsAreWritten) {
   EXPECT_TRUE(files.HasFile("C:\\Korvana\\dialwave.exe"));
 }
 
-TEST_F(Installation, RunningFromTheInstallFolderInAnyCaseWithdrawsTheCopy) {
+TEST(InstallFolder, RunningFromItIsTellingInAnyLetterCaseAndNearMissesAreNot) {
   for (const char* path : {"C:\\Korvana\\dialwave.exe", "c:\\KORVANA\\Dialwave.EXE",
                            "C:\\kOrVaNa\\x.exe"}) {
-    Options options;
-    UpdateCopyOption(options, path, 0);
-    EXPECT_FALSE(options.copyOffered) << path;
-    EXPECT_FALSE(options.Checked(InstallOption::Copy)) << path;
-    EXPECT_TRUE(options.Checked(InstallOption::Desktop)) << path;
+    EXPECT_TRUE(RunsFromInstallFolder(path)) << path;
   }
-  // Near misses keep it.
   for (const char* path : {"C:\\Korvana\\bin\\dialwave.exe", "D:\\Korvana\\dialwave.exe",
-                           "C:\\Korvana2\\dialwave.exe", "dialwave.exe"}) {
-    Options options;
-    UpdateCopyOption(options, path, 0);
-    EXPECT_TRUE(options.copyOffered) << path;
-    EXPECT_TRUE(options.Checked(InstallOption::Copy)) << path;
+                           "C:\\Korvana2\\dialwave.exe", "dialwave.exe", "C:\\Korvana"}) {
+    EXPECT_FALSE(RunsFromInstallFolder(path)) << path;
   }
-  // The service look never offers it, and leaves the tick alone.
-  Options service;
-  UpdateCopyOption(service, kRunning, 2);
-  EXPECT_FALSE(service.copyOffered);
-  EXPECT_TRUE(service.Checked(InstallOption::Copy));
+  EXPECT_EQ(FolderOf("C:\\a\\b.exe"), "C:\\a\\");
+  EXPECT_EQ(FolderOf("b.exe"), "");
 }
 
 TEST_F(Installation, FromTheInstallFolderTheShortcutsPointAtTheRunningFileWithoutACopy) {
@@ -220,27 +206,19 @@ TEST_F(Installation, UnsavedOrFolderlessShortcutsAreNotReportedAndNeverGoToTheDr
   EXPECT_TRUE(bare.saves.empty());
 }
 
-TEST(InstallOptions, LabelClickInvertsOnlyItsOwnBox) {
+TEST(InstallOptions, TheStepReadsEachBoxIntoItsOwnChoice) {
   Options options;
-  LabelCheckBoxClick(options, InstallOption::Autorun);
-  EXPECT_FALSE(options.Checked(InstallOption::Autorun));
-  EXPECT_TRUE(options.Checked(InstallOption::Desktop));
-  EXPECT_TRUE(options.Checked(InstallOption::Copy));
-  LabelCheckBoxClick(options, InstallOption::Autorun);
-  EXPECT_TRUE(options.Checked(InstallOption::Autorun));
-  LabelCheckBoxClick(options, InstallOption::Copy);
-  const InstallChoice choice = ChoiceOf(options);
+  options.ticks[InstallOption::Autorun] = false;
+  InstallChoice choice = ChoiceOf(options);
   EXPECT_TRUE(choice.desktop);
+  EXPECT_FALSE(choice.autorun);
+  EXPECT_TRUE(choice.copy);
+  options.ticks = {
+      {InstallOption::Desktop, false}, {InstallOption::Autorun, true}, {InstallOption::Copy, false}};
+  choice = ChoiceOf(options);
+  EXPECT_FALSE(choice.desktop);
   EXPECT_TRUE(choice.autorun);
   EXPECT_FALSE(choice.copy);
-}
-
-TEST(InstallTexts, LabelsAsTheUserReadsThem) {
-  EXPECT_EQ(TextUtf8(TextId::InstallDesktop), "Создать ярлык на Рабочем столе");
-  EXPECT_EQ(TextUtf8(TextId::InstallAutorun), "Добавить программу в меню Автозапуск");
-  EXPECT_EQ(TextUtf8(TextId::InstallCopy), "Скопировать программу в папку C:\\Korvana");
-  EXPECT_EQ(FolderOf("C:\\a\\b.exe"), "C:\\a\\");
-  EXPECT_EQ(FolderOf("b.exe"), "");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <iterator>
+#include <utility>
 
 #include "ras/binding.h"
 #include "ras/record_access.h"
@@ -23,19 +25,49 @@ TEST(RasModules, ExactWinVersSelectTheirModuleAndXpSplitsEntriesFromTheRest) {
   EXPECT_EQ(CallModule(501), Module::kRas2k);
 }
 
-TEST(RasModules, EachGenerationWritesItsOwnSizesThroughItsModules) {
-  for (Generation g : sim::test::kGenerations) {
-    const std::uint32_t winVer = WinVerOf(g);
-    for (Record r : kAllRecords) {
-      const Module m = r == Record::kEntry ? EntryModule(winVer) : CallModule(winVer);
-      EXPECT_EQ(ModuleRecordSize(m, r), RecordSize(g, r)) << winVer << " " << static_cast<int>(r);
+// The dwSize each generation's modules write, from the published headers
+// (the SDK's WINVER 0x400/0x401/0x500/0x501 blocks), not from our structs.
+// Windows 98 and ME write the 0x400 entry; XP writes the 0x500 connection.
+// The 64-bit numbers are mingw-w64's x86_64 <ras.h>: sizeof of the newest
+// layout, offsetof of the first field each later layout adds for the older.
+struct PublishedSizes {
+  Record record;
+  Dword win98, winMe, win2000, winXp;
+};
+#if UINTPTR_MAX == 0xFFFFFFFFu
+constexpr Dword kDialParams401 = 1060, kConn400 = 412, kConn401 = 676, kConn500 = 692;
+#else
+// dwCallbackId and hrasconn are pointer-sized, still packed to 4.
+constexpr Dword kDialParams401 = 1064, kConn400 = 416, kConn401 = 680, kConn500 = 696;
+#endif
+constexpr PublishedSizes kPublishedSizes[] = {
+    {Record::kEntryName, 264, 264, 532, 532},
+    {Record::kEntry, 1768, 1768, 2088, 2884},
+    {Record::kDialParams, 1052, kDialParams401, kDialParams401, kDialParams401},
+    {Record::kDevInfo, 152, 152, 152, 152},
+    {Record::kConn, kConn400, kConn401, kConn500, kConn500},
+    {Record::kConnStatus, 160, 288, 288, 288},
+    {Record::kStats, 0, 0, 60, 60},  // RasGetConnectionStatistics is 2000 and later
+};
+
+TEST(RasModules, EachGenerationWritesThePublishedSizesThroughItsModules) {
+  ASSERT_EQ(std::size(kPublishedSizes), std::size(kAllRecords));
+  for (const PublishedSizes& p : kPublishedSizes) {
+    const std::pair<Generation, Dword> expected[] = {{Generation::kWin98, p.win98},
+                                                     {Generation::kWinMe, p.winMe},
+                                                     {Generation::kWin2000, p.win2000},
+                                                     {Generation::kWinXp, p.winXp}};
+    for (const auto& [g, size] : expected) {
+      const std::uint32_t winVer = WinVerOf(g);
+      const Module m = p.record == Record::kEntry ? EntryModule(winVer) : CallModule(winVer);
+      EXPECT_EQ(ModuleRecordSize(m, p.record), size)
+          << "WinVer " << winVer << ", record " << static_cast<int>(p.record);
     }
   }
   // RasXP declares the entry record only.
   EXPECT_EQ(ModuleRecordSize(Module::kRasXp, Record::kConn), 0u);
   EXPECT_EQ(ModuleRecordSize(Module::kRasXp, Record::kDevInfo), 0u);
-  EXPECT_NE(ModuleRecordSize(Module::kRasXp, Record::kEntry),
-            ModuleRecordSize(Module::kRas2k, Record::kEntry));
+  EXPECT_EQ(ModuleRecordSize(Module::kRasXp, Record::kEntry), 2884u);
 }
 
 TEST(RecordAccess, SystemSizedArraysRoundTheElementSizeAndNeverShortTheBuffer) {

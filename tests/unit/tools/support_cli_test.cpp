@@ -77,6 +77,27 @@ TEST_F(SupportTool, EncryptAndDecryptRoundTripWithTheProgram) {
   EXPECT_EQ(empty.out, EncryptString("") + "\n");
 }
 
+// The tool's own output against OpenSSL's Blowfish, as in encrypt_test.cpp:
+// BF='openssl enc -bf-cbc -nopad -K 5AC317E8429D06B15AC317E8429D06B1 -iv 5AC317E8429D06B1 -provider legacy -provider default'
+// then `... | $BF | xxd -p -u | tr -d '\n'`. The argument is UTF-8; what is
+// encrypted is its code page 1251 form.
+TEST_F(SupportTool, EncryptGivesOpenSslsAnswers) {
+  // { printf '%s' 'Корвана: нет связи с модемом' | iconv -f UTF-8 -t CP1251;
+  //   head -c 12 /dev/zero; } | $BF
+  ToolRun cyrillic = Tool({"encrypt", "Корвана: нет связи с модемом"});
+  EXPECT_EQ(cyrillic.status, 0) << cyrillic.err;
+  EXPECT_EQ(cyrillic.out,
+            "9F0515F05E652B90544C304AC85133304953F6340DE5F1C4E273B7829F2A8F17506D1EEBEF95D0CE\n");
+  // { printf 'internet1'; head -c 15 /dev/zero; } | $BF
+  ToolRun nine = Tool({"encrypt", "internet1"});
+  EXPECT_EQ(nine.status, 0) << nine.err;
+  EXPECT_EQ(nine.out, "38C291D3A4AE5FE3292B8E894766DF959E575BB5909A3CA1\n");
+  // head -c 16 /dev/zero | $BF
+  ToolRun empty = Tool({"encrypt", ""});
+  EXPECT_EQ(empty.status, 0) << empty.err;
+  EXPECT_EQ(empty.out, "BDD65416378FA0C12B40C32B92B3D660\n");
+}
+
 TEST_F(SupportTool, DecryptLogGivesTheExactRecords) {
   testing::LogFolder folder;
   {
