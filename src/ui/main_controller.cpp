@@ -96,6 +96,11 @@ void MainController::Create() {
   for (Ctl label : {Ctl::lblReceived, Ctl::lblTransmitted, Ctl::lblTotal}) view_.SetCaption(label, "0");
 
   settings_.FirstStart = !LoadSettings(*setup_.registry, setup_.commandLine, settings_);
+  // A stage we never write (damaged or older registry) would leave the
+  // agreement without its buttons: start the first run over instead.
+  if (settings_.StartStage != kStageInstall && settings_.StartStage != kStageInstalled) {
+    settings_.StartStage = kStageAgreement;
+  }
   if (setup_.environment != nullptr) {
     settings_.ProgramVersion = ProgramVersion(
         ReadVersionInfo(*setup_.environment, setup_.environment->ExecutablePath()));

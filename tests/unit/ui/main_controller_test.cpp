@@ -33,6 +33,27 @@ TEST_F(MainStages, FirstStartShowsTheAgreementWithAgreeDisabled) {
   EXPECT_TRUE(services.checkedModems.empty());
 }
 
+// A damaged or older registry may hold a stage the program never writes.
+class MainUnknownStage : public MainFixture, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MainUnknownStage, ShowsTheWholeAgreementAndStoresAKnownStage) {
+  Store("StartStage", GetParam());
+  MainController& c = Created();
+  EXPECT_EQ(c.settings().StartStage, kStageAgreement);
+  EXPECT_EQ(view.panel, Panel::Agreement);
+  EXPECT_TRUE(view.IsVisible(Ctl::btnAgree));
+  EXPECT_TRUE(view.IsVisible(Ctl::btnDisagree));
+  EXPECT_FALSE(view.IsVisible(Ctl::lblUAReturn));
+  c.btnAgreeClick();
+  EXPECT_EQ(c.CurrentStage(), kShowInstall);
+  c.OnClose();
+  const auto stored = registry.RawValue(kSettingsRoot, kSettingsKeyPath, "StartStage");
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_EQ(*stored, (std::vector<std::uint8_t>{'0', 0})) << "REG_SZ with its terminator";
+}
+
+INSTANTIATE_TEST_SUITE_P(Stages, MainUnknownStage, ::testing::Values("1", "4", "255"));
+
 TEST_F(MainStages, AgreeThenNextLeadsToTheMainPanelWithConnectEnabled) {
   MainController& c = Created();
   c.btnAgreeClick();
