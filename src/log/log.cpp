@@ -1,6 +1,7 @@
 #include "log/log.h"
 
 #include <cstdio>
+#include <exception>
 #include <mutex>
 
 #include "crypto/encrypt.h"
@@ -60,6 +61,16 @@ void StopLog() {
   s.clock.reset();
   s.environment.reset();
   s.files.reset();
+}
+
+void LogCaughtError(std::string_view source) noexcept {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    WriteLog(source, kCaughtErrorLogCode, e.what());
+  } catch (...) {
+    WriteLog(source, kCaughtErrorLogCode, "unknown error");
+  }
 }
 
 void WriteLog(std::string_view source, std::int32_t code, std::string_view message) {

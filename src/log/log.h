@@ -19,6 +19,13 @@ namespace dw {
 // happens. Does nothing until ConfigureLog, or without "/l".
 void WriteLog(std::string_view source, std::int32_t code, std::string_view message);
 
+// The code of a record for an error caught where nothing else could handle it.
+inline constexpr std::int32_t kCaughtErrorLogCode = 888;
+
+// Only inside a catch block: records the error being handled (its what(), or
+// "unknown error") under `source` with kCaughtErrorLogCode. Never throws.
+void LogCaughtError(std::string_view source) noexcept;
+
 // Where the records go: the file system, or a fake for tests.
 class LogFiles {
  public:

@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,9 @@
 #include "platform/win32/wide.h"
 #include "text/cp1251.h"
 #include "ui/framework/form_win.h"
+#include "ui/framework/message_loop_win.h"
 #include "ui/framework/subclass_win.h"
+#include "unit/log/log_test_support.h"
 
 namespace dw {
 namespace {
@@ -207,6 +210,40 @@ TEST(UserApi, SubclassListensAndLeavesTheWindowItsFamily) {
   EXPECT_TRUE(quiet.empty());
   user::SetWindowProc(chained, mine);
   DestroyWindow(chained);
+}
+
+// A listener's error stops at the hook: it is logged, the control still gets
+// the message and the loop goes on with the next ones.
+TEST(UserApi, SubclassListenerErrorIsLoggedAndTheMessageStillPasses) {
+  dw::testing::LogFolder folder;
+  folder.Configure({"/l", "/n"});
+  Host host;
+  HWND control = user::CreateWindowText(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.hwnd(), nullptr);
+  beforeCounting = user::SetWindowProc(control, CountingProc);
+  int heard = 0;
+  {
+    ui::Subclass hook;
+    ASSERT_TRUE(hook.Attach(control, [&](UINT m, WPARAM, LPARAM) {
+      if (m != WM_MOUSEMOVE) return;
+      ++heard;
+      throw std::runtime_error("broken listener");
+    }));
+    moves = 0;
+    SendMessageA(control, WM_MOUSEMOVE, 0, 0);
+    EXPECT_EQ(moves, 1);
+    PostMessageA(control, WM_MOUSEMOVE, 0, 0);
+    PostMessageA(control, WM_MOUSEMOVE, 0, 0);
+    EXPECT_TRUE(ui::DrainMessages());
+    EXPECT_EQ(heard, 3);
+    EXPECT_EQ(moves, 3);
+  }
+  user::SetWindowProc(control, beforeCounting);
+  DestroyWindow(control);
+  const auto lines = folder.Lines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[0].find("Subclass"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("888"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("broken listener"), std::string::npos) << lines[0];
 }
 
 TEST(UserApi, FindsTopLevelWindowsByRussianTitle) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "log/log.h"
+
 namespace dw::ui {
 namespace {
 
@@ -78,7 +80,14 @@ void UpdateActionsOnIdle() {
   const std::vector<TActionList*> snapshot = Lists();
   for (TActionList* list : snapshot) {
     const auto& now = Lists();
-    if (std::find(now.begin(), now.end(), list) != now.end()) list->Update();
+    if (std::find(now.begin(), now.end(), list) == now.end()) continue;
+    // The idle beat runs outside every window procedure: an error here
+    // would end the program, so one bad update only costs its beat.
+    try {
+      list->Update();
+    } catch (...) {
+      LogCaughtError("UpdateActions");
+    }
   }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/framework/subclass_win.h"
 
+#include "log/log.h"
 #include "platform/win32/user_api_win.h"
 
 namespace dw::ui {
@@ -59,6 +60,7 @@ LRESULT CALLBACK Subclass::Procedure(HWND window, UINT message, WPARAM wparam, L
     try {
       hook->owner->listener_(message, wparam, lparam);
     } catch (...) {
+      LogCaughtError("Subclass");
       Sleep(10);
     }
   }

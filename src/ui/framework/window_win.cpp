@@ -1,5 +1,6 @@
 #include "ui/framework/window_win.h"
 
+#include "log/log.h"
 #include "platform/win32/user_api_win.h"
 
 namespace dw::ui {
@@ -46,10 +47,11 @@ LRESULT CALLBACK WindowBase::Procedure(HWND hwnd, UINT message, WPARAM wparam, L
   LRESULT result = 0;
   bool handled = false;
   // No error may cross the system's frames back into the message loop; one
-  // that gets this far is dropped after a short pause, never shown.
+  // that gets this far is logged and dropped after a short pause, never shown.
   try {
     handled = self->OnMessage(message, wparam, lparam, result);
   } catch (...) {
+    LogCaughtError("WndProc");
     Sleep(10);
     handled = true;
     result = 0;

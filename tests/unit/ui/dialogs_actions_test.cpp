@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ui/framework/actions.h"
+#include "unit/log/log_test_support.h"
 
 namespace dw::ui {
 namespace {
@@ -58,6 +60,25 @@ TEST(Actions, IdleUpdateReachesEveryLiveListAndSurvivesOneGoingAway) {
   UpdateActionsOnIdle();
   EXPECT_EQ(first, 1);
   EXPECT_EQ(third, 2);
+}
+
+TEST(Actions, AnUpdateThatThrowsIsLoggedAndTheOthersStillRun) {
+  dw::testing::LogFolder folder;
+  folder.Configure({"/l", "/n"});
+  int after = 0;
+  TActionList bad;
+  TActionList good;
+  bad.SetOnUpdate([] { throw std::runtime_error("broken update"); });
+  good.SetOnUpdate([&] { ++after; });
+  EXPECT_NO_THROW(UpdateActionsOnIdle());
+  EXPECT_EQ(after, 1);
+  EXPECT_NO_THROW(UpdateActionsOnIdle()) << "the next beat comes as well";
+  EXPECT_EQ(after, 2);
+  const auto lines = folder.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find("UpdateActions"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("888"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("broken update"), std::string::npos) << lines[0];
 }
 
 }  // namespace
