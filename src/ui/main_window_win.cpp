@@ -529,7 +529,9 @@ void TfrmGprsMain::HideApplication() {
   ShowWindow(hwnd(), SW_HIDE);
 }
 
-bool TfrmGprsMain::ApplicationHidden() const { return IsWindowVisible(hwnd()) == FALSE; }
+bool TfrmGprsMain::ApplicationHidden() const {
+  return IsWindowVisible(hwnd()) == FALSE || IsIconic(hwnd()) != FALSE;
+}
 
 void TfrmGprsMain::HideWindow() { ShowWindow(hwnd(), SW_HIDE); }
 
@@ -745,8 +747,9 @@ bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT
       controller_->OnStatistics(static_cast<std::uint32_t>(wparam), static_cast<std::uint32_t>(lparam));
       return true;
     case kMsgWakeUp:
-      // A second start brings the window back from the notification area.
-      if (!IsWindowVisible(hwnd())) ShowWindow(hwnd(), SW_SHOWNORMAL);
+      // A second start brings the window back from the notification area,
+      // or from the taskbar if something minimised it past our handlers.
+      if (ApplicationHidden()) ShowWindow(hwnd(), SW_SHOWNORMAL);
       controller_->RefreshOnRestore();
       return true;
     case kMsgSystemConfigError:
@@ -816,6 +819,11 @@ bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT
         default:
           return false;
       }
+    case WM_SIZE:
+      // The taskbar, ShowWindow and other programs minimise without
+      // SC_MINIMIZE; the window still belongs in the tray then.
+      if (wparam == SIZE_MINIMIZED && IsWindowVisible(hwnd())) MinimiseApplication();
+      return false;
     case WM_ACTIVATEAPP:
       if (wparam != FALSE) controller_->OnActivated();
       return false;

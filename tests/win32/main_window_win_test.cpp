@@ -226,5 +226,29 @@ TEST_F(MainWindowTest, ActivationLeavesAWindowInTheTrayHidden) {
   EXPECT_FALSE(window->controller().TrayMenu()[0].enabled);
 }
 
+// Not only our own minimise: the taskbar's, ShowWindow's and another
+// program's leave no taskbar button either.
+TEST_F(MainWindowTest, EveryMinimiseGoesToTheTrayAndComesBack) {
+  registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
+  Make();
+  window->controller().ShowAtStart();
+  const bool icon = window->TrayIconShown();
+  ASSERT_TRUE(IsWindowVisible(main));
+  ShowWindow(main, SW_MINIMIZE);
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_EQ(window->TrayIconShown(), icon) << "the icon stays";
+  EXPECT_TRUE(window->controller().TrayMenu()[0].enabled);
+  SendMessageW(main, kMsgWakeUp, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_FALSE(IsIconic(main));
+  EXPECT_FALSE(window->controller().TrayMenu()[0].enabled);
+
+  ShowWindow(main, SW_SHOWMINNOACTIVE);
+  EXPECT_FALSE(IsWindowVisible(main));
+  window->controller().TrayMenu()[0].action->Execute();
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_FALSE(IsIconic(main));
+}
+
 }  // namespace
 }  // namespace dw::ui
