@@ -496,6 +496,13 @@ void MainController::OnClose() {
   view_.HideWindow();
 }
 
+void MainController::OnSessionEnd() {
+  if (connecting_) services_.CancelOpenConnection();
+  view_.SetTrayState(TrayMode::Remove, "");
+  SaveSettingsAtClose(*setup_.registry, setup_.commandLine, settings_);
+  if (statThread_ != nullptr) statThread_->Terminate();
+}
+
 // The title strip and the notification area.
 
 void MainController::OnSkinClick(int x, int y) {

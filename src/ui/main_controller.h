@@ -114,6 +114,9 @@ class MainController {
   // Closing: the query (false keeps the window open) and the close itself.
   bool OnCloseQuery();
   void OnClose();
+  // The session really ends: saved as at a close, nothing asked (the
+  // process may be gone once the message returns); a dial is cancelled.
+  void OnSessionEnd();
 
   // The status display.
   void SetConnectedState(bool reset);

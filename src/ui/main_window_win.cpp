@@ -827,6 +827,16 @@ bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT
     case WM_ACTIVATEAPP:
       if (wparam != FALSE) controller_->OnActivated();
       return false;
+    case WM_QUERYENDSESSION:
+      // Nothing to ask: the settings are saved at WM_ENDSESSION.
+      result = TRUE;
+      return true;
+    case WM_ENDSESSION:
+      if (wparam != FALSE && !closing_) {
+        closing_ = true;
+        controller_->OnSessionEnd();
+      }
+      return true;
     case WM_CLOSE:
       if (closing_) return true;
       if (!controller_->OnCloseQuery()) return true;

@@ -250,5 +250,22 @@ TEST_F(MainWindowTest, EveryMinimiseGoesToTheTrayAndComesBack) {
   EXPECT_FALSE(IsIconic(main));
 }
 
+// The session ends with the program running: the settings are stored as at
+// a close, with nothing asked.
+TEST_F(MainWindowTest, SessionEndStoresTheSettings) {
+  registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
+  Make();
+  window->controller().ShowAtStart();
+  ASSERT_FALSE(registry.RawValue(kSettingsRoot, kSettingsKeyPath, "APNs").has_value());
+  EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_FALSE(registry.RawValue(kSettingsRoot, kSettingsKeyPath, "APNs").has_value())
+      << "a session end may still be refused by another program";
+  SendMessageW(main, WM_ENDSESSION, FALSE, 0);
+  EXPECT_FALSE(registry.RawValue(kSettingsRoot, kSettingsKeyPath, "APNs").has_value());
+  SendMessageW(main, WM_ENDSESSION, TRUE, 0);
+  EXPECT_TRUE(registry.RawValue(kSettingsRoot, kSettingsKeyPath, "APNs").has_value());
+  EXPECT_TRUE(registry.RawValue(kSettingsRoot, kSettingsKeyPath, "Modem").has_value());
+}
+
 }  // namespace
 }  // namespace dw::ui

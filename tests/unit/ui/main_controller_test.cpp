@@ -573,6 +573,35 @@ TEST_F(MainClose, CloseSavesRemovesTheIconAndEndsTheSampler) {
   ASSERT_TRUE(stored.has_value());
 }
 
+TEST_F(MainClose, SessionEndSavesWithoutAskingAndLeavesTheConnectionUp) {
+  Installed("Other Modem");
+  services.existing = 0x42;
+  services.openConnection = 0x42;
+  MainController& c = Created();
+  c.OnSessionEnd();
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_TRUE(services.closed.empty());
+  EXPECT_EQ(view.trayModes.back(), TrayMode::Remove);
+  EXPECT_EQ(services.stats.terminates, 1);
+  EXPECT_TRUE(registry.RawValue(kSettingsRoot, kSettingsKeyPath, "APNs").has_value()) << "every value written, not only those read";
+}
+
+TEST_F(MainClose, SessionEndDuringADialCancelsItAndSaves) {
+  Installed();
+  MainController& c = Created();
+  services.duringDial = [&] { c.OnSessionEnd(); };
+  c.aConnect().Execute();
+  EXPECT_EQ(services.cancels, 1);
+  EXPECT_TRUE(registry.RawValue(kSettingsRoot, kSettingsKeyPath, "APNs").has_value());
+  EXPECT_EQ(view.closeRequests, 0) << "the system ends the program, not us";
+}
+
+TEST_F(MainClose, SessionEndBeforeTheAgreementSavesNothing) {
+  MainController& c = Created();
+  c.OnSessionEnd();
+  EXPECT_FALSE(registry.KeyExists(kSettingsRoot, kSettingsKeyPath));
+}
+
 TEST_F(MainClose, NothingIsSavedBeforeTheAgreement) {
   MainController& c = Created();
   c.OnClose();
