@@ -509,7 +509,10 @@ Dword Simulator::GetConnectStatus(Handle conn, void* status) {
 }
 
 Dword Simulator::GetConnectionStatistics(Handle conn, void* stats) {
-  if (ras::IsWin9x(host_.generation)) return ras::kErrorCallNotImplemented;
+  if (layout::Is9x(host_.generation)) {
+    host_.store->Update([](const Scenario&, State& state) { ++state.missingCalls; });
+    return ras::kErrorCallNotImplemented;
+  }
   if (const Dword fault = Fault()) return fault;
   if (stats == nullptr) return ras::kErrorInvalidParameter;
   Dword result = ras::kSuccess;
@@ -735,6 +738,12 @@ std::vector<Simulator::ConnectionInfo> Simulator::Connections() {
     for (const Connection& c : state.connections) list.push_back({c, ViewAt(c, now)});
   });
   return list;
+}
+
+std::uint64_t Simulator::MissingCalls() {
+  std::uint64_t calls = 0;
+  host_.store->Update([&](const Scenario&, State& state) { calls = state.missingCalls; });
+  return calls;
 }
 
 std::vector<Entry> Simulator::Entries() {
