@@ -108,7 +108,8 @@ TEST(SimLayouts, RequiredSizeOfEveryRecordMatchesTheProgramsOnEveryGeneration) {
       EXPECT_EQ(layout::RequiredSize(g, r), ras::RecordSize(g, r))
           << Name(r) << " on " << Name(g) << ": simulator vs program";
       EXPECT_EQ(layout::RequiredBlock(g, r), ras::LayoutOf(g, r))
-          << Name(r) << " on " << Name(g) << ": header block, simulator vs program";
+          << Name(r) << " on " << Name(g) << ": header block, simulator 0x" << std::hex
+          << layout::RequiredBlock(g, r) << " vs program 0x" << ras::LayoutOf(g, r);
     }
   }
 }
