@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 
 #include "errors.h"
+#include "layouts.h"
 #include "modems.h"
 #include "text_util.h"
 #include "platform/threads.h"
@@ -15,6 +17,53 @@ namespace {
 
 using ras::Record;
 namespace v501 = ras::v501;
+
+// The simulator reads and writes through the program's structs for
+// convenience, but only where they put each field where its own table does.
+#define DW_SIM_AT(type, rec, field) \
+  static_assert(offsetof(type, field) == layout::OffsetOf(Record::rec, #field), #field)
+DW_SIM_AT(ras::v500::RasEntryNameA, kEntryName, szEntryName);
+DW_SIM_AT(ras::v500::RasEntryNameA, kEntryName, dwFlags);
+DW_SIM_AT(ras::v500::RasEntryNameA, kEntryName, szPhonebookPath);
+DW_SIM_AT(v501::RasEntryA, kEntry, dwfOptions);
+DW_SIM_AT(v501::RasEntryA, kEntry, szLocalPhoneNumber);
+DW_SIM_AT(v501::RasEntryA, kEntry, dwfNetProtocols);
+DW_SIM_AT(v501::RasEntryA, kEntry, dwFramingProtocol);
+DW_SIM_AT(v501::RasEntryA, kEntry, szDeviceType);
+DW_SIM_AT(v501::RasEntryA, kEntry, szDeviceName);
+DW_SIM_AT(v501::RasEntryA, kEntry, dwDialMode);
+DW_SIM_AT(v501::RasEntryA, kEntry, dwType);
+DW_SIM_AT(v501::RasEntryA, kEntry, dwEncryptionType);
+DW_SIM_AT(v501::RasEntryA, kEntry, guidId);
+DW_SIM_AT(v501::RasEntryA, kEntry, szPrerequisiteEntry);
+DW_SIM_AT(v501::RasDialParamsA, kDialParams, szEntryName);
+DW_SIM_AT(v501::RasDialParamsA, kDialParams, szPhoneNumber);
+DW_SIM_AT(v501::RasDialParamsA, kDialParams, szUserName);
+DW_SIM_AT(v501::RasDialParamsA, kDialParams, szPassword);
+DW_SIM_AT(v501::RasDialParamsA, kDialParams, szDomain);
+DW_SIM_AT(v501::RasDialParamsA, kDialParams, dwSubEntry);
+DW_SIM_AT(v501::RasDialParamsA, kDialParams, dwCallbackId);
+DW_SIM_AT(ras::RasDevInfoA, kDevInfo, szDeviceType);
+DW_SIM_AT(ras::RasDevInfoA, kDevInfo, szDeviceName);
+DW_SIM_AT(v501::RasConnA, kConn, hrasconn);
+DW_SIM_AT(v501::RasConnA, kConn, szEntryName);
+DW_SIM_AT(v501::RasConnA, kConn, szDeviceType);
+DW_SIM_AT(v501::RasConnA, kConn, szDeviceName);
+DW_SIM_AT(v501::RasConnA, kConn, szPhonebook);
+DW_SIM_AT(v501::RasConnA, kConn, dwSubEntry);
+DW_SIM_AT(v501::RasConnA, kConn, guidEntry);
+DW_SIM_AT(v501::RasConnStatusA, kConnStatus, rasconnstate);
+DW_SIM_AT(v501::RasConnStatusA, kConnStatus, dwError);
+DW_SIM_AT(v501::RasConnStatusA, kConnStatus, szDeviceType);
+DW_SIM_AT(v501::RasConnStatusA, kConnStatus, szDeviceName);
+DW_SIM_AT(v501::RasConnStatusA, kConnStatus, szPhoneNumber);
+DW_SIM_AT(ras::RasStats, kStats, dwBytesXmited);
+DW_SIM_AT(ras::RasStats, kStats, dwBytesRcved);
+DW_SIM_AT(ras::RasStats, kStats, dwFramesXmited);
+DW_SIM_AT(ras::RasStats, kStats, dwFramesRcved);
+DW_SIM_AT(ras::RasStats, kStats, dwBps);
+DW_SIM_AT(ras::RasStats, kStats, dwConnectDuration);
+#undef DW_SIM_AT
 
 constexpr const char* kNtPhonebook =
     "C:\\Documents and Settings\\All Users\\Application Data\\Microsoft\\Network\\Connections\\"
@@ -146,10 +195,10 @@ Dword Simulator::Fault() {
 
 bool Simulator::SizeOk(const Scenario& scenario, Record record, Dword size) const {
   if (size == 0) return false;
-  if (scenario.strict) return size == ras::RecordSize(host_.generation, record);
-  for (unsigned layout : {0x400u, 0x401u, 0x500u, 0x501u}) {
-    if (layout <= ras::NewestLayout(host_.generation) &&
-        ras::SizeOfLayout(record, layout) == size) {
+  if (scenario.strict) return size == layout::RequiredSize(host_.generation, record);
+  for (unsigned block : {0x400u, 0x401u, 0x500u, 0x501u}) {
+    if (block <= layout::NewestBlock(host_.generation) &&
+        layout::SizeInBlock(record, block) == size) {
       return true;
     }
   }
@@ -189,7 +238,7 @@ template <typename Write>
 Dword Simulator::Enumerate(const Scenario& scenario, Record record, void* buffer, Dword* bytes,
                            Dword* count, Dword n, Write write) const {
   if (buffer == nullptr) {
-    *bytes = n * ras::RecordSize(host_.generation, record);
+    *bytes = n * layout::RequiredSize(host_.generation, record);
     *count = n;
     return n == 0 ? ras::kSuccess : ras::kErrorBufferTooSmall;
   }
@@ -321,7 +370,7 @@ Dword Simulator::GetEntryProperties(const char* phonebook, const char* entry, vo
     // No device-specific information is kept.
     if (deviceInfoSize != nullptr) *deviceInfoSize = 0;
     if (record == nullptr) {
-      *recordSize = ras::RecordSize(host_.generation, Record::kEntry);
+      *recordSize = layout::RequiredSize(host_.generation, Record::kEntry);
       result = ras::kErrorBufferTooSmall;
       return;
     }
@@ -460,7 +509,10 @@ Dword Simulator::GetConnectStatus(Handle conn, void* status) {
 }
 
 Dword Simulator::GetConnectionStatistics(Handle conn, void* stats) {
-  if (ras::IsWin9x(host_.generation)) return ras::kErrorCallNotImplemented;
+  if (layout::Is9x(host_.generation)) {
+    host_.store->Update([](const Scenario&, State& state) { ++state.missingCalls; });
+    return ras::kErrorCallNotImplemented;
+  }
   if (const Dword fault = Fault()) return fault;
   if (stats == nullptr) return ras::kErrorInvalidParameter;
   Dword result = ras::kSuccess;
@@ -686,6 +738,12 @@ std::vector<Simulator::ConnectionInfo> Simulator::Connections() {
     for (const Connection& c : state.connections) list.push_back({c, ViewAt(c, now)});
   });
   return list;
+}
+
+std::uint64_t Simulator::MissingCalls() {
+  std::uint64_t calls = 0;
+  host_.store->Update([&](const Scenario&, State& state) { calls = state.missingCalls; });
+  return calls;
 }
 
 std::vector<Entry> Simulator::Entries() {

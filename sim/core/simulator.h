@@ -66,6 +66,8 @@ class Simulator {
   };
   std::vector<ConnectionInfo> Connections();
   std::vector<Entry> Entries();
+  // Calls of entry points this generation lacks, by any process.
+  std::uint64_t MissingCalls();
   // Drops one connection (or every one) as the network would; returns how
   // many went.
   int Drop(std::optional<Handle> which);

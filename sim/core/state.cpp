@@ -59,6 +59,7 @@ std::string FormatState(const State& s) {
   out << "next-handle=" << s.nextHandle << "\n";
   out << "closed-received=" << s.closedReceived << "\n";
   out << "closed-sent=" << s.closedSent << "\n";
+  out << "missing-calls=" << s.missingCalls << "\n";
   for (const Entry& e : s.entries) {
     out << "[entry]\n";
     out << "name=" << e.name << "\n";
@@ -125,6 +126,8 @@ std::optional<State> ParseState(const std::string& text) {
         s.closedReceived = *number;
       else if (key == "closed-sent" && number)
         s.closedSent = *number;
+      else if (key == "missing-calls" && number)
+        s.missingCalls = *number;
       else
         ok = false;
     } else if (section == Section::kEntry) {

@@ -53,6 +53,9 @@ struct State {
   // Bytes of connections that are gone, for the 9x system-wide counters.
   std::uint64_t closedReceived = 0;
   std::uint64_t closedSent = 0;
+  // Calls of entry points the generation does not have: a 9x program that
+  // makes one would fail there.
+  std::uint64_t missingCalls = 0;
 
   Entry* FindEntry(const std::string& name);  // names compare without regard to case
   Connection* FindConnection(ras::Handle handle);

@@ -149,6 +149,7 @@ int PrintState(ToolHost& host, Simulator& sim, std::ostream& out) {
     out << p << "received=" << v.received << "\n";
     out << p << "sent=" << v.sent << "\n";
   }
+  out << "missing-calls=" << sim.MissingCalls() << "\n";
   if (host.registry != nullptr) {
     const auto modems = ListModems(*host.registry, ras::IsWin9x(host.generation));
     out << "modems=" << modems.size() << "\n";

@@ -2,6 +2,8 @@
 
 #include "windows_host.h"
 
+#include "layouts.h"
+
 #include <vector>
 
 namespace dw::sim {
@@ -25,7 +27,7 @@ ras::Generation SystemGeneration() {
   OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof info;
   if (!GetVersionExA(&info)) return ras::Generation::kWin2000;
-  return ras::GenerationOf(info.dwMajorVersion * 100 + info.dwMinorVersion);
+  return layout::GenerationOfWinVer(info.dwMajorVersion * 100 + info.dwMinorVersion);
 }
 
 void PublishDialUpCounters(ras::Dword received, ras::Dword sent) {

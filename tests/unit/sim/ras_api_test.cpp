@@ -251,6 +251,25 @@ TEST_P(RasApi, StatisticsComeWithWindows2000) {
   EXPECT_EQ(Fn<ras::Dword(DW_RASAPI*)()>("RasSimMarker")(), kMarker);
 }
 
+// A program that reached the call anyway (the DLL keeps the export) is told
+// 120 on 9x, and the call is on record for every process to see.
+TEST_P(RasApi, CallsThatTheGenerationLacksAreRefusedAndRecorded) {
+  ASSERT_EQ(SaveEntry("Korvana", "Korvana GPRS Modem", "*99***1#"), 0u);
+  Handle conn = 0;
+  ASSERT_EQ(Dial("Korvana", conn), 0u);
+  std::vector<std::uint8_t> record(60, 0);
+  record[0] = 60;
+  const bool is9x = ras::IsWin9x(GetParam());
+  const Dword result = sim_->GetConnectionStatistics(conn, record.data());
+  EXPECT_EQ(result == ras::kErrorCallNotImplemented, is9x) << result;
+  EXPECT_EQ(sim_->MissingCalls(), is9x ? 1u : 0u);
+  State saved;
+  saved.missingCalls = 7;
+  const auto reread = ParseState(FormatState(saved));
+  ASSERT_TRUE(reread.has_value());
+  EXPECT_EQ(reread->missingCalls, 7u);
+}
+
 std::string GenerationTestName(const ::testing::TestParamInfo<Generation>& param) {
   switch (param.param) {
     case Generation::kWin98:

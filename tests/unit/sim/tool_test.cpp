@@ -142,6 +142,21 @@ TEST_F(Rassim, StateShowsTheSizeOfTheRecordThatLastSavedEachEntry) {
   }
 }
 
+TEST_F(Rassim, StateCountsCallsThatTheGenerationLacksUntilReset) {
+  Start(Generation::kWinMe);
+  ASSERT_EQ(Run({"state"}, Generation::kWinMe), 0);
+  EXPECT_EQ(output_["missing-calls"], "0");
+  std::vector<std::uint8_t> record(60, 0);
+  record[0] = 60;
+  sim_->GetConnectionStatistics(0, record.data());
+  sim_->GetConnectionStatistics(0, record.data());
+  ASSERT_EQ(Run({"state"}, Generation::kWinMe), 0);
+  EXPECT_EQ(output_["missing-calls"], "2");
+  ASSERT_EQ(Run({"reset"}, Generation::kWinMe), 0);
+  ASSERT_EQ(Run({"state"}, Generation::kWinMe), 0);
+  EXPECT_EQ(output_["missing-calls"], "0");
+}
+
 TEST_F(Rassim, DropAllAndUsage) {
   ASSERT_EQ(SaveEntry("A", "Korvana GPRS Modem", "*99#"), 0u);
   ASSERT_EQ(SaveEntry("B", "Korvana ISDN Adapter", "*99#", "isdn"), 0u);

@@ -1,0 +1,169 @@
+// The simulator's own layout table against the program's records.h: every
+// difference is named, so a disagreement says which side to look at.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "core/layouts.h"
+#include "ras/records.h"
+
+namespace dw::sim {
+namespace {
+
+using ras::Generation;
+using ras::Record;
+
+constexpr Generation kGenerations[] = {Generation::kWin98, Generation::kWinMe,
+                                       Generation::kWin2000, Generation::kWinXp};
+constexpr unsigned kBlocks[] = {0x400, 0x401, 0x500, 0x501};
+
+std::string Name(Record r) {
+  switch (r) {
+    case Record::kEntryName: return "RASENTRYNAME";
+    case Record::kEntry: return "RASENTRY";
+    case Record::kDialParams: return "RASDIALPARAMS";
+    case Record::kDevInfo: return "RASDEVINFO";
+    case Record::kConn: return "RASCONN";
+    case Record::kConnStatus: return "RASCONNSTATUS";
+    case Record::kStats: return "RAS_STATS";
+  }
+  return "?";
+}
+
+std::string Name(Generation g) {
+  switch (g) {
+    case Generation::kWin98: return "win98";
+    case Generation::kWinMe: return "winme";
+    case Generation::kWin2000: return "win2k";
+    case Generation::kWinXp: return "winxp";
+  }
+  return "?";
+}
+
+// Where the program's newest structs put a field the simulator lists.
+struct ProgramField {
+  Record record;
+  const char* name;
+  std::size_t offset;
+};
+#define DW_PROGRAM_AT(type, rec, field) {Record::rec, #field, offsetof(type, field)}
+const ProgramField kProgramFields[] = {
+    DW_PROGRAM_AT(ras::v500::RasEntryNameA, kEntryName, szEntryName),
+    DW_PROGRAM_AT(ras::v500::RasEntryNameA, kEntryName, dwFlags),
+    DW_PROGRAM_AT(ras::v500::RasEntryNameA, kEntryName, szPhonebookPath),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwfOptions),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, szLocalPhoneNumber),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwfNetProtocols),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwFramingProtocol),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, szDeviceType),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, szDeviceName),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwDialMode),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwType),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwEncryptionType),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, guidId),
+    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, szPrerequisiteEntry),
+    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, szEntryName),
+    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, szPhoneNumber),
+    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, szUserName),
+    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, szPassword),
+    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, szDomain),
+    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, dwSubEntry),
+    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, dwCallbackId),
+    DW_PROGRAM_AT(ras::RasDevInfoA, kDevInfo, szDeviceType),
+    DW_PROGRAM_AT(ras::RasDevInfoA, kDevInfo, szDeviceName),
+    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, hrasconn),
+    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, szEntryName),
+    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, szDeviceType),
+    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, szDeviceName),
+    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, szPhonebook),
+    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, dwSubEntry),
+    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, guidEntry),
+    DW_PROGRAM_AT(ras::v501::RasConnStatusA, kConnStatus, rasconnstate),
+    DW_PROGRAM_AT(ras::v501::RasConnStatusA, kConnStatus, dwError),
+    DW_PROGRAM_AT(ras::v501::RasConnStatusA, kConnStatus, szDeviceType),
+    DW_PROGRAM_AT(ras::v501::RasConnStatusA, kConnStatus, szDeviceName),
+    DW_PROGRAM_AT(ras::v501::RasConnStatusA, kConnStatus, szPhoneNumber),
+    DW_PROGRAM_AT(ras::RasStats, kStats, dwBytesXmited),
+    DW_PROGRAM_AT(ras::RasStats, kStats, dwBytesRcved),
+    DW_PROGRAM_AT(ras::RasStats, kStats, dwFramesXmited),
+    DW_PROGRAM_AT(ras::RasStats, kStats, dwFramesRcved),
+    DW_PROGRAM_AT(ras::RasStats, kStats, dwBps),
+    DW_PROGRAM_AT(ras::RasStats, kStats, dwConnectDuration),
+};
+#undef DW_PROGRAM_AT
+
+std::optional<std::size_t> ProgramOffset(Record r, const char* name) {
+  for (const ProgramField& f : kProgramFields) {
+    if (f.record == r && std::strcmp(f.name, name) == 0) return f.offset;
+  }
+  return std::nullopt;
+}
+
+TEST(SimLayouts, RequiredSizeOfEveryRecordMatchesTheProgramsOnEveryGeneration) {
+  for (Generation g : kGenerations) {
+    for (Record r : ras::kAllRecords) {
+      EXPECT_EQ(layout::RequiredSize(g, r), ras::RecordSize(g, r))
+          << Name(r) << " on " << Name(g) << ": simulator vs program";
+      EXPECT_EQ(layout::RequiredBlock(g, r), ras::LayoutOf(g, r))
+          << Name(r) << " on " << Name(g) << ": header block, simulator 0x" << std::hex
+          << layout::RequiredBlock(g, r) << " vs program 0x" << ras::LayoutOf(g, r);
+    }
+  }
+}
+
+TEST(SimLayouts, SizeOfEveryRecordMatchesTheProgramsInEveryHeaderBlock) {
+  for (unsigned block : kBlocks) {
+    for (Record r : ras::kAllRecords) {
+      EXPECT_EQ(layout::SizeInBlock(r, block), ras::SizeOfLayout(r, block))
+          << Name(r) << " in block 0x" << std::hex << block << ": simulator vs program";
+    }
+  }
+}
+
+TEST(SimLayouts, EveryFieldTheSimulatorUsesSitsWhereTheProgramPutsIt) {
+  for (const layout::Field& f : layout::kFields) {
+    const auto program = ProgramOffset(f.record, f.name);
+    if (!program) {
+      ADD_FAILURE() << Name(f.record) << "." << f.name << " has no counterpart in the program";
+      continue;
+    }
+    EXPECT_EQ(f.offset, *program) << Name(f.record) << "." << f.name << ": simulator vs program";
+  }
+  for (const ProgramField& f : kProgramFields) {
+    bool listed = false;
+    for (const layout::Field& s : layout::kFields) {
+      listed = listed || (s.record == f.record && std::strcmp(s.name, f.name) == 0);
+    }
+    EXPECT_TRUE(listed) << Name(f.record) << "." << f.name << " missing from the simulator";
+  }
+}
+
+TEST(SimLayouts, GenerationsAndTheirNewestBlocksMatchTheProgram) {
+  for (std::uint32_t winVer : {0u, 400u, 410u, 490u, 500u, 501u, 502u, 600u, 1000u}) {
+    EXPECT_EQ(layout::GenerationOfWinVer(winVer), ras::GenerationOf(winVer)) << winVer;
+  }
+  for (Generation g : kGenerations) {
+    EXPECT_EQ(layout::NewestBlock(g), ras::NewestLayout(g)) << Name(g);
+    EXPECT_EQ(layout::Is9x(g), ras::IsWin9x(g)) << Name(g);
+  }
+}
+
+// A record no older than its predecessor in each step: a typo in the
+// simulator's own numbers that both sides could share would break this.
+TEST(SimLayouts, EachHeaderBlockOnlyAddsToTheOneBefore) {
+  for (Record r : ras::kAllRecords) {
+    for (std::size_t i = 1; i < std::size(kBlocks); ++i) {
+      EXPECT_LE(layout::SizeInBlock(r, kBlocks[i - 1]), layout::SizeInBlock(r, kBlocks[i]))
+          << Name(r) << " shrinks at 0x" << std::hex << kBlocks[i];
+    }
+  }
+  for (const layout::Field& f : layout::kFields) {
+    EXPECT_LT(f.offset, layout::SizeInBlock(f.record, 0x501)) << Name(f.record) << "." << f.name;
+  }
+}
+
+}  // namespace
+}  // namespace dw::sim
