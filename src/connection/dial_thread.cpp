@@ -133,34 +133,37 @@ const std::string* StateText(Dword state) {
   return &Text(id);
 }
 
+// The code and the outcome are stored before the step: a step that brings
+// the bar to its end ends the dial thread's wait, and the thread judges the
+// attempt from them (a time-out when neither is there). The wake comes last,
+// so the thread's own messages after its wait follow the step.
 void Notify(TDialThread::Shared& t, Dword state, Dword error) {
   if (error != 0) {
     t.SetStatus(WithCode(TextId::DialLinkError, error));
-    // The step goes first, so the dial thread's own messages that follow
-    // the end of its wait come after it.
-    t.ReportStep();
     t.progress->SetErrorText(ras::GetRasErrorDescr(error));
     t.progress->SetErrorCode(error);
+    t.ReportStep();
     t.Wake();
     return;
   }
   if (const std::string* text = StateText(state)) t.SetStatus(*text);
-  t.ReportStep();
+  bool ends = false;
   switch (state) {
     case ras::kSubEntryConnected:
     case ras::kConnected:
       t.dialOutcome.store(kConnected);
-      t.dialDone.store(true);
-      t.Wake();
+      ends = true;
       break;
     case ras::kSubEntryDisconnected:
     case ras::kDisconnected:
-      t.dialDone.store(true);
-      t.Wake();
+      ends = true;
       break;
     default:
       break;
   }
+  if (ends) t.dialDone.store(true);
+  t.ReportStep();
+  if (ends) t.Wake();
 }
 
 // Offsets shared by every generation: each later record starts with the
