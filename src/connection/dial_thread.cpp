@@ -14,6 +14,7 @@
 #include "ras/binding.h"
 #include "ras/error_text.h"
 #include "ras/record_access.h"
+#include "text/fold.h"
 #include "text/texts.h"
 #include "ui/messages.h"
 #include "platform/threads.h"
@@ -188,12 +189,7 @@ std::string ApnCommand(std::string_view apn) {
   return command;
 }
 
-std::string TrimApn(std::string_view apn) {
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  while (!apn.empty() && blank(apn.front())) apn.remove_prefix(1);
-  while (!apn.empty() && blank(apn.back())) apn.remove_suffix(1);
-  return std::string(apn);
-}
+std::string TrimApn(std::string_view apn) { return std::string(TrimBlanks(apn)); }
 
 bool DialThreadRegistered() {
   std::lock_guard lock(Running().mutex);
