@@ -67,7 +67,7 @@ class DemoServer {
 
 TEST(DemoUpdateServer, AnswersAllThreePaths) {
   DemoServer demo;
-  if (demo.Address().empty()) GTEST_SKIP() << "python3 or tools/update-server/serve.py missing";
+  ASSERT_FALSE(demo.Address().empty()) << "python3 or tools/update-server/serve.py missing";
   const auto server = ParseUpdateServer(demo.Address());
   ASSERT_TRUE(server.has_value()) << demo.Address();
   const auto clock = MakeSystemClock();
@@ -99,7 +99,7 @@ TEST(DemoUpdateServer, EveryFaultModeIsRefusedAndKeepsTheList) {
                             "inject", "not-http"}) {
     SCOPED_TRACE(fault);
     DemoServer demo({"--fault", fault, "--delay-ms", "40"});
-    if (demo.Address().empty()) GTEST_SKIP() << "python3 or tools/update-server/serve.py missing";
+    ASSERT_FALSE(demo.Address().empty()) << "python3 or tools/update-server/serve.py missing";
     const auto clock = MakeSystemClock();
     UpdateClient client(*ParseUpdateServer(demo.Address()), MakeTcpConnection, *clock,
                         {300ms, 1500ms, 64 * 1024});
