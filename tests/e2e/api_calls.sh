@@ -71,7 +71,7 @@ apn * connect"
   e2e_wait_window TfrmProgress 20 || fail "no progress dialog for the connect"
   e2e_shot progress
   e2e_wait_button "Отключиться" 60 || fail "not connected: $(e2e_main_panel | tr '\n' ' ')"
-  sleep 2  # a sample or two of the speed graph
+  e2e_until 10 e2e_traffic_shown || fail "no traffic shown while connected"
 
   # The line drops: the question, answered "Да".
   e2e_drop_and_wait_question >/dev/null
@@ -87,7 +87,6 @@ apn * connect"
   e2e_wait_gone TfrmGprsMain 10 || fail "the minimise zone left the window on the screen"
   e2e_tray_menu 1 menu-hidden
   e2e_wait_window TfrmGprsMain 10 || fail "Открыть программу did not bring the window back"
-  sleep 1
 
   # A refused connect: the report and its details.
   e2e_scenario "device modem $E2E_MODEM
