@@ -50,7 +50,7 @@ journey() {
   e2e_shot main
 
   # The settings panel with its modem list, and back by choosing the modem.
-  e2e_click_main $E2E_SETTINGS_LINK
+  e2e_click_link 'Настройки'
   e2e_wait_text TfrmGprsMain 'Выбрать' 20 || fail "no settings panel"
   e2e_children TfrmGprsMain | grep -q "^item .* text=$E2E_MODEM\$" || fail "the modem list lacks $E2E_MODEM"
   e2e_shot settings
@@ -67,7 +67,7 @@ journey() {
   # A connect through the progress dialog.
   e2e_scenario "device modem $E2E_MODEM
 apn * connect"
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 20 || fail "no progress dialog for the connect"
   e2e_shot progress
   e2e_wait_button "Отключиться" 60 || fail "not connected: $(e2e_main_panel | tr '\n' ' ')"
@@ -91,7 +91,7 @@ apn * connect"
   # A refused connect: the report and its details.
   e2e_scenario "device modem $E2E_MODEM
 apn * error 691"
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 20 || fail "no progress dialog for the refused connect"
   e2e_wait_text TfrmProgress "Закрыть" 60 || fail "no error report"
   e2e_has_text TfrmProgress "Ошибка при соединении. Код 691" || fail "not the report of 691"

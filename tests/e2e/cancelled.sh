@@ -9,7 +9,7 @@ journey() {
   e2e_scenario "device modem $E2E_MODEM
 apn * silent"
   e2e_start /l /n
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog"
   e2e_until 10 e2e_is 1 e2e_state connections || fail "no dial under way"
   e2e_shot dialling

@@ -8,7 +8,7 @@ journey() {
   e2e_installed
   e2e_update_server 1.0.0
   e2e_start /l /n
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_button "Отключиться" 30 || fail "no connected look"
   local handle
   handle=$(e2e_state connection.1.handle)

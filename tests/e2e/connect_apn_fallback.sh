@@ -23,7 +23,7 @@ rate-sent 1500"
     fail "disconnected status: $(e2e_panel_value status)"
   [ "$(e2e_panel_value button)" = "Подключиться" ] || fail "button: $(e2e_panel_value button)"
 
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog after the connect button"
   local dialog
   dialog=$(e2e_children TfrmProgress)
@@ -62,7 +62,7 @@ rate-sent 1500"
   e2e_say "received $first -> $second, graph changed in $changed pixels"
 
   # Disconnect by the button.
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_button "Подключиться" 10 || fail "no disconnected look after Disconnect"
   [ "$(e2e_panel_value status)" = "Соединение с GPRS не установлено" ] ||
     fail "status after disconnect: $(e2e_panel_value status)"

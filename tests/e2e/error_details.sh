@@ -9,7 +9,7 @@ journey() {
   e2e_scenario "device modem $E2E_MODEM
 apn * error 691"
   e2e_start /l /n
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog"
   e2e_wait_text TfrmProgress "Закрыть" 40 || fail "no error report"
   e2e_shot report-691

@@ -127,7 +127,7 @@ journey() {
   check_shortcuts
 
   # Connect with the default simulated network.
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog after the connect button"
   e2e_shot progress
   e2e_wait_gone TfrmProgress 30 || fail "the progress dialog stayed"
@@ -140,7 +140,7 @@ journey() {
   e2e_shot connected
   [ "$(e2e_server_requests /apn/)" = 1 ] || fail "update server asked $(e2e_server_requests /apn/) times"
 
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_button "Подключиться" 10 || fail "no disconnected look after Disconnect"
   e2e_click_main $E2E_CLOSE_ZONE
   e2e_wait_exit 15 || fail "the close zone did not end the program"

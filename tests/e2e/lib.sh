@@ -167,6 +167,25 @@ e2e_pixel_is() {
   [ "$got" = "$4" ] || fail "$5: pixel $2,$3 is $got, not $4"
 }
 
+# e2e_darkest FILE WxH+X+Y: the darkest red level in that part of a
+# screenshot, in percent (text on a light ground is near 0).
+e2e_darkest() {
+  /usr/bin/convert "$1" -crop "$2" +repage -format '%[fx:int(minima.r*100)]' info:
+}
+# e2e_dark_pixels FILE WxH+X+Y: how many pixels of that part are dark
+# (under 40 % grey): the amount of text in it.
+e2e_dark_pixels() {
+  /usr/bin/convert "$1" -crop "$2" +repage -colorspace Gray -threshold 40% -negate \
+    -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
+# Any window of the program's title on the X screen (what X shows, whatever
+# the program believes).
+e2e_x_visible() { xdotool search --onlyvisible --name "${1:-Dialwave}" >/dev/null 2>&1; }
+# The tooltip on the screen, its probe line.
+e2e_tooltip_line() { e2e_windows | grep 'class=tooltips_class32' | grep 'visible=1' | head -n 1; }
+e2e_tooltip_shown() { [ -n "$(e2e_tooltip_line)" ]; }
+
 # Top-level windows of a class that are on the screen.
 e2e_visible() { e2e_windows | grep "class=$1 " | grep -c ' visible=1 ' || true; }
 e2e_shown() { [ "$(e2e_visible "$1")" -gt 0 ]; }
@@ -223,8 +242,13 @@ e2e_drag() {
   while [ $# -ge 2 ]; do args+=("${E2E_REST[@]}" mousemove "$1" "$2"); shift 2; done
   xdotool "${args[@]}" "${E2E_REST[@]}" mouseup 1
 }
-# The pointer out of the way (the screen's bottom left), tooltips gone with it.
-e2e_pointer_away() { xdotool mousemove 10 590; }
+# The pointer out of the way (the screen's bottom left corner), tooltips
+# gone with it.
+e2e_pointer_away() {
+  local w h
+  read -r w h < <(xdotool getdisplaygeometry)
+  xdotool mousemove 10 $((h - 10))
+}
 
 # e2e_click_main X Y [BUTTON]: a click at a point of the main window.
 e2e_click_main() {
@@ -252,7 +276,19 @@ e2e_click_child() {
   e2e_click_at $(e2e_centre "$line")
 }
 
-# The main panel's places (window coordinates: the panel starts at y 49).
+# The main panel's connect (or disconnect) button, found by the probe.
+e2e_click_connect() {
+  local line
+  line=$(e2e_children TfrmGprsMain | grep -E '^child .* class=DialwaveControl visible=1 .* text=(Подключиться|Отключиться)$' | head -n 1)
+  [ -n "$line" ] || fail "no connect button on the main panel: $(e2e_main_panel | tr '\n' ' ')"
+  e2e_click_at $(e2e_centre "$line")
+}
+# e2e_click_link TEXT: a link (a text of the panel) of the main window.
+e2e_click_link() { e2e_click_child TfrmGprsMain "$1" Static; }
+
+# Places of the skin, which has no windows of its own (window coordinates:
+# the panel starts at y 49). The first two are for journeys written before
+# e2e_click_connect and e2e_click_link.
 E2E_CONNECT_BUTTON="116 230"
 E2E_SETTINGS_LINK="40 298"
 E2E_CLOSE_ZONE="484 13"
@@ -464,10 +500,6 @@ e2e_stop_all() {
   export DIALWAVE_UPDATE_SERVER=127.0.0.1:1
 }
 
-# A clean machine of generation $1: the journeys' prefix of that generation
-# with no settings, no modems but the simulator's, the simulator reset
-# (default scenario, empty phone book, no connections), and the program in a
-# folder of its own.
 # e2e_prefix GEN [KIND]: the Wine prefix of that generation and kind (see
 # dw_wine_prefix; default the journeys' own), its server started afresh and
 # kept alive between the many short programs of a script, and an empty
@@ -495,6 +527,10 @@ e2e_begin() {
   if [ "${1:-}" = screen ]; then dw_xvfb_start; fi
 }
 
+# A clean machine of generation $1: the journeys' prefix of that generation
+# with no settings, no modems but the simulator's, the simulator reset
+# (default scenario, empty phone book, no connections), and the program in a
+# folder of its own.
 e2e_fresh() {
   e2e_prefix "$1"
   # No settings, no modems: the simulator installs its own below.

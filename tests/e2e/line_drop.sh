@@ -34,7 +34,7 @@ rate-received 40000
 rate-sent 8000"
   e2e_update_server 1.0.0
   e2e_start /l /n
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   wait_connected 30
   local handle
   handle=$(e2e_state connection.1.handle)

@@ -9,7 +9,7 @@ journey() {
   e2e_start /l /n
   # The modem is unplugged: RAS now knows only another device.
   e2e_scenario "device modem Other GPRS Modem"
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmMsg 10 || fail "no error box"
   e2e_shot modem-missing
   e2e_children TfrmMsg | grep -q '^top .* text=Ошибка!$' || fail "error box title"

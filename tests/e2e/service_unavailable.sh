@@ -12,7 +12,7 @@ notify-delay-ms 200"
   local userinit
   userinit=$(e2e_state modem.1.userinit)
   e2e_start /l /n
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog"
   e2e_wait_text TfrmProgress "Отменить" 5 || fail "no Отменить while dialling"
   e2e_shot dialling

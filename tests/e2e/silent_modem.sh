@@ -11,7 +11,7 @@ journey() {
   e2e_scenario "device modem $E2E_MODEM
 number * silent"
   e2e_start /l /n
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog"
   # The bar moves on with the clock while the modem says nothing.
   e2e_until 10 bar_past 0 || fail "the bar stays at '$(bar_position)'"

@@ -15,7 +15,7 @@ journey() {
   e2e_shot started
 
   # The stub's device is what the modem list offers.
-  e2e_click_main $E2E_SETTINGS_LINK
+  e2e_click_link 'Настройки'
   e2e_wait_text TfrmGprsMain "Выбрать" 10 || fail "no settings panel"
   e2e_shot modem-list
   local panel
@@ -25,7 +25,7 @@ journey() {
   e2e_click_child TfrmGprsMain "Выбрать"
   e2e_wait_button "Подключиться" 10 || fail "not back on the main panel"
 
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog"
   e2e_wait_text TfrmProgress "Закрыть" 45 || fail "no error report from the stub"
   e2e_shot report

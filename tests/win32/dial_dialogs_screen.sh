@@ -14,7 +14,6 @@ count_pixels() {
   /usr/bin/convert "$1" -crop "$2" +repage -fx "$3" -colorspace Gray \
     -format '%[fx:int(mean*w*h+0.5)]' info:
 }
-dark_pixels() { count_pixels "$1" "$2" '(r+g+b)/3 < 0.4 ? 1 : 0'; }
 # The bar's chunks: a saturated colour, not the grey of the dialog.
 bar_pixels() { count_pixels "$1" "$2" 'b - r > 0.25 ? 1 : 0'; }
 
@@ -42,7 +41,7 @@ for name in error-734 error-691 dialling cancelled; do
   /usr/bin/convert "$whole" -crop "${w}x${h}+${x}+${y}" +repage "$shot"
   touch "$hold.$name.done"
   # Below the title bar the dialog carries text (the caption, the buttons).
-  n=$(dark_pixels "$shot" "$((w - 8))x$((h - 30))+4+26")
+  n=$(e2e_dark_pixels "$shot" "$((w - 8))x$((h - 30))+4+26")
   [ "$n" -gt 60 ] || fail "$name shows no text ($n dark pixels)"
   # While dialling the bar (client 52,44, 269x17, below a frame of about
   # 3 and a title bar of about 22 pixels) has moved on; a report hides it.

@@ -9,12 +9,6 @@
 
 shots=$DW_BUILD_ROOT/screenshots
 
-# Dark pixels (text) in a part of a picture: "W H X Y" of the part.
-dark_pixels() {
-  /usr/bin/convert "$1" -crop "$2" +repage -colorspace Gray -threshold 40% -negate \
-    -format '%[fx:int(mean*w*h+0.5)]' info:
-}
-
 # cut_out NAME: the dialog of NAME.ready cut out of a settled screen, checked
 # for text below its title bar.
 cut_out() {
@@ -23,7 +17,7 @@ cut_out() {
   e2e_screenshot "$whole"
   shot=$shots/dialogs-$name.png
   /usr/bin/convert "$whole" -crop "${w}x${h}+${x}+${y}" +repage "$shot"
-  n=$(dark_pixels "$shot" "$((w - 8))x$((h - 30))+4+26")
+  n=$(e2e_dark_pixels "$shot" "$((w - 8))x$((h - 30))+4+26")
   [ "$n" -gt 40 ] || fail "$name shows no text ($n dark pixels)"
   echo "$name: ${w}x${h} at $x,$y, $n dark pixels"
 }

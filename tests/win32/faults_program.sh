@@ -17,8 +17,6 @@ work=$E2E_WORK
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;rasapi32=n"
 unset RASSIM_DIR
 key='HKLM\Software\Korvana\Dialwave'
-probe() { e2e_probe "$@"; }
-rassim() { e2e_rassim "$@"; }
 # has_window CLASS: a top-level window of that class exists (shown or not).
 has_window() { e2e_exists "$1"; }
 wait_window() { e2e_until "$2" has_window "$1"; }
@@ -40,8 +38,8 @@ settings_text() {
 }
 
 # A run that failed half-way may have left its fault in the scenario.
-rassim reset >/dev/null
-out=$(rassim install)
+e2e_rassim reset >/dev/null
+out=$(e2e_rassim install)
 grep -q '^modems=1' <<<"$out" || fail "rassim install: $out"
 
 # 1. A planted rasapi32.dll beside the program: it would leave its mark when
@@ -89,15 +87,15 @@ echo "unwritable log: program ran"
 reset_settings
 "$DW_WINE" reg add "$key" /v StartStage /d 2 /f >/dev/null
 printf 'fault hung\n' >"$work/hung.txt"
-rassim scenario "$("$DW_WINE" winepath -w "$work/hung.txt")" >/dev/null || fail "rassim scenario"
+e2e_rassim scenario "$("$DW_WINE" winepath -w "$work/hung.txt")" >/dev/null || fail "rassim scenario"
 # Without "/auto": 21 passes of 500 ms, then the configuration error.
 start "$work/program"
 began=$SECONDS
 wait_window TfrmMsg 60 || fail "hung RAS: no message for the user"
 echo "hung RAS: the message came after $((SECONDS - began)) s"
 has_window TfrmGprsMain || fail "hung RAS: no main window beside the message"
-rassim reset >/dev/null
-probe close TfrmMsg >/dev/null
+e2e_rassim reset >/dev/null
+e2e_probe close TfrmMsg >/dev/null
 e2e_until 10 e2e_not has_window TfrmMsg || fail "hung RAS: the message stayed"
 e2e_stays 1 alive || fail "hung RAS: the program or its main window went with the message"
 finish
@@ -106,10 +104,10 @@ echo "hung RAS without /auto: told, window alive"
 # With "/auto": the service comes up 14 s late, past the normal wait of
 # 10.5 s (which would have ended in the configuration error) and inside the
 # long first one of 60.5 s.
-rassim scenario "$("$DW_WINE" winepath -w "$work/hung.txt")" >/dev/null
+e2e_rassim scenario "$("$DW_WINE" winepath -w "$work/hung.txt")" >/dev/null
 start "$work/program" /auto
 e2e_stays 14 e2e_not has_window TfrmMsg || fail "hung RAS /auto: the configuration error while still waiting"
-rassim reset >/dev/null
+e2e_rassim reset >/dev/null
 wait_window TfrmGprsMain 30 || fail "hung RAS /auto: no main window"
 # The late check the program makes once RAS answers must pass without a word.
 e2e_stays 3 e2e_not has_window TfrmMsg || fail "hung RAS /auto: a configuration error although RAS came up"

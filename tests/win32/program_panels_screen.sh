@@ -34,8 +34,6 @@ expect_gate() {  # $1 = expected enabled flag, $2 = what happened
 gate_is() { [ "$(agree_enabled)" = "$1" ]; }
 click_ctl() { local line; line=$(ctl "$@"); [ -n "$line" ] || fail "no $1 \"$2\" on the screen"; e2e_click_at $(e2e_centre "$line"); }
 selected() { visible_of ListBox | e2e_field selected; }
-tooltip() { e2e_windows | grep 'class=tooltips_class32' | grep 'visible=1' | head -n 1; }
-tip_shown() { [ -n "$(tooltip)" ]; }
 close_program() {
   e2e_click_main $E2E_CLOSE_ZONE
   e2e_wait_exit 10 || fail "the close zone did not end the program"
@@ -114,8 +112,8 @@ list=$(visible_of ListBox)
 [ -n "$list" ] || fail "no modem list"
 read -r ll lt lr lb < <(e2e_rect_of <<<"$list")
 e2e_hover $((ll + 200)) $((lt + 17 + 8))
-e2e_until 6 tip_shown || fail "no tooltip over the long modem name"
-read -r tl tt tr tb < <(tooltip | e2e_rect_of)
+e2e_until 6 e2e_tooltip_shown || fail "no tooltip over the long modem name"
+read -r tl tt tr tb < <(e2e_tooltip_line | e2e_rect_of)
 [ $((tr - tl)) -gt $((lr - ll)) ] ||
   fail "the tooltip is $((tr - tl)) pixels wide, no wider than the list ($((lr - ll))): not the whole name"
 e2e_shot settings-tooltip

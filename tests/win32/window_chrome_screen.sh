@@ -12,11 +12,7 @@ main_line() { e2e_windows | grep 'class=TfrmGprsMain ' || true; }
 # The main window's "visible" flag as the program sees it.
 main_visible() { main_line | e2e_field visible; }
 main_rect() { main_line | sed -n 's/.* rect=\([-0-9,]*\).*/\1/p'; }
-# Any window of the program's title on the X screen.
-x_visible() { xdotool search --onlyvisible --name 'Dialwave' >/dev/null 2>&1; }
-tip_line() { e2e_windows | grep 'class=tooltips_class32' | grep 'visible=1' | head -n 1; }
-tip_shown() { [ -n "$(tip_line)" ]; }
-hidden_in_tray() { [ "$(main_visible)" = 0 ] && ! x_visible; }
+hidden_in_tray() { [ "$(main_visible)" = 0 ] && ! e2e_x_visible; }
 
 e2e_begin screen
 e2e_prefix winxp xmainwin
@@ -46,13 +42,13 @@ e2e_pixel_is "$E2E_SHOT" $((ox + 50)) $((oy + 130)) FFFFFF "graph"
 
 # The close zone's tooltip, 25 pixels above the pointer (above the window).
 e2e_hover $((ox + 480)) $((oy + 15))
-e2e_until 5 tip_shown || fail "no tooltip over the close zone"
+e2e_until 5 e2e_tooltip_shown || fail "no tooltip over the close zone"
 shown_at=$(e2e_now_ms)
-top=$(tip_line | e2e_rect_of | cut -d' ' -f2)
+top=$(e2e_tooltip_line | e2e_rect_of | cut -d' ' -f2)
 [ "$top" -ge $((oy - 15)) ] && [ "$top" -le $((oy - 5)) ] ||
   fail "tooltip top at $top, not 25 pixels above the pointer ($((oy - 9)))"
 e2e_shot close-tooltip
-e2e_until 8 e2e_not tip_shown || fail "the tooltip is still there after 8 s"
+e2e_until 8 e2e_not e2e_tooltip_shown || fail "the tooltip is still there after 8 s"
 e2e_say "the tooltip went after $(( ($(e2e_now_ms) - shown_at) / 100 ))00 ms"
 
 # Dragging by the skin's title strip moves the window with the pointer.
@@ -77,7 +73,7 @@ e2e_stays 1.5 hidden_in_tray || fail "a single click on the icon brought the win
 # A double-click restores it.
 e2e_double_click_at $(e2e_tray_icon)
 e2e_until 10 e2e_is 1 main_visible || fail "a double-click on the icon did not restore the window"
-e2e_until 10 x_visible || fail "the restored window is not on the screen"
+e2e_until 10 e2e_x_visible || fail "the restored window is not on the screen"
 
 # The close zone ends the program (no connection: no question), and the
 # icon goes with it.

@@ -5,8 +5,7 @@
 # 360, centred on the screen, with its skin, and the second copy ends.
 . "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
-x_visible() { xdotool search --onlyvisible --name 'Dialwave' >/dev/null 2>&1; }
-nothing_shown() { e2e_running && ! x_visible; }
+nothing_shown() { e2e_running && ! e2e_x_visible; }
 
 e2e_begin screen
 read -r screen_w screen_h < <(xdotool getdisplaygeometry)
@@ -23,7 +22,7 @@ for gen in win98 winxp; do
   rc=0
   timeout 120 "$DW_WINE" "$E2E_WORK/dialwave.exe" >/dev/null 2>&1 </dev/null || rc=$?
   [ "$rc" = 0 ] || fail "the second copy did not end cleanly (exit status $rc)"
-  e2e_until 30 x_visible || fail "no window after the second start"
+  e2e_until 30 e2e_x_visible || fail "no window after the second start"
   window=$(xdotool search --onlyvisible --name 'Dialwave' | head -n 1)
   read -r x y w h < <(xdotool getwindowgeometry --shell "$window" |
     awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x, y, w, h}')
