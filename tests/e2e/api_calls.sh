@@ -50,7 +50,7 @@ journey() {
   e2e_shot main
 
   # The settings panel with its modem list, and back by choosing the modem.
-  e2e_click_main $E2E_SETTINGS_LINK
+  e2e_click_link 'Настройки'
   e2e_wait_text TfrmGprsMain 'Выбрать' 20 || fail "no settings panel"
   e2e_children TfrmGprsMain | grep -q "^item .* text=$E2E_MODEM\$" || fail "the modem list lacks $E2E_MODEM"
   e2e_shot settings
@@ -67,11 +67,11 @@ journey() {
   # A connect through the progress dialog.
   e2e_scenario "device modem $E2E_MODEM
 apn * connect"
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 20 || fail "no progress dialog for the connect"
   e2e_shot progress
   e2e_wait_button "Отключиться" 60 || fail "not connected: $(e2e_main_panel | tr '\n' ' ')"
-  sleep 2  # a sample or two of the speed graph
+  e2e_until 10 e2e_traffic_shown || fail "no traffic shown while connected"
 
   # The line drops: the question, answered "Да".
   e2e_drop_and_wait_question >/dev/null
@@ -87,12 +87,11 @@ apn * connect"
   e2e_wait_gone TfrmGprsMain 10 || fail "the minimise zone left the window on the screen"
   e2e_tray_menu 1 menu-hidden
   e2e_wait_window TfrmGprsMain 10 || fail "Открыть программу did not bring the window back"
-  sleep 1
 
   # A refused connect: the report and its details.
   e2e_scenario "device modem $E2E_MODEM
 apn * error 691"
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 20 || fail "no progress dialog for the refused connect"
   e2e_wait_text TfrmProgress "Закрыть" 60 || fail "no error report"
   e2e_has_text TfrmProgress "Ошибка при соединении. Код 691" || fail "not the report of 691"

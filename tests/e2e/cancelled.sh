@@ -9,22 +9,19 @@ journey() {
   e2e_scenario "device modem $E2E_MODEM
 apn * silent"
   e2e_start /l /n
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog"
-  sleep 2
+  e2e_until 10 e2e_is 1 e2e_state connections || fail "no dial under way"
   e2e_shot dialling
-  [ "$(e2e_state connections)" = 1 ] || fail "no dial under way"
   e2e_click_child TfrmProgress "Отменить"
   e2e_wait_text TfrmProgress "Закрыть" 10 || fail "no report after Отменить"
-  sleep 0.3
   e2e_shot report-cancelled
   local text
   text=$(e2e_children TfrmProgress | grep '^child .* class=Static visible=1 .*text=Ошибка' | sed 's/.* text=//')
   [[ $text == "Ошибка при соединении."* ]] || fail "report after cancel: $(e2e_children TfrmProgress | grep STATIC)"
   e2e_click_child TfrmProgress "Закрыть"
   e2e_wait_gone TfrmProgress 5 || fail "the report stayed after Закрыть"
-  sleep 0.5
-  [ "$(e2e_live_connections)" = 0 ] || fail "a connection is up after the cancel"
+  e2e_until 5 e2e_is 0 e2e_live_connections || fail "a connection is up after the cancel"
   [ "$(e2e_state connection.1.hung-up)" = 1 ] || [ "$(e2e_state connections)" = 0 ] || fail "the cancelled dial was not hung up"
   [ "$(e2e_panel_value button)" = "Подключиться" ] || fail "button: $(e2e_panel_value button)"
   e2e_click_main $E2E_CLOSE_ZONE

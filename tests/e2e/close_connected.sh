@@ -8,7 +8,7 @@ journey() {
   e2e_installed
   e2e_update_server 1.0.0
   e2e_start /l /n
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_button "Отключиться" 30 || fail "no connected look"
   local handle
   handle=$(e2e_state connection.1.handle)
@@ -16,14 +16,12 @@ journey() {
 
   e2e_click_main $E2E_CLOSE_ZONE
   e2e_wait_window TfrmMsg 10 || fail "no question on closing while connected"
-  sleep 0.3
   e2e_shot close-question
   e2e_children TfrmMsg | grep -q '^top .* text=Подтвердите$' || fail "question's title"
   e2e_has_text TfrmMsg "Соединение с Интернетом открыто. Закрыть его?" || fail "question's text"
   e2e_click_child TfrmMsg "Отменить"
   e2e_wait_gone TfrmMsg 5 || fail "the question stayed after Отменить"
-  sleep 0.5
-  e2e_running || fail "Отменить ended the program"
+  e2e_stays 1 e2e_running || fail "Отменить ended the program"
   [ "$(e2e_visible TfrmGprsMain)" = 1 ] || fail "Отменить hid the window"
 
   e2e_click_main $E2E_CLOSE_ZONE
@@ -46,16 +44,14 @@ journey() {
   [ "$(e2e_state connections)" = 1 ] && [ "$(e2e_state connection.1.handle)" = "$handle" ] ||
     fail "the simulator's connections changed: $(e2e_rassim state | grep '^connection')"
   # Counters run for the adopted connection too.
-  sleep 4.5
-  [ "$(e2e_panel_value received)" != 0 ] || fail "no traffic shown for the adopted connection"
+  e2e_until 10 e2e_traffic_shown || fail "no traffic shown for the adopted connection"
 
   # Closing with "Да" hangs up.
   e2e_click_main $E2E_CLOSE_ZONE
   e2e_wait_window TfrmMsg 10 || fail "no question on the adopted connection"
   e2e_click_child TfrmMsg "Да"
   e2e_wait_exit 15 || fail "Да did not end the program"
-  sleep 0.5
-  [ "$(e2e_live_connections)" = 0 ] || fail "Да left the connection up"
+  e2e_until 5 e2e_is 0 e2e_live_connections || fail "Да left the connection up"
 }
 
 e2e_main "$@"

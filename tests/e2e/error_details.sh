@@ -9,10 +9,9 @@ journey() {
   e2e_scenario "device modem $E2E_MODEM
 apn * error 691"
   e2e_start /l /n
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog"
   e2e_wait_text TfrmProgress "Закрыть" 40 || fail "no error report"
-  sleep 0.3
   e2e_shot report-691
   e2e_has_text TfrmProgress "Ошибка при соединении. Код 691" ||
     fail "report text: $(e2e_children TfrmProgress | grep STATIC)"
@@ -21,7 +20,6 @@ apn * error 691"
   before=$(e2e_children TfrmProgress | sed -n 's/^top .* rect=[-0-9]*,\([-0-9]*\),[-0-9]*,\([-0-9]*\) .*/\2 - \1/p')
   e2e_click_child TfrmProgress "Детали >>"
   e2e_wait_text TfrmProgress "<< Детали" 5 || fail "the details button did not turn"
-  sleep 0.3
   e2e_shot report-691-details
   local details
   details=$(e2e_children TfrmProgress | grep '^child .* class=Edit visible=1 ' | sed 's/.* text=//')

@@ -98,8 +98,7 @@ journey() {
 
   e2e_click_child TfrmGprsMain 'Согласен'
   e2e_wait_text TfrmGprsMain 'Далее' 10 || fail "no installation look after \"Согласен\""
-  xdotool mousemove 10 590
-  sleep 0.3
+  e2e_pointer_away
   e2e_shot installation
   all=$(e2e_children TfrmGprsMain)
   local boxes option
@@ -128,7 +127,7 @@ journey() {
   check_shortcuts
 
   # Connect with the default simulated network.
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog after the connect button"
   e2e_shot progress
   e2e_wait_gone TfrmProgress 30 || fail "the progress dialog stayed"
@@ -138,11 +137,10 @@ journey() {
   [ "$(e2e_live_connections)" = 1 ] || fail "the simulator has no live connection"
   [ "$(e2e_state connection.1.device)" = "$E2E_MODEM" ] ||
     fail "dialled through $(e2e_state connection.1.device)"
-  sleep 1
   e2e_shot connected
   [ "$(e2e_server_requests /apn/)" = 1 ] || fail "update server asked $(e2e_server_requests /apn/) times"
 
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_button "Подключиться" 10 || fail "no disconnected look after Disconnect"
   e2e_click_main $E2E_CLOSE_ZONE
   e2e_wait_exit 15 || fail "the close zone did not end the program"

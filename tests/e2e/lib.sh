@@ -10,6 +10,13 @@
 #   e2e_main "$@"
 # Generations: the arguments, else $DW_E2E_GEN (CTest gives one), else all
 # four. Screenshots: build/screenshots/e2e/<journey>-<gen>-<step>.png.
+#
+# The screen and program scripts of tests/win32 use the same library without
+# e2e_main: e2e_begin [screen], then e2e_prefix GEN KIND for each prefix.
+#
+# Nothing here waits blindly: every wait is for something the program, the
+# screen or the simulator shows, with a limit (e2e_until), and a check that
+# something does not happen watches for it over a span (e2e_stays).
 set -euo pipefail
 . "$DW_SOURCE_DIR/scripts/lib/wine.sh"
 
@@ -28,7 +35,51 @@ E2E_WINEDEBUG=${E2E_WINEDEBUG:-}
 E2E_TRACE=${E2E_TRACE:-}
 E2E_STEP=0
 
-e2e_say() { echo "[$E2E_NAME $E2E_GEN] $*"; }
+e2e_say() { echo "[$E2E_NAME ${E2E_GEN:-}] $*"; }
+
+# Milliseconds of a duration in seconds ("2", "0.5", "2.25").
+e2e_ms_of() {
+  local whole=${1%%.*} frac=
+  [[ $1 == *.* ]] && frac=${1#*.}
+  frac=${frac}000
+  echo $((10#${whole:-0} * 1000 + 10#${frac:0:3}))
+}
+e2e_now_ms() { local t=${EPOCHREALTIME//[.,]/}; echo $((t / 1000)); }
+
+# e2e_until SECONDS COMMAND...: until COMMAND succeeds; 1 when SECONDS pass
+# first. The one place that polls.
+e2e_until() {
+  local end=$(($(e2e_now_ms) + $(e2e_ms_of "$1")))
+  shift
+  until "$@"; do
+    [ "$(e2e_now_ms)" -lt "$end" ] || return 1
+    sleep 0.2
+  done
+}
+
+# e2e_stays SECONDS COMMAND...: COMMAND keeps succeeding for SECONDS (1 at
+# the first time it does not): "nothing happens" watched over a span.
+e2e_stays() {
+  local end=$(($(e2e_now_ms) + $(e2e_ms_of "$1")))
+  shift
+  while [ "$(e2e_now_ms)" -lt "$end" ]; do
+    "$@" || return 1
+    sleep 0.2
+  done
+  "$@"
+}
+
+# e2e_is WANT COMMAND...: whether COMMAND prints WANT; what it printed is
+# left in E2E_LAST for the failure message.
+E2E_LAST=
+e2e_is() {
+  local want=$1
+  shift
+  E2E_LAST=$("$@")
+  [ "$E2E_LAST" = "$want" ]
+}
+# e2e_not COMMAND...: the opposite of COMMAND, for e2e_until and e2e_stays.
+e2e_not() { ! "$@"; }
 
 # Everything a failure report needs: where it stopped, what was on the
 # screen, which windows there were, the log.
@@ -86,57 +137,118 @@ e2e_log() { iconv -f cp1251 -t utf-8 "$E2E_WORK/GPRSlog.log" | tr -d '\r'; }
 # Settings as support reads them (decrypted), one Name=value a line.
 e2e_settings() { e2e_wine "$E2E_BIN/dialwave-support.exe" settings; }
 
+# e2e_screenshot FILE: the whole screen once what was drawn has reached it:
+# two pictures in a row alike (at most 3 s; a screen that keeps changing, a
+# moving bar, is taken as it is then).
+e2e_screenshot() {
+  local end=$(($(e2e_now_ms) + 3000)) before= now
+  while :; do
+    dw_screenshot "$1"
+    now=$(identify -format '%#' "$1" 2>/dev/null || true)
+    [ -n "$now" ] && [ "$now" = "$before" ] && return 0
+    [ "$(e2e_now_ms)" -lt "$end" ] || return 0
+    before=$now
+  done
+}
+
 # e2e_shot STEP: the whole screen, numbered in the order of the steps;
 # the file is left in E2E_SHOT.
 e2e_shot() {
   E2E_STEP=$((E2E_STEP + 1))
   E2E_SHOT=$E2E_SHOTS/$E2E_NAME-$E2E_GEN-$(printf %02d "$E2E_STEP")-$1.png
   [ "$1" = failure ] && E2E_SHOT=$E2E_SHOTS/$E2E_NAME-$E2E_GEN-failure.png
-  dw_screenshot "$E2E_SHOT"
+  e2e_screenshot "$E2E_SHOT"
 }
+
+# e2e_pixel_is FILE X Y RRGGBB WHAT: one pixel of a screenshot.
+e2e_pixel_is() {
+  local got
+  got=$(dw_pixel "$1" "$2" "$3")
+  [ "$got" = "$4" ] || fail "$5: pixel $2,$3 is $got, not $4"
+}
+
+# e2e_darkest FILE WxH+X+Y: the darkest red level in that part of a
+# screenshot, in percent (text on a light ground is near 0).
+e2e_darkest() {
+  /usr/bin/convert "$1" -crop "$2" +repage -format '%[fx:int(minima.r*100)]' info:
+}
+# e2e_dark_pixels FILE WxH+X+Y: how many pixels of that part are dark
+# (under 40 % grey): the amount of text in it.
+e2e_dark_pixels() {
+  /usr/bin/convert "$1" -crop "$2" +repage -colorspace Gray -threshold 40% -negate \
+    -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
+# Any window of the program's title on the X screen (what X shows, whatever
+# the program believes).
+e2e_x_visible() { xdotool search --onlyvisible --name "${1:-Dialwave}" >/dev/null 2>&1; }
+# The tooltip on the screen, its probe line.
+e2e_tooltip_line() { e2e_windows | grep 'class=tooltips_class32' | grep 'visible=1' | head -n 1; }
+e2e_tooltip_shown() { [ -n "$(e2e_tooltip_line)" ]; }
 
 # Top-level windows of a class that are on the screen.
 e2e_visible() { e2e_windows | grep "class=$1 " | grep -c ' visible=1 ' || true; }
+e2e_shown() { [ "$(e2e_visible "$1")" -gt 0 ]; }
 
 # e2e_wait_window CLASS SECONDS: until a window of that class is on the screen.
-e2e_wait_window() {
-  local end=$((SECONDS + $2))
-  while [ $SECONDS -lt $end ]; do
-    [ "$(e2e_visible "$1")" -gt 0 ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
+e2e_wait_window() { e2e_until "$2" e2e_shown "$1"; }
 
 # e2e_wait_gone CLASS SECONDS: until no window of that class is on the screen.
-e2e_wait_gone() {
-  local end=$((SECONDS + $2))
-  while [ $SECONDS -lt $end ]; do
-    [ "$(e2e_visible "$1")" = 0 ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
+e2e_wait_gone() { e2e_until "$2" e2e_not e2e_shown "$1"; }
+
+# e2e_exists CLASS: a top-level window of that class, shown or not.
+e2e_exists() { e2e_windows | grep -q "class=$1 "; }
 
 # e2e_has_text CLASS TEXT: whether a visible child of that window reads exactly TEXT.
 e2e_has_text() { e2e_children "$1" | grep -q "^child .* visible=1 .* text=$2\$"; }
 
 # e2e_wait_text CLASS TEXT SECONDS
-e2e_wait_text() {
-  local end=$((SECONDS + $3))
-  while [ $SECONDS -lt $end ]; do
-    e2e_has_text "$1" "$2" && return 0
-    sleep 0.3
-  done
-  return 1
+e2e_wait_text() { e2e_until "$3" e2e_has_text "$1" "$2"; }
+
+# e2e_control CLASS CONTROL TEXT: the line of the visible child of window
+# CLASS whose class is CONTROL and whose text is exactly TEXT (a fixed string).
+e2e_control() {
+  e2e_children "$1" | grep " class=$2 visible=1 " |
+    awk -v t=" text=$3" 'substr($0, length($0) - length(t) + 1) == t' | head -n 1
 }
+# Fields of a probe line: e2e_field NAME, the rect as "l t r b".
+e2e_field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p"; }
+e2e_rect_of() { e2e_field rect | tr ',' ' '; }
+
+# e2e_window_rect CLASS: "l t r b" of the top-level window of that class on
+# the screen.
+e2e_window_rect() { e2e_windows | grep "class=$1 " | grep ' visible=1 ' | head -n 1 | e2e_rect_of; }
 
 # The main window's top left corner on the screen: "X Y".
 e2e_main_origin() {
   e2e_windows | grep 'class=TfrmGprsMain ' | head -n 1 | sed -n 's/.* rect=\([-0-9]*\),\([-0-9]*\),.*/\1 \2/p' || true
 }
 
-e2e_click_at() { xdotool mousemove "$1" "$2" sleep 0.15 click "${3:-1}"; sleep 0.3; }
+# Real input. Between two steps of a hand (a move, a press) the pointer
+# rests a moment, as a hand's would: Wine sees the motion before the press.
+E2E_REST=(sleep 0.15)
+e2e_click_at() { xdotool mousemove "$1" "$2" "${E2E_REST[@]}" click "${3:-1}"; }
+e2e_double_click_at() { xdotool mousemove "$1" "$2" "${E2E_REST[@]}" click --repeat 2 --delay 80 1; }
+# e2e_wheel_at X Y NOTCHES BUTTON: the wheel (4 up, 5 down) over a point.
+e2e_wheel_at() { xdotool mousemove "$1" "$2" "${E2E_REST[@]}" click --repeat "$3" --delay 30 "$4"; }
+# e2e_hover X Y: the pointer to a point and a pixel on, so the window under
+# it sees it move there.
+e2e_hover() { xdotool mousemove "$1" "$2" "${E2E_REST[@]}" mousemove $(($1 + 1)) $(($2 + 1)); }
+# e2e_drag X Y X2 Y2 [X3 Y3 ...]: the left button pressed at X Y, carried
+# through the points, released at the last.
+e2e_drag() {
+  local args=(mousemove "$1" "$2" "${E2E_REST[@]}" mousedown 1)
+  shift 2
+  while [ $# -ge 2 ]; do args+=("${E2E_REST[@]}" mousemove "$1" "$2"); shift 2; done
+  xdotool "${args[@]}" "${E2E_REST[@]}" mouseup 1
+}
+# The pointer out of the way (the screen's bottom left corner), tooltips
+# gone with it.
+e2e_pointer_away() {
+  local w h
+  read -r w h < <(xdotool getdisplaygeometry)
+  xdotool mousemove 10 $((h - 10))
+}
 
 # e2e_click_main X Y [BUTTON]: a click at a point of the main window.
 e2e_click_main() {
@@ -147,25 +259,66 @@ e2e_click_main() {
   e2e_click_at $(($1 + $3)) $(($2 + $4)) "${5:-1}"
 }
 
-# e2e_click_child CLASS TEXT: a click in the middle of the visible child of
-# that window which reads TEXT (a button, as the user finds it).
+# e2e_centre LINE: the middle of a probe line's rect, "X Y".
+e2e_centre() { local l t r b; read -r l t r b < <(e2e_rect_of <<<"$1"); echo $(((l + r) / 2)) $(((t + b) / 2)); }
+
+# e2e_click_child CLASS TEXT [CONTROL]: a click in the middle of the visible
+# child of that window which reads TEXT (a button, as the user finds it);
+# with CONTROL, only a child of that class.
 e2e_click_child() {
-  local rect
-  rect=$(e2e_children "$1" | grep "^child .* visible=1 .* text=$2\$" | head -n 1 |
-    sed -n 's/.* rect=\([-0-9,]*\).*/\1/p' || true)
-  [ -n "$rect" ] || fail "no \"$2\" in $1"
-  IFS=, read -r l t r b <<<"$rect"
-  e2e_click_at $(((l + r) / 2)) $(((t + b) / 2))
+  local line
+  if [ -n "${3:-}" ]; then
+    line=$(e2e_control "$1" "$3" "$2")
+  else
+    line=$(e2e_children "$1" | grep "^child .* visible=1 .* text=$2\$" | head -n 1 || true)
+  fi
+  [ -n "$line" ] || fail "no \"$2\" in $1"
+  e2e_click_at $(e2e_centre "$line")
 }
 
-# The main panel's places (window coordinates: the panel starts at y 49).
+# The main panel's connect (or disconnect) button, found by the probe.
+e2e_click_connect() {
+  local line
+  line=$(e2e_children TfrmGprsMain | grep -E '^child .* class=DialwaveControl visible=1 .* text=(Подключиться|Отключиться)$' | head -n 1)
+  [ -n "$line" ] || fail "no connect button on the main panel: $(e2e_main_panel | tr '\n' ' ')"
+  e2e_click_at $(e2e_centre "$line")
+}
+# e2e_click_link TEXT: a link (a text of the panel) of the main window.
+e2e_click_link() { e2e_click_child TfrmGprsMain "$1" Static; }
+
+# Places of the skin, which has no windows of its own (window coordinates:
+# the panel starts at y 49). The first two are for journeys written before
+# e2e_click_connect and e2e_click_link.
 E2E_CONNECT_BUTTON="116 230"
 E2E_SETTINGS_LINK="40 298"
 E2E_CLOSE_ZONE="484 13"
 E2E_MINIMISE_ZONE="462 13"
 
-# Notification area: Wine's own tray window at the top left of the screen.
-E2E_TRAY_ICON="12 32"
+# Notification area: with no system tray on the X screen Wine shows its own
+# tray window, the icons in squares of its height from its left edge.
+e2e_tray_rect() { e2e_windows | grep 'class=__winex11_standalone_tray ' | grep ' visible=1 ' | head -n 1 | e2e_rect_of; }
+# The middle of the program's icon, the first one: "X Y".
+e2e_tray_icon() {
+  local l t r b
+  read -r l t r b < <(e2e_tray_rect)
+  [ -n "${b:-}" ] || fail "no notification area on the screen"
+  echo $((l + (b - t) / 2)) $(((t + b) / 2))
+}
+# e2e_icon_pixels FILE: pixels of the program icon's blue in the first
+# square of the notification area in that screenshot.
+e2e_icon_pixels() {
+  local l t r b
+  read -r l t r b < <(e2e_tray_rect)
+  [ -n "${b:-}" ] || { echo 0; return; }
+  /usr/bin/convert "$1" -crop "$((b - t))x$((b - t))+$l+$t" -format '%c' histogram:info: |
+    awk '/#1E4B8C/ {n += $1} END {print n + 0}'
+}
+# Whether the program's icon is drawn in the notification area now.
+e2e_icon_shown() {
+  local shot=$E2E_WORK/tray-look.png
+  dw_screenshot "$shot"
+  [ "$(e2e_icon_pixels "$shot")" -gt 50 ]
+}
 
 # The main panel's read-outs as the user sees them, "name=text" lines.
 e2e_main_panel() {
@@ -188,15 +341,11 @@ e2e_main_panel() {
     }'
 }
 e2e_panel_value() { e2e_main_panel | sed -n "s/^$1=//p" | head -n 1; }
+# Traffic on the panel: the received count shown and not zero.
+e2e_traffic_shown() { local n; n=$(e2e_panel_value received); [ -n "$n" ] && [ "$n" != 0 ]; }
 
 # e2e_wait_button CAPTION SECONDS: until the main panel's button reads so.
-e2e_wait_button() {
-  local end=$((SECONDS + $2))
-  until [ "$(e2e_panel_value button)" = "$1" ]; do
-    [ $SECONDS -lt $end ] || return 1
-    sleep 0.3
-  done
-}
+e2e_wait_button() { e2e_until "$2" e2e_is "$1" e2e_panel_value button; }
 
 # No installation: neither the copy in C:\Korvana nor the shortcuts.
 e2e_clean_install() {
@@ -212,10 +361,11 @@ e2e_read_agreement() {
     sed -n 's/.* rect=\([-0-9,]*\).*/\1/p')
   [ -n "$box" ] || fail "no agreement text box"
   IFS=, read -r l t r b <<<"$box"
-  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) sleep 0.2 click --repeat 90 --delay 30 5
-  sleep 0.5
-  e2e_children TfrmGprsMain | grep -q '^child .* class=DialwaveControl visible=1 enabled=1 .* text=Согласен$' ||
-    fail "\"Согласен\" not enabled at the end of the text"
+  e2e_wheel_at $(((l + r) / 2)) $(((t + b) / 2)) 90 5
+  e2e_until 5 e2e_agree_enabled || fail "\"Согласен\" not enabled at the end of the text"
+}
+e2e_agree_enabled() {
+  e2e_children TfrmGprsMain | grep -q '^child .* class=DialwaveControl visible=1 enabled=1 .* text=Согласен$'
 }
 
 # e2e_drop_and_wait_question: the network ends the connection; prints how
@@ -236,22 +386,18 @@ e2e_menu_rect() {
 # e2e_tray_menu ITEM STEP: opens the icon's menu, takes a picture, and clicks
 # the ITEMth entry (1 "Открыть программу", 2 connect/disconnect, 3 "Выйти";
 # the fourth entry is never shown).
+e2e_menu_open() { [ -n "$(e2e_menu_rect)" ]; }
 e2e_tray_menu() {
   local rect
-  e2e_click_at $E2E_TRAY_ICON 3
-  for _ in $(seq 25); do
-    rect=$(e2e_menu_rect)
-    [ -n "$rect" ] && break
-    sleep 0.2
-  done
-  [ -n "$rect" ] || fail "no menu on a right-click on the icon"
+  e2e_click_at $(e2e_tray_icon) 3
+  e2e_until 5 e2e_menu_open || fail "no menu on a right-click on the icon"
+  rect=$(e2e_menu_rect)
   e2e_shot "$2"
   set -- "$1" $rect
   # Three entries of equal height inside a 3-pixel frame.
   local height=$(( ($5 - $3 - 6) / 3 ))
   e2e_click_at $(( ($2 + $4) / 2 )) $(( $3 + 3 + height * ($1 - 1) + height / 2 ))
-  for _ in $(seq 25); do [ -z "$(e2e_menu_rect)" ] && return 0; sleep 0.2; done
-  fail "the menu stayed open"
+  e2e_until 5 e2e_not e2e_menu_open || fail "the menu stayed open"
 }
 
 # A Linux path as Wine's Z: drive shows it.
@@ -305,8 +451,7 @@ e2e_update_server() {
   python3 "$DW_SOURCE_DIR/tools/update-server/serve.py" --root "$root" \
     --port-file "$E2E_WORK/server.addr" >/dev/null 2>"$E2E_WORK/server.log" &
   E2E_SERVER_PID=$!
-  for _ in $(seq 100); do [ -s "$E2E_WORK/server.addr" ] && break; sleep 0.1; done
-  [ -s "$E2E_WORK/server.addr" ] || fail "the update server did not start"
+  e2e_until 10 test -s "$E2E_WORK/server.addr" || fail "the update server did not start"
   export DIALWAVE_UPDATE_SERVER
   DIALWAVE_UPDATE_SERVER=$(tr -d '[:space:]' <"$E2E_WORK/server.addr")
 }
@@ -318,15 +463,10 @@ e2e_start() {
   WINEDEBUG=${E2E_WINEDEBUG:-$WINEDEBUG} "$DW_WINE" "$E2E_WORK/dialwave.exe" "$@" \
     >/dev/null 2>>"${E2E_TRACE:-/dev/null}" </dev/null &
   E2E_PID=$!
-  for _ in $(seq 150); do
-    e2e_windows | grep -q 'class=TfrmGprsMain ' && break
-    sleep 0.2
-  done
-  e2e_windows | grep -q 'class=TfrmGprsMain ' || fail "dialwave.exe $* made no main window"
+  e2e_until 30 e2e_exists TfrmGprsMain || fail "dialwave.exe $* made no main window"
   case " $* " in
     *" /auto "*) ;;
-    *) e2e_wait_window TfrmGprsMain 30 || fail "the main window did not appear"
-       sleep 0.5 ;;
+    *) e2e_wait_window TfrmGprsMain 30 || fail "the main window did not appear" ;;
   esac
 }
 
@@ -334,12 +474,16 @@ e2e_running() { [ -n "$E2E_PID" ] && kill -0 "$E2E_PID" 2>/dev/null; }
 
 # e2e_wait_exit SECONDS: until the program has ended.
 e2e_wait_exit() {
-  local end=$((SECONDS + $1))
-  while [ $SECONDS -lt $end ]; do
-    e2e_running || { wait "$E2E_PID" 2>/dev/null || true; E2E_PID=; return 0; }
-    sleep 0.2
-  done
-  return 1
+  e2e_until "$1" e2e_not e2e_running || return 1
+  wait "$E2E_PID" 2>/dev/null || true
+  E2E_PID=
+}
+
+# e2e_close_program SECONDS: closes the main window as Windows does at
+# log-off (WM_CLOSE) and waits for the end.
+e2e_close_program() {
+  e2e_probe close TfrmGprsMain >/dev/null || true
+  e2e_wait_exit "$1"
 }
 
 # Ends whatever the journey left running in its prefix.
@@ -356,18 +500,17 @@ e2e_stop_all() {
   export DIALWAVE_UPDATE_SERVER=127.0.0.1:1
 }
 
-# A clean machine of generation $1: the journeys' prefix of that generation
-# with no settings, no modems but the simulator's, the simulator reset
-# (default scenario, empty phone book, no connections), and the program in a
-# folder of its own.
-e2e_fresh() {
+# e2e_prefix GEN [KIND]: the Wine prefix of that generation and kind (see
+# dw_wine_prefix; default the journeys' own), its server started afresh and
+# kept alive between the many short programs of a script, and an empty
+# work folder build/e2e/<script>-<gen> (E2E_WORK) with the program in it.
+e2e_prefix() {
   E2E_GEN=$1
   E2E_STEP=0
   export DIALWAVE_UPDATE_SERVER=127.0.0.1:1
   local exe=$E2E_BIN/dialwave.exe
-  dw_wine_prefix "$(dw_pe_arch "$exe")" "$E2E_GEN" "$E2E_KIND" || fail "no Wine prefix for $E2E_GEN"
+  dw_wine_prefix "$(dw_pe_arch "$exe")" "$E2E_GEN" "${2:-$E2E_KIND}" || fail "no Wine prefix for $E2E_GEN"
   timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  # The wineserver lives on between the many short programs of a journey.
   "$WINESERVER" -p30 >/dev/null 2>&1 || true
   E2E_WORK=$DW_BUILD_ROOT/e2e/$E2E_NAME-$E2E_GEN
   rm -rf "$E2E_WORK"
@@ -375,6 +518,21 @@ e2e_fresh() {
   E2E_WINE_ERR=$E2E_WORK/wine-stderr.log
   rm -f "$E2E_SHOTS/$E2E_NAME-$E2E_GEN-"*.png
   cp "$exe" "$E2E_WORK/"
+}
+
+# e2e_begin [screen]: for a script that is not a journey; whatever it
+# starts ends with it, and with "screen" it gets a private Xvfb.
+e2e_begin() {
+  trap 'e2e_stop_all; dw_xvfb_stop' EXIT
+  if [ "${1:-}" = screen ]; then dw_xvfb_start; fi
+}
+
+# A clean machine of generation $1: the journeys' prefix of that generation
+# with no settings, no modems but the simulator's, the simulator reset
+# (default scenario, empty phone book, no connections), and the program in a
+# folder of its own.
+e2e_fresh() {
+  e2e_prefix "$1"
   # No settings, no modems: the simulator installs its own below.
   e2e_regedit "[-$E2E_SETTINGS_KEY]" \
     '[-HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Class\{4D36E96D-E325-11CE-BFC1-08002BE10318}]' \

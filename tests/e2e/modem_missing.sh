@@ -9,16 +9,15 @@ journey() {
   e2e_start /l /n
   # The modem is unplugged: RAS now knows only another device.
   e2e_scenario "device modem Other GPRS Modem"
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmMsg 10 || fail "no error box"
-  sleep 0.3
   e2e_shot modem-missing
   e2e_children TfrmMsg | grep -q '^top .* text=Ошибка!$' || fail "error box title"
   e2e_has_text TfrmMsg "Ошибка: выбраный модем в системе не зарегистрирован. Выберите другой модем для соединения" ||
     fail "error box text: $(e2e_children TfrmMsg | grep STATIC)"
   e2e_click_child TfrmMsg "ОК"
   e2e_wait_gone TfrmMsg 5 || fail "the error box stayed after ОК"
-  sleep 1.5  # the screen under the box is repainted
+  e2e_wait_text TfrmGprsMain "Выбрать" 5 || fail "no service settings after ОК"
   e2e_shot service-settings
   local panel
   panel=$(e2e_children TfrmGprsMain)

@@ -12,13 +12,11 @@ notify-delay-ms 200"
   local userinit
   userinit=$(e2e_state modem.1.userinit)
   e2e_start /l /n
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog"
-  sleep 0.8
+  e2e_wait_text TfrmProgress "Отменить" 5 || fail "no Отменить while dialling"
   e2e_shot dialling
-  e2e_has_text TfrmProgress "Отменить" || fail "no Отменить while dialling"
   e2e_wait_text TfrmProgress "Закрыть" 40 || fail "no error report"
-  sleep 0.3
   e2e_shot report-734
   e2e_has_text TfrmProgress "Ошибка. Услуга недоступна" ||
     fail "report text: $(e2e_children TfrmProgress | grep STATIC)"
@@ -26,8 +24,7 @@ notify-delay-ms 200"
   e2e_children TfrmProgress | grep -q 'class=msctls_progress32 visible=1' && fail "the bar is still there"
   e2e_click_child TfrmProgress "Закрыть"
   e2e_wait_gone TfrmProgress 5 || fail "the report stayed after Закрыть"
-  sleep 0.5
-  [ "$(e2e_panel_value button)" = "Подключиться" ] || fail "button: $(e2e_panel_value button)"
+  e2e_wait_button "Подключиться" 5 || fail "button: $(e2e_panel_value button)"
   [ "$(e2e_panel_value status)" = "Соединение с GPRS не установлено" ] || fail "status"
   [ "$(e2e_live_connections)" = 0 ] || fail "a connection is up"
   [ "$(e2e_state modem.1.userinit)" = "$userinit" ] ||

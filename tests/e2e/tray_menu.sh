@@ -24,16 +24,11 @@ journey() {
   e2e_click_main $E2E_MINIMISE_ZONE
   e2e_wait_gone TfrmGprsMain 5 || fail "the minimise zone left the window on the screen"
   e2e_tray_menu 2 menu-connected-hidden
-  local end=$((SECONDS + 10))
-  until [ "$(e2e_live_connections)" = 0 ]; do
-    [ $SECONDS -lt $end ] || fail "the menu's disconnect left the connection up"
-    sleep 0.3
-  done
+  e2e_until 10 e2e_is 0 e2e_live_connections || fail "the menu's disconnect left the connection up"
   [ "$(e2e_visible TfrmGprsMain)" = 0 ] || fail "disconnecting from the tray showed the window"
 
   e2e_tray_menu 1 menu-hidden
   e2e_wait_window TfrmGprsMain 5 || fail "Открыть программу did not bring the window back"
-  sleep 0.3
   e2e_shot restored
   [ "$(e2e_panel_value button)" = "Подключиться" ] || fail "button: $(e2e_panel_value button)"
   [ "$(e2e_panel_value status)" = "Соединение с GPRS не установлено" ] || fail "status"

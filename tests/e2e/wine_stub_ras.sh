@@ -15,21 +15,19 @@ journey() {
   e2e_shot started
 
   # The stub's device is what the modem list offers.
-  e2e_click_main $E2E_SETTINGS_LINK
-  sleep 0.5
+  e2e_click_link 'Настройки'
+  e2e_wait_text TfrmGprsMain "Выбрать" 10 || fail "no settings panel"
   e2e_shot modem-list
   local panel
   panel=$(e2e_children TfrmGprsMain)
   grep -q '^item .* text=WINE virtmodem$' <<<"$panel" || fail "no WINE virtmodem in the list: $(grep '^item' <<<"$panel")"
   grep -q '^child .* class=DialwaveControl visible=1 .* text=Выбрать$' <<<"$panel" || fail "no Выбрать"
   e2e_click_child TfrmGprsMain "Выбрать"
-  sleep 0.5
-  [ "$(e2e_panel_value button)" = "Подключиться" ] || fail "not back on the main panel"
+  e2e_wait_button "Подключиться" 10 || fail "not back on the main panel"
 
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog"
   e2e_wait_text TfrmProgress "Закрыть" 45 || fail "no error report from the stub"
-  sleep 0.3
   e2e_shot report
   local text
   text=$(e2e_children TfrmProgress | grep '^child .* class=Static visible=1 .*text=Ошибка' | sed 's/.* text=//')

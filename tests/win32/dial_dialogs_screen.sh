@@ -5,49 +5,43 @@
 # through the simulator's rasapi32.dll. Each is cut out of the screen into
 # build/screenshots/dial-*.png and checked for text and, while dialling, for
 # the bar.
-set -euo pipefail
-. "$DW_SOURCE_DIR/scripts/lib/wine.sh"
+. "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
 shots=$DW_BUILD_ROOT/screenshots
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Pixels of a part of a picture ("W H X Y" of the part) that pass an fx test.
 count_pixels() {
   /usr/bin/convert "$1" -crop "$2" +repage -fx "$3" -colorspace Gray \
     -format '%[fx:int(mean*w*h+0.5)]' info:
 }
-dark_pixels() { count_pixels "$1" "$2" '(r+g+b)/3 < 0.4 ? 1 : 0'; }
 # The bar's chunks: a saturated colour, not the grey of the dialog.
 bar_pixels() { count_pixels "$1" "$2" 'b - r > 0.25 ? 1 : 0'; }
 
-dw_screen_start
-exe=$DW_BIN_DIR/dialwave_win_tests.exe
-dw_wine_prefix "$(dw_pe_arch "$exe")" winxp xdial
+e2e_begin screen
+e2e_prefix winxp xdial
+exe=$E2E_BIN/dialwave_win_tests.exe
 # No window manager runs here: Wine draws the title bars itself.
-"$DW_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+e2e_regedit '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"'
 mkdir -p "$shots"
-hold=$shots/dial-hold
-rm -f "$hold".*
+hold=$E2E_WORK/dial-hold
 
 # The hooks come in the order gtest runs the cases: 734, 691, then the
 # cancel case (dialling, then its report).
 filter='OpenConnectionWine.Error734*:OpenConnectionWine.Error691*:OpenConnectionWine.CancelDuringTheWait*'
-DW_SCREEN_HOLD="Z:$hold" "$DW_WINE" "$exe" --gtest_filter="$filter" \
-  >"$shots/dial-screen.log" 2>&1 &
+log=$E2E_WORK/dial-screen.log
+DW_SCREEN_HOLD="$(e2e_winpath "$hold")" "$DW_WINE" "$exe" --gtest_filter="$filter" >"$log" 2>&1 &
 tests=$!
 
 for name in error-734 error-691 dialling cancelled; do
-  for _ in $(seq 600); do [ -f "$hold.$name.ready" ] && break; sleep 0.1; done
-  [ -f "$hold.$name.ready" ] || fail "$name did not come up: $(cat "$shots/dial-screen.log")"
-  sleep 0.7
+  e2e_until 60 test -s "$hold.$name.ready" || fail "$name did not come up: $(cat "$log")"
   read -r x y w h <"$hold.$name.ready"
-  whole=$shots/dial-screen-all.png
-  dw_screenshot "$whole"
+  whole=$E2E_WORK/dial-screen-all.png
+  e2e_screenshot "$whole"
   shot=$shots/dial-$name.png
   /usr/bin/convert "$whole" -crop "${w}x${h}+${x}+${y}" +repage "$shot"
   touch "$hold.$name.done"
   # Below the title bar the dialog carries text (the caption, the buttons).
-  n=$(dark_pixels "$shot" "$((w - 8))x$((h - 30))+4+26")
+  n=$(e2e_dark_pixels "$shot" "$((w - 8))x$((h - 30))+4+26")
   [ "$n" -gt 60 ] || fail "$name shows no text ($n dark pixels)"
   # While dialling the bar (client 52,44, 269x17, below a frame of about
   # 3 and a title bar of about 22 pixels) has moved on; a report hides it.
@@ -64,6 +58,5 @@ done
 h734=$(/usr/bin/identify -format '%h' "$shots/dial-error-734.png")
 h691=$(/usr/bin/identify -format '%h' "$shots/dial-error-691.png")
 [ "$h691" -ge $((h734 + 42)) ] || fail "the 691 details do not show the whole description ($h691 vs $h734)"
-wait "$tests" || fail "the dial test failed: $(cat "$shots/dial-screen.log")"
-rm -f "$shots/dial-screen-all.png" "$hold".*
+wait "$tests" || fail "the dial test failed: $(cat "$log")"
 echo ok

@@ -8,47 +8,29 @@
 #    configuration error and its window lives on; with "/auto" it waits for a
 #    service that comes up late and goes on without a word.
 # One winxp prefix of its own, with the simulator installed into it.
-set -euo pipefail
-. "$DW_SOURCE_DIR/scripts/lib/wine.sh"
+. "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-bin=$DW_BIN_DIR
-work=$(mktemp -d "$DW_BUILD_ROOT/faults-program.XXXXXX")
-pids=()
-cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-dw_wine_prefix "$(dw_pe_arch "$bin/dialwave.exe")" winxp faults
+bin=$E2E_BIN
+e2e_begin
+e2e_prefix winxp faults
+work=$E2E_WORK
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;rasapi32=n"
 unset RASSIM_DIR
 key='HKLM\Software\Korvana\Dialwave'
-probe() { "$DW_WINE" "$bin/dialwave-probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
-rassim() { timeout -k 5 60 "$DW_WINE" "$bin/rassim.exe" "$@" 2>/dev/null | tr -d '\r'; }
-# has_window CLASS [TEXT]: a top-level window of that class (and title) exists.
-has_window() { probe windows | grep "class=$1 " | grep -q -- "${2:-}"; }
-wait_window() { # CLASS SECONDS
-  local i
-  for i in $(seq $(($2 * 5))); do has_window "$1" && return 0; sleep 0.2; done
-  return 1
-}
+# has_window CLASS: a top-level window of that class exists (shown or not).
+has_window() { e2e_exists "$1"; }
+wait_window() { e2e_until "$2" has_window "$1"; }
 # start DIR ARGS...: dialwave.exe from DIR, in the background.
 start() {
   local dir=$1
   shift
   "$DW_WINE" "$dir/dialwave.exe" "$@" >/dev/null 2>&1 &
-  pid=$!
+  E2E_PID=$!
 }
 # finish: closes the main window as Windows would and waits for the end.
-finish() {
-  local i
-  probe close TfrmGprsMain >/dev/null || true
-  for i in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "dialwave.exe did not close"
-  wait "$pid" || true
-}
+finish() { e2e_close_program 15 || fail "dialwave.exe did not close"; }
+# The program waits on, its main window beside whatever it said.
+alive() { e2e_running && has_window TfrmGprsMain; }
 reset_settings() { "$DW_WINE" reg delete "$key" /f >/dev/null 2>&1 || true; }
 settings_text() {
   "$DW_WINE" reg export "$key" "$("$DW_WINE" winepath -w "$work/settings.reg")" /y >/dev/null 2>&1 || true
@@ -56,8 +38,8 @@ settings_text() {
 }
 
 # A run that failed half-way may have left its fault in the scenario.
-rassim reset >/dev/null
-out=$(rassim install)
+e2e_rassim reset >/dev/null
+out=$(e2e_rassim install)
 grep -q '^modems=1' <<<"$out" || fail "rassim install: $out"
 
 # 1. A planted rasapi32.dll beside the program: it would leave its mark when
@@ -105,33 +87,31 @@ echo "unwritable log: program ran"
 reset_settings
 "$DW_WINE" reg add "$key" /v StartStage /d 2 /f >/dev/null
 printf 'fault hung\n' >"$work/hung.txt"
-rassim scenario "$("$DW_WINE" winepath -w "$work/hung.txt")" >/dev/null || fail "rassim scenario"
+e2e_rassim scenario "$("$DW_WINE" winepath -w "$work/hung.txt")" >/dev/null || fail "rassim scenario"
 # Without "/auto": 21 passes of 500 ms, then the configuration error.
 start "$work/program"
 began=$SECONDS
 wait_window TfrmMsg 60 || fail "hung RAS: no message for the user"
 echo "hung RAS: the message came after $((SECONDS - began)) s"
 has_window TfrmGprsMain || fail "hung RAS: no main window beside the message"
-rassim reset >/dev/null
-probe close TfrmMsg >/dev/null
-sleep 1
-has_window TfrmGprsMain || fail "hung RAS: the main window went with the message"
-kill -0 "$pid" 2>/dev/null || fail "hung RAS: the program ended"
+e2e_rassim reset >/dev/null
+e2e_probe close TfrmMsg >/dev/null
+e2e_until 10 e2e_not has_window TfrmMsg || fail "hung RAS: the message stayed"
+e2e_stays 1 alive || fail "hung RAS: the program or its main window went with the message"
 finish
 echo "hung RAS without /auto: told, window alive"
 
 # With "/auto": the service comes up 14 s late, past the normal wait of
 # 10.5 s (which would have ended in the configuration error) and inside the
 # long first one of 60.5 s.
-rassim scenario "$("$DW_WINE" winepath -w "$work/hung.txt")" >/dev/null
+e2e_rassim scenario "$("$DW_WINE" winepath -w "$work/hung.txt")" >/dev/null
 start "$work/program" /auto
-sleep 14
-has_window TfrmMsg && fail "hung RAS /auto: the configuration error while still waiting"
-rassim reset >/dev/null
+e2e_stays 14 e2e_not has_window TfrmMsg || fail "hung RAS /auto: the configuration error while still waiting"
+e2e_rassim reset >/dev/null
 wait_window TfrmGprsMain 30 || fail "hung RAS /auto: no main window"
-sleep 3
-has_window TfrmMsg && fail "hung RAS /auto: a configuration error although RAS came up"
-kill -0 "$pid" 2>/dev/null || fail "hung RAS /auto: the program ended"
+# The late check the program makes once RAS answers must pass without a word.
+e2e_stays 3 e2e_not has_window TfrmMsg || fail "hung RAS /auto: a configuration error although RAS came up"
+e2e_running || fail "hung RAS /auto: the program ended"
 finish
 echo "hung RAS with /auto: waited, went on"
 echo ok

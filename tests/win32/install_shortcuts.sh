@@ -2,27 +2,22 @@
 # The installation's shortcut files as another tool reads them: the Windows
 # test writes them with the shell's own link object under Wine, in an NT and
 # a 9x generation, and lnkinfo reads every "Korvana Dialwave.lnk" it finds.
-set -euo pipefail
-. "$DW_SOURCE_DIR/scripts/lib/wine.sh"
+. "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
 command -v lnkinfo >/dev/null || fail "lnkinfo (package liblnk-utils) is missing"
-exe=$DW_BIN_DIR/dialwave_win_tests.exe
-arch=$(dw_pe_arch "$exe")
-cleanup() { [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true; }
-trap cleanup EXIT
+exe=$E2E_BIN/dialwave_win_tests.exe
+e2e_begin
 
 # lnkinfo's value of a field ("Description", "Command line arguments", ...).
 field() { sed -n "s/^[[:space:]]*$2[[:space:]]*:[[:space:]]*//p" "$1" | head -n1; }
 
 for gen in winxp win98; do
-  dw_wine_prefix "$arch" "$gen" install
+  e2e_prefix "$gen" install
   roots=("$WINEPREFIX/drive_c" "$HOME")
   find -L "${roots[@]}" -name 'Korvana Dialwave.lnk' -delete 2>/dev/null || true
   DW_KEEP_INSTALL=1 DW_WINE_GEN=$gen timeout 300 "$DW_WINE" "$exe" \
     --gtest_filter='InstallOnWine.WithoutTheCopyTheShortcutsPointAtTheRunningFile' </dev/null \
-    >"$TMPDIR/install-$gen.log" 2>&1 || fail "$gen: the Windows test failed: $(cat "$TMPDIR/install-$gen.log")"
-  timeout 60 "$WINESERVER" -w || true
+    >"$E2E_WORK/install.log" 2>&1 || fail "$gen: the Windows test failed: $(cat "$E2E_WORK/install.log")"
 
   # Wine links the user's Desktop, Documents, ... to one Unix folder: count
   # each file once, by its real path.
@@ -30,7 +25,7 @@ for gen in winxp win98; do
   [ "${#links[@]}" -eq 2 ] || fail "$gen: expected two shortcuts, found: ${links[*]:-none}"
   startups=0
   for link in "${links[@]}"; do
-    info=$TMPDIR/lnkinfo-$gen.txt
+    info=$E2E_WORK/lnkinfo.txt
     lnkinfo "$link" >"$info" 2>&1 || fail "$gen: lnkinfo cannot read $link"
     description=$(field "$info" 'Description')
     arguments=$(field "$info" 'Command line arguments')
@@ -61,6 +56,6 @@ for gen in winxp win98; do
   # Leave the prefix as it was.
   for link in "${links[@]}"; do rm -f "$link"; done
   rm -rf "$WINEPREFIX/drive_c/Korvana"
-  cleanup
+  e2e_stop_all
 done
 echo "ok"

@@ -1,42 +1,38 @@
 #!/usr/bin/env bash
 # On a real (virtual) X screen: the agreement panel scrolled to its end and
-# the about panel, each over the skin. Screenshots go to build/screenshots/.
-set -euo pipefail
-. "$DW_SOURCE_DIR/scripts/lib/wine.sh"
+# the about panel, each over the skin, held on the screen by the Windows
+# test program. Screenshots: build/screenshots/e2e/panels_screen-winxp-*.png.
+. "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
-shots=$DW_BUILD_ROOT/screenshots
-fail() { echo "FAIL: $*" >&2; exit 1; }
-pixel_is() { [ "$(dw_pixel "$1" "$2" "$3")" = "$4" ] || fail "$5: pixel $2,$3 is $(dw_pixel "$1" "$2" "$3"), not $4"; }
-# Dark pixels (text) somewhere in a WxH+X+Y area.
-has_text() {
-  /usr/bin/convert "$1" -crop "$2" -format '%[fx:minima.r]' info: | grep -qE '^0(\.[0-4]|$)' ||
-    fail "$3: no text in $2"
-}
+# has_text FILE WxH+X+Y WHAT: dark pixels (text) somewhere in that area.
+has_text() { [ "$(e2e_darkest "$1" "$2")" -lt 50 ] || fail "$3: no text in $2"; }
 
-dw_screen_start
-exe=$DW_BIN_DIR/dialwave_win_tests.exe
-dw_wine_prefix "$(dw_pe_arch "$exe")" winxp xpanels
-mkdir -p "$shots"
-hold=$shots/panels-hold
-rm -f "$hold".*
-DW_SCREEN_HOLD="Z:$hold" "$DW_WINE" "$exe" --gtest_filter=PanelsOnScreen.* \
-  >"$shots/panels-screen.log" 2>&1 &
+e2e_begin screen
+e2e_prefix winxp xpanels
+hold=$E2E_WORK/panels-hold
+DW_SCREEN_HOLD="$(e2e_winpath "$hold")" "$DW_WINE" "$E2E_BIN/dialwave_win_tests.exe" \
+  --gtest_filter=PanelsOnScreen.* >"$E2E_WORK/panels-screen.log" 2>&1 &
 tests=$!
+# Each window's place on the screen, "X Y"; the panel sits at (0, 49) in it.
+declare -A shot place
 for name in agreement about; do
-  for _ in $(seq 300); do [ -f "$hold.$name.ready" ] && break; sleep 0.1; done
-  [ -f "$hold.$name.ready" ] || fail "the $name panel did not come up: $(cat "$shots/panels-screen.log")"
-  sleep 1
-  dw_screenshot "$shots/panels-$name.png"
+  e2e_until 60 test -f "$hold.$name.ready" ||
+    fail "the $name panel did not come up: $(cat "$E2E_WORK/panels-screen.log")"
+  e2e_until 10 e2e_shown DwPanelsTestSkin || fail "the $name panel is not on the screen"
+  read -r x y _ < <(e2e_window_rect DwPanelsTestSkin)
+  place[$name]="$x $y"
+  e2e_shot "$name"
+  shot[$name]=$E2E_SHOT
   touch "$hold.$name.done"
+  e2e_until 10 e2e_not e2e_shown DwPanelsTestSkin || fail "the $name panel stayed on the screen"
 done
-wait "$tests" || fail "the panels test failed: $(cat "$shots/panels-screen.log")"
+wait "$tests" || fail "the panels test failed: $(cat "$E2E_WORK/panels-screen.log")"
 
-# Window at (100, 100); the panel at (0, 49) in it.
-a=$shots/panels-agreement.png
-pixel_is "$a" 115 180 FFFFFF "the scroll box is white"
-has_text "$a" 460x160+115+185 "agreement text"
-has_text "$a" 80x20+105+276 "heading picture"
-b=$shots/panels-about.png
-has_text "$b" 300x16+120+193 "product name"
-has_text "$b" 300x40+120+260 "notice"
+read -r x y <<<"${place[agreement]}"
+e2e_pixel_is "${shot[agreement]}" $((x + 15)) $((y + 80)) FFFFFF "the scroll box is white"
+has_text "${shot[agreement]}" "460x160+$((x + 15))+$((y + 85))" "agreement text"
+has_text "${shot[agreement]}" "80x20+$((x + 5))+$((y + 176))" "heading picture"
+read -r x y <<<"${place[about]}"
+has_text "${shot[about]}" "300x16+$((x + 20))+$((y + 93))" "product name"
+has_text "${shot[about]}" "300x40+$((x + 20))+$((y + 160))" "notice"
 echo "ok"

@@ -3,45 +3,29 @@
 # finds them: "/l /n" plain lines, "/l" encrypted lines that dialwave-support
 # decrypts to the same format, an existing log appended to, settings saved
 # plain with "/r" once the agreement is behind, and read back by the tool.
-set -euo pipefail
-. "$DW_SOURCE_DIR/scripts/lib/wine.sh"
+. "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-bin=$DW_BIN_DIR
-work=$(mktemp -d "$DW_BUILD_ROOT/program-test.XXXXXX")
-cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# The program runs from a folder of its own, as after installation.
-cp "$bin/dialwave.exe" "$work/"
-dw_wine_prefix "$(dw_pe_arch "$bin/dialwave.exe")" winxp program
+bin=$E2E_BIN
+# The program runs from a folder of its own (E2E_WORK), as after installation.
+e2e_begin
+e2e_prefix winxp program
+work=$E2E_WORK
 key='HKLM\Software\Korvana\Dialwave'
 "$DW_WINE" reg delete "$key" /f >/dev/null 2>&1 || true
 
 # run ARGS...: starts dialwave.exe, waits for its main window and, with "/l",
 # for its new log record, then closes it as Windows would and waits.
+log_grew() { [ -f "$work/GPRSlog.log" ] && [ "$(wc -l <"$work/GPRSlog.log")" -gt "$1" ]; }
 run() {
-  local before=0 i
+  local before=0
   [ -f "$work/GPRSlog.log" ] && before=$(wc -l <"$work/GPRSlog.log")
   "$DW_WINE" "$work/dialwave.exe" "$@" >/dev/null 2>&1 &
-  local pid=$!
-  for i in $(seq 150); do
-    "$DW_WINE" "$bin/dialwave-probe.exe" windows 2>/dev/null | grep -q 'class=TfrmGprsMain' && break
-    sleep 0.2
-  done
+  E2E_PID=$!
+  e2e_until 30 e2e_exists TfrmGprsMain || fail "dialwave.exe $* made no main window"
   if [ "${1:-}" = /l ]; then
-    for i in $(seq 100); do
-      [ -f "$work/GPRSlog.log" ] && [ "$(wc -l <"$work/GPRSlog.log")" -gt "$before" ] && break
-      sleep 0.1
-    done
+    e2e_until 20 log_grew "$before" || fail "dialwave.exe $* wrote no log record"
   fi
-  "$DW_WINE" "$bin/dialwave-probe.exe" close TfrmGprsMain >/dev/null 2>&1 || true
-  for i in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "dialwave.exe $* did not close"
-  wait "$pid" || true
+  e2e_close_program 15 || fail "dialwave.exe $* did not close"
 }
 
 # No "/l": no file, whatever happens.

@@ -5,206 +5,157 @@
 # releasing, enabled still when scrolled back; the modem list's tooltip
 # showing a long name whole; a double-click on a modem doing nothing in the
 # installation look and selecting in the service look; the about panel and
-# the agreement opened later (only the way back). Screenshots of the three
-# panels go to build/screenshots/program-*.png.
-set -euo pipefail
-. "$DW_SOURCE_DIR/scripts/lib/wine.sh"
+# the agreement opened later (only the way back). Screenshots of the panels:
+# build/screenshots/e2e/program_panels_screen-winxp-*.png.
+. "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
-exe=$DW_BIN_DIR/dialwave.exe
-shots=$DW_BUILD_ROOT/screenshots
 long_name="Korvana USB GPRS EDGE Modem With A Very Long Friendly Name For Laptops Model 2000 Rev B"
-fail() { echo "FAIL: $*" >&2; [ -n "${DISPLAY:-}" ] && dw_screenshot "$shots/program-panels-failure.png" || true; exit 1; }
 
-# The program's child windows: "child ... class=C visible=V enabled=E rect=l,t,r,b [...] text=T".
-children() { "$DW_WINE" "$DW_BIN_DIR/dialwave-probe.exe" children TfrmGprsMain 2>/dev/null | tr -d '\r'; }
-# The line of the control of class $1 whose text is exactly $2 and that is
-# on the screen (or, with a third argument "any", the first one).
-ctl() {
-  local lines
-  lines=$(children | grep " class=$1 " | grep -F " text=$2" | awk -v t=" text=$2" 'substr($0, length($0) - length(t) + 1) == t')
-  if [ "${3:-}" != any ]; then lines=$(echo "$lines" | grep ' visible=1 ' || true); fi
-  echo "$lines" | head -n 1
-}
-field() { sed -n "s/.* $1=\([^ ]*\) .*/\1/p"; }
-rect_of() { field rect | tr ',' ' '; }
-centre() { local l t r b; read -r l t r b < <(echo "$1" | rect_of); echo $(((l + r) / 2)) $(((t + b) / 2)); }
-agree_enabled() { ctl DialwaveControl 'Согласен' | field enabled; }
+ctl() { e2e_control TfrmGprsMain "$@"; }
+shows() { [ -n "$(ctl "$@")" ]; }
+wait_ctl() { e2e_until 10 shows "$1" "$2" || fail "no $1 \"$2\" on the screen"; }
+agree_enabled() { ctl DialwaveControl 'Согласен' | e2e_field enabled; }
+visible_of() { e2e_children TfrmGprsMain | grep " class=$1 visible=1 " | head -n 1; }
 # The agreement text's position: how far its content window sits above the box.
 text_position() {
-  local all box content
-  all=$(children)
-  box=$(echo "$all" | grep ' class=DialwaveScrollBox ' | grep ' visible=1 ' | head -n 1 | rect_of | cut -d' ' -f2)
-  content=$(echo "$all" | grep ' class=DialwaveScrollContent ' | grep ' visible=1 ' | head -n 1 | rect_of | cut -d' ' -f2)
+  local box content
+  box=$(visible_of DialwaveScrollBox | e2e_rect_of | cut -d' ' -f2)
+  content=$(visible_of DialwaveScrollContent | e2e_rect_of | cut -d' ' -f2)
   echo $((box - content))
 }
+# wait_position N WHAT: until the text stands at N.
+wait_position() { e2e_until 10 e2e_is "$1" text_position || fail "$2: text at $E2E_LAST, not $1"; }
+position_between() { local p; p=$(text_position); [ "$p" -gt "$1" ] && [ "$p" -lt "$2" ]; }
 expect_gate() {  # $1 = expected enabled flag, $2 = what happened
   local got
   got=$(agree_enabled)
   [ "$got" = "$1" ] || fail "$2: \"Согласен\" enabled=$got (text at $(text_position))"
 }
-click() { xdotool mousemove "$1" "$2" sleep 0.2 click 1; sleep 0.5; }
-click_ctl() { local line; line=$(ctl "$@"); [ -n "$line" ] || fail "no $1 \"$2\" on the screen"; click $(centre "$line"); }
-start_program() {
-  "$DW_WINE" "$exe" 2>/dev/null &
-  program=$!
-  dw_wait_visible_window 'Dialwave' 60 >/dev/null || fail "no main window"
-  sleep 1
-}
-# The close zone of the skin (window at 150,120; zone 475..494 x 5..21).
+gate_is() { [ "$(agree_enabled)" = "$1" ]; }
+click_ctl() { local line; line=$(ctl "$@"); [ -n "$line" ] || fail "no $1 \"$2\" on the screen"; e2e_click_at $(e2e_centre "$line"); }
+selected() { visible_of ListBox | e2e_field selected; }
 close_program() {
-  click 637 130
-  for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || return 0; sleep 0.2; done
-  fail "the close zone did not end the program"
+  e2e_click_main $E2E_CLOSE_ZONE
+  e2e_wait_exit 10 || fail "the close zone did not end the program"
 }
 
-dw_screen_start
-dw_wine_prefix "$(dw_pe_arch "$exe")" winxp xprogpanels
-mkdir -p "$shots"
-"$DW_WINE" reg delete 'HKLM\Software\Korvana\Dialwave' /f >/dev/null 2>&1 || true
-"$DW_WINE" "$DW_BIN_DIR/rassim.exe" install >/dev/null 2>&1 || fail "rassim install"
-printf 'device modem Korvana GPRS Modem\r\ndevice modem %s\r\ndevice modem Sim Phone\r\n' "$long_name" \
-  >"$WINEPREFIX/drive_c/panels-scenario.txt"
-"$DW_WINE" "$DW_BIN_DIR/rassim.exe" scenario 'C:\panels-scenario.txt' >/dev/null 2>&1 || fail "rassim scenario"
+e2e_begin screen
+e2e_prefix winxp xprogpanels
+e2e_regedit "[-$E2E_SETTINGS_KEY]"
+e2e_rassim install >/dev/null || fail "rassim install"
+e2e_scenario "device modem Korvana GPRS Modem
+device modem $long_name
+device modem Sim Phone"
 
 # 1. The wheel over the text: 80 notches reach 960, the 81st 972.
-start_program
-dw_screenshot "$shots/program-agreement.png"
+e2e_start
+e2e_shot agreement
 expect_gate 0 "at the start"
-box=$(children | grep ' class=DialwaveScrollBox ' | grep ' visible=1 ' | head -n 1)
-read -r bx by < <(centre "$box")
-click "$bx" "$by"  # the box takes the focus; a release at the start opens nothing
-expect_gate 0 "a click at the start"
-xdotool mousemove "$bx" "$by" click --repeat 80 --delay 30 5
-sleep 0.5
-[ "$(text_position)" = 960 ] || fail "80 wheel notches moved the text to $(text_position), not 960"
+read -r bx by < <(e2e_centre "$(visible_of DialwaveScrollBox)")
+e2e_click_at "$bx" "$by"  # the box takes the focus; a release at the start opens nothing
+e2e_stays 1 gate_is 0 || fail "a click at the start enabled \"Согласен\""
+e2e_wheel_at "$bx" "$by" 80 5
+wait_position 960 "80 wheel notches"
 expect_gate 0 "80 notches (960)"
-xdotool click 5
-sleep 0.5
-[ "$(text_position)" = 972 ] || fail "81 notches: $(text_position), not 972"
+e2e_wheel_at "$bx" "$by" 1 5
+wait_position 972 "81 notches"
 expect_gate 1 "81 notches (972)"
-xdotool click --repeat 6 --delay 30 5
-sleep 0.5
-[ "$(text_position)" = 981 ] || fail "the text went past its end: $(text_position)"
-dw_screenshot "$shots/program-agreement-end.png"
-xdotool click --repeat 100 --delay 20 4
-sleep 0.5
-[ "$(text_position)" = 0 ] || fail "wheel back: $(text_position)"
+e2e_wheel_at "$bx" "$by" 6 5
+wait_position 981 "the text's end"
+e2e_shot agreement-end
+e2e_wheel_at "$bx" "$by" 100 4
+wait_position 0 "wheel back"
 expect_gate 1 "scrolled back to the top"
 close_program
 
 # 2. The scroll bar's trough: a page (150) a click; the seventh reaches the end.
-start_program
+e2e_start
 expect_gate 0 "the second start"
-bar=$(children | grep ' class=ScrollBar ' | grep ' visible=1 ' | head -n 1)
-read -r l t r b < <(echo "$bar" | rect_of)
+read -r l t r b < <(visible_of ScrollBar | e2e_rect_of)
 trough_x=$(((l + r) / 2)); trough_y=$((b - 22))
-for _ in $(seq 6); do click "$trough_x" "$trough_y"; done
-[ "$(text_position)" = 900 ] || fail "six pages: $(text_position), not 900"
+for page in 1 2 3 4 5 6; do
+  e2e_click_at "$trough_x" "$trough_y"
+  wait_position $((page * 150)) "$page pages"
+done
 expect_gate 0 "six pages of the scroll bar"
-click "$trough_x" "$trough_y"
-[ "$(text_position)" = 981 ] || fail "seven pages: $(text_position), not 981"
+e2e_click_at "$trough_x" "$trough_y"
+wait_position 981 "seven pages"
 expect_gate 1 "seven pages of the scroll bar"
 close_program
 
 # 3. Dragging the thumb: released half-way nothing opens; dragged on to the
 # end and released, "Согласен" is enabled.
-start_program
+e2e_start
 expect_gate 0 "the third start"
-bar=$(children | grep ' class=ScrollBar ' | grep ' visible=1 ' | head -n 1)
-read -r l t r b < <(echo "$bar" | rect_of)
+read -r l t r b < <(visible_of ScrollBar | e2e_rect_of)
 x=$(((l + r) / 2))
 arrow=$((r - l))
 y=$((t + arrow + 6))  # the thumb, just under the top arrow
-xdotool mousemove "$x" "$y" sleep 0.2 mousedown 1 sleep 0.2
-for step in 10 20 30 40 50; do xdotool mousemove "$x" $((y + step)) sleep 0.1; done
-xdotool mouseup 1
-sleep 0.5
+e2e_drag "$x" "$y" "$x" $((y + 10)) "$x" $((y + 20)) "$x" $((y + 30)) "$x" $((y + 40)) "$x" $((y + 50))
+e2e_until 5 position_between 100 900 || fail "a drag of 50 pixels moved the text to $(text_position)"
 mid=$(text_position)
-[ "$mid" -gt 100 ] && [ "$mid" -lt 900 ] || fail "a drag of 50 pixels moved the text to $mid"
 expect_gate 0 "released half-way ($mid)"
 y=$((y + 50))
-xdotool mousemove "$x" "$y" sleep 0.2 mousedown 1 sleep 0.2
 # To the bar's bottom, not beyond: a pointer far off the bar puts the thumb back.
-for to in $((t + 100)) $((t + 130)) $((t + 160)) $((b - 3)); do xdotool mousemove "$x" "$to" sleep 0.1; done
-xdotool mouseup 1
-sleep 0.5
-[ "$(text_position)" = 981 ] || fail "dragged to the end: $(text_position)"
+e2e_drag "$x" "$y" "$x" $((t + 100)) "$x" $((t + 130)) "$x" $((t + 160)) "$x" $((b - 3))
+wait_position 981 "dragged to the end"
 expect_gate 1 "dragged to the end and released"
 
 # 4. Agreed: the installation look of the settings panel.
 click_ctl DialwaveControl 'Согласен'
-sleep 0.5
-[ -n "$(ctl DialwaveControl 'Далее')" ] || fail "no \"Далее\" after agreeing"
-xdotool mousemove 10 590
-sleep 0.5
-dw_screenshot "$shots/program-settings-install.png"
+wait_ctl DialwaveControl 'Далее'
+e2e_pointer_away
+e2e_shot settings-install
 
 # The long name's item: the tooltip shows it whole, wider than the list.
-list=$(children | grep ' class=ListBox ' | grep ' visible=1 ' | head -n 1)
+list=$(visible_of ListBox)
 [ -n "$list" ] || fail "no modem list"
-read -r ll lt lr lb < <(echo "$list" | rect_of)
-xdotool mousemove $((ll + 200)) $((lt + 17 + 8)) sleep 0.3 mousemove $((ll + 202)) $((lt + 17 + 9))
-tip=
-for _ in $(seq 20); do
-  tip=$("$DW_WINE" "$DW_BIN_DIR/dialwave-probe.exe" windows 2>/dev/null | tr -d '\r' |
-    grep 'class=tooltips_class32' | grep 'visible=1' | head -n 1 || true)
-  [ -n "$tip" ] && break
-  sleep 0.3
-done
-[ -n "$tip" ] || fail "no tooltip over the long modem name"
-read -r tl tt tr tb < <(echo "$tip" | sed -n 's/.* rect=\([-0-9,]*\).*/\1/p' | tr ',' ' ')
+read -r ll lt lr lb < <(e2e_rect_of <<<"$list")
+e2e_hover $((ll + 200)) $((lt + 17 + 8))
+e2e_until 6 e2e_tooltip_shown || fail "no tooltip over the long modem name"
+read -r tl tt tr tb < <(e2e_tooltip_line | e2e_rect_of)
 [ $((tr - tl)) -gt $((lr - ll)) ] ||
   fail "the tooltip is $((tr - tl)) pixels wide, no wider than the list ($((lr - ll))): not the whole name"
-dw_screenshot "$shots/program-settings-tooltip.png"
+e2e_shot settings-tooltip
 
-# A double-click on a modem in the installation look changes nothing.
-xdotool mousemove $((ll + 60)) $((lt + 34 + 8)) sleep 0.3 click --repeat 2 --delay 80 1
-sleep 1
-[ -n "$(ctl DialwaveControl 'Далее')" ] || fail "a double-click left the installation look"
-[ -z "$(ctl DialwaveControl 'Подключиться')" ] || fail "a double-click in the installation look showed the main panel"
+# A double-click on a modem in the installation look selects it and changes
+# nothing else.
+e2e_double_click_at $((ll + 60)) $((lt + 34 + 8))
+e2e_until 5 e2e_is 2 selected || fail "the double-click did not reach the list (selected $E2E_LAST)"
+e2e_stays 1 shows DialwaveControl 'Далее' || fail "a double-click left the installation look"
+shows DialwaveControl 'Подключиться' && fail "a double-click in the installation look showed the main panel"
 
 # "Далее": the main panel.
 click_ctl DialwaveControl 'Далее'
-sleep 1
-[ -n "$(ctl DialwaveControl 'Подключиться')" ] || fail "no main panel after \"Далее\""
+wait_ctl DialwaveControl 'Подключиться'
 
 # 5. The service look: a double-click selects the modem and goes back.
 click_ctl Static 'Настройки'
-sleep 0.5
-[ -n "$(ctl DialwaveControl 'Выбрать')" ] || fail "no service look"
-xdotool mousemove 10 590
-sleep 0.3
-dw_screenshot "$shots/program-settings-service.png"
-list=$(children | grep ' class=ListBox ' | grep ' visible=1 ' | head -n 1)
-read -r ll lt lr lb < <(echo "$list" | rect_of)
-xdotool mousemove $((ll + 60)) $((lt + 17 + 8)) sleep 0.3 click --repeat 2 --delay 80 1
-sleep 1
-[ -n "$(ctl DialwaveControl 'Подключиться')" ] || fail "a double-click in the service look did not go back"
+wait_ctl DialwaveControl 'Выбрать'
+e2e_pointer_away
+e2e_shot settings-service
+read -r ll lt lr lb < <(visible_of ListBox | e2e_rect_of)
+e2e_double_click_at $((ll + 60)) $((lt + 17 + 8))
+e2e_until 10 shows DialwaveControl 'Подключиться' || fail "a double-click in the service look did not go back"
 
 # 6. About, and back.
 click_ctl Static 'О программе'
-sleep 0.5
-version=$(children | grep ' class=Static ' | grep ' visible=1 ' | grep -F ' text=Версия: ' | head -n 1)
-[ -n "$version" ] || fail "no version on the about panel"
-xdotool mousemove 10 590
-sleep 0.3
-dw_screenshot "$shots/program-about.png"
+version_shown() { e2e_children TfrmGprsMain | grep ' class=Static visible=1 ' | grep -qF ' text=Версия: '; }
+e2e_until 10 version_shown || fail "no version on the about panel"
+e2e_pointer_away
+e2e_shot about
 click_ctl Static '<  Вернуться в программу'
-sleep 0.5
-[ -n "$(ctl DialwaveControl 'Подключиться')" ] || fail "the about panel's way back"
+wait_ctl DialwaveControl 'Подключиться'
 
 # 7. The agreement opened later: only the way back, from the top.
 click_ctl Static 'Пользовательское соглашение'
-sleep 0.5
+wait_ctl Static '<  Вернуться в программу'
 [ "$(text_position)" = 0 ] || fail "the agreement opened later at $(text_position)"
-[ -z "$(ctl DialwaveControl 'Согласен')" ] || fail "\"Согласен\" on the agreement opened later"
-[ -z "$(ctl DialwaveControl 'Не согласен')" ] || fail "\"Не согласен\" on the agreement opened later"
-[ -n "$(ctl Static '<  Вернуться в программу')" ] || fail "no way back on the agreement opened later"
-xdotool mousemove 10 590
-sleep 0.3
-dw_screenshot "$shots/program-agreement-later.png"
+shows DialwaveControl 'Согласен' && fail "\"Согласен\" on the agreement opened later"
+shows DialwaveControl 'Не согласен' && fail "\"Не согласен\" on the agreement opened later"
+e2e_pointer_away
+e2e_shot agreement-later
 click_ctl Static '<  Вернуться в программу'
-sleep 0.5
-[ -n "$(ctl DialwaveControl 'Подключиться')" ] || fail "the agreement's way back"
+wait_ctl DialwaveControl 'Подключиться'
 close_program
 echo ok

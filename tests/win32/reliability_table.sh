@@ -5,11 +5,10 @@
 # builds when they are there, else from this build's cross-built unit tests
 # ("wine.unit.", which holds the thread suites too). A name with <gen> stands
 # for every generation.
-set -euo pipefail
+. "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
 table=$DW_SOURCE_DIR/docs/reliability.md
 build=$(dirname "$DW_BIN_DIR")
-fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -f "$table" ] || fail "no $table"
 
 list() { (cd "$1" && ctest -N 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: //p'); }

@@ -4,20 +4,16 @@
 # modem in the registry layout of the generation; a test program then dials
 # through the system's rasapi32.dll; its connection outlives it, rassim state
 # shows it with the APN the modem's UserInit selected, and drop ends it.
-set -euo pipefail
-. "$DW_SOURCE_DIR/scripts/lib/wine.sh"
+. "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
-rassim=$DW_BIN_DIR/rassim.exe
-tests=$DW_BIN_DIR/dialwave_win_tests.exe
-fail() { echo "FAIL: $*" >&2; exit 1; }
-cleanup() { [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true; }
-trap cleanup EXIT
-
-run() { timeout -k 5 120 "$DW_WINE" "$@" 2>/dev/null | tr -d '\r'; }
+rassim=$E2E_BIN/rassim.exe
+tests=$E2E_BIN/dialwave_win_tests.exe
+run() { timeout -k 5 120 "$DW_WINE" "$@" 2>>"$E2E_WINE_ERR" | tr -d '\r'; }
 value() { sed -n "s/^$1=//p" <<<"$2"; }
 
+e2e_begin
 for gen in win98 winme win2k winxp; do
-  dw_wine_prefix "$(dw_pe_arch "$rassim")" "$gen" sim
+  e2e_prefix "$gen" sim
   # Only the override that the program's environment gets: rasapi32=n.
   export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;rasapi32=n"
   unset RASSIM_DIR

@@ -2,20 +2,17 @@
 # The notification-area icon's tip, set through the ANSI functions on a 9x
 # generation and the UTF-16 ones on an NT one, as Wine's tray holds it. The
 # tray exists only on a screen, so the test runs on a private Xvfb here.
-set -euo pipefail
-. "$DW_SOURCE_DIR/scripts/lib/wine.sh"
+. "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-dw_screen_start
-exe=$DW_BIN_DIR/dialwave_win_tests.exe
-log=$DW_BUILD_ROOT/screenshots/tray-tip.log
-mkdir -p "$(dirname "$log")"
+exe=$E2E_BIN/dialwave_win_tests.exe
+e2e_begin screen
 for gen in win98 winxp; do
-  dw_wine_prefix "$(dw_pe_arch "$exe")" "$gen" xtray
+  e2e_prefix "$gen" xtray
+  log=$E2E_WORK/tray-tip.log
   DW_WINE_GEN=$gen timeout -k 5 120 "$DW_WINE" "$exe" --gtest_filter='UserApiOnScreen.*' \
     >"$log" 2>&1 </dev/null || fail "$gen: $(tr -d '\r' <"$log")"
   grep -q 'SKIPPED' "$log" && fail "$gen: no notification area on the screen"
   grep -q '\[  PASSED  \] 1 test' "$log" || fail "$gen: $(tr -d '\r' <"$log")"
-  timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
+  e2e_stop_all
 done
 echo "ok"
