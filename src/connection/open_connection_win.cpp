@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "connection/after_connect.h"
 #include "connection/dial_thread.h"
 #include "connection/open_connection.h"
 #include "log/log.h"
@@ -11,7 +12,6 @@
 #include "ui/dialogs/progress_win.h"
 #include "ui/framework/message_loop_win.h"
 #include "ui/messages.h"
-#include "update/update_steps.h"
 
 namespace dw::connection {
 namespace {
@@ -29,6 +29,37 @@ struct ProgressReference {
   ~ProgressReference() { g_progress = nullptr; }
 };
 
+// The exchanges after a connection, on a worker, while the dialog goes on
+// painting and answering. Cancel or the program's end leaves them behind.
+void RunAfterConnectServing(ui::TfrmProgress& frm, const ConnectRequest& request,
+                            const OpenConnectionContext& context, ConnectResult& result) {
+  AfterConnectRequest after;
+  after.notifyFirstStart = request.notifyFirstStart;
+  after.refreshApns = request.refreshApns;
+  after.versionKey = request.versionKey;
+  after.apnList = result.apnList;
+  AfterConnectJob job(context.updateClient(), std::move(after), context.messages->NewEvent());
+  while (!job.Finished()) {
+    if (g_closing || frm.Shared().Cancelled()) {
+      WriteLog("OpenConnection", 0, "update abandoned");
+      // The notice was tried: it is not sent twice.
+      result.firstStartNotified = request.notifyFirstStart;
+      return;
+    }
+    context.messages->WaitServing(job.Done(), std::chrono::milliseconds(100));
+    if (!ui::DrainMessages(frm.hwnd())) CancelOpenConnection();  // the program is ending
+  }
+  const std::optional<AfterConnectResult> done = job.Take();
+  if (!done) return;
+  LogAfterConnect(*done);
+  result.firstStartNotified = done->firstStartNotified;
+  if (done->apnsRefreshed) {
+    result.apnsRefreshed = true;
+    result.version = done->version;
+    result.apnList = done->apnList;
+  }
+}
+
 }  // namespace
 
 bool OpenConnectionRunning() { return g_progress != nullptr; }
@@ -39,9 +70,10 @@ void CancelOpenConnection() {
   g_progress->Shared().SetCancelled(true);
 }
 
-ras::Handle OpenConnection(const std::string& modemName, std::string& entryName,
-                           std::vector<std::string>& apnList, const OpenConnectionContext& context) {
-  ras::Handle result = 0;
+ConnectResult OpenConnection(const ConnectRequest& request, const OpenConnectionContext& context) {
+  ConnectResult result;
+  result.entryName = request.entryName;
+  result.apnList = request.apnList;
   try {
     ui::TfrmProgress frm(context.mainWindow, *context.progressLock);
     ProgressReference reference(frm);
@@ -66,9 +98,11 @@ ras::Handle OpenConnection(const std::string& modemName, std::string& entryName,
 
     TDialThread thread(deps);
     thread.SetReturnValue(0);
-    thread.ModemName = modemName;
-    thread.EntryName = entryName;
-    thread.ApnList = &apnList;
+    thread.ModemName = request.modem;
+    thread.EntryName = request.entryName;
+    // Only the dial thread touches this copy until it has ended.
+    std::vector<std::string> apns = request.apnList;
+    thread.ApnList = &apns;
     frm.SetStatusSource([&thread] { return thread.StatusText(); });
     // Before the thread object goes: a thread still running (an error broke
     // the wait) is cancelled and served until it ends, since it may be
@@ -99,21 +133,18 @@ ras::Handle OpenConnection(const std::string& modemName, std::string& entryName,
     }
     thread.WaitFor();
 
-    result = thread.ReturnValue();
-    entryName = thread.EntryName;
+    result.handle = thread.ReturnValue();
+    result.entryName = thread.EntryName;
+    result.apnList = apns;
 
     try {
       if (const ras::Handle conn = thread.Connection()) {
         SendMessageA(context.mainWindow, kMsgConnected, static_cast<WPARAM>(conn), 0);
-        if (context.apnListUpdated && !*context.apnListUpdated && context.updateClient &&
-            context.settings) {
-          frm.lblProgress.SetText(Text(TextId::ConnApnUpdate));
+        if ((request.refreshApns || request.notifyFirstStart) && context.updateClient &&
+            !g_closing) {
+          if (request.refreshApns) frm.lblProgress.SetText(Text(TextId::ConnApnUpdate));
           ui::DrainMessages(frm.hwnd());
-          std::string version = BuildVersionKey(*context.settings);
-          if (UpdateApnList(*context.updateClient, version, apnList)) {
-            *context.apnListUpdated = true;
-            StoreApnVersion(*context.settings, version);
-          }
+          RunAfterConnectServing(frm, request, context, result);
         }
       } else if (!g_closing) {
         const ErrorReport report = ErrorReportFor(frm.Shared().ErrorCode());
