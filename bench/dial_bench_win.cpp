@@ -12,7 +12,7 @@
 #include <cstring>
 #include <optional>
 
-#include "connection/open_connection_win.h"
+#include "ui/open_connection_win.h"
 #include "win32/dial_support_win.h"
 
 namespace dw {

@@ -3,7 +3,7 @@
 #include "app/startup.h"
 #include "connection/after_connect.h"
 #include "connection/current_connection.h"
-#include "connection/open_connection_win.h"
+#include "ui/open_connection_win.h"
 #include "connection/presence.h"
 #include "connection/stat_thread.h"
 #include "connection/statistics.h"

@@ -9,7 +9,8 @@
 
 #include "dial_support_win.h"
 #include "dialogs_support_win.h"
-#include "connection/open_connection_win.h"
+#include "ui/open_connection_win.h"
+#include "settings/settings.h"
 #include "log/log.h"
 #include "ras/error_text.h"
 #include "ui/messages.h"

@@ -1,7 +1,7 @@
-// OpenConnection: the one way the main window connects. It shows the
-// progress dialog, runs a dial thread while the user interface stays alive,
-// then hands the connection to the main window (0x406) and refreshes the APN
-// list once per run, or turns the dialog into an error report.
+// OpenConnection: the one way the main window connects. A Win32 shell over
+// the connect session: the progress dialog shows what the session tells it,
+// the main window gets 0x406, and the user-interface thread is served
+// whenever the session waits.
 #pragma once
 
 #include "platform/win32/win.h"
