@@ -130,7 +130,8 @@ int RunDialwave() {
   user::SetText(application.hwnd(), Text(TextId::AppTitle));
   const ComScope com;
   ui::SystemConnectionServices services(environment->PlatformId());
-  ui::TfrmGprsMain main({environment, &services, {}});
+  ui::TfrmGprsMain main({environment, &services, {}, nullptr, nullptr, startup.commandLine,
+                         startup.winVer});
   if (!main.Create()) return 1;
   services.SetMainWindow(main.hwnd());
   application.SetMainWindow(main.hwnd());

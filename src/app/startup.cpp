@@ -2,19 +2,6 @@
 
 namespace dw {
 
-CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
-  CommandLine cl;
-  if (!arguments.empty()) {
-    cl.autoStart = arguments[0] == "/auto";
-    cl.writeLog = arguments[0] == "/l";
-  }
-  if (arguments.size() > 1) {
-    cl.plainSettings = arguments[1] == "/r";
-    cl.plainLog = arguments[1] == "/n";
-  }
-  return cl;
-}
-
 StartupState& Startup() {
   static StartupState state;
   return state;

@@ -1,5 +1,4 @@
-// Process-wide values fixed at start-up, before the main window exists, and
-// the command-line switches they come from.
+// Process-wide values fixed at start-up, before the main window exists.
 #pragma once
 
 #include <atomic>
@@ -9,21 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "platform/ras_library.h"
 #include "platform/threads.h"
 
 namespace dw {
-
-// Switches by position, compared exactly and case-sensitively:
-// first "/auto" or "/l", second "/r" or "/n".
-struct CommandLine {
-  bool autoStart = false;      // "/auto": started from the start-up entry
-  bool writeLog = false;       // "/l": write the diagnostic log
-  bool plainSettings = false;  // "/r": settings stored as plain text
-  bool plainLog = false;       // "/n": log lines as plain text
-
-  static CommandLine Parse(const std::vector<std::string>& arguments);
-};
 
 constexpr std::int32_t kRasReadyWaitAuto = 120;
 constexpr std::int32_t kRasReadyWaitNormal = 20;

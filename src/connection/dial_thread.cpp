@@ -14,6 +14,7 @@
 #include "ras/binding.h"
 #include "ras/error_text.h"
 #include "ras/record_access.h"
+#include "text/fold.h"
 #include "text/texts.h"
 #include "platform/message_numbers.h"
 #include "platform/threads.h"
@@ -133,34 +134,37 @@ const std::string* StateText(Dword state) {
   return &Text(id);
 }
 
+// The code and the outcome are stored before the step: a step that brings
+// the bar to its end ends the dial thread's wait, and the thread judges the
+// attempt from them (a time-out when neither is there). The wake comes last,
+// so the thread's own messages after its wait follow the step.
 void Notify(TDialThread::Shared& t, Dword state, Dword error) {
   if (error != 0) {
     t.SetStatus(WithCode(TextId::DialLinkError, error));
-    // The step goes first, so the dial thread's own messages that follow
-    // the end of its wait come after it.
-    t.ReportStep();
     t.progress->SetErrorText(ras::GetRasErrorDescr(error));
     t.progress->SetErrorCode(error);
+    t.ReportStep();
     t.Wake();
     return;
   }
   if (const std::string* text = StateText(state)) t.SetStatus(*text);
-  t.ReportStep();
+  bool ends = false;
   switch (state) {
     case ras::kSubEntryConnected:
     case ras::kConnected:
       t.dialOutcome.store(kConnected);
-      t.dialDone.store(true);
-      t.Wake();
+      ends = true;
       break;
     case ras::kSubEntryDisconnected:
     case ras::kDisconnected:
-      t.dialDone.store(true);
-      t.Wake();
+      ends = true;
       break;
     default:
       break;
   }
+  if (ends) t.dialDone.store(true);
+  t.ReportStep();
+  if (ends) t.Wake();
 }
 
 // Offsets shared by every generation: each later record starts with the
@@ -185,12 +189,7 @@ std::string ApnCommand(std::string_view apn) {
   return command;
 }
 
-std::string TrimApn(std::string_view apn) {
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  while (!apn.empty() && blank(apn.front())) apn.remove_prefix(1);
-  while (!apn.empty() && blank(apn.back())) apn.remove_suffix(1);
-  return std::string(apn);
-}
+std::string TrimApn(std::string_view apn) { return std::string(TrimBlanks(apn)); }
 
 bool DialThreadRegistered() {
   std::lock_guard lock(Running().mutex);

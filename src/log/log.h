@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/startup.h"
+#include "platform/command_line.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
 

@@ -7,6 +7,7 @@
 #include "ras/binding.h"
 #include "ras/error_text.h"
 #include "ras/record_access.h"
+#include "text/fold.h"
 #include "text/texts.h"
 
 namespace dw::modem {
@@ -20,21 +21,6 @@ constexpr const char* kNtClassKey =
 constexpr const char* k9xModemKey = "\\Enum\\Root\\Modem";
 constexpr const char* k9xModemKeyAlt = "\\Enum\\Root\\MDMGEN";
 constexpr const char* k9xDriverRoot = "\\System\\CurrentControlSet\\Services\\Class\\";
-
-// Letter case of code page 1251, Cyrillic included: device names come in the
-// system's ANSI code page.
-unsigned char Fold(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
-  if (c == 0xA8) return 0xB8;  // Ё
-  return c;
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return Fold(static_cast<unsigned char>(x)) == Fold(static_cast<unsigned char>(y));
-         });
-}
 
 bool IsModemType(std::string type) {
   for (char& c : type) {
@@ -70,7 +56,7 @@ Dword ListDevices(std::vector<std::string>& names) {
     std::string name = ras::ReadField(array, base + offsetof(ras::RasDevInfoA, szDeviceName),
                                       ras::kMaxDeviceName + 1);
     const bool known = std::any_of(names.begin(), names.end(),
-                                   [&](const std::string& n) { return SameIgnoringCase(n, name); });
+                                   [&](const std::string& n) { return SameIgnoringCase1251(n, name); });
     if (!known) names.push_back(std::move(name));
   }
   return ras::kSuccess;

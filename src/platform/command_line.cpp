@@ -23,4 +23,17 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
   return parts;
 }
 
+CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
+  CommandLine cl;
+  if (!arguments.empty()) {
+    cl.autoStart = arguments[0] == "/auto";
+    cl.writeLog = arguments[0] == "/l";
+  }
+  if (arguments.size() > 1) {
+    cl.plainSettings = arguments[1] == "/r";
+    cl.plainLog = arguments[1] == "/n";
+  }
+  return cl;
+}
+
 }  // namespace dw

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/startup.h"
+#include "platform/command_line.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
 

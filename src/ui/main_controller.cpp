@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "log/log.h"
+#include "text/fold.h"
 #include "text/texts.h"
 #include "ui/dialogs/msg_layout.h"
 #include "ui/panels/settings.h"
@@ -11,25 +12,9 @@
 namespace dw::ui {
 namespace {
 
-// Letter case of code page 1251: modem names may be Cyrillic.
-unsigned char Fold(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
-  if (c == 0xA8) return 0xB8;  // Ё
-  return c;
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
-
 int IndexOf(const std::vector<std::string>& items, const std::string& name) {
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (SameIgnoringCase(items[i], name)) return static_cast<int>(i);
+    if (SameIgnoringCase1251(items[i], name)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -154,7 +139,7 @@ bool MainController::RunningFromInstallFolder() const {
   std::string folder = setup_.environment->ExecutablePath();
   const auto slash = folder.find_last_of('\\');
   folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-  return SameIgnoringCase(folder, kInstallFolder);
+  return SameIgnoringCase1251(folder, kInstallFolder);
 }
 
 void MainController::UpdateControls() {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
+#include "platform/command_line.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
 #include "ras/records.h"

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include "app/startup.h"
 #include "install/installation.h"
 #include "platform/win32/adapters_win.h"
 #include "platform/win32/user_api_win.h"
@@ -119,8 +118,8 @@ TfrmGprsMain::TfrmGprsMain(Setup setup)
   c.graph = &graph_;
   c.registry = setup_.registry;
   c.environment = setup_.environment;
-  c.commandLine = Startup().commandLine;
-  c.winVer = Startup().winVer;
+  c.commandLine = setup_.commandLine;
+  c.winVer = setup_.winVer;
   controller_ = std::make_unique<MainController>(c);
 }
 

@@ -7,12 +7,14 @@
 
 #include "platform/win32/win.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -51,6 +53,8 @@ class TfrmGprsMain final : public WindowBase, public MainView {
     Registry* registry = nullptr;
     // What opens the about panel's links; none: the system shell.
     Shell* shell = nullptr;
+    CommandLine commandLine;
+    std::uint32_t winVer = 0;  // the RAS generation's version, 0: unknown
   };
 
   explicit TfrmGprsMain(Setup setup);

@@ -1,5 +1,7 @@
 #include "ui/window_chrome.h"
 
+#include "text/fold.h"
+
 namespace dw::ui {
 
 SkinZone SkinZoneAt(int x, int y) {
@@ -25,18 +27,9 @@ std::optional<DragMove> SkinDrag::MouseMove(bool leftHeld, int x, int y) const {
   return DragMove{x - dragX_, y - dragY_};
 }
 
-std::string TrimBlanks(std::string_view text) {
-  // As the framework trims: every control character counts as a blank.
-  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && blank(text[begin])) ++begin;
-  while (end > begin && blank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
-}
 
 void HintController::ShowHintAt(HintAnchor anchor, int x, std::string_view text, int y) {
-  const std::string trimmed = TrimBlanks(text);
+  const std::string trimmed(TrimBlanks(text));
   if (trimmed.empty()) return;
   if (exists_) {
     // The same hint again (the pointer moving within a zone): no flicker.

@@ -77,7 +77,4 @@ class HintController {
   bool exists_ = false;
 };
 
-// Leading and trailing blanks (spaces, tabs, line ends) removed.
-std::string TrimBlanks(std::string_view text);
-
 }  // namespace dw::ui

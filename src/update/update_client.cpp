@@ -5,28 +5,11 @@
 #include <cstdlib>
 #include <exception>
 
+#include "text/fold.h"
 #include "text/texts.h"
 
 namespace dw {
 namespace {
-
-bool IsBlankOrControl(char c) {
-  return static_cast<unsigned char>(c) <= 32;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 std::string Prefixed(TextId prefix, std::string_view reason) {
   std::string message = Text(prefix);
@@ -39,7 +22,7 @@ std::string Prefixed(TextId prefix, std::string_view reason) {
 // `limit`, whatever its size.
 std::optional<std::size_t> ParseContentLength(std::string_view value, std::size_t limit,
                                               bool& tooLong) {
-  value = Trim(value);
+  value = TrimBlanks(value);
   if (value.empty() ||
       !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return std::nullopt;
@@ -293,7 +276,7 @@ bool UpdateClient::GetAPNList(std::string& version, std::vector<std::string>& li
     std::string body;
     if (!Exchange(*connection, kVersionPath, timer, body, message)) return false;
 
-    const std::string_view text = Trim(body);
+    const std::string_view text = TrimBlanks(body);
     const std::size_t equals = text.find('=');
     const std::string_view key =
         equals == std::string_view::npos ? std::string_view() : text.substr(0, equals);
@@ -318,7 +301,7 @@ bool UpdateClient::GetAPNList(std::string& version, std::vector<std::string>& li
     if (!Exchange(*connection, kListPath, timer, body, message)) return false;
     std::vector<std::string> entries;
     for (const std::string& line : SplitLines(body)) {
-      const std::string_view entry = Trim(line);
+      const std::string_view entry = TrimBlanks(line);
       if (!entry.empty()) entries.emplace_back(entry);
     }
     // The server's first line is not an APN.

@@ -5,8 +5,11 @@ does. Binds 127.0.0.1 on a free port unless told otherwise and prints
 "host:port" (the value for DIALWAVE_UPDATE_SERVER) as its first line.
 
     serve.py [--port N] [--root DIR] [--port-file FILE] [--fault MODE [--delay-ms N]]
+             [--fault-file FILE]
 
---fault makes /apn/list/ misbehave, for trying the client's defences:
+--fault makes /apn/list/ misbehave, for trying the client's defences
+(mute: every path):
+  mute             reads the request and never answers, on any path
   slow             the answer one byte every --delay-ms (default 1000)
   silent           the headers, then nothing on an open connection
   huge             a list of 1 MiB
@@ -15,6 +18,9 @@ does. Binds 127.0.0.1 on a free port unless told otherwise and prints
   negative-length  Content-Length: -5
   inject           an APN that would break out of AT+CGDCONT=1,"IP","<apn>"
   not-http         an answer that is not HTTP
+--fault-file names a file read at every request instead: its first word is
+the mode, and an empty or missing file means no fault, so a test can change
+the server's behaviour while the program runs.
 """
 import argparse
 import functools
@@ -23,41 +29,55 @@ import os
 import sys
 import time
 
-FAULTS = ("slow", "silent", "huge", "early-close", "long-length", "negative-length", "inject",
+FAULTS = ("mute", "slow", "silent", "huge", "early-close", "long-length", "negative-length", "inject",
           "not-http")
 
 
-def faulty_handler(base, fault, delay):
-    """`base` with /apn/list/ answered according to `fault`."""
+def fault_from_file(path):
+    try:
+        with open(path) as f:
+            words = f.read().split()
+    except OSError:
+        return None
+    return words[0] if words and words[0] in FAULTS else None
+
+
+def faulty_handler(base, fault, delay, fault_file=None):
+    """`base` answered according to `fault` (or the mode in `fault_file`)."""
 
     class Faulty(base):
         def do_GET(self):
-            if self.path.rstrip("/") != "/apn/list":
+            mode = fault_from_file(fault_file) if fault_file else fault
+            if mode == "mute":
+                time.sleep(600)
+                self.close_connection = True
+                return
+            if mode is None or self.path.rstrip("/") != "/apn/list":
                 return super().do_GET()
             body = b"APN list (faulty)\r\ninternet.kvr\r\n"
             head = b"HTTP/1.0 200 OK\r\n"
             out = self.wfile
-            if fault == "slow":
+            if mode == "slow":
                 for byte in head + b"Content-Length: %d\r\n\r\n" % len(body) + body:
                     out.write(bytes([byte]))
                     out.flush()
                     time.sleep(delay)
-            elif fault in ("silent", "long-length"):
-                sent = b"" if fault == "silent" else body
+            elif mode in ("silent", "long-length"):
+                sent = b"" if mode == "silent" else body
                 out.write(head + b"Content-Length: %d\r\n\r\n" % (len(body) + 400) + sent)
                 out.flush()
                 time.sleep(120)
-            elif fault == "huge":
+            elif mode == "huge":
                 big = b"APN list\r\n" + b"a" * (1024 * 1024) + b"\r\n"
                 out.write(head + b"Content-Length: %d\r\n\r\n" % len(big) + big)
-            elif fault == "early-close":
+            elif mode == "early-close":
                 out.write(head + b"Content-Length: %d\r\n\r\n" % len(body) + body[: len(body) // 2])
-            elif fault == "negative-length":
+            elif mode == "negative-length":
                 out.write(head + b"Content-Length: -5\r\n\r\n" + body)
-            elif fault == "inject":
+            elif mode == "inject":
                 evil = b'APN list\r\ninternet.kvr\r\ninternet.kvr";+CFUN=0;"\r\n'
                 out.write(head + b"Content-Length: %d\r\n\r\n" % len(evil) + evil)
-            elif fault == "not-http":
+            elif mode == "not-http":
                 out.write(b"SSH-2.0-OpenSSH_9.2\r\n")
             self.close_connection = True
 
@@ -75,12 +95,13 @@ def main():
     parser.add_argument("--root", default=os.path.join(here, "www"))
     parser.add_argument("--port-file", help="also write host:port here once listening")
     parser.add_argument("--fault", choices=FAULTS, help="make /apn/list/ misbehave")
+    parser.add_argument("--fault-file", help="read the mode from this file at every request")
     parser.add_argument("--delay-ms", type=int, default=1000, help="--fault slow: per byte")
     args = parser.parse_args()
 
     base = http.server.SimpleHTTPRequestHandler
-    if args.fault:
-        base = faulty_handler(base, args.fault, args.delay_ms / 1000.0)
+    if args.fault or args.fault_file:
+        base = faulty_handler(base, args.fault, args.delay_ms / 1000.0, args.fault_file)
     handler = functools.partial(base, directory=args.root)
     # HTTP/1.0 answers with Content-Length and closes, as the client expects.
     handler.protocol_version = "HTTP/1.0"

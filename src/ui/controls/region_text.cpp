@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "text/fold.h"
+
 namespace dw::ui {
 namespace {
 
@@ -20,12 +22,6 @@ constexpr int kMaxLevels = 15;
 constexpr int kMaxNesting = 200;
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string UpperCase(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = Upper(c);
-  return out;
-}
 
 std::int64_t Checked(std::int64_t v) {
   if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) {
@@ -300,7 +296,7 @@ std::unique_ptr<Region> EvaluateRegionText(std::string_view text, std::string_vi
   names.emplace_back(name);
   Evaluation evaluation(name, context);
   try {
-    std::unique_ptr<Region> result = evaluation.Run(UpperCase(text));
+    std::unique_ptr<Region> result = evaluation.Run(AsciiUpper(text));
     names.resize(depth);
     return result;
   } catch (const TextError& e) {

@@ -2,28 +2,17 @@
 
 #include <algorithm>
 
+#include "text/fold.h"
+
 namespace dw::ui {
-namespace {
-
-// Blanks and control characters, as a trim of the framework counts them;
-// 1251 letters are above 0x7F and stay.
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
 
 std::vector<std::string> DetailLines(std::string_view errorText) {
   std::vector<std::string> lines;
-  std::string_view rest = Trim(errorText);
+  std::string_view rest = TrimBlanks(errorText);
   while (!rest.empty()) {
     const std::size_t end = rest.find_first_of("\r\n");
     const std::string_view line = rest.substr(0, end);
-    if (!Trim(line).empty()) lines.emplace_back(line);
+    if (!TrimBlanks(line).empty()) lines.emplace_back(line);
     if (end == std::string_view::npos) break;
     // CR LF is one break; a lone CR or LF is one too.
     const std::size_t next = (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n')

@@ -369,6 +369,31 @@ TEST_F(DialThread, AnErrorNotificationRecordsCodeAndDescription) {
   EXPECT_NE(std::find(Statuses().begin(), Statuses().end(), linkError), Statuses().end());
 }
 
+// The step a notification sends may end the dial thread's wait (the bar's
+// last step); the thread then reads the code at once, so it must be there.
+TEST_F(DialThread, AnErrorsCodeIsStoredBeforeItsStepMovesTheBar) {
+  Prepare(Generation::kWinXp, WithNumbers({{"*", Outcome::Silent()}}));
+  waiter.slice = std::chrono::milliseconds(200);
+  const std::string linkError = Text(TextId::DialLinkError) + "678";
+  std::vector<std::uint32_t> codesAtStep;
+  onProgress = [&](const ProgressEvent& e) {
+    if (e.status == linkError) codesAtStep.push_back(progress.ErrorCode());
+  };
+  bool played = false;
+  std::vector<std::string> apns = {"internet.kvr"};
+  RunDial(apns, [&] {
+    if (played || events.empty() || events.back().status != Text(TextId::RasStateConnectDevice)) return;
+    played = true;
+    progress.MirrorBar(580, 600, 10);  // this step is the bar's last
+    TDialThread::DialNotify(ras::kWmRasDialEvent, 2, 678);
+  });
+  ASSERT_TRUE(played);
+  ASSERT_FALSE(codesAtStep.empty());
+  EXPECT_EQ(codesAtStep.front(), 678u);
+  // 678 may be retried: the next number is dialled, not a silent modem reported.
+  EXPECT_EQ(DialedPhones().size(), 2u);
+}
+
 ras::Dword DW_RASAPI RefusingDial(void*, const char*, void*, ras::Dword, void*, ras::Handle* conn) {
   *conn = 0;
   return 633;

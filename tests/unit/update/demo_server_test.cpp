@@ -67,7 +67,7 @@ class DemoServer {
 
 TEST(DemoUpdateServer, AnswersAllThreePaths) {
   DemoServer demo;
-  if (demo.Address().empty()) GTEST_SKIP() << "python3 or tools/update-server/serve.py missing";
+  ASSERT_FALSE(demo.Address().empty()) << "python3 or tools/update-server/serve.py missing";
   const auto server = ParseUpdateServer(demo.Address());
   ASSERT_TRUE(server.has_value()) << demo.Address();
   const auto clock = MakeSystemClock();
@@ -95,11 +95,11 @@ TEST(DemoUpdateServer, AnswersAllThreePaths) {
 // shortened to 300 ms a wait and 1.5 s an exchange.
 TEST(DemoUpdateServer, EveryFaultModeIsRefusedAndKeepsTheList) {
   using namespace std::chrono_literals;
-  for (const char* fault : {"slow", "silent", "huge", "early-close", "long-length", "negative-length",
+  for (const char* fault : {"mute", "slow", "silent", "huge", "early-close", "long-length", "negative-length",
                             "inject", "not-http"}) {
     SCOPED_TRACE(fault);
     DemoServer demo({"--fault", fault, "--delay-ms", "40"});
-    if (demo.Address().empty()) GTEST_SKIP() << "python3 or tools/update-server/serve.py missing";
+    ASSERT_FALSE(demo.Address().empty()) << "python3 or tools/update-server/serve.py missing";
     const auto clock = MakeSystemClock();
     UpdateClient client(*ParseUpdateServer(demo.Address()), MakeTcpConnection, *clock,
                         {300ms, 1500ms, 64 * 1024});
@@ -112,6 +112,37 @@ TEST(DemoUpdateServer, EveryFaultModeIsRefusedAndKeepsTheList) {
     EXPECT_EQ(version, "1.0.0");
     EXPECT_EQ(list, (std::vector<std::string>{"internet.kvr", "internet.ltkvr"}));
   }
+}
+
+// A journey changes the server's behaviour while the program runs: the mode
+// file is read at every request.
+TEST(DemoUpdateServer, FaultFileSwitchesModesBetweenRequests) {
+  using namespace std::chrono_literals;
+  char path[] = "/tmp/dw-fault-XXXXXX";
+  const int fd = ::mkstemp(path);
+  ASSERT_GE(fd, 0);
+  const auto setMode = [&](const char* mode) {
+    FILE* f = std::fopen(path, "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs(mode, f);
+    std::fclose(f);
+  };
+  setMode("mute\n");
+  DemoServer demo({"--fault-file", path});
+  ASSERT_FALSE(demo.Address().empty());
+  const auto clock = MakeSystemClock();
+  UpdateClient client(*ParseUpdateServer(demo.Address()), MakeTcpConnection, *clock,
+                      {300ms, 1500ms, 64 * 1024});
+  std::string version = "1.0.0", message;
+  std::vector<std::string> list = {"internet.kvr"};
+  EXPECT_FALSE(client.GetAPNList(version, list, message));
+  EXPECT_EQ(version, "1.0.0");
+
+  setMode("");
+  EXPECT_TRUE(client.GetAPNList(version, list, message)) << message;
+  EXPECT_EQ(version, "1.0.1");
+  ::close(fd);
+  ::unlink(path);
 }
 
 }  // namespace

@@ -9,12 +9,20 @@
 //                   rect on the screen, text; list items, bar positions and
 //                   check-box ticks too
 //   close CLASS     sends WM_CLOSE to every top-level window of that class
+//   ping MS CLASS.. for MS milliseconds, every 10 ms, sends WM_NULL to each
+//                   top-level window of those classes and times the answer;
+//                   prints per class the samples, the longest answer, the
+//                   99th percentile and the answers that took over 5 s
 #include "platform/win32/win.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cwchar>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "platform/win32/adapters_win.h"
 
@@ -199,6 +207,49 @@ int Windows() {
   return 0;
 }
 
+double MillisecondsSince(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency) {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
+         static_cast<double>(frequency.QuadPart);
+}
+
+// A window whose thread does not serve its queue answers late or not at
+// all; a window that goes away in between answers at once with 0.
+int Ping(long durationMs, const std::vector<std::wstring>& classes) {
+  constexpr UINT kLimitMs = 5000;
+  LARGE_INTEGER frequency, start;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  std::map<std::wstring, std::vector<double>> answers;
+  std::map<std::wstring, int> timeouts;
+  while (MillisecondsSince(start, frequency) < static_cast<double>(durationMs)) {
+    for (const std::wstring& name : classes) {
+      HWND w = nullptr;
+      while ((w = FindWindowExW(nullptr, w, name.c_str(), nullptr)) != nullptr) {
+        LARGE_INTEGER sent;
+        QueryPerformanceCounter(&sent);
+        DWORD_PTR result = 0;
+        const bool answered =
+            SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, kLimitMs, &result) != 0;
+        if (!answered && !IsWindow(w)) continue;
+        answers[name].push_back(MillisecondsSince(sent, frequency));
+        if (!answered) ++timeouts[name];
+      }
+    }
+    Sleep(10);
+  }
+  for (const std::wstring& name : classes) {
+    std::vector<double>& times = answers[name];
+    std::sort(times.begin(), times.end());
+    const double longest = times.empty() ? 0.0 : times.back();
+    const double p99 = times.empty() ? 0.0 : times[(times.size() - 1) * 99 / 100];
+    std::printf("ping class=%s samples=%zu max_ms=%.1f p99_ms=%.1f timeouts=%d\n",
+                Utf8(name).c_str(), times.size(), longest, p99, timeouts[name]);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -210,7 +261,13 @@ int wmain(int argc, wchar_t** argv) {
   else if (command == L"windows") rc = Windows();
   else if (command == L"children" && argc > 2) rc = Children(argv[2]);
   else if (command == L"close" && argc > 2) rc = Close(argv[2]);
-  else std::fprintf(stderr, "usage: dialwave-probe env|raslib|raslib-search|windows|children CLASS|close CLASS\n");
+  else if (command == L"ping" && argc > 3) {
+    rc = Ping(wcstol(argv[2], nullptr, 10), std::vector<std::wstring>(argv + 3, argv + argc));
+  } else {
+    std::fprintf(stderr,
+                 "usage: dialwave-probe env|raslib|raslib-search|windows|children CLASS|"
+                 "close CLASS|ping MS CLASS...\n");
+  }
   std::fflush(stdout);
   return rc;
 }
