@@ -1,6 +1,9 @@
 // The exchanges after a connection on their worker: the caller's values are
 // copies, the result comes back whole, and a job left behind against a
 // server that never answers lets go of everything on its own.
+// Native only: the Windows run of the same paths is the Wine suite's
+// (OpenConnectionWine) and the journeys, through the real Winsock.
+#ifndef _WIN32
 #include "connection/after_connect.h"
 
 #include <gtest/gtest.h>
@@ -75,3 +78,5 @@ TEST(AfterConnectJob, AJobLeftBehindAgainstASilentServerEndsOnItsOwn) {
 
 }  // namespace
 }  // namespace dw::connection
+
+#endif  // _WIN32

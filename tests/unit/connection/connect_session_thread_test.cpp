@@ -2,6 +2,9 @@
 // server, the test's thread as the user-interface thread: what comes back as
 // values, the order the observer hears things in, the report it is given,
 // and a cancel at every step, including an update server that stalls.
+// Native only: the Windows run of the same paths is the Wine suite's
+// (OpenConnectionWine) and the journeys, through the real Winsock.
+#ifndef _WIN32
 #include "connection/connect_session.h"
 
 #include "unit/connection/dial_fixture.h"
@@ -201,3 +204,5 @@ TEST_F(Session, ACancelAtEveryStepEndsTheSessionAndKeepsNothingHalfDone) {
 
 }  // namespace
 }  // namespace dw::connection::test
+
+#endif  // _WIN32
