@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The APN update against a server that takes the connection and never
-# answers: after the connect the main window and the progress dialog go on
-# answering (every 10 ms, none later than 50 ms) for the whole wait, the
+# answers: after the connect the main window goes on painting (its speed
+# graph grows on the screen) and it and the progress dialog go on answering
+# (every 10 ms, none later than 50 ms) for the whole wait, the
 # dialog reads "Обновление конфигурации АPN...", Cancel ends the update at
 # once and keeps the connection; a later connect of the same run, the server
 # answering by then, updates the list. A second run's update left behind by
@@ -59,6 +60,24 @@ answers() {
   [ "$(e2e_visible TfrmProgress)" = 1 ] || fail "the dialog went before the update ended ($2)"
 }
 
+# repaints SHOT: the main window paints during the wait: the speed graph
+# beside the dialog, empty or nearly so at SHOT, gains the samples of the
+# next seconds on the screen.
+repaints() {
+  local origin before after diff
+  origin=$(e2e_main_origin)
+  set -- "$1" $origin
+  before=$E2E_WORK/graph-before.png
+  after=$E2E_WORK/graph-after.png
+  /usr/bin/convert "$1" -crop "40x50+$(($2 + 18))+$(($3 + 105))" +repage "$before"
+  sleep 5
+  e2e_shot waiting
+  /usr/bin/convert "$E2E_SHOT" -crop "40x50+$(($2 + 18))+$(($3 + 105))" +repage "$after"
+  diff=$(compare -metric AE "$before" "$after" null: 2>&1 || true)
+  e2e_say "graph pixels changed during the wait: $diff"
+  [ "${diff%% *}" -gt 0 ] 2>/dev/null || fail "the main window did not repaint during the update"
+}
+
 stored() { e2e_settings | sed -n "s/^$1=//p" | head -n 1; }
 
 journey() {
@@ -69,6 +88,7 @@ journey() {
 
   connected_and_updating
   e2e_shot updating
+  repaints "$E2E_SHOT"
   answers 5000 "first connect"
   e2e_click_child TfrmProgress "Отменить"
   e2e_wait_gone TfrmProgress 3 || fail "Cancel did not end the update"
