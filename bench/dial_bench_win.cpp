@@ -12,7 +12,7 @@
 #include <cstring>
 #include <optional>
 
-#include "connection/open_connection_win.h"
+#include "ui/open_connection_win.h"
 #include "win32/dial_support_win.h"
 
 namespace dw {
@@ -62,12 +62,14 @@ class DialBenchWine : public test::DialWineTest {
       c.clock = clock_.get();
       c.waiter = waiter_.get();
       c.progressLock = &lock_;
-      std::vector<std::string> apns = {"internet.kvr", "internet.ltkvr"};
-      std::string entry = "Korvana";
+      connection::ConnectRequest request;
+      request.modem = modem_;
+      request.entryName = "Korvana";
+      request.apnList = {"internet.kvr", "internet.ltkvr"};
       LARGE_INTEGER freq, start, end;
       QueryPerformanceFrequency(&freq);
       QueryPerformanceCounter(&start);
-      const ras::Handle conn = connection::OpenConnection(modem_, entry, apns, c);
+      const ras::Handle conn = connection::OpenConnection(request, c).handle;
       QueryPerformanceCounter(&end);
       ASSERT_NE(conn, 0u) << label << ": the dial failed";
       ms.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / freq.QuadPart);

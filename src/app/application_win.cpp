@@ -134,7 +134,6 @@ int RunDialwave() {
                          startup.winVer});
   if (!main.Create()) return 1;
   services.SetMainWindow(main.hwnd());
-  services.SetController(&main.controller());
   application.SetMainWindow(main.hwnd());
   // The RAS layer: bound per Windows generation; its waits serve this
   // thread's messages, and 0x405 goes to the main window. Both live until

@@ -16,7 +16,7 @@
 #include "ras/record_access.h"
 #include "text/fold.h"
 #include "text/texts.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 #include "platform/threads.h"
 
 namespace dw::connection {
@@ -26,7 +26,7 @@ using ras::Handle;
 
 struct TDialThread::Shared {
   WindowMessages* messages = nullptr;
-  ui::ProgressShared* progress = nullptr;
+  ProgressShared* progress = nullptr;
 
   mutable dw::Mutex statusMutex;
   std::string status;
@@ -296,14 +296,14 @@ void TDialThread::NoticeDialGone() {
   if (r != ras::kErrorInvalidHandle) return;
   ras::LogRasError("Dial-Status", r);
   SetStatus(WithCode(TextId::DialLinkError, kDialDroppedError));
-  ui::ProgressShared& progress = *deps_.progress;
+  ProgressShared& progress = *deps_.progress;
   progress.SetErrorText(ras::GetRasErrorDescr(kDialDroppedError));
   progress.SetErrorCode(kDialDroppedError);
   connection_.store(0);  // nothing left to hang up
 }
 
 bool TDialThread::WaitEnds() const {
-  const ui::ProgressShared& progress = *deps_.progress;
+  const ProgressShared& progress = *deps_.progress;
   return shared_->dialDone.load() ||
          progress.BarPosition() >= progress.BarMax() - progress.BarStep() ||
          progress.Cancelled() || progress.ErrorCode() != 0 || Terminated();
@@ -352,7 +352,7 @@ void TDialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownN
 
   modem::ModemInitStore store(*deps_.registry, deps_.platformId);
   const std::string savedInit = store.Read(ModemName);
-  ui::ProgressShared& progress = *deps_.progress;
+  ProgressShared& progress = *deps_.progress;
 
   std::vector<std::string>& apns = *ApnList;
   for (std::size_t i = 0; i < apns.size(); ++i) {

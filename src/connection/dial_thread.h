@@ -24,7 +24,7 @@
 #include "platform/registry.h"
 #include "ras/context.h"
 #include "ras/records.h"
-#include "ui/dialogs/progress_shared.h"
+#include "connection/progress_shared.h"
 #include "platform/threads.h"
 
 namespace dw::connection {
@@ -36,7 +36,7 @@ struct DialDependencies {
   std::uint32_t platformId = 2;     // 1: Windows 9x layout of those keys, 2: NT
   WindowMessages* messages = nullptr;
   WindowHandle mainWindow = 0;      // receives the traffic baseline (0x407); 0: none
-  ui::ProgressShared* progress = nullptr;  // the progress dialog's shared side
+  ProgressShared* progress = nullptr;  // the progress dialog's shared side
   Clock* clock = nullptr;           // the pause between two dial starts
   ras::RasWaiter* waiter = nullptr; // the passes of the wait for a dial
 };

@@ -10,7 +10,7 @@
 #include "connection/statistics.h"
 #include "log/log.h"
 #include "ras/error_text.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 #include "platform/threads.h"
 
 namespace dw::connection {

@@ -33,8 +33,8 @@ class TcpConnection {
 
   // Every call sets LastError (0 on success). Text goes over the wire as is.
   virtual bool Bind(std::string_view address, std::string_view port) = 0;
-  // Resolves `host` (a name or dotted address). `wait` bounds the connect
-  // itself, not the name look-up.
+  // Resolves `host` (a name or dotted address). `wait` bounds the connect,
+  // and on Windows the name look-up with it.
   virtual bool Connect(std::string_view host, std::string_view port,
                        std::chrono::milliseconds wait) = 0;
   virtual bool Send(std::string_view text) = 0;

@@ -8,7 +8,7 @@
 #include "ras/context.h"
 #include "ras/record_access.h"
 #include "text/texts.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 
 namespace dw::ras {
 namespace {

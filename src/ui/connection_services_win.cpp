@@ -1,15 +1,16 @@
 #include "ui/connection_services_win.h"
 
 #include "app/startup.h"
+#include "connection/after_connect.h"
 #include "connection/current_connection.h"
-#include "connection/open_connection_win.h"
+#include "ui/open_connection_win.h"
 #include "connection/presence.h"
 #include "connection/stat_thread.h"
 #include "connection/statistics.h"
 #include "modem/modems.h"
 #include "platform/tcp.h"
 #include "platform/win32/adapters_win.h"
-#include "ui/main_controller.h"
+#include "ui/framework/message_loop_win.h"
 #include "update/update_client.h"
 
 namespace dw::ui {
@@ -40,8 +41,7 @@ SystemConnectionServices::SystemConnectionServices(std::uint32_t platformId)
     : clock_(MakeSystemClock()),
       messages_(MakeWin32WindowMessages()),
       registry_(MakeWin32Registry()),
-      updateClient_(std::make_unique<UpdateClient>(
-          UpdateServerFromEnvironment(), [] { return MakeTcpConnection(); }, *clock_)),
+      updateServer_(UpdateServerFromEnvironment()),
       platformId_(platformId) {}
 SystemConnectionServices::~SystemConnectionServices() = default;
 
@@ -66,11 +66,13 @@ ras::Dword SystemConnectionServices::GetStatistics(std::uint32_t& received, std:
   return connection::GetStatistics(received, sent, conn);
 }
 
-ras::Handle SystemConnectionServices::OpenConnection(const std::string& modem,
-                                                     std::string& entryName,
-                                                     std::vector<std::string>& apnList) {
-  if (controller_ == nullptr) return 0;
-  bool apnListUpdated = controller_->ApnListUpdated();
+std::unique_ptr<UpdateClient> SystemConnectionServices::MakeUpdateClient() const {
+  return std::make_unique<UpdateClient>(updateServer_, [] { return MakeTcpConnection(); },
+                                        std::shared_ptr<const Clock>(clock_));
+}
+
+connection::ConnectResult SystemConnectionServices::OpenConnection(
+    const connection::ConnectRequest& request) {
   connection::OpenConnectionContext context;
   context.mainWindow = mainWindow_;
   context.registry = registry_.get();
@@ -78,12 +80,8 @@ ras::Handle SystemConnectionServices::OpenConnection(const std::string& modem,
   context.messages = messages_.get();
   context.clock = clock_.get();
   context.progressLock = &Startup().progressLock;
-  context.apnListUpdated = &apnListUpdated;
-  context.settings = &controller_->settings();
-  context.updateClient = updateClient_.get();
-  const ras::Handle conn = connection::OpenConnection(modem, entryName, apnList, context);
-  controller_->SetApnListUpdated(apnListUpdated);
-  return conn;
+  context.updateClient = [this] { return MakeUpdateClient(); };
+  return connection::OpenConnection(request, context);
 }
 
 void SystemConnectionServices::CancelOpenConnection() { connection::CancelOpenConnection(); }
@@ -101,9 +99,23 @@ std::unique_ptr<StatisticsThread> SystemConnectionServices::CreateStatThread() {
   return std::make_unique<StatThreadAdapter>(std::move(setup));
 }
 
+// On a worker, the window served meanwhile; the program's end leaves it
+// behind.
 void SystemConnectionServices::NotifyFirstStart(std::string& error, std::string& body) {
-  UpdateClient client(UpdateServerFromEnvironment(), [] { return MakeTcpConnection(); }, *clock_);
-  client.NotifyFirstStart(error, body);
+  connection::AfterConnectRequest request;
+  request.notifyFirstStart = true;
+  connection::AfterConnectJob job(MakeUpdateClient(), std::move(request), messages_->NewEvent());
+  while (!job.Finished()) {
+    messages_->WaitServing(job.Done(), std::chrono::milliseconds(100));
+    if (!DrainMessages()) {
+      error = "abandoned";
+      return;
+    }
+  }
+  if (std::optional<connection::AfterConnectResult> done = job.Take()) {
+    error = std::move(done->firstStartError);
+    body = std::move(done->firstStartBody);
+  }
 }
 
 }  // namespace dw::ui

@@ -15,8 +15,6 @@
 
 namespace dw::ui {
 
-class MainController;
-
 class SystemConnectionServices final : public ConnectionServices {
  public:
   explicit SystemConnectionServices(std::uint32_t platformId);
@@ -24,8 +22,6 @@ class SystemConnectionServices final : public ConnectionServices {
 
   // The window the statistics and the driver report to.
   void SetMainWindow(HWND window) { mainWindow_ = window; }
-  // The controller whose APN flag and settings the driver reads and sets.
-  void SetController(MainController* controller) { controller_ = controller; }
 
   ras::Dword EnumDevices(std::vector<std::string>& names) override;
   ras::Handle CheckAlreadyConnected(const std::string& modem, std::string& entryName,
@@ -33,20 +29,20 @@ class SystemConnectionServices final : public ConnectionServices {
   bool ConnIsOpen(ras::Handle conn) override;
   bool CloseConnection(ras::Handle conn) override;
   ras::Dword GetStatistics(std::uint32_t& received, std::uint32_t& sent, ras::Handle conn) override;
-  ras::Handle OpenConnection(const std::string& modem, std::string& entryName,
-                             std::vector<std::string>& apnList) override;
+  connection::ConnectResult OpenConnection(const connection::ConnectRequest& request) override;
   void CancelOpenConnection() override;
   void SetMainConnectionHandle(ras::Handle conn) override;
   std::unique_ptr<StatisticsThread> CreateStatThread() override;
   void NotifyFirstStart(std::string& error, std::string& body) override;
 
  private:
+  std::unique_ptr<UpdateClient> MakeUpdateClient() const;
+
   HWND mainWindow_ = nullptr;
-  MainController* controller_ = nullptr;
   std::shared_ptr<Clock> clock_;
   std::shared_ptr<WindowMessages> messages_;
   std::unique_ptr<Registry> registry_;
-  std::unique_ptr<UpdateClient> updateClient_;
+  UpdateServer updateServer_;
   std::uint32_t platformId_;
 };
 

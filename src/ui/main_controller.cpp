@@ -323,14 +323,28 @@ ras::Handle MainController::Connect() {
   }
   view_.Repaint(Ctl::btnConnect);
   view_.ProcessPending();
-  ras::Handle conn = 0;
+  connection::ConnectRequest request;
+  request.modem = settings_.ModemName;
+  request.entryName = settings_.EntryName;
+  request.apnList = settings_.ApnList;
+  request.refreshApns = !apnListUpdated_;
+  request.versionKey = BuildVersionKey(settings_);
+  request.notifyFirstStart = settings_.FirstStart;
+  connection::ConnectResult result;
   try {
-    conn = services_.OpenConnection(settings_.ModemName, settings_.EntryName, settings_.ApnList);
+    result = services_.OpenConnection(request);
   } catch (...) {
     // The window goes on; the driver reports its own failures.
-    conn = 0;
+    return 0;
   }
-  return conn;
+  settings_.EntryName = result.entryName;
+  settings_.ApnList = result.apnList;
+  if (result.apnsRefreshed) {
+    apnListUpdated_ = true;
+    StoreApnVersion(settings_, result.version);
+  }
+  if (result.firstStartNotified) settings_.FirstStart = false;
+  return result.handle;
 }
 
 void MainController::PauseStatistics() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "connection/open_connection.h"
 #include "platform/canvas.h"
 #include "ras/records.h"
 #include "ui/window_chrome.h"
@@ -141,16 +142,16 @@ class ConnectionServices {
   virtual ras::Dword GetStatistics(std::uint32_t& received, std::uint32_t& sent,
                                    ras::Handle conn) = 0;
   // The open-connection driver: progress dialog, dial thread, 0x406 to the
-  // window, the APN list refresh; the handle, or 0.
-  virtual ras::Handle OpenConnection(const std::string& modem, std::string& entryName,
-                                     std::vector<std::string>& apnList) = 0;
+  // window, then the first-start notice and the APN list refresh as asked.
+  virtual connection::ConnectResult OpenConnection(const connection::ConnectRequest& request) = 0;
   // Asks a running OpenConnection to give up as soon as it can.
   virtual void CancelOpenConnection() = 0;
   // The window's current connection, which the sampler watches.
   virtual void SetMainConnectionHandle(ras::Handle conn) = 0;
   // Created paused, reporting to the main window.
   virtual std::unique_ptr<StatisticsThread> CreateStatThread() = 0;
-  // The first-start notice to the update server.
+  // The first-start notice to the update server, outside a connect (a
+  // connection adopted at the first start).
   virtual void NotifyFirstStart(std::string& error, std::string& body) = 0;
 };
 

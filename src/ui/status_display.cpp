@@ -89,7 +89,8 @@ void MainController::SetConnectedState(bool reset) {
   connectedLook_ = true;
   view_.SetCaption(Ctl::lblConnStatus, Text(TextId::StatusConnected));
   view_.SetTrayState(TrayMode::Keep, Text(TextId::TrayConnected));
-  if (settings_.FirstStart) {
+  // A connect sends the notice itself, after this and off this thread.
+  if (settings_.FirstStart && !connecting_) {
     std::string error, body;
     services_.NotifyFirstStart(error, body);
     if (!body.empty()) {

@@ -229,6 +229,14 @@ UpdateClient::UpdateClient(UpdateServer server, ConnectionFactory connections, c
       clock_(clock),
       limits_(limits) {}
 
+UpdateClient::UpdateClient(UpdateServer server, ConnectionFactory connections,
+                           std::shared_ptr<const Clock> clock, UpdateLimits limits)
+    : server_(std::move(server)),
+      connections_(std::move(connections)),
+      ownedClock_(std::move(clock)),
+      clock_(*ownedClock_),
+      limits_(limits) {}
+
 bool UpdateClient::Exchange(TcpConnection& connection, std::string_view path,
                             const ExchangeTimer& timer, std::string& body, std::string& message) {
   if (!connection.Bind("0.0.0.0", "0")) {

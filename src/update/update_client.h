@@ -42,8 +42,8 @@ UpdateServer UpdateServerFromEnvironment();
 // How long a server may keep us waiting, and how much it may send.
 struct UpdateLimits {
   std::chrono::milliseconds perWait{15000};  // each line or packet
-  // One GetAPNList or NotifyFirstStart call, connects included: the client
-  // runs on the UI thread.
+  // One GetAPNList or NotifyFirstStart call, connects and name look-ups
+  // included.
   std::chrono::milliseconds exchange{60000};
   std::size_t maxBody = 64 * 1024;
 };
@@ -93,6 +93,10 @@ class UpdateClient {
 
   UpdateClient(UpdateServer server, ConnectionFactory connections, const Clock& clock,
                UpdateLimits limits = {});
+  // Keeps the clock alive itself: for a client that runs on a worker which
+  // may outlive whoever started it.
+  UpdateClient(UpdateServer server, ConnectionFactory connections,
+               std::shared_ptr<const Clock> clock, UpdateLimits limits = {});
 
   // `version` in: the local version key ("1.0.0"); `list` in: the current
   // APNs. True when the exchange succeeded: with a newer list, `version` and
@@ -113,6 +117,7 @@ class UpdateClient {
 
   UpdateServer server_;
   ConnectionFactory connections_;
+  std::shared_ptr<const Clock> ownedClock_;
   const Clock& clock_;
   UpdateLimits limits_;
 };

@@ -9,7 +9,8 @@
 
 #include "dial_support_win.h"
 #include "dialogs_support_win.h"
-#include "connection/open_connection_win.h"
+#include "ui/open_connection_win.h"
+#include "settings/settings.h"
 #include "log/log.h"
 #include "ras/error_text.h"
 #include "ui/messages.h"
@@ -113,7 +114,12 @@ class FaultsWine : public DialWineTest {
     return static_cast<int>(std::count(host_.received.begin(), host_.received.end(), message));
   }
 
-  connection::OpenConnectionContext Context(UpdateClient* client) {
+  // An update server and the client's limits for it.
+  struct Update {
+    UpdateServer server;
+    UpdateLimits limits;
+  };
+  connection::OpenConnectionContext Context(const Update* update) {
     connection::OpenConnectionContext c;
     c.mainWindow = hwnd_;
     c.registry = registry_.get();
@@ -122,14 +128,30 @@ class FaultsWine : public DialWineTest {
     c.clock = clock_.get();
     c.waiter = waiter_.get();
     c.progressLock = &lock_;
-    c.apnListUpdated = &apnListUpdated_;
-    c.settings = &settings_;
-    c.updateClient = client;
+    if (update) {
+      c.updateClient = [u = *update] {
+        return std::make_unique<UpdateClient>(u.server, MakeTcpConnection,
+                                              std::shared_ptr<const Clock>(MakeSystemClock()),
+                                              u.limits);
+      };
+    }
     return c;
   }
-  ras::Handle Open(std::vector<std::string>& apns, UpdateClient* client = nullptr) {
-    std::string entry = "Korvana";
-    return connection::OpenConnection(modem_, entry, apns, Context(client));
+  // As the main window connects: its values in, the results kept.
+  ras::Handle Open(std::vector<std::string>& apns, const Update* update = nullptr) {
+    connection::ConnectRequest request;
+    request.modem = modem_;
+    request.entryName = "Korvana";
+    request.apnList = apns;
+    request.refreshApns = !apnListUpdated_;
+    request.versionKey = BuildVersionKey(settings_);
+    const connection::ConnectResult result = connection::OpenConnection(request, Context(update));
+    apns = result.apnList;
+    if (result.apnsRefreshed) {
+      apnListUpdated_ = true;
+      StoreApnVersion(settings_, result.version);
+    }
+    return result.handle;
   }
 
   // The error report as a user reads it, closed again; from a timer inside
@@ -381,7 +403,7 @@ TEST_F(FaultsWine, AnUpdateServerThatMisbehavesLeavesTheListVersionAndConnection
       server = std::make_unique<test::LoopbackServer>(f.scripts);
       port = server->Port();
     }
-    UpdateClient client({"127.0.0.1", port}, MakeTcpConnection, *clock_, {200ms, 1000ms, 64 * 1024});
+    const Update client{{"127.0.0.1", port}, {200ms, 1000ms, 64 * 1024}};
     apnListUpdated_ = false;
     settings_.ApnVersion = "0";
     std::vector<std::string> apns = {"internet.kvr", "internet.ltkvr"};
@@ -401,11 +423,12 @@ TEST_F(FaultsWine, AnUpdateServerThatMisbehavesLeavesTheListVersionAndConnection
   }
 }
 
-// The connection drops, or the program is told to close, while the update
-// waits for the server: the update still ends whole (list and version
-// together), OpenConnection hands the connection over (the main window's
-// sampler then reports the loss) and returns before any close goes through.
-TEST_F(FaultsWine, ADropOrACloseDuringTheApnUpdateKeepsTheUpdateWhole) {
+// The connection drops while the update waits for the server: the update
+// still ends whole (list and version together) and OpenConnection hands the
+// connection over (the main window's sampler then reports the loss). The
+// program told to close instead abandons the update: nothing of it is
+// kept, and OpenConnection returns before the close goes through.
+TEST_F(FaultsWine, ADropDuringTheApnUpdateKeepsItWholeAndACloseAbandonsIt) {
   using namespace std::chrono_literals;
   Start("number * connect\n");
   SaveEntry("*99***1#");
@@ -414,12 +437,11 @@ TEST_F(FaultsWine, ADropOrACloseDuringTheApnUpdateKeepsTheUpdateWhole) {
     test::ServerScript slowVersion;
     slowVersion.steps = {{"", 400ms}, {test::Ok("VERSION=1.0.7")}};
     test::LoopbackServer server({slowVersion, test::Answer(test::Ok("APN list 7\r\ninternet.new\r\n"))});
-    UpdateClient client({"127.0.0.1", server.Port()}, MakeTcpConnection, *clock_, {2000ms, 5000ms, 64 * 1024});
+    const Update client{{"127.0.0.1", server.Port()}, {2000ms, 5000ms, 64 * 1024}};
     apnListUpdated_ = false;
     settings_.ApnVersion = "0";
     std::vector<std::string> apns = {"internet.kvr"};
-    // The update runs on this thread, so the fault comes from another one
-    // once the server has the request.
+    // The fault comes from another thread once the server has the request.
     std::atomic<bool> done{false}, faulted{false};
     host_.closes = 0;
     host_.closedWhileRunning = false;
@@ -433,9 +455,15 @@ TEST_F(FaultsWine, ADropOrACloseDuringTheApnUpdateKeepsTheUpdateWhole) {
     fault.join();
     ASSERT_TRUE(faulted);
     ASSERT_NE(conn, 0u);
-    EXPECT_EQ(apns, (std::vector<std::string>{"internet.new"}));
-    EXPECT_EQ(settings_.ApnVersion, "7");
-    EXPECT_TRUE(apnListUpdated_);
+    if (drop) {
+      EXPECT_EQ(apns, (std::vector<std::string>{"internet.new"}));
+      EXPECT_EQ(settings_.ApnVersion, "7");
+      EXPECT_TRUE(apnListUpdated_);
+    } else {
+      EXPECT_EQ(apns, (std::vector<std::string>{"internet.kvr"}));
+      EXPECT_EQ(settings_.ApnVersion, "0");
+      EXPECT_FALSE(apnListUpdated_);
+    }
     EXPECT_EQ(connection::ConnIsOpen(conn), !drop);
     if (!drop) {
       // Served during the call or after it; either way the main window

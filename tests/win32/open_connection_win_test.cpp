@@ -9,7 +9,8 @@
 
 #include "dial_support_win.h"
 #include "dialogs_support_win.h"
-#include "connection/open_connection_win.h"
+#include "ui/open_connection_win.h"
+#include "settings/settings.h"
 #include "ras/error_text.h"
 #include "ui/messages.h"
 #include "unit/update/loopback_server.h"
@@ -78,7 +79,9 @@ class OpenConnectionWine : public DialWineTest {
     DialWineTest::TearDown();
   }
 
-  connection::OpenConnectionContext Context(UpdateClient* client) {
+  // With a server: a client for it, kept alive by whoever holds it.
+  connection::OpenConnectionContext Context(std::optional<UpdateServer> server = std::nullopt,
+                                            UpdateLimits limits = {}) {
     connection::OpenConnectionContext c;
     c.mainWindow = host_.hwnd;
     c.registry = registry_.get();
@@ -87,10 +90,33 @@ class OpenConnectionWine : public DialWineTest {
     c.clock = clock_.get();
     c.waiter = waiter_.get();
     c.progressLock = &lock_;
-    c.apnListUpdated = &apnListUpdated_;
-    c.settings = &settings_;
-    c.updateClient = client;
+    if (server) {
+      c.updateClient = [server = *server, limits] {
+        return std::make_unique<UpdateClient>(server, MakeTcpConnection,
+                                              std::shared_ptr<const Clock>(MakeSystemClock()),
+                                              limits);
+      };
+    }
     return c;
+  }
+
+  // As the main window connects: its values in, the results kept.
+  ras::Handle Open(std::string& entry, std::vector<std::string>& apns,
+                   const connection::OpenConnectionContext& context) {
+    connection::ConnectRequest request;
+    request.modem = modem_;
+    request.entryName = entry;
+    request.apnList = apns;
+    request.refreshApns = !apnListUpdated_;
+    request.versionKey = BuildVersionKey(settings_);
+    const connection::ConnectResult result = connection::OpenConnection(request, context);
+    entry = result.entryName;
+    apns = result.apnList;
+    if (result.apnsRefreshed) {
+      apnListUpdated_ = true;
+      StoreApnVersion(settings_, result.version);
+    }
+    return result.handle;
   }
 
   // Reads the report as a user sees it, opens the details when offered,
@@ -146,14 +172,14 @@ TEST_F(OpenConnectionWine, ASuccessHandsTheConnectionOverBeforeTheApnRefreshAndS
                                test::Answer(test::Ok("APN list 7\r\ninternet.new\r\ninternet.kvr\r\n"))});
   UseSimulator("apn internet.kvr connect\nnumber *99***1# connect\n");
   SaveEntry("*99***1#");
-  UpdateClient client({"127.0.0.1", server.Port()}, MakeTcpConnection, *clock_);
+  const UpdateServer local{"127.0.0.1", server.Port()};
   std::size_t requestsAtConnected = 99;
   host_.onConnected = [&] { requestsAtConnected = server.Requests().size(); };
   std::vector<std::string> apns = {"internet.kvr"};
   std::string entry = "Korvana";
   ReadReportWhenShown("success");
 
-  const ras::Handle conn = connection::OpenConnection(modem_, entry, apns, Context(&client));
+  const ras::Handle conn = Open(entry, apns, Context(local));
   ASSERT_NE(conn, 0u);
   EXPECT_EQ(State(conn), 8192u);
   EXPECT_FALSE(report_.shown) << "no message after a success";
@@ -170,8 +196,56 @@ TEST_F(OpenConnectionWine, ASuccessHandsTheConnectionOverBeforeTheApnRefreshAndS
   // Once per run: the next connection does not ask again.
   ras::CallBinding().HangUp(conn);
   ReadReportWhenShown("success-again");
-  EXPECT_NE(connection::OpenConnection(modem_, entry, apns, Context(&client)), 0u);
+  EXPECT_NE(Open(entry, apns, Context(local)), 0u);
   EXPECT_EQ(server.Requests().size(), 2u);
+}
+
+// The dialog keeps answering while the server says nothing, and Cancel
+// leaves the list and its version as they were, for the next connect.
+TEST_F(OpenConnectionWine, AnUpdateServerThatNeverAnswersLeavesTheDialogAliveAndCancelAbandonsIt) {
+  test::LoopbackServer server({test::ServerScript{{}, true}});
+  UseSimulator("apn internet.kvr connect\nnumber *99***1# connect\n");
+  SaveEntry("*99***1#");
+  const UpdateServer local{"127.0.0.1", server.Port()};
+  const std::vector<std::string> before = {"internet.kvr", "internet.ltkvr"};
+  std::vector<std::string> apns = before;
+  std::string entry = "Korvana";
+  int served = 0;
+  bool updateShown = false, pressed = false;
+  std::function<void()> watch;
+  watch = [&] {
+    HWND form = ui::test::FindForm(ui::TfrmProgress::kClassName);
+    if (form && server.Requests().size() == 1) {
+      ++served;
+      for (const ChildInfo& c : ui::test::Children(form)) {
+        if (c.visible && c.text == Text(TextId::ConnApnUpdate)) updateShown = true;
+      }
+      if (served == 10) {
+        ui::test::HoldForScreenshot("update-waiting", form);
+        for (const ChildInfo& c : ui::test::Children(form)) {
+          if (c.text == Text(TextId::ButtonCancel)) {
+            SendMessageW(c.hwnd, BM_CLICK, 0, 0);
+            pressed = true;
+          }
+        }
+        return;
+      }
+    }
+    ui::test::RunInsideLoop(watch, 50);
+  };
+  ui::test::RunInsideLoop(watch, 50);
+  const DWORD start = GetTickCount();
+  const ras::Handle conn = Open(entry, apns, Context(local));
+  EXPECT_NE(conn, 0u);
+  EXPECT_GE(served, 10) << "the window's thread served its timers while the server was silent";
+  EXPECT_TRUE(updateShown);
+  EXPECT_TRUE(pressed);
+  EXPECT_LT(GetTickCount() - start, 12000u) << "Cancel ended the wait, not the client's limits";
+  EXPECT_FALSE(apnListUpdated_);
+  EXPECT_EQ(apns, before);
+  EXPECT_EQ(settings_.ApnVersion, "0");
+  EXPECT_EQ(ui::test::FindForm(ui::TfrmProgress::kClassName), nullptr);
+  if (conn != 0) ras::CallBinding().HangUp(conn);
 }
 
 TEST_F(OpenConnectionWine, Error734IsReportedWithoutDetails) {
@@ -180,7 +254,7 @@ TEST_F(OpenConnectionWine, Error734IsReportedWithoutDetails) {
   std::vector<std::string> apns = {"internet.kvr"};
   std::string entry = "Korvana";
   ReadReportWhenShown("error-734");
-  EXPECT_EQ(connection::OpenConnection(modem_, entry, apns, Context(nullptr)), 0u);
+  EXPECT_EQ(Open(entry, apns, Context()), 0u);
   ASSERT_TRUE(report_.shown);
   EXPECT_FALSE(report_.barVisible);
   EXPECT_EQ(report_.caption, Text(TextId::ConnServiceUnavailable));
@@ -196,7 +270,7 @@ TEST_F(OpenConnectionWine, Error691ShowsItsCodeAndTheDescriptionBehindDetails) {
   std::vector<std::string> apns = {"internet.kvr"};
   std::string entry = "Korvana";
   ReadReportWhenShown("error-691");
-  EXPECT_EQ(connection::OpenConnection(modem_, entry, apns, Context(nullptr)), 0u);
+  EXPECT_EQ(Open(entry, apns, Context()), 0u);
   ASSERT_TRUE(report_.shown);
   EXPECT_EQ(report_.caption, Text(TextId::ConnErrorCode) + "691");
   EXPECT_TRUE(report_.detailsButton);
@@ -231,7 +305,7 @@ TEST_F(OpenConnectionWine, CancelDuringTheWaitHangsUpAndReportsWithoutCode) {
   };
   ui::test::RunInsideLoop(pressCancel, 100);
   const DWORD start = GetTickCount();
-  EXPECT_EQ(connection::OpenConnection(modem_, entry, apns, Context(nullptr)), 0u);
+  EXPECT_EQ(Open(entry, apns, Context()), 0u);
   EXPECT_LT(GetTickCount() - start, 20000u);
   EXPECT_TRUE(report_.shown);
   EXPECT_EQ(report_.caption, Text(TextId::ConnError));
@@ -253,7 +327,7 @@ TEST_F(OpenConnectionWine, ClosingTheProgramDuringADialCancelsItAndClosesAfterTh
     PostMessageW(host_.hwnd, WM_CLOSE, 0, 0);
   };
   ui::test::RunInsideLoop(closeHost, 100);
-  EXPECT_EQ(connection::OpenConnection(modem_, entry, apns, Context(nullptr)), 0u);
+  EXPECT_EQ(Open(entry, apns, Context()), 0u);
   EXPECT_TRUE(host_.closePending);
   EXPECT_FALSE(host_.destroyed) << "the window stayed while the dial cleaned up";
   EXPECT_TRUE(Connections().empty());

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
 #include <string>
 
 #include "platform/tcp.h"
+#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -32,6 +34,51 @@ timeval ToTimeval(std::chrono::milliseconds wait) {
   tv.tv_sec = static_cast<long>(ms / 1000);
   tv.tv_usec = static_cast<long>((ms % 1000) * 1000);
   return tv;
+}
+
+// gethostbyname has no time limit of its own. It runs on a thread that owns
+// everything it touches, so a look-up still running when the wait ends is
+// left to finish by itself.
+struct Lookup {
+  dw::Mutex mutex;
+  dw::ConditionVariable finished;
+  bool done = false;
+  int error = 0;
+  in_addr address{};
+};
+
+// 0 and the address, or the Winsock error.
+int LookUpHost(const std::string& name, std::chrono::milliseconds wait, in_addr& address) {
+  auto lookup = std::make_shared<Lookup>();
+  try {
+    dw::Thread([lookup, name] {
+      WSADATA data{};
+      const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+      int error = 0;
+      in_addr found{};
+      const hostent* host = started ? gethostbyname(name.c_str()) : nullptr;
+      if (host == nullptr || host->h_addrtype != AF_INET || host->h_addr_list[0] == nullptr) {
+        error = started ? WSAGetLastError() : WSANOTINITIALISED;
+        if (error == 0) error = WSAHOST_NOT_FOUND;
+      } else {
+        std::copy_n(host->h_addr_list[0], sizeof found, reinterpret_cast<char*>(&found));
+      }
+      if (started) WSACleanup();
+      {
+        std::lock_guard lock(lookup->mutex);
+        lookup->error = error;
+        lookup->address = found;
+        lookup->done = true;
+      }
+      lookup->finished.notify_all();
+    }).detach();
+  } catch (...) {
+    return WSAENOBUFS;  // no thread to be had
+  }
+  std::unique_lock lock(lookup->mutex);
+  if (!lookup->finished.wait_for(lock, wait, [&] { return lookup->done; })) return WSAETIMEDOUT;
+  address = lookup->address;
+  return lookup->error;
 }
 
 class WinsockTcpConnection final : public StreamTcpConnection {
@@ -72,14 +119,13 @@ class WinsockTcpConnection final : public StreamTcpConnection {
     remote.sin_port = htons(portNumber);
     const std::string name(host);
     remote.sin_addr.s_addr = inet_addr(name.c_str());
+    const DWORD started = GetTickCount();
     if (remote.sin_addr.s_addr == INADDR_NONE) {
-      const hostent* found = gethostbyname(name.c_str());
-      if (found == nullptr || found->h_addrtype != AF_INET || found->h_addr_list[0] == nullptr) {
-        const int error = WSAGetLastError();
-        return Fail(error != 0 ? error : WSAHOST_NOT_FOUND);
-      }
-      std::copy_n(found->h_addr_list[0], sizeof remote.sin_addr,
-                  reinterpret_cast<char*>(&remote.sin_addr));
+      const int error = LookUpHost(name, wait, remote.sin_addr);
+      if (error != 0) return Fail(error);
+      // The connect gets what the look-up left of the wait.
+      const auto spent = std::chrono::milliseconds(GetTickCount() - started);
+      wait = spent >= wait ? std::chrono::milliseconds(0) : wait - spent;
     }
 
     if (!Open()) return false;

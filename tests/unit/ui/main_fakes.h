@@ -225,10 +225,14 @@ class FakeServices final : public ConnectionServices {
     s = counters.second;
     return 0;
   }
-  ras::Handle OpenConnection(const std::string& modem, std::string&,
-                             std::vector<std::string>&) override {
-    dialled.push_back(modem);
-    // As the driver: the baseline (0x407) from the dial thread, then 0x406.
+  connection::ConnectResult OpenConnection(const connection::ConnectRequest& request) override {
+    dialled.push_back(request.modem);
+    requests.push_back(request);
+    // As the driver: the baseline (0x407) from the dial thread, then 0x406,
+    // then the exchanges after it.
+    connection::ConnectResult result;
+    result.entryName = request.entryName;
+    result.apnList = request.apnList;
     if (dialResult != 0) {
       openConnection = dialResult;
       if (controller != nullptr) {
@@ -236,10 +240,18 @@ class FakeServices final : public ConnectionServices {
         controller->OnTrafficBaseline(counters.first, counters.second);
         controller->OnConnected(dialResult);
       }
+      result.handle = dialResult;
+      if (!dialledApnList.empty()) result.apnList = dialledApnList;
+      result.firstStartNotified = request.notifyFirstStart;
+      if (request.refreshApns && !refreshedVersion.empty()) {
+        result.apnsRefreshed = true;
+        result.version = refreshedVersion;
+        if (!refreshedApnList.empty()) result.apnList = refreshedApnList;
+      }
     } else if (duringDial) {
       duringDial();
     }
-    return dialResult;
+    return result;
   }
   void CancelOpenConnection() override { ++cancels; }
   void SetMainConnectionHandle(ras::Handle conn) override { mainHandle = conn; }
@@ -267,6 +279,10 @@ class FakeServices final : public ConnectionServices {
   std::vector<ras::Handle> statisticsFor;
   std::vector<std::string> dialled;
   ras::Handle dialResult = 0;
+  std::vector<connection::ConnectRequest> requests;
+  std::vector<std::string> dialledApnList;   // the dial's reordering; empty: none
+  std::string refreshedVersion;              // empty: the refresh fails
+  std::vector<std::string> refreshedApnList; // empty: no newer list
   std::function<void()> duringDial;
   std::function<void()> duringHangUp;  // while the hang-up waits (messages served)
   bool hangUpNeverCompletes = false;

@@ -155,11 +155,14 @@ TEST_F(StatusDisplay, FirstStartNoticeOnTheFirstConnectionOnly) {
   c.btnAgreeClick();
   c.aNext().Execute();
   services.dialResult = 0x30;
-  services.firstStartBody = "";
   c.aConnect().Execute();
   c.aConnect().Execute();
   c.aConnect().Execute();
-  EXPECT_EQ(services.firstStartNotices, 1);
+  // The connect sends it, after 0x406 and off the window's thread.
+  ASSERT_EQ(services.requests.size(), 2u);
+  EXPECT_TRUE(services.requests[0].notifyFirstStart);
+  EXPECT_FALSE(services.requests[1].notifyFirstStart);
+  EXPECT_EQ(services.firstStartNotices, 0);
   EXPECT_FALSE(c.settings().FirstStart);
   thread = services.lastThread;
   thread->speed = 77;
@@ -174,8 +177,57 @@ TEST_F(StatusDisplay, FirstStartNoticeOnTheFirstConnectionOnly) {
       sample = true;
     }
   }
-  EXPECT_TRUE(notice);
+  EXPECT_FALSE(notice) << "the driver logs the notice of a connect";
   EXPECT_TRUE(sample);
+}
+
+TEST_F(StatusDisplay, AConnectionAdoptedAtTheFirstStartSendsTheNoticeOnce) {
+  testing::LogFolder folder;
+  folder.Configure({"/l", "/n"});
+  MainController& c = Created();
+  ASSERT_TRUE(c.settings().FirstStart);
+  services.existing = 0x31;
+  services.openConnection = 0x31;
+  services.firstStartBody = "";
+  c.btnAgreeClick();
+  c.aNext().Execute();
+  EXPECT_EQ(services.firstStartNotices, 1);
+  EXPECT_FALSE(c.settings().FirstStart);
+  bool notice = false;
+  for (const std::string& line : folder.Lines()) {
+    if (ReadableLogLine(line).find("src: FIRST_START      code: 888         msg: no server") !=
+        std::string::npos) {
+      notice = true;
+    }
+  }
+  EXPECT_TRUE(notice);
+}
+
+TEST_F(StatusDisplay, TheConnectAsksForTheRefreshUntilOneSucceedsAndKeepsWhatComesBack) {
+  MainController& c = Created();
+  c.btnAgreeClick();
+  c.aNext().Execute();
+  services.dialResult = 0x30;
+  services.dialledApnList = {"internet.ltkvr", "internet.kvr"};
+  c.aConnect().Execute();  // connect, refresh fails
+  c.aConnect().Execute();  // hang up
+  EXPECT_EQ(c.settings().ApnList, services.dialledApnList) << "the dial's order is kept";
+  EXPECT_FALSE(c.ApnListUpdated());
+  services.refreshedVersion = "1.0.7";
+  services.refreshedApnList = {"fresh.kvr"};
+  services.dialledApnList.clear();
+  c.aConnect().Execute();
+  c.aConnect().Execute();
+  c.aConnect().Execute();
+  ASSERT_EQ(services.requests.size(), 3u);
+  EXPECT_TRUE(services.requests[0].refreshApns);
+  EXPECT_TRUE(services.requests[1].refreshApns) << "a failed refresh is tried again";
+  EXPECT_FALSE(services.requests[2].refreshApns) << "once per run";
+  EXPECT_EQ(services.requests[1].apnList,
+            (std::vector<std::string>{"internet.ltkvr", "internet.kvr"}));
+  EXPECT_EQ(c.settings().ApnList, std::vector<std::string>{"fresh.kvr"});
+  EXPECT_EQ(c.settings().ApnVersion, "7");
+  EXPECT_TRUE(c.ApnListUpdated());
 }
 
 TEST_F(StatusDisplay, DisconnectedLabelsKeepTheirValues) {

@@ -1,12 +1,14 @@
-// OpenConnection: the one way the main window connects. It shows the
-// progress dialog, runs a dial thread while the user interface stays alive,
-// then hands the connection to the main window (0x406) and refreshes the APN
-// list once per run, or turns the dialog into an error report.
+// OpenConnection: the one way the main window connects. A Win32 shell over
+// the connect session: the progress dialog shows what the session tells it,
+// the main window gets 0x406, and the user-interface thread is served
+// whenever the session waits.
 #pragma once
 
 #include "platform/win32/win.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,7 +18,7 @@
 #include "platform/registry.h"
 #include "ras/context.h"
 #include "ras/records.h"
-#include "settings/settings.h"
+#include "connection/open_connection.h"
 #include "update/update_client.h"
 #include "platform/threads.h"
 
@@ -31,20 +33,21 @@ struct OpenConnectionContext {
   Clock* clock = nullptr;
   ras::RasWaiter* waiter = nullptr;  // the dial's waits; null: one on `messages`
   dw::Mutex* progressLock = nullptr;
-  bool* apnListUpdated = nullptr;    // the main window's ApnListUpdated
-  Settings* settings = nullptr;      // its version key and APN version
-  UpdateClient* updateClient = nullptr;  // null: no APN refresh
+  // A client for the exchanges after a connection; it goes to a worker that
+  // may outlive the call. Empty: no refresh and no notice.
+  std::function<std::unique_ptr<UpdateClient>()> updateClient;
 };
 
-// The connection handle, 0 on failure. `entryName` comes back as the dial
-// left it. Runs on the user-interface thread.
-ras::Handle OpenConnection(const std::string& modemName, std::string& entryName,
-                           std::vector<std::string>& apnList, const OpenConnectionContext& context);
+// Runs on the user-interface thread and keeps serving it throughout, also
+// while the update server is asked (on a worker; Cancel or the program's
+// end abandons that exchange and leaves list and version as they were).
+ConnectResult OpenConnection(const ConnectRequest& request, const OpenConnectionContext& context);
 
 // True while OpenConnection runs (its dialog is up).
 bool OpenConnectionRunning();
-// For the main window's close: the running dial is cancelled and cleans up;
-// OpenConnection then returns without its error report. The caller keeps
+// For the main window's close: the running dial is cancelled and cleans up,
+// a running update is abandoned; OpenConnection then returns without its
+// error report. The caller keeps
 // its window until OpenConnection has returned (OpenConnectionRunning()).
 void CancelOpenConnection();
 

@@ -1,8 +1,8 @@
-#include "ui/dialogs/progress_shared.h"
+#include "connection/progress_shared.h"
 
 #include <utility>
 
-namespace dw::ui {
+namespace dw::connection {
 
 std::uint32_t ProgressShared::ErrorCode() const {
   std::lock_guard guard(lock_);
@@ -40,4 +40,4 @@ void ProgressShared::MirrorBar(int position, int max, int step) {
   barPosition_.store(position);
 }
 
-}  // namespace dw::ui
+}  // namespace dw::connection

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# The APN update against a server that takes the connection and never
+# answers: after the connect the main window goes on painting (its speed
+# graph grows on the screen) and it and the progress dialog go on answering
+# (every 10 ms, none later than 50 ms) for the whole wait, the
+# dialog reads "Обновление конфигурации АPN...", Cancel ends the update at
+# once and keeps the connection; a later connect of the same run, the server
+# answering by then, updates the list. A second run's update left behind by
+# Cancel stores nothing of it, and one left behind by closing the program
+# lets the program end.
+. "$(dirname "$0")/lib.sh"
+
+UPDATE_TEXT='Обновление конфигурации АPN...'
+
+# The demo update server, its behaviour switched between two connects by a
+# file it reads at every request: "mute" takes the request and never
+# answers; empty answers with version 1.0.7 and a new list.
+serve() {
+  local root=$E2E_WORK/www
+  mkdir -p "$root/apn/list" "$root/apn/first"
+  printf 'VERSION=1.0.7\n' >"$root/apn/index.html"
+  printf 'Korvana APN list 7\ninternet.new\ninternet.kvr\n' >"$root/apn/list/index.html"
+  echo Welcome >"$root/apn/first/index.html"
+  rm -f "$E2E_WORK/server.addr"
+  python3 "$DW_SOURCE_DIR/tools/update-server/serve.py" --root "$root" \
+    --fault-file "$E2E_WORK/fault" --port-file "$E2E_WORK/server.addr" \
+    >/dev/null 2>>"$E2E_WORK/server.log" &
+  E2E_SERVER_PID=$!
+  for _ in $(seq 100); do [ -s "$E2E_WORK/server.addr" ] && break; sleep 0.1; done
+  [ -s "$E2E_WORK/server.addr" ] || fail "the update server did not start"
+  export DIALWAVE_UPDATE_SERVER
+  DIALWAVE_UPDATE_SERVER=$(tr -d '[:space:]' <"$E2E_WORK/server.addr")
+}
+mute() { echo mute >"$E2E_WORK/fault"; }
+answer() { : >"$E2E_WORK/fault"; }
+
+# connected_and_updating: after the connect button, the connected look with
+# the dialog still up and saying it updates.
+connected_and_updating() {
+  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_wait_window TfrmProgress 10 || fail "no progress dialog after the connect button"
+  e2e_wait_text TfrmProgress "$UPDATE_TEXT" 40 ||
+    fail "the dialog never read \"$UPDATE_TEXT\": $(e2e_children TfrmProgress | grep Static | tr '\n' ' ')"
+  e2e_wait_button "Отключиться" 5 || fail "no connected look before the update"
+}
+
+# answers MS STEP: for MS milliseconds both windows answer every WM_NULL
+# within 50 ms.
+answers() {
+  local out cls line max
+  out=$(e2e_probe ping "$1" TfrmGprsMain TfrmProgress) || fail "dialwave-probe ping failed: $out"
+  e2e_say "$2: $(tr '\n' ' ' <<<"$out")"
+  for cls in TfrmGprsMain TfrmProgress; do
+    line=$(grep "^ping class=$cls " <<<"$out") || fail "no figures for $cls: $out"
+    [[ $line != *' samples=0 '* ]] || fail "no $cls window to ping ($2)"
+    [[ $line == *' timeouts=0' ]] || fail "$cls did not answer at all ($2): $line"
+    max=$(sed -n 's/.* max_ms=\([0-9]*\)\.[0-9]* .*/\1/p' <<<"$line")
+    [ -n "$max" ] && [ "$max" -lt 50 ] || fail "$cls kept silent for ${max:-?} ms during the update ($2)"
+  done
+  [ "$(e2e_visible TfrmProgress)" = 1 ] || fail "the dialog went before the update ended ($2)"
+}
+
+# repaints SHOT: the main window paints during the wait: the speed graph
+# beside the dialog, empty or nearly so at SHOT, gains the samples of the
+# next seconds on the screen.
+repaints() {
+  local origin before after diff
+  origin=$(e2e_main_origin)
+  set -- "$1" $origin
+  before=$E2E_WORK/graph-before.png
+  after=$E2E_WORK/graph-after.png
+  /usr/bin/convert "$1" -crop "40x50+$(($2 + 18))+$(($3 + 105))" +repage "$before"
+  sleep 5
+  e2e_shot waiting
+  /usr/bin/convert "$E2E_SHOT" -crop "40x50+$(($2 + 18))+$(($3 + 105))" +repage "$after"
+  diff=$(compare -metric AE "$before" "$after" null: 2>&1 || true)
+  e2e_say "graph pixels changed during the wait: $diff"
+  [ "${diff%% *}" -gt 0 ] 2>/dev/null || fail "the main window did not repaint during the update"
+}
+
+stored() { e2e_settings | sed -n "s/^$1=//p" | head -n 1; }
+
+journey() {
+  e2e_installed
+  mute
+  serve
+  e2e_start /l /n
+
+  connected_and_updating
+  e2e_shot updating
+  repaints "$E2E_SHOT"
+  answers 5000 "first connect"
+  e2e_click_child TfrmProgress "Отменить"
+  e2e_wait_gone TfrmProgress 3 || fail "Cancel did not end the update"
+  e2e_shot cancelled
+  [ "$(e2e_panel_value status)" = "Соединение c GPRS установлено" ] ||
+    fail "Cancel cost the connection: $(e2e_panel_value status)"
+  [ "$(e2e_live_connections)" = 1 ] || fail "the simulator lost the connection"
+  sleep 0.5
+
+  # Hang up; the server answers from now on; the next connect updates.
+  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_wait_button "Подключиться" 10 || fail "no disconnected look"
+  answer
+  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_wait_window TfrmProgress 10 || fail "no progress dialog for the second connect"
+  e2e_wait_gone TfrmProgress 40 || fail "the second connect's dialog stayed"
+  e2e_wait_button "Отключиться" 5 || fail "no connected look after the second connect"
+  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_wait_button "Подключиться" 10 || fail "no disconnected look"
+  e2e_click_main $E2E_CLOSE_ZONE
+  e2e_wait_exit 15 || fail "the close zone did not end the program"
+  [ "$(stored APNVersion)" = 7 ] || fail "APN version after the update: $(stored APNVersion)"
+  [ "$(stored APNs)" = 'internet.new\r\ninternet.kvr\r\n' ] || fail "the new list was not stored: $(stored APNs)"
+
+  # A second run: Cancel during the update stores nothing of it.
+  mute
+  e2e_start /l /n
+  connected_and_updating
+  answers 2000 "second run"
+  e2e_click_child TfrmProgress "Отменить"
+  e2e_wait_gone TfrmProgress 3 || fail "Cancel did not end the update"
+  e2e_wait_button "Отключиться" 5 || fail "no connected look after Cancel"
+  sleep 0.5
+  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_wait_button "Подключиться" 10 || fail "no disconnected look"
+
+  # Closing during the next update: the update is left behind at once and
+  # the usual question about the open connection follows.
+  connected_and_updating
+  e2e_click_main $E2E_CLOSE_ZONE
+  e2e_wait_window TfrmMsg 5 || fail "closing during the update did not come to the question"
+  e2e_click_child TfrmMsg "Да"
+  e2e_wait_exit 15 || fail "the program did not end after the question"
+  [ "$(e2e_live_connections)" = 0 ] || fail "\"Да\" left the connection up"
+  [ "$(stored APNVersion)" = 7 ] || fail "the version changed: $(stored APNVersion)"
+  # The simulator connects only internet.kvr: the dial moved it to the
+  # front; the server's order (internet.new first) was not taken.
+  [ "$(stored APNs)" = 'internet.kvr\r\ninternet.new\r\n' ] || fail "the list changed: $(stored APNs)"
+  e2e_log | grep -q 'update abandoned' || fail "no log line for the abandoned update"
+}
+
+e2e_main "$@"
