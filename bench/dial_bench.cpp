@@ -25,8 +25,8 @@
 #include "ras/binding.h"
 #include "ras/context.h"
 #include "ras/readiness.h"
-#include "ui/dialogs/progress_shared.h"
-#include "ui/messages.h"
+#include "connection/progress_shared.h"
+#include "platform/message_numbers.h"
 #include "platform/threads.h"
 
 namespace {
@@ -71,7 +71,7 @@ struct Rig {
   Waiter waiter{messages};
   dw::FakeClock clock;
   dw::Mutex progressLock;
-  dw::ui::ProgressShared progress{progressLock};
+  dw::connection::ProgressShared progress{progressLock};
   std::atomic<std::int32_t> waitCount{20};
   dw::WindowHandle mainWindow = 0;
 

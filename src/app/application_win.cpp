@@ -15,7 +15,7 @@
 #include "ui/framework/window_win.h"
 #include "ui/connection_services_win.h"
 #include "ui/main_window_win.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 
 #include <objbase.h>
 

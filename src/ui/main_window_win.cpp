@@ -14,7 +14,7 @@
 #include "ui/framework/message_loop_win.h"
 #include "ui/framework/popup_menu_win.h"
 #include "ui/install_actions_win.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 
 namespace dw::ui {
 namespace {

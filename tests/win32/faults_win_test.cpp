@@ -13,7 +13,7 @@
 #include "settings/settings.h"
 #include "log/log.h"
 #include "ras/error_text.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 #include "unit/update/loopback_server.h"
 #include "platform/threads.h"
 

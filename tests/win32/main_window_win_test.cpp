@@ -11,7 +11,7 @@
 #include "crypto/encrypt.h"
 #include "platform/win32/wide.h"
 #include "ui/main_window_win.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 #include "unit/ui/main_fakes.h"
 
 namespace dw::ui {

@@ -12,7 +12,7 @@
 #include "ui/open_connection_win.h"
 #include "settings/settings.h"
 #include "ras/error_text.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 #include "unit/update/loopback_server.h"
 
 namespace dw {

@@ -15,7 +15,7 @@
 #include "dialogs_support_win.h"
 #include "text/texts.h"
 #include "ui/dialogs/progress_win.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 #include "platform/threads.h"
 
 namespace dw::ui {
@@ -261,7 +261,7 @@ TEST_F(ProgressDialog, ModalReportEndsWithCloseOrTheTitleBarAndResetsForTheNextD
 
 TEST(ProgressDialogLife, GoneWindowIsNoLongerOffered) {
   dw::Mutex lock;
-  ProgressShared* shared = nullptr;
+  connection::ProgressShared* shared = nullptr;
   {
     TfrmProgress form(nullptr, lock);
     shared = &form.Shared();

@@ -26,7 +26,7 @@
 #include "ras/records.h"
 #include "ras_module_support_win.h"
 #include "support_win.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 
 namespace dw {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "text/texts.h"
 #include "ui/dialogs/msg_win.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 #include "platform/threads.h"
 
 namespace dw::ui {

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "ui/dialogs/progress_layout.h"
-#include "ui/dialogs/progress_shared.h"
+#include "connection/progress_shared.h"
 #include "ui/framework/form_win.h"
 #include "platform/threads.h"
 
@@ -31,7 +31,7 @@ class TfrmProgress final : public Form {
   TfrmProgress(HWND mainWindow, dw::Mutex& progressLock);
   ~TfrmProgress() override;
 
-  ProgressShared& Shared() { return shared_; }
+  connection::ProgressShared& Shared() { return shared_; }
   const ProgressLayout& Layout() const { return layout_; }
 
   // Where the step messages read the status line (the running dial
@@ -67,7 +67,7 @@ class TfrmProgress final : public Form {
   void Apply(const ProgressLayout& layout);
   void MirrorBar();
 
-  ProgressShared shared_;
+  connection::ProgressShared shared_;
   ProgressLayout layout_;
   std::function<std::string()> status_;
 };

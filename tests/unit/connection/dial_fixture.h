@@ -23,8 +23,8 @@
 #include "ras/record_access.h"
 #include "ras/records.h"
 #include "text/texts.h"
-#include "ui/dialogs/progress_shared.h"
-#include "ui/messages.h"
+#include "connection/progress_shared.h"
+#include "platform/message_numbers.h"
 #include "unit/ras/ras_fixture.h"
 #include "platform/threads.h"
 
@@ -223,7 +223,7 @@ class DialTest : public ras::test::RasTest {
   AnyThreadWaiter waiter{fakeClock_, messages_};
   RecordingQuestions questions;
   dw::Mutex progressLock;
-  ui::ProgressShared progress{progressLock};
+  connection::ProgressShared progress{progressLock};
   std::shared_ptr<RecordingLogFiles> logFiles;
   std::vector<ProgressEvent> events;  // UI thread only
   std::vector<std::pair<std::uint32_t, std::uint32_t>> baselines;

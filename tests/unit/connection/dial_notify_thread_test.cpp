@@ -33,7 +33,7 @@ TEST_F(DialNotifyRace, LateNotificationsNeverReachAThreadThatEnded) {
     // Everything the notifications may reach lives for this run only, so a
     // notification that outlived its thread would touch freed memory.
     auto lock = std::make_unique<dw::Mutex>();
-    auto shared = std::make_unique<ui::ProgressShared>(*lock);
+    auto shared = std::make_unique<connection::ProgressShared>(*lock);
     const WindowHandle window = messages_.AddWindow([&](std::uint32_t m, std::uintptr_t, std::intptr_t) {
       if (m == kMsgProgressStep) shared->MirrorBar(std::min(shared->BarPosition() + 10, 300), 600, 10);
       return std::intptr_t{0};

@@ -13,7 +13,7 @@
 
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/test_messages.h"
-#include "ui/messages.h"
+#include "platform/message_numbers.h"
 #include "platform/threads.h"
 
 namespace dw::connection {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs/progress_shared.h"
+#include "connection/progress_shared.h"
 #include "platform/threads.h"
 
-namespace dw::ui {
+namespace dw::connection {
 namespace {
 
 TEST(ProgressShared, StartsEmpty) {
@@ -104,4 +104,4 @@ TEST(ProgressShared, ValuesAreNeverTornBetweenThreads) {
 }
 
 }  // namespace
-}  // namespace dw::ui
+}  // namespace dw::connection

@@ -1,4 +1,0 @@
-// The message numbers live below the windows and the workers alike.
-#pragma once
-
-#include "platform/message_numbers.h"
