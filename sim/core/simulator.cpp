@@ -170,16 +170,16 @@ std::vector<Dword> PlanUpTo(Dword last) {
 bool EntryFitsDevices(const Scenario& scenario, const v501::RasEntryA& e, Dword size, bool win9x) {
   const std::string type = FieldText(e.szDeviceType);
   const std::string name = FieldText(e.szDeviceName);
-  const bool known = std::any_of(scenario.devices.begin(), scenario.devices.end(), [&](const Device& d) {
-    return d.name == name && EqualsNoCase(d.type, type);
-  });
+  const bool known =
+      std::any_of(scenario.devices.begin(), scenario.devices.end(),
+                  [&](const Device& d) { return d.name == name && EqualsNoCase(d.type, type); });
   if (!known) return false;
   if (!win9x && size > layout::OffsetOf(Record::kEntry, "dwType")) {
     // RASET_Phone, Vpn, Direct, Internet (2000 on); Broadband (XP).
-    const Dword expected = EqualsNoCase(type, "vpn")                                  ? 2
+    const Dword expected = EqualsNoCase(type, "vpn")                                        ? 2
                            : EqualsNoCase(type, "serial") || EqualsNoCase(type, "parallel") ? 3
-                           : EqualsNoCase(type, "pppoe")                                ? 5
-                                                                                        : 1;
+                           : EqualsNoCase(type, "pppoe")                                    ? 5
+                                                                                            : 1;
     if (e.dwType != expected) return false;
   }
   constexpr Dword kUseCountryAndAreaCodes = 0x1;
@@ -187,7 +187,8 @@ bool EntryFitsDevices(const Scenario& scenario, const v501::RasEntryA& e, Dword 
   constexpr Dword kSpecificNameServers = 0x4;
   const auto dwordAt = [&](const char* field) {
     Dword value = 0;
-    std::memcpy(&value, reinterpret_cast<const std::uint8_t*>(&e) + layout::OffsetOf(Record::kEntry, field),
+    std::memcpy(&value,
+                reinterpret_cast<const std::uint8_t*>(&e) + layout::OffsetOf(Record::kEntry, field),
                 sizeof value);
     return value;
   };
@@ -431,8 +432,8 @@ Dword Simulator::GetEntryProperties(const char* phonebook, const char* entry, vo
     // No device-specific information is kept.
     if (deviceInfoSize != nullptr) *deviceInfoSize = 0;
     if (record == nullptr) {
-      *recordSize =
-          scenario.ReportedSize(Record::kEntry, layout::RequiredSize(host_.generation, Record::kEntry));
+      *recordSize = scenario.ReportedSize(Record::kEntry,
+                                          layout::RequiredSize(host_.generation, Record::kEntry));
       result = ras::kErrorBufferTooSmall;
       return;
     }

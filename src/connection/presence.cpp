@@ -148,9 +148,9 @@ bool CloseConnection(Handle conn) {
     ras::WriteDword(status, 0, size);
     const Dword query = calls.GetConnectStatus(conn, status.data());
     const bool gone = query == ras::kErrorInvalidHandle;
-    const bool closing =
-        query == ras::kSuccess &&
-        ras::ReadDword(status, offsetof(ras::v400::RasConnStatusA, rasconnstate)) == ras::kDisconnected;
+    const bool closing = query == ras::kSuccess &&
+                         ras::ReadDword(status, offsetof(ras::v400::RasConnStatusA,
+                                                         rasconnstate)) == ras::kDisconnected;
     if (gone || closing) return true;
     WriteLog("CloseConnection", query, "the connection is still listed after the hang-up");
     return false;

@@ -9,18 +9,18 @@
 #include <iterator>
 #include <optional>
 
+#include "connection/open_connection_win.h"
+#include "connection/statistics.h"
+#include "core/scenario.h"
 #include "dial_support_win.h"
 #include "dialogs_support_win.h"
-#include "connection/open_connection_win.h"
 #include "log/log.h"
-#include "platform/win32/adapters_win.h"
-#include "core/scenario.h"
-#include "connection/statistics.h"
 #include "modem/modems.h"
+#include "platform/threads.h"
+#include "platform/win32/adapters_win.h"
 #include "ras/error_text.h"
 #include "ui/messages.h"
 #include "unit/update/loopback_server.h"
-#include "platform/threads.h"
 
 namespace dw {
 namespace {
@@ -82,9 +82,9 @@ class FaultsWine : public DialWineTest {
                        reinterpret_cast<WindowHandle>(hwnd_), std::chrono::milliseconds(10)});
   }
   void Scenario(const std::string& rules) {
-    std::ofstream(folder_ + "scenario.txt") << "device modem " << modem_
-                                            << "\nnotify-delay-ms 0\nstrict on\n"
-                                            << rules;
+    std::ofstream(folder_ + "scenario.txt")
+        << "device modem " << modem_ << "\nnotify-delay-ms 0\nstrict on\n"
+        << rules;
   }
   // rassim.exe beside the tests, on this test's simulator folder.
   // Callable from any thread (no assertion inside).
@@ -263,11 +263,12 @@ TEST_F(FaultsWine, ALaterServicePacksLargerRecordsDialAndHangUp) {
   for (ras::Record r : ras::kAllRecords) {
     const ras::Dword own = ras::RecordSize(generation_, r);
     if (own == 0) continue;
-    sizes += std::string("record-size ") + sim::RecordName(r) + " " + std::to_string(own + 32) + "\n";
+    sizes +=
+        std::string("record-size ") + sim::RecordName(r) + " " + std::to_string(own + 32) + "\n";
   }
   // The modem second, so that it is found only at the service's stride.
-  std::ofstream(folder_ + "scenario.txt") << "device isdn Korvana ISDN Adapter\ndevice modem " << modem_
-                                          << "\nnotify-delay-ms 0\nstrict on\n"
+  std::ofstream(folder_ + "scenario.txt") << "device isdn Korvana ISDN Adapter\ndevice modem "
+                                          << modem_ << "\nnotify-delay-ms 0\nstrict on\n"
                                           << sizes;
   std::vector<std::string> modems;
   EXPECT_EQ(modem::EnumDevices(modems), 0u);

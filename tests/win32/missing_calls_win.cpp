@@ -54,6 +54,8 @@ class MissingCallsCheck final : public ::testing::EmptyTestEventListener {
 
 }  // namespace
 
-void ExpectMissingCalls(unsigned long calls) { g_expected = calls; }
+void ExpectMissingCalls(unsigned long calls) {
+  g_expected = calls;
+}
 
 }  // namespace dw::test

@@ -18,13 +18,13 @@
 #include "connection/stat_thread.h"
 #include "connection/statistics.h"
 #include "core/entry_points.h"
+#include "missing_calls_win.h"
 #include "platform/registry.h"
 #include "platform/win32/adapters_win.h"
 #include "ras/binding.h"
 #include "ras/context.h"
 #include "ras/readiness.h"
 #include "ras/records.h"
-#include "missing_calls_win.h"
 #include "ras_module_support_win.h"
 #include "support_win.h"
 #include "ui/messages.h"
@@ -92,7 +92,7 @@ class StatisticsWine : public ::testing::Test {
     std::ofstream(folder + "scenario.txt") << "device isdn Korvana ISDN Adapter\n"
                                               "number *99***1# connect\n"
                                               "notify-delay-ms 20\n"
-                                                                                            "rate-received 8000\n"
+                                              "rate-received 8000\n"
                                               "rate-sent 2000\n"
                                               "strict on\n";
     std::remove((folder + "state.txt").c_str());

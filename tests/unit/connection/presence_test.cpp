@@ -267,7 +267,9 @@ Dword DW_RASAPI StatusThenGone(Handle conn, void* status) {
   if (++g_statusCalls == 1 && g_network != nullptr) g_network->Advance(60000);
   return r;
 }
-Dword DW_RASAPI StatusInvalidSize(Handle, void*) { return 632; }
+Dword DW_RASAPI StatusInvalidSize(Handle, void*) {
+  return 632;
+}
 
 TEST_F(Presence, AConnectionThatGoesDuringTheHangUpIsClosedWithNothingLogged) {
   for (Generation g : sim::test::kGenerations) {

@@ -30,7 +30,8 @@ class Phonebook : public ras::test::RasTest {
   }
   static sim::Scenario WithOtherModems() {
     sim::Scenario s = sim::DefaultScenario();
-    for (const char* name : {"Other Modem", "Old Phone", "Other"}) s.devices.push_back({"modem", name});
+    for (const char* name : {"Other Modem", "Old Phone", "Other"})
+      s.devices.push_back({"modem", name});
     return s;
   }
 
@@ -134,7 +135,8 @@ TEST_F(Phonebook, ALaterServicePacksLargerRecordsAreSearchedAndSavedAtTheirOwnSi
     sim::Scenario s = WithOtherModems();
     s.reportedSizes[static_cast<std::size_t>(Record::kEntryName)] =
         ras::RecordSize(g, Record::kEntryName) + 20;
-    s.reportedSizes[static_cast<std::size_t>(Record::kEntry)] = ras::RecordSize(g, Record::kEntry) + 40;
+    s.reportedSizes[static_cast<std::size_t>(Record::kEntry)] =
+        ras::RecordSize(g, Record::kEntry) + 40;
     StartRas(g, s);
     ASSERT_EQ(SaveEntry("Office", "Other Modem", "*99#"), 0u);
     ASSERT_EQ(SaveEntry("Mine", kModem, "*99#"), 0u);
@@ -215,7 +217,8 @@ TEST_F(Phonebook, TheRememberedEntryKeepsAKnownNumberAndItsOtherFields) {
       // Saved with options the repair switches off and a field it keeps.
       Entry mine{};
       mine.dwSize = Size(Record::kEntry);
-      mine.dwfOptions = 0x10 | 0x100 | 0x1 /* country and area codes */ | 0x8 /* IP header compression */;
+      mine.dwfOptions =
+          0x10 | 0x100 | 0x1 /* country and area codes */ | 0x8 /* IP header compression */;
       mine.dwCountryCode = 7;
       mine.dwType = 1;
       std::strcpy(mine.szAreaCode, "495");
@@ -353,6 +356,20 @@ TEST_F(Phonebook, ASaveThatFailsLeavesTheNameEmptyButStillGivesTheRecord) {
   EXPECT_STREQ(reinterpret_cast<const char*>(record->data()) + 27, "*99***1#");
   EXPECT_TRUE(Names().empty());
   EXPECT_TRUE(Logged("src: RepairProp      code: 888"));
+}
+
+// RAS has no such device (the modem list was read before it went): the
+// save is refused with 87, logged, and nothing is created.
+TEST_F(Phonebook, AnEntryRasRefusesIsLoggedAndLeavesTheNameEmpty) {
+  for (Generation g : sim::test::kGenerations) {
+    SCOPED_TRACE(static_cast<int>(g));
+    StartRas(g);
+    std::string name = "Korvana";
+    ASSERT_TRUE(CheckConnName("Unplugged Modem", name).has_value());
+    EXPECT_EQ(name, "");
+    EXPECT_TRUE(Names().empty());
+    EXPECT_TRUE(Logged("src: RAS-Repair-SetEntryProperties      code: 87"));
+  }
 }
 
 Dword DW_RASAPI SizeQueryDenied(const char*, const char* entry, void* record, Dword* size,
