@@ -113,6 +113,31 @@ Outcome Scenario::ForNumber(const std::string& number) const {
   return Lookup(numbers, number, false, kErrorNoAnswer);
 }
 
+Dword Scenario::ReportedSize(ras::Record record, Dword own) const {
+  const Dword size = reportedSizes[static_cast<std::size_t>(record)];
+  return size != 0 ? size : own;
+}
+
+const char* RecordName(ras::Record record) {
+  switch (record) {
+    case ras::Record::kEntryName:
+      return "entry-name";
+    case ras::Record::kEntry:
+      return "entry";
+    case ras::Record::kDialParams:
+      return "dial-params";
+    case ras::Record::kDevInfo:
+      return "dev-info";
+    case ras::Record::kConn:
+      return "conn";
+    case ras::Record::kConnStatus:
+      return "conn-status";
+    case ras::Record::kStats:
+      return "stats";
+  }
+  return "";
+}
+
 Scenario DefaultScenario() {
   Scenario s;
   s.devices = {{"modem", "Korvana GPRS Modem"}, {"isdn", "Korvana ISDN Adapter"}};
@@ -154,6 +179,21 @@ std::optional<Scenario> ParseScenario(const std::string& text, std::string* erro
       ok = ParseDword(rest, s.rateSent);
     } else if (key == "drop-after-s") {
       ok = ParseInt(rest, s.dropAfterSeconds, 86400 * 365);
+    } else if (key == "record-size") {
+      // "record-size conn 720": a record of a later service pack.
+      const std::size_t gap = rest.find(' ');
+      ok = false;
+      for (ras::Record r : ras::kAllRecords) {
+        if (gap != std::string::npos && rest.substr(0, gap) == RecordName(r)) {
+          Dword size = 0;
+          ok = ParseDword(Trim(rest.substr(gap + 1)), size) && size >= 4 && size <= 65536;
+          if (ok) s.reportedSizes[static_cast<std::size_t>(r)] = size;
+        }
+      }
+    } else if (key == "login") {
+      const std::size_t gap = rest.find(' ');
+      ok = gap != std::string::npos && gap > 0;
+      if (ok) s.login = std::make_pair(rest.substr(0, gap), rest.substr(gap + 1));
     } else if (key == "strict") {
       ok = rest == "on" || rest == "off";
       s.strict = rest == "on";
@@ -190,6 +230,12 @@ std::string FormatScenario(const Scenario& s) {
     out << "entry name=" << e.name << ";device-type=" << e.deviceType << ";device=" << e.deviceName
         << ";phone=" << e.phone << ";user=" << e.user << ";password=" << e.password << "\n";
   }
+  for (ras::Record r : ras::kAllRecords) {
+    if (const Dword size = s.reportedSizes[static_cast<std::size_t>(r)]) {
+      out << "record-size " << RecordName(r) << " " << size << "\n";
+    }
+  }
+  if (s.login) out << "login " << s.login->first << " " << s.login->second << "\n";
   out << "notify-delay-ms " << s.notifyDelayMs << "\n";
   out << "hangup-delay-ms " << s.hangupDelayMs << "\n";
   out << "rate-received " << s.rateReceived << "\n";

@@ -3,6 +3,7 @@
 // setting per line; sim/README.md documents the format.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <utility>
@@ -55,6 +56,13 @@ struct Scenario {
   Dword rateSent = 1500;
   int dropAfterSeconds = 0;  // 0: connections stay up
   bool strict = true;        // only the sizes the program's generation uses
+  // A later service pack's records: where not 0, the size the service
+  // reports for a record (size queries, bytes needed) and accepts besides
+  // the generation's own. Indexed by ras::Record.
+  std::array<Dword, 7> reportedSizes{};
+  // When set, a dial must carry this user name and password or it fails
+  // with 691 at authentication.
+  std::optional<std::pair<std::string, std::string>> login;
   // Faults.
   bool hung = false;         // every call but RasGetErrorStringA blocks
   bool all711 = false;       // every call but RasGetErrorStringA answers 711
@@ -65,6 +73,8 @@ struct Scenario {
   // without "*" fails (734 for an APN, 678 for a number).
   Outcome ForApn(const std::string& apn) const;
   Outcome ForNumber(const std::string& number) const;
+  // The size the service reports for `record`: the scenario's, else `own`.
+  Dword ReportedSize(ras::Record record, Dword own) const;
 
   bool operator==(const Scenario&) const = default;
 };
@@ -72,6 +82,10 @@ struct Scenario {
 // One modem "Korvana GPRS Modem", one ISDN device, APN "internet.kvr"
 // connects, every other APN fails with 734, "*99***1#" and "*99#" connect.
 Scenario DefaultScenario();
+
+// The scenario's names of the records ("entry-name", "entry", "dial-params",
+// "dev-info", "conn", "conn-status", "stats").
+const char* RecordName(ras::Record record);
 
 // nullopt and a message naming the line when the text is not a scenario.
 std::optional<Scenario> ParseScenario(const std::string& text, std::string* error = nullptr);

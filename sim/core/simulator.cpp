@@ -26,6 +26,9 @@ DW_SIM_AT(ras::v500::RasEntryNameA, kEntryName, szEntryName);
 DW_SIM_AT(ras::v500::RasEntryNameA, kEntryName, dwFlags);
 DW_SIM_AT(ras::v500::RasEntryNameA, kEntryName, szPhonebookPath);
 DW_SIM_AT(v501::RasEntryA, kEntry, dwfOptions);
+DW_SIM_AT(v501::RasEntryA, kEntry, dwCountryCode);
+DW_SIM_AT(v501::RasEntryA, kEntry, ipaddr);
+DW_SIM_AT(v501::RasEntryA, kEntry, ipaddrDns);
 DW_SIM_AT(v501::RasEntryA, kEntry, szLocalPhoneNumber);
 DW_SIM_AT(v501::RasEntryA, kEntry, dwfNetProtocols);
 DW_SIM_AT(v501::RasEntryA, kEntry, dwFramingProtocol);
@@ -71,6 +74,8 @@ constexpr const char* kNtPhonebook =
 constexpr Dword kRenAllUsers = 1;
 constexpr Dword kRascfAllUsers = 1;
 constexpr Dword kLinkBps = 115200;
+constexpr Dword kErrorFromDevice = 651;
+constexpr Dword kErrorAuthenticationFailure = 691;
 
 // A caller's record read into the newest layout: the caller's bytes, zeros
 // beyond them.
@@ -159,6 +164,54 @@ std::vector<Dword> PlanUpTo(Dword last) {
   return plan;
 }
 
+// What RAS checks of a saved entry beyond its framing: the device exists and
+// has the type named; dwType (from 2000 on) fits the device type; an option
+// that needs a value has one.
+bool EntryFitsDevices(const Scenario& scenario, const v501::RasEntryA& e, Dword size, bool win9x) {
+  const std::string type = FieldText(e.szDeviceType);
+  const std::string name = FieldText(e.szDeviceName);
+  const bool known =
+      std::any_of(scenario.devices.begin(), scenario.devices.end(),
+                  [&](const Device& d) { return d.name == name && EqualsNoCase(d.type, type); });
+  if (!known) return false;
+  if (!win9x && size > layout::OffsetOf(Record::kEntry, "dwType")) {
+    // RASET_Phone, Vpn, Direct, Internet (2000 on); Broadband (XP).
+    const Dword expected = EqualsNoCase(type, "vpn")                                        ? 2
+                           : EqualsNoCase(type, "serial") || EqualsNoCase(type, "parallel") ? 3
+                           : EqualsNoCase(type, "pppoe")                                    ? 5
+                                                                                            : 1;
+    if (e.dwType != expected) return false;
+  }
+  constexpr Dword kUseCountryAndAreaCodes = 0x1;
+  constexpr Dword kSpecificIpAddr = 0x2;
+  constexpr Dword kSpecificNameServers = 0x4;
+  const auto dwordAt = [&](const char* field) {
+    Dword value = 0;
+    std::memcpy(&value,
+                reinterpret_cast<const std::uint8_t*>(&e) + layout::OffsetOf(Record::kEntry, field),
+                sizeof value);
+    return value;
+  };
+  if ((e.dwfOptions & kUseCountryAndAreaCodes) && dwordAt("dwCountryCode") == 0) return false;
+  if ((e.dwfOptions & kSpecificIpAddr) && dwordAt("ipaddr") == 0) return false;
+  if ((e.dwfOptions & kSpecificNameServers) && dwordAt("ipaddrDns") == 0) return false;
+  return true;
+}
+
+// A modem answers ERROR to an initialisation it cannot parse: printable
+// ASCII, "AT" first, quotation marks in pairs. Empty sends nothing.
+bool ModemTakes(const std::string& init) {
+  if (init.empty()) return true;
+  if (init.size() < 2 || !EqualsNoCase(init.substr(0, 2), "AT")) return false;
+  int quotes = 0;
+  for (char c : init) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u > 0x7E) return false;
+    quotes += c == '"';
+  }
+  return quotes % 2 == 0;
+}
+
 }  // namespace
 
 struct Simulator::Notifications {
@@ -195,6 +248,8 @@ Dword Simulator::Fault() {
 
 bool Simulator::SizeOk(const Scenario& scenario, Record record, Dword size) const {
   if (size == 0) return false;
+  // A later service pack takes its own larger records as well as the older.
+  if (size == scenario.reportedSizes[static_cast<std::size_t>(record)]) return true;
   if (scenario.strict) return size == layout::RequiredSize(host_.generation, record);
   for (unsigned block : {0x400u, 0x401u, 0x500u, 0x501u}) {
     if (block <= layout::NewestBlock(host_.generation) &&
@@ -237,8 +292,9 @@ Dword Simulator::GetErrorString(unsigned code, char* text, Dword size) {
 template <typename Write>
 Dword Simulator::Enumerate(const Scenario& scenario, Record record, void* buffer, Dword* bytes,
                            Dword* count, Dword n, Write write) const {
+  const Dword own = scenario.ReportedSize(record, layout::RequiredSize(host_.generation, record));
   if (buffer == nullptr) {
-    *bytes = n * layout::RequiredSize(host_.generation, record);
+    *bytes = n * own;
     *count = n;
     return n == 0 ? ras::kSuccess : ras::kErrorBufferTooSmall;
   }
@@ -246,9 +302,14 @@ Dword Simulator::Enumerate(const Scenario& scenario, Record record, void* buffer
   if (!SizeOk(scenario, record, size)) return ras::kErrorInvalidSize;
   const Dword needed = n * size;
   const bool roomy = *bytes >= needed;
-  *bytes = needed;
   *count = n;
-  if (!roomy) return ras::kErrorBufferTooSmall;
+  if (!roomy) {
+    // The room its own records need: a service pack with larger records
+    // asks for more than the caller's size would.
+    *bytes = n * std::max(size, own);
+    return ras::kErrorBufferTooSmall;
+  }
+  *bytes = needed;
   auto* out = static_cast<std::uint8_t*>(buffer);
   for (Dword i = 0; i < n; ++i) write(out + i * size, size, i);
   return ras::kSuccess;
@@ -317,9 +378,10 @@ Dword Simulator::HangUp(Handle conn) {
     if (c->hungUpMs == 0) c->hungUpMs = now;
     if (scenario.hangupNever) return;
     // The port closes a little later, as on Windows: until then the handle
-    // stays valid and the status query keeps answering.
+    // stays valid and the status query answers "disconnected".
     const std::int64_t gone = now + scenario.hangupDelayMs;
     if (c->goneMs == 0 || c->goneMs > gone) c->goneMs = gone;
+    c->closing = true;
   });
   return result;
 }
@@ -370,7 +432,8 @@ Dword Simulator::GetEntryProperties(const char* phonebook, const char* entry, vo
     // No device-specific information is kept.
     if (deviceInfoSize != nullptr) *deviceInfoSize = 0;
     if (record == nullptr) {
-      *recordSize = layout::RequiredSize(host_.generation, Record::kEntry);
+      *recordSize = scenario.ReportedSize(Record::kEntry,
+                                          layout::RequiredSize(host_.generation, Record::kEntry));
       result = ras::kErrorBufferTooSmall;
       return;
     }
@@ -418,6 +481,12 @@ Dword Simulator::SetEntryProperties(const char* phonebook, const char* entry, co
     // PPP, SLIP or the old RAS framing; nothing else can be dialled.
     if (incoming.dwFramingProtocol != 1 && incoming.dwFramingProtocol != 2 &&
         incoming.dwFramingProtocol != 4) {
+      result = ras::kErrorInvalidParameter;
+      return;
+    }
+    // The device must be one RAS has, of the type named, and the type and
+    // options must fit it: else the entry lacks what a dial needs.
+    if (!EntryFitsDevices(scenario, incoming, size, layout::Is9x(host_.generation))) {
       result = ras::kErrorInvalidParameter;
       return;
     }
@@ -613,16 +682,25 @@ Dword Simulator::Dial(const void* /*extensions*/, const char* phonebook, const v
         state.connections.begin(), state.connections.end(),
         [&](const Connection& o) { return o.deviceName == c.deviceName && Live(o, now); });
     const bool modem = EqualsNoCase(c.deviceType, "modem");
+    bool initTaken = true;
     if (modem && host_.registry != nullptr) {
       // The modem sends its extra initialisation at the start of every dial.
-      c.apn = ApnOf(ReadUserInit(*host_.registry, ras::IsWin9x(host_.generation), c.deviceName))
-                  .value_or("");
+      const std::string init =
+          ReadUserInit(*host_.registry, ras::IsWin9x(host_.generation), c.deviceName);
+      initTaken = ModemTakes(init);
+      c.apn = ApnOf(init).value_or("");
     }
+    const bool loginOk = !scenario.login || (FieldText(p.szUserName) == scenario.login->first &&
+                                             FieldText(p.szPassword) == scenario.login->second);
     const Outcome byNumber = scenario.ForNumber(c.phone);
     const Outcome byApn = modem ? scenario.ForApn(c.apn) : Outcome::Connect();
     if (!known || busy) {
       c.plan = PlanUpTo(ras::kOpenPort);
       c.error = ras::kErrorPortNotAvailable;
+    } else if (!initTaken) {
+      // The modem answers ERROR before it dials.
+      c.plan = PlanUpTo(ras::kConnectDevice);
+      c.error = kErrorFromDevice;
     } else if (byNumber.kind != Outcome::Kind::kConnect) {
       c.plan = PlanUpTo(ras::kConnectDevice);
       c.error = byNumber.error;
@@ -630,6 +708,9 @@ Dword Simulator::Dial(const void* /*extensions*/, const char* phonebook, const v
       // The network ends the PPP negotiation for an APN it does not serve.
       c.plan = PlanUpTo(ras::kAuthenticate);
       c.error = byApn.error;
+    } else if (!loginOk) {
+      c.plan = PlanUpTo(ras::kAuthenticate);
+      c.error = kErrorAuthenticationFailure;
     } else {
       c.plan = kConnectPlan;
     }

@@ -81,6 +81,7 @@ std::string FormatState(const State& s) {
     out << "error=" << c.error << "\n";
     out << "hung-up-ms=" << c.hungUpMs << "\n";
     out << "gone-ms=" << c.goneMs << "\n";
+    out << "closing=" << (c.closing ? 1 : 0) << "\n";
     out << "rate-received=" << c.rateReceived << "\n";
     out << "rate-sent=" << c.rateSent << "\n";
   }
@@ -175,6 +176,8 @@ std::optional<State> ParseState(const std::string& text) {
         ok = int64(c.hungUpMs);
       else if (key == "gone-ms")
         ok = int64(c.goneMs);
+      else if (key == "closing" && (value == "0" || value == "1"))
+        c.closing = value == "1";
       else if (key == "rate-received")
         ok = dword(c.rateReceived);
       else if (key == "rate-sent")
@@ -208,14 +211,18 @@ ConnectionView ViewAt(const Connection& c, std::int64_t nowMs) {
   ConnectionView v;
   const std::size_t reached = StatesReached(c, nowMs);
   const bool complete = reached == c.plan.size();
-  v.state = c.plan[reached - 1];
+  const bool reachedConnected = complete && c.error == 0 && c.plan[reached - 1] == ras::kConnected;
+  const bool closing = c.closing && nowMs >= c.hungUpMs;
+  v.state = closing ? ras::kDisconnected : c.plan[reached - 1];
   v.error = complete ? c.error : 0;
-  v.connected = complete && c.error == 0 && v.state == ras::kConnected;
+  v.connected = reachedConnected && !closing;
   v.dialing = !complete && c.hungUpMs == 0;
-  if (v.connected) {
+  if (reachedConnected) {
     v.connectedMs = PlanEndMs(c);
+    // Traffic ends with the hang-up or the drop, whichever came first.
     std::int64_t until = nowMs;
     if (c.goneMs != 0 && c.goneMs < until) until = c.goneMs;
+    if (c.closing && c.hungUpMs < until) until = c.hungUpMs;
     const std::int64_t ms = std::max<std::int64_t>(0, until - v.connectedMs);
     v.connectedForMs = static_cast<Dword>(ms);
     // 32-bit counters wrap as the system's do.

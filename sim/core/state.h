@@ -42,6 +42,10 @@ struct Connection {
   Dword error = 0;
   std::int64_t hungUpMs = 0;  // 0: never hung up
   std::int64_t goneMs = 0;    // 0: not scheduled to go
+  // From hungUpMs on the port is being closed: the status query answers
+  // "disconnected" until the handle goes. Not under the hang-up-never fault,
+  // where the connection stays up.
+  bool closing = false;
   Dword rateReceived = 0;
   Dword rateSent = 0;
 };

@@ -140,16 +140,20 @@ bool CloseConnection(Handle conn) {
     if (r != ras::kSuccess) return false;
     // RasHangUpA may answer 0 for a connection that never goes, and the
     // hang-up worker gives up with 0 too: only a connection RAS no longer
-    // reports as connected is hung up.
+    // knows (6), or one it is closing, is hung up. Any other failed query
+    // tells nothing about it.
     const ras::Binding calls = ras::CallBinding();
     const Dword size = calls.Size(Record::kConnStatus);
     std::vector<std::uint8_t> status(std::max<std::size_t>(size, sizeof(ras::v401::RasConnStatusA)), 0);
     ras::WriteDword(status, 0, size);
-    const bool stillUp =
-        calls.GetConnectStatus(conn, status.data()) == ras::kSuccess &&
-        ras::ReadDword(status, offsetof(ras::v400::RasConnStatusA, rasconnstate)) == ras::kConnected;
-    if (stillUp) WriteLog("CloseConnection", 0, "the connection is still up after the hang-up");
-    return !stillUp;
+    const Dword query = calls.GetConnectStatus(conn, status.data());
+    const bool gone = query == ras::kErrorInvalidHandle;
+    const bool closing = query == ras::kSuccess &&
+                         ras::ReadDword(status, offsetof(ras::v400::RasConnStatusA,
+                                                         rasconnstate)) == ras::kDisconnected;
+    if (gone || closing) return true;
+    WriteLog("CloseConnection", query, "the connection is still listed after the hang-up");
+    return false;
   } catch (const std::exception& e) {
     LogCaught("CloseConnection", &e);
   } catch (...) {

@@ -45,10 +45,13 @@ Dword ListDevices(std::vector<std::string>& names) {
     ras::LogRasError("EnumDevices", result);
     return result;
   }
+  // RAS writes the records at the size the first one carries, which is the
+  // system's own (a later service pack's records are larger than ours).
+  const std::size_t step = std::max<Dword>(ras::ReadDword(array, 0), 1);
   // Never past the array, whatever count the second call reports.
-  const std::size_t elements = std::min<std::size_t>(count, array.size() / stride);
+  const std::size_t elements = std::min<std::size_t>(count, array.size() / step);
   for (std::size_t i = 0; i < elements; ++i) {
-    const std::size_t base = i * stride;
+    const std::size_t base = i * step;
     if (!IsModemType(ras::ReadField(array, base + offsetof(ras::RasDevInfoA, szDeviceType),
                                     ras::kMaxDeviceType + 1))) {
       continue;

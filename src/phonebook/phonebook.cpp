@@ -151,11 +151,14 @@ bool FindAnotherConn(const std::string& modem, std::string& entryName, EntryReco
     if (f.calls.EnumEntries(names.data(), &bytes, &count) != ras::kSuccess) return false;
 
     const Dword dialSize = f.calls.Size(Record::kDialParams);
+    // RAS writes the records at the size the first one carries, which is the
+    // system's own (a later service pack's records are larger than ours).
+    const std::size_t step = std::max<Dword>(ras::ReadDword(names, 0), 1);
     // Never past the array, whatever count the second call reports.
-    const std::size_t entries = std::min<std::size_t>(count, names.size() / stride);
+    const std::size_t entries = std::min<std::size_t>(count, names.size() / step);
     for (std::size_t i = 0; i < entries; ++i) {
       const std::string name =
-          ras::ReadField(names, i * stride + kEntryNameField, ras::kMaxEntryName + 1);
+          ras::ReadField(names, i * step + kEntryNameField, ras::kMaxEntryName + 1);
 
       Dword size = 0;
       r = QueryEntrySize(f, size);

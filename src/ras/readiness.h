@@ -18,8 +18,9 @@ inline constexpr int kHangUpCalls = 21;
 Dword CheckRasReady();
 
 // Hangs `conn` up through a worker that repeats RasHangUpA until the
-// connection is gone (at most 21 calls); 0 when the worker is still busy
-// after 121 passes. `connStatusSize` is the generation's RASCONNSTATUS.
+// connection is gone (at most 21 calls). The last call's code, except that a
+// connection that went after a call answered 0 is hung up (0); 0 also when
+// the worker is still busy after 121 passes. `connStatusSize` is the generation's RASCONNSTATUS.
 // Raises RasError when the library lacks either entry point.
 Dword HangUpWithWorker(Handle conn, Dword connStatusSize);
 

@@ -102,9 +102,11 @@ class DialWineTest : public ::testing::Test {
     }
   }
 
+  // Instant notifications (these tests need no dial pace); the hang-up takes
+  // the default time, as RAS's does.
   void UseSimulator(const std::string& rules) {
     std::ofstream(folder_ + "scenario.txt") << "device modem " << modem_ << "\n"
-                                            << rules << "notify-delay-ms 0\nhangup-delay-ms 0\nstrict on\n";
+                                            << rules << "notify-delay-ms 0\nstrict on\n";
     HMODULE module = LoadLibraryW((test::BinDir() + L"rasapi32.dll").c_str());
     ASSERT_NE(module, nullptr);
     ASSERT_NE(GetProcAddress(module, "RasSimMarker"), nullptr) << "not the simulator";
@@ -118,6 +120,7 @@ class DialWineTest : public ::testing::Test {
     std::vector<std::uint8_t> e(sizeof(ras::v501::RasEntryA));
     ras::WriteDword(e, 0, entries.Size(Record::kEntry));
     ras::WriteDword(e, offsetof(ras::v501::RasEntryA, dwFramingProtocol), 1);
+    ras::WriteDword(e, offsetof(ras::v501::RasEntryA, dwType), 1);  // 2000 on: a phone line
     ras::WriteDword(e, offsetof(ras::v501::RasEntryA, dwfNetProtocols), 4);
     ras::WriteField(e, offsetof(ras::v501::RasEntryA, szLocalPhoneNumber), ras::kMaxPhoneNumber + 1, phone);
     ras::WriteField(e, offsetof(ras::v501::RasEntryA, szDeviceType), ras::kMaxDeviceType + 1, "modem");

@@ -5,17 +5,23 @@
 // version, the log up to the fault). Waits use shortened passes and limits.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <optional>
 
+#include "connection/statistics.h"
+#include "core/scenario.h"
 #include "dial_support_win.h"
 #include "dialogs_support_win.h"
-#include "ui/open_connection_win.h"
-#include "settings/settings.h"
 #include "log/log.h"
-#include "ras/error_text.h"
+#include "modem/modems.h"
 #include "platform/message_numbers.h"
-#include "unit/update/loopback_server.h"
 #include "platform/threads.h"
+#include "platform/win32/adapters_win.h"
+#include "ras/error_text.h"
+#include "settings/settings.h"
+#include "ui/open_connection_win.h"
+#include "unit/update/loopback_server.h"
 
 namespace dw {
 namespace {
@@ -67,8 +73,9 @@ class FaultsWine : public DialWineTest {
     DialWineTest::TearDown();
   }
 
-  // The simulator with these rules and no delays unless the rules say so;
-  // RAS waits in passes of 10 ms instead of 500 ms.
+  // The simulator with these rules, instant notifications unless the rules
+  // say otherwise and the default hang-up time; RAS waits in passes of 10 ms
+  // instead of 500 ms.
   void Start(const std::string& rules) {
     UseSimulator("");
     Scenario(rules);
@@ -76,9 +83,9 @@ class FaultsWine : public DialWineTest {
                        reinterpret_cast<WindowHandle>(hwnd_), std::chrono::milliseconds(10)});
   }
   void Scenario(const std::string& rules) {
-    std::ofstream(folder_ + "scenario.txt") << "device modem " << modem_
-                                            << "\nnotify-delay-ms 0\nhangup-delay-ms 0\nstrict on\n"
-                                            << rules;
+    std::ofstream(folder_ + "scenario.txt")
+        << "device modem " << modem_ << "\nnotify-delay-ms 0\nstrict on\n"
+        << rules;
   }
   // rassim.exe beside the tests, on this test's simulator folder.
   // Callable from any thread (no assertion inside).
@@ -241,6 +248,80 @@ TEST_F(FaultsWine, AHangUpThatNeverCompletesIsNotReportedAsDone) {
   Scenario("");
   EXPECT_TRUE(connection::CloseConnection(conn));
   EXPECT_FALSE(connection::ConnIsOpen(conn));
+}
+
+// RAS as it is: the hang-up takes its time and the handle goes between two
+// of the worker's calls, so the last RasHangUpA finds it gone (6). The
+// connection was hung up all the same: the close says so and logs no error.
+TEST_F(FaultsWine, AHangUpUnderRealisticRasIsDoneAndLogsNoError) {
+  Start("number * connect\n");  // the default hang-up delay
+  SaveEntry("*99***1#");
+  const std::string exe = folder_ + "dialwave.exe";
+  const std::string path = LogFilePath(exe);
+  DeleteFileA(path.c_str());
+  ConfigureLog({CommandLine::Parse({"/l", "/n"}), exe, MakeSystemClock(),
+                std::shared_ptr<const Environment>(MakeWin32Environment()), nullptr});
+  for (int i = 0; i < 3; ++i) {
+    std::vector<std::string> apns = {"internet.kvr"};
+    const ras::Handle conn = Open(apns);
+    ASSERT_NE(conn, 0u);
+    EXPECT_TRUE(connection::CloseConnection(conn)) << "close " << i;
+    EXPECT_NE(State(conn), 8192u);
+  }
+  StopLog();
+  std::ifstream in(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.find("src: RAS-HangUp"), std::string::npos) << text;
+  EXPECT_EQ(text.find("src: CloseConnection"), std::string::npos) << text;
+  DeleteFileA(path.c_str());
+}
+
+// A later service pack's records, larger than the generation's: the modem
+// list walks them at their size, the entry is read and saved in them, and
+// the dial, the statistics and the hang-up work.
+TEST_F(FaultsWine, ALaterServicePacksLargerRecordsDialAndHangUp) {
+  Start("");
+  std::string sizes;
+  for (ras::Record r : ras::kAllRecords) {
+    const ras::Dword own = ras::RecordSize(generation_, r);
+    if (own == 0) continue;
+    sizes +=
+        std::string("record-size ") + sim::RecordName(r) + " " + std::to_string(own + 32) + "\n";
+  }
+  // The modem second, so that it is found only at the service's stride.
+  std::ofstream(folder_ + "scenario.txt") << "device isdn Korvana ISDN Adapter\ndevice modem "
+                                          << modem_ << "\nnotify-delay-ms 0\nstrict on\n"
+                                          << sizes;
+  std::vector<std::string> modems;
+  EXPECT_EQ(modem::EnumDevices(modems), 0u);
+  EXPECT_EQ(modems, std::vector<std::string>{modem_});
+  SaveEntry("*99***1#");
+  std::vector<std::string> apns = {"internet.kvr"};
+  const ras::Handle conn = Open(apns);
+  ASSERT_NE(conn, 0u);
+  EXPECT_EQ(State(conn), 8192u);
+  std::uint32_t received = 0;
+  std::uint32_t sent = 0;
+  EXPECT_EQ(connection::GetStatistics(received, sent, conn), 0u);
+  EXPECT_TRUE(connection::CloseConnection(conn));
+}
+
+// A network that wants another login than the operator's: the dial fails
+// with 691 in the report, and the modem gets its own UserInit back.
+TEST_F(FaultsWine, ALoginTheNetworkRefusesIsReportedWith691) {
+  Start("login pvlok another\n");
+  SaveEntry("*99***1#");
+  std::vector<std::string> apns = {"internet.kvr"};
+  ReadReportWhenShown();
+  EXPECT_EQ(Open(apns), 0u);
+  EXPECT_TRUE(reportShown_);
+  EXPECT_NE(caption_.find("691"), std::string::npos) << caption_;
+  EXPECT_EQ(UserInit(), "ATZ");
+  // The operator's login is what the dial sends.
+  Scenario("login pvlok pvlok\n");
+  const ras::Handle conn = Open(apns);
+  EXPECT_NE(conn, 0u);
+  EXPECT_TRUE(connection::CloseConnection(conn));
 }
 
 // The network drops the dial before it is through: RAS forgets the handle

@@ -55,6 +55,9 @@ void DW_RASAPI Notify(unsigned, Dword state, Dword error) {
 
 class PhonebookWine : public ::testing::Test {
  protected:
+  static std::string ModemDevices() {
+    return std::string("device modem ") + kModem + "\ndevice modem Old Phone\n";
+  }
   void SetUp() override {
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(MAX_PATH, temp);
@@ -62,12 +65,13 @@ class PhonebookWine : public ::testing::Test {
     folder_ = std::string(temp) + "phonebook-" + std::to_string(GetCurrentProcessId()) + "-" +
               std::to_string(++counter) + "\\";
     CreateDirectoryA(folder_.c_str(), nullptr);
-    // No modem devices: `rassim scenario` would install their keys into the
-    // shared prefix. The entries name the modem all the same.
+    // Written here, not loaded with `rassim scenario`, which would install
+    // the modems' keys into the shared prefix: RAS saves entries only for
+    // devices it has.
     std::ofstream(folder_ + "scenario.txt") << "device isdn " << kIsdn << "\n"
+                                            << ModemDevices()
                                             << "number *99***1# connect\n"
                                                "notify-delay-ms 20\n"
-                                               "hangup-delay-ms 20\n"
                                                "strict on\n";
     std::remove((folder_ + "state.txt").c_str());
     SetEnvironmentVariableA("RASSIM_DIR", folder_.c_str());
@@ -127,6 +131,7 @@ class PhonebookWine : public ::testing::Test {
     std::vector<std::uint8_t> e(Size(Record::kEntry), 0);
     ras::WriteDword(e, 0, Size(Record::kEntry));
     ras::WriteDword(e, offsetof(ras::v400::RasEntryA, dwFramingProtocol), 1);
+    ras::WriteDword(e, offsetof(ras::v501::RasEntryA, dwType), 1);  // 2000 on: a phone line
     ras::WriteField(e, offsetof(ras::v400::RasEntryA, szLocalPhoneNumber), 129, phone);
     ras::WriteField(e, offsetof(ras::v400::RasEntryA, szDeviceType), 17, type);
     ras::WriteField(e, offsetof(ras::v400::RasEntryA, szDeviceName), 129, device);
@@ -178,6 +183,7 @@ TEST_F(PhonebookWine, AnEntryWithTheOperatorsLoginIsAdoptedAndAStrangersIsNot) {
   auto loaded = Rassim(L"scenario \"" + file + L"entries.txt\"");
   ASSERT_EQ(loaded["entries"], "3");
   ASSERT_EQ(loaded["modems"], "0") << "the shared prefix keeps its registry";
+  std::ofstream(folder_ + "scenario.txt", std::ios::app) << ModemDevices();
 
   std::string name = "Korvana";  // of the modem used before
   ASSERT_TRUE(phonebook::CheckConnName(kModem, name).has_value());

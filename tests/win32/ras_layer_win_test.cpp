@@ -116,6 +116,7 @@ TEST_F(RasLayerWine, TheGenerationsRecordSizesReachRasAndNoOthers) {
   ras::WriteField(entry, offsetof(ras::v400::RasEntryA, szLocalPhoneNumber),
                   ras::kMaxPhoneNumber + 1, "*99***1#");
   ras::WriteDword(entry, offsetof(ras::v400::RasEntryA, dwFramingProtocol), 1);
+  ras::WriteDword(entry, offsetof(ras::v501::RasEntryA, dwType), 1);  // 2000 on: a phone line
   EXPECT_EQ(entries.SetEntryProperties("Korvana", entry.data(), entries.Size(Record::kEntry),
                                        nullptr, 0),
             0u);

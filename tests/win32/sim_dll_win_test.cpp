@@ -56,8 +56,7 @@ std::string PrepareFolder() {
                                             "device isdn Korvana ISDN Adapter\n"
                                             "apn internet.kvr connect\n"
                                             "number *99***1# connect\n"
-                                            "notify-delay-ms 20\n"
-                                            "hangup-delay-ms 50\n";
+                                            "notify-delay-ms 20\n";
   std::remove((folder + "state.txt").c_str());
   SetEnvironmentVariableA("RASSIM_DIR", folder.c_str());
   return folder;
@@ -109,6 +108,7 @@ TEST_F(SimDll, DialsWithThisGenerationsRecordsAndAnotherProcessSeesIt) {
   ras::v501::RasEntryA e{};
   e.dwSize = Size(Record::kEntry);
   e.dwFramingProtocol = 1;
+  e.dwType = 1;  // a phone line (2000 on)
   std::strcpy(e.szLocalPhoneNumber, "*99***1#");
   std::strcpy(e.szDeviceType, "isdn");
   std::strcpy(e.szDeviceName, "Korvana ISDN Adapter");
@@ -194,6 +194,7 @@ TEST(SimInstalled, DISABLED_TheSystemRasapi32IsTheSimulatorAndDialsThroughTheMod
   ras::v501::RasEntryA e{};
   e.dwSize = ras::RecordSize(g, Record::kEntry);
   e.dwFramingProtocol = 1;
+  e.dwType = 1;  // a phone line (2000 on)
   std::strcpy(e.szLocalPhoneNumber, "*99***1#");
   std::strcpy(e.szDeviceType, "modem");
   std::strcpy(e.szDeviceName, "Korvana GPRS Modem");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "platform/fake/recording_questions.h"
 #include "text/texts.h"
 #include "unit/log/log_test_support.h"
@@ -254,6 +256,58 @@ TEST_F(Presence, AHangUpThatCannotBeMadeIsNotReportedAsDone) {
   const auto lines = log_.Lines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("src: CloseConnection      code: 888"), std::string::npos);
+}
+
+// Status queries as a network answers them during a hang-up: the first
+// one, then the connection goes at once; or every one failing with 632.
+sim::FakeSimClock* g_network = nullptr;
+std::atomic<int> g_statusCalls{0};
+Dword DW_RASAPI StatusThenGone(Handle conn, void* status) {
+  const Dword r = sim::entry::RasGetConnectStatusA(conn, status);
+  if (++g_statusCalls == 1 && g_network != nullptr) g_network->Advance(60000);
+  return r;
+}
+Dword DW_RASAPI StatusInvalidSize(Handle, void*) {
+  return 632;
+}
+
+TEST_F(Presence, AConnectionThatGoesDuringTheHangUpIsClosedWithNothingLogged) {
+  for (Generation g : sim::test::kGenerations) {
+    SCOPED_TRACE(static_cast<int>(g));
+    sim::Scenario s = Quick();
+    s.hangupDelayMs = 200;
+    StartRas(g, s);
+    ConfigurePresence({&registry_, ras::IsWin9x(g) ? 1u : 2u, &questions_});
+    const Handle conn = Connect("Korvana", kModem);
+    g_statusCalls = 0;
+    g_network = &clock_;
+    proxy_->replaced["RasGetConnectStatusA"] = reinterpret_cast<void*>(&StatusThenGone);
+    EXPECT_TRUE(CloseConnection(conn));
+    g_network = nullptr;
+    EXPECT_EQ(ConnectStatus(conn).result, 6u);
+  }
+  EXPECT_TRUE(log_.Lines().empty()) << log_.Lines().front();
+}
+
+TEST_F(Presence, AConnectionRasIsStillClosingAfterTheHangUpCountsAsClosed) {
+  sim::Scenario s = Quick();
+  s.hangupDelayMs = 60000;
+  StartRas(Generation::kWinXp, s);
+  ConfigurePresence({&registry_, 2, &questions_});
+  const Handle conn = Connect("Korvana", kModem);
+  EXPECT_TRUE(CloseConnection(conn));
+  EXPECT_EQ(ConnectStatus(conn).state, static_cast<Dword>(ras::kDisconnected));
+  EXPECT_TRUE(log_.Lines().empty());
+}
+
+TEST_F(Presence, AfterTheHangUpOnlyANoSuchConnectionAnswerCountsAsGone) {
+  Begin(Generation::kWin2000);
+  const Handle conn = Connect("Korvana", kModem);
+  proxy_->replaced["RasGetConnectStatusA"] = reinterpret_cast<void*>(&StatusInvalidSize);
+  EXPECT_FALSE(CloseConnection(conn)) << "a failed status query says nothing of the connection";
+  const auto lines = log_.Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("src: CloseConnection      code: 632"), std::string::npos) << lines[0];
 }
 
 TEST(ModemInitApn, TheApnIsBetweenThePrefixAndTheClosingQuote) {

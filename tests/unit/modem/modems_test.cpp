@@ -44,6 +44,21 @@ TEST_F(ModemList, ListsEachModemOnceIgnoringCaseAndLeavesOtherDevicesOut) {
   EXPECT_TRUE(log_.Lines().empty());
 }
 
+TEST_F(ModemList, ALaterServicePacksLargerRecordsAreWalkedAtTheirOwnSize) {
+  for (Generation g : sim::test::kGenerations) {
+    SCOPED_TRACE(static_cast<int>(g));
+    sim::Scenario s = WithDevices({{"isdn", "Korvana ISDN Adapter"},
+                                   {"modem", "Korvana GPRS Modem"},
+                                   {"modem", "Second Phone"}});
+    s.reportedSizes[static_cast<std::size_t>(ras::Record::kDevInfo)] = 152 + 36;
+    StartRas(g, s);
+    std::vector<std::string> names;
+    EXPECT_EQ(EnumDevices(names), 0u);
+    EXPECT_EQ(names, (std::vector<std::string>{"Korvana GPRS Modem", "Second Phone"}));
+  }
+  EXPECT_TRUE(log_.Lines().empty());
+}
+
 TEST_F(ModemList, NoDevicesIsAnEmptyListAndSuccess) {
   StartRas(Generation::kWinMe, WithDevices({}));
   std::vector<std::string> names{"stale"};

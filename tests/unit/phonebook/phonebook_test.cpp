@@ -23,6 +23,18 @@ class Phonebook : public ras::test::RasTest {
  protected:
   void SetUp() override { log_.Configure({"/l", "/n"}); }
 
+  // RAS saves entries only for devices it has: the other modems the cases
+  // below name are installed too.
+  void StartRas(Generation g, sim::Scenario s = WithOtherModems()) {
+    RasTest::StartRas(g, std::move(s));
+  }
+  static sim::Scenario WithOtherModems() {
+    sim::Scenario s = sim::DefaultScenario();
+    for (const char* name : {"Other Modem", "Old Phone", "Other"})
+      s.devices.push_back({"modem", name});
+    return s;
+  }
+
   // The entry as the simulator keeps it (newest layout), or a failure.
   ::testing::AssertionResult Stored(const std::string& name, Entry& out) {
     for (const sim::Entry& e : sim_->Entries()) {
@@ -117,6 +129,32 @@ TEST_F(Phonebook, KorvanaOfAnotherModemIsLeftAloneAndKorvana1Created) {
   }
 }
 
+TEST_F(Phonebook, ALaterServicePacksLargerRecordsAreSearchedAndSavedAtTheirOwnSize) {
+  for (Generation g : sim::test::kGenerations) {
+    SCOPED_TRACE(static_cast<int>(g));
+    sim::Scenario s = WithOtherModems();
+    s.reportedSizes[static_cast<std::size_t>(Record::kEntryName)] =
+        ras::RecordSize(g, Record::kEntryName) + 20;
+    s.reportedSizes[static_cast<std::size_t>(Record::kEntry)] =
+        ras::RecordSize(g, Record::kEntry) + 40;
+    StartRas(g, s);
+    ASSERT_EQ(SaveEntry("Office", "Other Modem", "*99#"), 0u);
+    ASSERT_EQ(SaveEntry("Mine", kModem, "*99#"), 0u);
+    SetUser("Mine", "pvlok");
+    // The remembered entry is gone: the search has to read the second name.
+    std::string name = "Korvana";
+    const auto record = CheckConnName(kModem, name);
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(name, "Mine");
+    EXPECT_EQ(record->size(), ras::RecordSize(g, Record::kEntry) + 40);
+    Entry e;
+    ASSERT_TRUE(Stored("Mine", e));
+    ExpectOperatorSettings(e, kModem, "*99#");
+    EXPECT_EQ(Names().size(), 2u);
+  }
+  EXPECT_TRUE(log_.Lines().empty()) << log_.Lines().front();
+}
+
 TEST_F(Phonebook, ADeletedRememberedEntryAdoptsAnEntryOfTheModemWithTheOperatorsLoginOrNone) {
   for (const char* login : {"pvlok", ""}) {
     for (Generation g : sim::test::kGenerations) {
@@ -179,7 +217,10 @@ TEST_F(Phonebook, TheRememberedEntryKeepsAKnownNumberAndItsOtherFields) {
       // Saved with options the repair switches off and a field it keeps.
       Entry mine{};
       mine.dwSize = Size(Record::kEntry);
-      mine.dwfOptions = 0x10 | 0x100 | 0x1 /* specific IP */ | 0x8 /* specific name servers */;
+      mine.dwfOptions =
+          0x10 | 0x100 | 0x1 /* country and area codes */ | 0x8 /* IP header compression */;
+      mine.dwCountryCode = 7;
+      mine.dwType = 1;
       std::strcpy(mine.szAreaCode, "495");
       std::strcpy(mine.szLocalPhoneNumber, c.phone);
       mine.dwFramingProtocol = 2;
@@ -230,6 +271,7 @@ TEST_F(Phonebook, OnXpTheRepairDropsThePrerequisiteEntryAndNothingElse) {
   Entry vpn{};
   vpn.dwSize = Size(Record::kEntry);
   vpn.dwFramingProtocol = 1;
+  vpn.dwType = 1;
   std::strcpy(vpn.szDeviceType, "modem");
   std::strcpy(vpn.szDeviceName, kModem);
   std::strcpy(vpn.szPrerequisiteEntry, "Carrier");
@@ -314,6 +356,20 @@ TEST_F(Phonebook, ASaveThatFailsLeavesTheNameEmptyButStillGivesTheRecord) {
   EXPECT_STREQ(reinterpret_cast<const char*>(record->data()) + 27, "*99***1#");
   EXPECT_TRUE(Names().empty());
   EXPECT_TRUE(Logged("src: RepairProp      code: 888"));
+}
+
+// RAS has no such device (the modem list was read before it went): the
+// save is refused with 87, logged, and nothing is created.
+TEST_F(Phonebook, AnEntryRasRefusesIsLoggedAndLeavesTheNameEmpty) {
+  for (Generation g : sim::test::kGenerations) {
+    SCOPED_TRACE(static_cast<int>(g));
+    StartRas(g);
+    std::string name = "Korvana";
+    ASSERT_TRUE(CheckConnName("Unplugged Modem", name).has_value());
+    EXPECT_EQ(name, "");
+    EXPECT_TRUE(Names().empty());
+    EXPECT_TRUE(Logged("src: RAS-Repair-SetEntryProperties      code: 87"));
+  }
 }
 
 Dword DW_RASAPI SizeQueryDenied(const char*, const char* entry, void* record, Dword* size,

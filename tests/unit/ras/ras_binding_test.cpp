@@ -306,14 +306,45 @@ TEST_F(RasHangUp, ARealConnectionIsHungUpUntilRasLetsItGo) {
     while (g_hangUps < 2) dw::SleepFor(std::chrono::milliseconds(1));
     clock_.Advance(1000);
   });
-  // The last call's code: 0 when the handle went after it, 6 when a call
-  // found it already gone.
+  // Whether the handle went after a call or a later call found it gone, the
+  // connection was hung up.
   const Dword result = CallBinding().HangUp(conn);
   network.join();
-  EXPECT_TRUE(result == 0 || result == kErrorInvalidHandle) << result;
+  EXPECT_EQ(result, 0u);
   EXPECT_GE(g_hangUps.load(), 1);
   EXPECT_LT(g_hangUps.load(), 21);
   EXPECT_EQ(ConnectStatus(conn).result, kErrorInvalidHandle);
+}
+
+// The status query of a network that lets the connection go right after
+// the first answer, so the handle goes during the worker's sleep.
+sim::FakeSimClock* g_network = nullptr;
+std::atomic<int> g_statusCalls{0};
+Dword DW_RASAPI StatusThenGone(Handle conn, void* status) {
+  const Dword r = sim::entry::RasGetConnectStatusA(conn, status);
+  if (++g_statusCalls == 1 && g_network != nullptr) g_network->Advance(60000);
+  return r;
+}
+
+TEST_F(RasHangUp, AConnectionThatGoesDuringTheWorkersSleepIsHungUp) {
+  for (Generation g : sim::test::kGenerations) {
+    SCOPED_TRACE(static_cast<int>(g));
+    StartRas(g);  // the hang-up takes its time, as on Windows
+    ASSERT_EQ(SaveEntry("Korvana", "Korvana ISDN Adapter", "*99***1#", "isdn"), 0u);
+    Handle conn = 0;
+    ASSERT_EQ(Dial("Korvana", conn), 0u);
+    CompleteDial(10);
+    g_hangUps = 0;
+    g_statusCalls = 0;
+    g_network = &clock_;
+    proxy_->replaced["RasHangUpA"] = reinterpret_cast<void*>(&CountingHangUp);
+    proxy_->replaced["RasGetConnectStatusA"] = reinterpret_cast<void*>(&StatusThenGone);
+    // The second RasHangUpA answers 6: the handle it names is gone by then.
+    EXPECT_EQ(CallBinding().HangUp(conn), 0u);
+    g_network = nullptr;
+    EXPECT_EQ(g_hangUps.load(), 2);
+    EXPECT_EQ(ConnectStatus(conn).result, kErrorInvalidHandle);
+  }
 }
 
 TEST_F(RasHangUp, AWorkerBlockedInRasGivesZeroAfter121Passes) {

@@ -284,6 +284,115 @@ std::string GenerationTestName(const ::testing::TestParamInfo<Generation>& param
   return "Unknown";
 }
 
+// Rules of the real service the simulator keeps, for every generation.
+class SimRules : public SimTest {};
+
+TEST_F(SimRules, SavingRefusesAnUnknownDeviceAndATypeOrOptionsThatDoNotFit) {
+  for (Generation g : kGenerations) {
+    SCOPED_TRACE(static_cast<int>(g));
+    Start(g);
+    const bool nt = !ras::IsWin9x(g);
+    const auto set = Fn<ras::RasSetEntryPropertiesAFn>("RasSetEntryPropertiesA");
+    const auto save = [&](auto change) {
+      ras::v501::RasEntryA e{};
+      e.dwFramingProtocol = 1;
+      e.dwfNetProtocols = 4;
+      e.dwType = 1;
+      std::strcpy(e.szLocalPhoneNumber, "*99#");
+      std::strcpy(e.szDeviceType, "modem");
+      std::strcpy(e.szDeviceName, "Korvana GPRS Modem");
+      change(e);
+      e.dwSize = Size(Record::kEntry);
+      std::vector<std::uint8_t> bytes(e.dwSize);
+      std::memcpy(bytes.data(), &e, e.dwSize);
+      return set(nullptr, "Korvana", bytes.data(), e.dwSize, nullptr, 0);
+    };
+    using E = ras::v501::RasEntryA;
+    EXPECT_EQ(save([](E&) {}), 0u);
+    EXPECT_EQ(save([](E& e) { std::strcpy(e.szDeviceName, "Unplugged Modem"); }), 87u);
+    EXPECT_EQ(save([](E& e) { std::strcpy(e.szDeviceType, "isdn"); }), 87u)
+        << "the modem is no ISDN device";
+    EXPECT_EQ(save([](E& e) {
+                std::strcpy(e.szDeviceType, "isdn");
+                std::strcpy(e.szDeviceName, "Korvana ISDN Adapter");
+              }),
+              0u);
+    // dwType is there from 2000 on: a phone line for a modem.
+    EXPECT_EQ(save([](E& e) { e.dwType = 2; }), nt ? 87u : 0u) << "a VPN entry on a modem";
+    EXPECT_EQ(save([](E& e) { e.dwType = 0; }), nt ? 87u : 0u) << "no type";
+    // Options that need a value.
+    EXPECT_EQ(save([](E& e) { e.dwfOptions |= 0x1; }), 87u) << "area codes without a country";
+    EXPECT_EQ(save([](E& e) {
+                e.dwfOptions |= 0x1;
+                e.dwCountryCode = 7;
+              }),
+              0u);
+    EXPECT_EQ(save([](E& e) { e.dwfOptions |= 0x2; }), 87u) << "own IP address without one";
+    EXPECT_EQ(save([](E& e) { e.dwfOptions |= 0x4; }), 87u) << "own name servers without one";
+    // A refused save changes nothing: the last good one stands.
+    ASSERT_EQ(sim_->Entries().size(), 1u);
+    ras::v501::RasEntryA kept{};
+    std::memcpy(&kept, sim_->Entries()[0].record.data(), sizeof kept);
+    EXPECT_EQ(kept.dwCountryCode, 7u);
+    EXPECT_STREQ(kept.szDeviceName, "Korvana GPRS Modem");
+  }
+}
+
+TEST_F(SimRules, ALaterServicePacksLargerRecordsAreReportedTakenAndWrittenAtTheirSize) {
+  for (Generation g : kGenerations) {
+    SCOPED_TRACE(static_cast<int>(g));
+    generation_ = g;
+    Scenario s = DefaultScenario();
+    const Dword names = Size(Record::kEntryName) + 8;
+    const Dword devs = Size(Record::kDevInfo) + 12;
+    const Dword entry = Size(Record::kEntry) + 16;
+    s.reportedSizes[static_cast<std::size_t>(Record::kEntryName)] = names;
+    s.reportedSizes[static_cast<std::size_t>(Record::kDevInfo)] = devs;
+    s.reportedSizes[static_cast<std::size_t>(Record::kEntry)] = entry;
+    Start(g, s);
+    ASSERT_EQ(SaveEntry("Korvana", "Korvana GPRS Modem", "*99***1#"), 0u)
+        << "the older size still saves";
+    ASSERT_EQ(SaveEntry("Other", "Korvana ISDN Adapter", "123", "isdn"), 0u);
+
+    // Devices: the size query reports the larger records, which are taken and
+    // written at their own stride.
+    Dword bytes = 0;
+    Dword count = 0;
+    const auto devices = Fn<ras::RasEnumDevicesAFn>("RasEnumDevicesA");
+    ASSERT_EQ(devices(nullptr, &bytes, &count), 603u);
+    EXPECT_EQ(bytes, 2 * devs);
+    auto array = Blank(devs, 2);
+    ASSERT_EQ(devices(array.data(), &bytes, &count), 0u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(array.data()) + devs + 4, "isdn");
+
+    // The phone book: a short buffer of the older size learns the room the
+    // service's own records need.
+    const auto enumEntries = Fn<ras::RasEnumEntriesAFn>("RasEnumEntriesA");
+    auto one = Blank(Size(Record::kEntryName));
+    bytes = 0;
+    ASSERT_EQ(enumEntries(nullptr, nullptr, one.data(), &bytes, &count), 603u);
+    EXPECT_EQ(bytes, 2 * names);
+    auto list = Blank(names, 2);
+    ASSERT_EQ(enumEntries(nullptr, nullptr, list.data(), &bytes, &count), 0u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(list.data()) + names + 4, "Other");
+
+    // An entry record of the reported size goes both ways.
+    const auto getEntry = Fn<ras::RasGetEntryPropertiesAFn>("RasGetEntryPropertiesA");
+    Dword size = 0;
+    ASSERT_EQ(getEntry(nullptr, "", nullptr, &size, nullptr, nullptr), 603u);
+    EXPECT_EQ(size, entry);
+    auto record = Blank(entry);
+    ASSERT_EQ(getEntry(nullptr, "Korvana", record.data(), &size, nullptr, nullptr), 0u);
+    EXPECT_EQ(Fn<ras::RasSetEntryPropertiesAFn>("RasSetEntryPropertiesA")(
+                  nullptr, "Korvana", record.data(), entry, nullptr, 0),
+              0u);
+    // Any other size is still refused.
+    auto odd = Blank(entry + 4);
+    size = entry + 4;
+    EXPECT_EQ(getEntry(nullptr, "Korvana", odd.data(), &size, nullptr, nullptr), 632u);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Generations, RasApi, ::testing::ValuesIn(kGenerations),
                          GenerationTestName);
 

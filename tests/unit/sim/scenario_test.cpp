@@ -52,6 +52,9 @@ TEST(Scenario, EverySettingRoundTrips) {
       "rate-received 100\n"
       "rate-sent 20\n"
       "drop-after-s 30\n"
+      "record-size conn 720\n"
+      "record-size entry 2900\n"
+      "login pvlok secret word\n"
       "fault hung\n"
       "fault all-711\n"
       "fault hangup-never\n";
@@ -68,6 +71,12 @@ TEST(Scenario, EverySettingRoundTrips) {
   EXPECT_EQ(s->rateReceived, 100u);
   EXPECT_EQ(s->dropAfterSeconds, 30);
   EXPECT_TRUE(s->hung && s->all711 && s->hangupNever);
+  EXPECT_EQ(s->ReportedSize(ras::Record::kConn, 692), 720u);
+  EXPECT_EQ(s->ReportedSize(ras::Record::kEntry, 2884), 2900u);
+  EXPECT_EQ(s->ReportedSize(ras::Record::kDevInfo, 152), 152u) << "no line: the generation's own";
+  ASSERT_TRUE(s->login.has_value());
+  EXPECT_EQ(s->login->first, "pvlok");
+  EXPECT_EQ(s->login->second, "secret word");
   const auto again = ParseScenario(FormatScenario(*s));
   ASSERT_TRUE(again.has_value());
   EXPECT_EQ(*again, *s);
@@ -78,7 +87,8 @@ TEST(Scenario, BadLinesAreRefusedByNumber) {
   for (const char* bad :
        {"apn x", "apn x error", "apn x error -3", "apn x error 0", "number x maybe", "device modem",
         "strict yes", "fault tired", "notify-delay-ms -1", "rate-sent 99999999999",
-        "entry device=x", "entry name=a;colour=red", "unknown 1"}) {
+        "entry device=x", "entry name=a;colour=red", "unknown 1", "record-size conn",
+        "record-size ras 700", "record-size conn 2", "login pvlok"}) {
     std::string error;
     EXPECT_FALSE(ParseScenario(std::string("# ok\n") + bad + "\n", &error).has_value()) << bad;
     EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;

@@ -129,6 +129,7 @@ class SimTest : public ::testing::Test {
     ras::v501::RasEntryA e{};
     e.dwFramingProtocol = 1;
     e.dwfNetProtocols = 4;
+    e.dwType = 1;  // a phone line, as modems and ISDN are (read from 2000 on)
     std::strncpy(e.szLocalPhoneNumber, phone.c_str(), sizeof e.szLocalPhoneNumber - 1);
     std::strncpy(e.szDeviceType, deviceType.c_str(), sizeof e.szDeviceType - 1);
     std::strncpy(e.szDeviceName, device.c_str(), sizeof e.szDeviceName - 1);

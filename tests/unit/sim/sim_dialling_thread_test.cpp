@@ -1,6 +1,8 @@
-// Dialling: the notifications RAS sends and their order, what the network
-// decides from the APN and the number, hang-up, traffic, faults, and several
-// processes (simulators) sharing one service.
+// The simulator's own dialling (the program's dial thread is tested in
+// unit/connection): the notifications RAS sends and their order, what the
+// network decides from the APN, the number, the modem's initialisation and
+// the login, hang-up, traffic, faults, and several processes (simulators)
+// sharing one service.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,7 +21,7 @@ std::vector<Dword> States(const std::vector<Notes::Note>& notes) {
   return states;
 }
 
-class Dialling : public SimTest {
+class SimDialling : public SimTest {
  protected:
   void Prepare(Generation g, Scenario s = DefaultScenario(),
                const std::string& init = "AT+CGDCONT=1,\"IP\",\"internet.kvr\"") {
@@ -29,7 +31,7 @@ class Dialling : public SimTest {
   }
 };
 
-TEST_F(Dialling, AGoodApnConnectsThroughThePppStatesInOrder) {
+TEST_F(SimDialling, AGoodApnConnectsThroughThePppStatesInOrder) {
   for (Generation g : kGenerations) {
     Prepare(g);
     Handle conn = 0;
@@ -45,7 +47,7 @@ TEST_F(Dialling, AGoodApnConnectsThroughThePppStatesInOrder) {
   }
 }
 
-TEST_F(Dialling, NotificationsComeOneDelayApartFromAThreadOfTheirOwn) {
+TEST_F(SimDialling, NotificationsComeOneDelayApartFromAThreadOfTheirOwn) {
   Prepare(Generation::kWinXp);
   Handle conn = 0;
   ASSERT_EQ(Dial("Korvana", conn), 0u);
@@ -60,7 +62,7 @@ TEST_F(Dialling, NotificationsComeOneDelayApartFromAThreadOfTheirOwn) {
   EXPECT_EQ(Notes::Get().Now().size(), 4u);
 }
 
-TEST_F(Dialling, TheApnComesFromUserInitAtDialTime) {
+TEST_F(SimDialling, TheApnComesFromUserInitAtDialTime) {
   Prepare(Generation::kWin2000, DefaultScenario(), "ATZ");
   SetUserInit("Korvana GPRS Modem", "AT&F+CGDCONT=1,\"IP\",\"wrong.apn\"");
   Handle conn = 0;
@@ -81,7 +83,7 @@ TEST_F(Dialling, TheApnComesFromUserInitAtDialTime) {
   EXPECT_EQ(CompleteDial(kConnectOrder.size()).back().state, 8192u);
 }
 
-TEST_F(Dialling, Win9xModemsKeepUserInitBehindTheirDriverKey) {
+TEST_F(SimDialling, Win9xModemsKeepUserInitBehindTheirDriverKey) {
   for (Generation g : {Generation::kWin98, Generation::kWinMe}) {
     Prepare(g, DefaultScenario(), "AT+CGDCONT=1,\"IP\",\"internet.kvr\"");
     // The NT place holds another APN; a 9x modem never reads it.
@@ -95,7 +97,7 @@ TEST_F(Dialling, Win9xModemsKeepUserInitBehindTheirDriverKey) {
   }
 }
 
-TEST_F(Dialling, TheNumberDecidesBeforeTheApn) {
+TEST_F(SimDialling, TheNumberDecidesBeforeTheApn) {
   Scenario s = DefaultScenario();
   s.numbers.push_back({"*99***2#", Outcome::Error(676)});
   s.numbers.push_back({"*99***3#", Outcome::Silent()});
@@ -128,7 +130,7 @@ TEST_F(Dialling, TheNumberDecidesBeforeTheApn) {
   EXPECT_EQ(CompleteDial(3).back().error, 678u);
 }
 
-TEST_F(Dialling, AnApnThatNeverAnswersStallsAfterAuthenticate) {
+TEST_F(SimDialling, AnApnThatNeverAnswersStallsAfterAuthenticate) {
   Scenario s = DefaultScenario();
   s.apns.insert(s.apns.begin(), {"slow.kvr", Outcome::Silent()});
   Prepare(Generation::kWinXp, s, "AT+CGDCONT=1,\"IP\",\"slow.kvr\"");
@@ -140,24 +142,73 @@ TEST_F(Dialling, AnApnThatNeverAnswersStallsAfterAuthenticate) {
   EXPECT_EQ(ConnectStatus(conn).state, 5u);
 }
 
-TEST_F(Dialling, HangUpTakesEffectAfterAShortWhile) {
+TEST_F(SimDialling, HangUpTakesEffectAfterAShortWhile) {
   Prepare(Generation::kWinXp);
   Handle conn = 0;
   ASSERT_EQ(Dial("Korvana", conn), 0u);
   CompleteDial(kConnectOrder.size());
   const auto hangUp = Fn<ras::RasHangUpAFn>("RasHangUpA");
   ASSERT_EQ(hangUp(conn), 0u);
-  // Still there: the status query answers until the port is closed.
+  // Still there: the status query answers until the port is closed, with
+  // the connection disconnecting, no longer connected.
   EXPECT_EQ(ConnectStatus(conn).result, 0u);
+  EXPECT_EQ(ConnectStatus(conn).state, ras::kDisconnected);
   EXPECT_EQ(hangUp(conn), 0u) << "hanging up again while it goes is no error";
   clock_.Advance(199);
   EXPECT_EQ(ConnectStatus(conn).result, 0u);
+  EXPECT_EQ(ConnectStatus(conn).state, ras::kDisconnected);
+  ASSERT_EQ(sim_->Connections().size(), 1u);
+  EXPECT_FALSE(sim_->Connections()[0].view.connected);
   clock_.Advance(1);
   EXPECT_EQ(ConnectStatus(conn).result, 6u);
+  // As Windows answers for a handle that is gone.
   EXPECT_EQ(hangUp(conn), 6u);
 }
 
-TEST_F(Dialling, HangingUpDuringTheDialStopsTheNotifications) {
+TEST_F(SimDialling, ANetworkThatWantsALoginRefusesAnyOtherWith691) {
+  for (const char* password : {"pvlok", "wrong"}) {
+    Scenario s = DefaultScenario();
+    s.login = std::make_pair(std::string("pvlok"), std::string(password));
+    Prepare(Generation::kWinMe, s);
+    Handle conn = 0;
+    ASSERT_EQ(Dial("Korvana", conn), 0u);  // sends pvlok/pvlok
+    const auto notes = CompleteDial(std::string(password) == "pvlok" ? kConnectOrder.size() : 6);
+    ASSERT_FALSE(notes.empty());
+    if (std::string(password) == "pvlok") {
+      EXPECT_EQ(notes.back().state, 8192u);
+      EXPECT_EQ(notes.back().error, 0u);
+    } else {
+      EXPECT_EQ(States(notes), (std::vector<Dword>{0, 1, 2, 3, 4, 5}));
+      EXPECT_EQ(notes.back().error, 691u);
+    }
+  }
+}
+
+TEST_F(SimDialling, AModemInitialisationTheModemCannotParseFailsAtTheModemWith651) {
+  for (const char* init : {"AT+CGDCONT=1,\"IP\",\"internet.kvr", "+CGDCONT=1,\"IP\",\"internet.kvr\"",
+                           "AT+CGDCONT=1,\"IP\",\"internet.kvr\"\r\nATZ"}) {
+    SCOPED_TRACE(init);
+    Prepare(Generation::kWin2000, DefaultScenario(), init);
+    Handle conn = 0;
+    ASSERT_EQ(Dial("Korvana", conn), 0u);
+    const auto notes = CompleteDial(3);
+    EXPECT_EQ(States(notes), (std::vector<Dword>{0, 1, 2}));
+    ASSERT_FALSE(notes.empty());
+    EXPECT_EQ(notes.back().error, 651u);
+  }
+  // A modem with no extra initialisation, or a plain one, dials.
+  for (const char* init : {"", "ATZ", "at+cgdcont=1,\"IP\",\"internet.kvr\""}) {
+    SCOPED_TRACE(init);
+    Scenario s = DefaultScenario();
+    s.apns.clear();
+    Prepare(Generation::kWin2000, s, init);
+    Handle conn = 0;
+    ASSERT_EQ(Dial("Korvana", conn), 0u);
+    EXPECT_EQ(CompleteDial(kConnectOrder.size()).back().state, 8192u);
+  }
+}
+
+TEST_F(SimDialling, HangingUpDuringTheDialStopsTheNotifications) {
   Prepare(Generation::kWinXp);
   Handle conn = 0;
   ASSERT_EQ(Dial("Korvana", conn), 0u);
@@ -171,7 +222,7 @@ TEST_F(Dialling, HangingUpDuringTheDialStopsTheNotifications) {
   EXPECT_EQ(ConnectStatus(conn).result, 6u);
 }
 
-TEST_F(Dialling, CountersGrowAtTheScenarioRates) {
+TEST_F(SimDialling, CountersGrowAtTheScenarioRates) {
   Scenario s = DefaultScenario();
   s.rateReceived = 1000;
   s.rateSent = 250;
@@ -200,7 +251,7 @@ TEST_F(Dialling, CountersGrowAtTheScenarioRates) {
             632u);
 }
 
-TEST_F(Dialling, Win9xPublishesTheSystemWideCountersAcrossConnections) {
+TEST_F(SimDialling, Win9xPublishesTheSystemWideCountersAcrossConnections) {
   Scenario s = DefaultScenario();
   s.rateReceived = 100;
   s.rateSent = 10;
@@ -217,9 +268,9 @@ TEST_F(Dialling, Win9xPublishesTheSystemWideCountersAcrossConnections) {
     std::lock_guard lock(countersMutex_);
     afterFirst = published_;
   }
-  // 9.1 s connected plus the 0.2 s the hang-up took.
-  EXPECT_EQ(afterFirst.first, 930u);
-  EXPECT_EQ(afterFirst.second, 93u);
+  // 9.1 s connected: a link being closed carries nothing more.
+  EXPECT_EQ(afterFirst.first, 910u);
+  EXPECT_EQ(afterFirst.second, 91u);
   // A second connection adds to the totals instead of starting again.
   Notes::Get().Clear();
   ASSERT_EQ(Dial("Korvana", conn), 0u);
@@ -229,7 +280,7 @@ TEST_F(Dialling, Win9xPublishesTheSystemWideCountersAcrossConnections) {
   EXPECT_GT(published_.first, afterFirst.first);
 }
 
-TEST_F(Dialling, ConnectionsDropAfterTheScenariosTimeOrOnCommand) {
+TEST_F(SimDialling, ConnectionsDropAfterTheScenariosTimeOrOnCommand) {
   Scenario s = DefaultScenario();
   s.dropAfterSeconds = 30;
   Prepare(Generation::kWinXp, s);
@@ -249,7 +300,7 @@ TEST_F(Dialling, ConnectionsDropAfterTheScenariosTimeOrOnCommand) {
   EXPECT_EQ(ConnectStatus(conn).result, 6u);
 }
 
-TEST_F(Dialling, AHangUpThatNeverCompletesKeepsTheHandleValid) {
+TEST_F(SimDialling, AHangUpThatNeverCompletesKeepsTheHandleValid) {
   Scenario s = DefaultScenario();
   s.hangupNever = true;
   Prepare(Generation::kWin2000, s);
@@ -270,7 +321,7 @@ TEST_F(Dialling, AHangUpThatNeverCompletesKeepsTheHandleValid) {
   EXPECT_EQ(ConnectStatus(conn).result, 6u);
 }
 
-TEST_F(Dialling, TheModemCarriesOneConnectionAndAnEntryOneDial) {
+TEST_F(SimDialling, TheModemCarriesOneConnectionAndAnEntryOneDial) {
   Prepare(Generation::kWinXp);
   ASSERT_EQ(SaveEntry("Second", "Korvana GPRS Modem", "*99#"), 0u);
   Handle first = 0;
@@ -278,7 +329,7 @@ TEST_F(Dialling, TheModemCarriesOneConnectionAndAnEntryOneDial) {
   Handle again = 0;
   EXPECT_EQ(Dial("korvana", again), 756u) << "the entry is being dialled";
   CompleteDial(kConnectOrder.size());
-  // Dialling a connected entry hands out its handle.
+  // SimDialling a connected entry hands out its handle.
   Notes::Get().Clear();
   ASSERT_EQ(Dial("Korvana", again), 0u);
   EXPECT_EQ(again, first);
@@ -292,7 +343,7 @@ TEST_F(Dialling, TheModemCarriesOneConnectionAndAnEntryOneDial) {
   EXPECT_EQ(notes.at(0).error, 633u);
 }
 
-TEST_F(Dialling, DialRefusesWhatRasRefuses) {
+TEST_F(SimDialling, DialRefusesWhatRasRefuses) {
   Prepare(Generation::kWinXp);
   Handle conn = 0;
   EXPECT_EQ(Dial("Missing", conn), 623u);
@@ -321,7 +372,7 @@ Dword DW_RASAPI Func2(ras::UlongPtr callbackId, Dword, Handle conn, unsigned, Dw
   return ++g_func2Calls < 3 ? 1 : 0;
 }
 
-TEST_F(Dialling, ARasDialFunc2ThatAnswersZeroGetsNoMoreNotifications) {
+TEST_F(SimDialling, ARasDialFunc2ThatAnswersZeroGetsNoMoreNotifications) {
   Prepare(Generation::kWinXp);
   ras::v401::RasDialParamsA p{};
   p.dwSize = Size(Record::kDialParams);
@@ -371,7 +422,7 @@ class Background {
   dw::Thread thread_;
 };
 
-TEST_F(Dialling, WithoutANotifierTheDialIsSynchronous) {
+TEST_F(SimDialling, WithoutANotifierTheDialIsSynchronous) {
   Prepare(Generation::kWinXp, DefaultScenario(), "AT+CGDCONT=1,\"IP\",\"bad\"");
   ras::v401::RasDialParamsA p{};
   p.dwSize = Size(Record::kDialParams);
@@ -386,7 +437,7 @@ TEST_F(Dialling, WithoutANotifierTheDialIsSynchronous) {
   EXPECT_NE(conn, 0u);
 }
 
-TEST_F(Dialling, Every711AndAHungServiceAffectAllButTheErrorTexts) {
+TEST_F(SimDialling, Every711AndAHungServiceAffectAllButTheErrorTexts) {
   Prepare(Generation::kWinXp);
   Scenario s = DefaultScenario();
   s.all711 = true;
@@ -412,7 +463,7 @@ TEST_F(Dialling, Every711AndAHungServiceAffectAllButTheErrorTexts) {
   EXPECT_EQ(probe.Get(), 603u);
 }
 
-TEST_F(Dialling, TwoProcessesShareThePhoneBookAndTheConnection) {
+TEST_F(SimDialling, TwoProcessesShareThePhoneBookAndTheConnection) {
   Prepare(Generation::kWinXp);
   Handle conn = 0;
   ASSERT_EQ(Dial("Korvana", conn), 0u);
