@@ -108,8 +108,10 @@ int Poll(int fd, short events, std::chrono::milliseconds wait) {
   return result;
 }
 
+// Never destroyed: a worker the program left behind (an abandoned update)
+// may still open a connection while the process exits.
 const Clock& SystemClock() {
-  static const auto clock = MakeSystemClock();
+  static const Clock* const clock = MakeSystemClock().release();
   return *clock;
 }
 

@@ -17,13 +17,16 @@ static_assert(std::size(kUtf8) == static_cast<std::size_t>(TextId::Count));
 }  // namespace
 
 const std::string& Text(TextId id) {
-  // Converted once; static initialisation is thread-safe.
-  static const auto kCp1251 = [] {
-    std::array<std::string, std::size(kUtf8)> table;
-    for (std::size_t i = 0; i < table.size(); ++i) table[i] = Utf8ToCp1251(kUtf8[i]);
+  // Converted once; static initialisation is thread-safe. Never destroyed:
+  // a worker the program left behind may still read a text while the
+  // process exits.
+  using Table = std::array<std::string, std::size(kUtf8)>;
+  static const Table* const kCp1251 = [] {
+    auto* table = new Table;
+    for (std::size_t i = 0; i < table->size(); ++i) (*table)[i] = Utf8ToCp1251(kUtf8[i]);
     return table;
   }();
-  return kCp1251[static_cast<std::size_t>(id)];
+  return (*kCp1251)[static_cast<std::size_t>(id)];
 }
 
 std::string_view TextUtf8(TextId id) { return kUtf8[static_cast<std::size_t>(id)]; }

@@ -15,8 +15,10 @@
 namespace dw {
 namespace {
 
+// Never destroyed: a worker the program left behind (an abandoned update)
+// may still open a connection while the process exits.
 const Clock& SystemClock() {
-  static const auto clock = MakeSystemClock();
+  static const Clock* const clock = MakeSystemClock().release();
   return *clock;
 }
 
