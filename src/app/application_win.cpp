@@ -124,33 +124,36 @@ int RunDialwave() {
     return 0;
   }
 
-  // 5. The first copy. Only it may write the log.
-  ConfigureLog({startup.commandLine, environment->ExecutablePath(), MakeSystemClock(), environment,
-                nullptr});
+  // 5. The first copy. Its services are built here, once, and handed to
+  // what uses them. What stays process-wide, configured only here: the log
+  // (any thread and any layer writes it, as in the field logs the support
+  // staff read), and the RAS context, presence and the 9x counters, which
+  // RAS's notification routine and the workers reach without an object to
+  // carry them. All of it lives until the process ends (static), since an
+  // abandoned worker may still be using it while the process exits.
+  static const std::shared_ptr<Clock> clock = MakeSystemClock();
+  static const std::shared_ptr<WindowMessages> messages = MakeWin32WindowMessages();
+  static const std::unique_ptr<Registry> registry = MakeWin32Registry();
+  ConfigureLog({startup.commandLine, environment->ExecutablePath(), clock, environment, nullptr});
   user::SetText(application.hwnd(), Text(TextId::AppTitle));
   const ComScope com;
-  ui::SystemConnectionServices services(environment->PlatformId());
-  ui::TfrmGprsMain main({environment, &services, {}, nullptr, nullptr, startup.commandLine,
+  ui::SystemConnectionServices services({environment->PlatformId(), clock, messages, registry.get(),
+                                         &startup.progressLock, UpdateServerFromEnvironment()});
+  ui::TfrmGprsMain main({environment, &services, {}, registry.get(), nullptr, startup.commandLine,
                          startup.winVer});
   if (!main.Create()) return 1;
   services.SetMainWindow(main.hwnd());
   application.SetMainWindow(main.hwnd());
-  // The RAS layer: bound per Windows generation; its waits serve this
-  // thread's messages, and 0x405 goes to the main window. Both live until
-  // the process ends.
-  static const auto messages = MakeWin32WindowMessages();
+  // RAS is bound per Windows generation; its waits serve this thread's
+  // messages, and 0x405 goes to the main window.
   static const auto waiter = ras::MakeMessagesWaiter(*messages);
   ras::ConfigureRas({startup.rasLibrary.get(), startup.winVer, &startup.rasReadyWaitCount,
                      waiter.get(), messages.get(), reinterpret_cast<WindowHandle>(main.hwnd()),
                      std::chrono::milliseconds(500)});
-  // Connection presence: the modems' keys for the APN of the last dial, and
-  // this (the user-interface) thread to answer its question for any thread.
-  static const auto presenceRegistry = MakeWin32Registry();
+  // This (the user-interface) thread answers presence's question for any thread.
   static ui::Win32UserQuestions questions;
-  connection::ConfigurePresence({presenceRegistry.get(), environment->PlatformId(), &questions});
-  // The 9x traffic counters are read from the registry by any thread.
-  static const auto statisticsRegistry = MakeWin32Registry();
-  connection::ConfigureStatistics(statisticsRegistry.get());
+  connection::ConfigurePresence({registry.get(), environment->PlatformId(), &questions});
+  connection::ConfigureStatistics(registry.get());
   main.Prepare();
   main.ShowAtStart();
 

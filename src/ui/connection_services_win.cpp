@@ -1,6 +1,5 @@
 #include "ui/connection_services_win.h"
 
-#include "app/startup.h"
 #include "connection/after_connect.h"
 #include "connection/current_connection.h"
 #include "ui/open_connection_win.h"
@@ -37,12 +36,7 @@ class StatThreadAdapter final : public StatisticsThread {
 
 }  // namespace
 
-SystemConnectionServices::SystemConnectionServices(std::uint32_t platformId)
-    : clock_(MakeSystemClock()),
-      messages_(MakeWin32WindowMessages()),
-      registry_(MakeWin32Registry()),
-      updateServer_(UpdateServerFromEnvironment()),
-      platformId_(platformId) {}
+SystemConnectionServices::SystemConnectionServices(Setup setup) : setup_(std::move(setup)) {}
 SystemConnectionServices::~SystemConnectionServices() = default;
 
 ras::Dword SystemConnectionServices::EnumDevices(std::vector<std::string>& names) {
@@ -67,19 +61,19 @@ ras::Dword SystemConnectionServices::GetStatistics(std::uint32_t& received, std:
 }
 
 std::unique_ptr<UpdateClient> SystemConnectionServices::MakeUpdateClient() const {
-  return std::make_unique<UpdateClient>(updateServer_, [] { return MakeTcpConnection(); },
-                                        std::shared_ptr<const Clock>(clock_));
+  return std::make_unique<UpdateClient>(setup_.updateServer, [] { return MakeTcpConnection(); },
+                                        std::shared_ptr<const Clock>(setup_.clock));
 }
 
 connection::ConnectResult SystemConnectionServices::OpenConnection(
     const connection::ConnectRequest& request) {
   connection::OpenConnectionContext context;
   context.mainWindow = mainWindow_;
-  context.registry = registry_.get();
-  context.platformId = platformId_;
-  context.messages = messages_.get();
-  context.clock = clock_.get();
-  context.progressLock = &Startup().progressLock;
+  context.registry = setup_.registry;
+  context.platformId = setup_.platformId;
+  context.messages = setup_.messages.get();
+  context.clock = setup_.clock.get();
+  context.progressLock = setup_.progressLock;
   context.updateClient = [this] { return MakeUpdateClient(); };
   return connection::OpenConnection(request, context);
 }
@@ -92,8 +86,8 @@ void SystemConnectionServices::SetMainConnectionHandle(ras::Handle conn) {
 
 std::unique_ptr<StatisticsThread> SystemConnectionServices::CreateStatThread() {
   connection::TStatThread::Setup setup;
-  setup.messages = messages_;
-  setup.clock = clock_;
+  setup.messages = setup_.messages;
+  setup.clock = setup_.clock;
   setup.target = reinterpret_cast<WindowHandle>(mainWindow_);
   setup.connIsOpen = [](ras::Handle conn) { return connection::ConnIsOpen(conn); };
   return std::make_unique<StatThreadAdapter>(std::move(setup));
@@ -104,9 +98,9 @@ std::unique_ptr<StatisticsThread> SystemConnectionServices::CreateStatThread() {
 void SystemConnectionServices::NotifyFirstStart(std::string& error, std::string& body) {
   connection::AfterConnectRequest request;
   request.notifyFirstStart = true;
-  connection::AfterConnectJob job(MakeUpdateClient(), std::move(request), messages_->NewEvent());
+  connection::AfterConnectJob job(MakeUpdateClient(), std::move(request), setup_.messages->NewEvent());
   while (!job.Finished()) {
-    messages_->WaitServing(job.Done(), std::chrono::milliseconds(100));
+    setup_.messages->WaitServing(job.Done(), std::chrono::milliseconds(100));
     if (!DrainMessages()) {
       error = "abandoned";
       return;

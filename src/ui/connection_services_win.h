@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/registry.h"
+#include "platform/threads.h"
 #include "ui/main_view.h"
 #include "update/update_client.h"
 
@@ -17,7 +18,16 @@ namespace dw::ui {
 
 class SystemConnectionServices final : public ConnectionServices {
  public:
-  explicit SystemConnectionServices(std::uint32_t platformId);
+  // What the program built once at its start; all of it outlives this.
+  struct Setup {
+    std::uint32_t platformId = 2;
+    std::shared_ptr<Clock> clock;
+    std::shared_ptr<WindowMessages> messages;
+    Registry* registry = nullptr;       // the modems' "UserInit"
+    dw::Mutex* progressLock = nullptr;  // the progress dialog's shared side
+    UpdateServer updateServer;
+  };
+  explicit SystemConnectionServices(Setup setup);
   ~SystemConnectionServices() override;
 
   // The window the statistics and the driver report to.
@@ -39,11 +49,7 @@ class SystemConnectionServices final : public ConnectionServices {
   std::unique_ptr<UpdateClient> MakeUpdateClient() const;
 
   HWND mainWindow_ = nullptr;
-  std::shared_ptr<Clock> clock_;
-  std::shared_ptr<WindowMessages> messages_;
-  std::unique_ptr<Registry> registry_;
-  UpdateServer updateServer_;
-  std::uint32_t platformId_;
+  Setup setup_;
 };
 
 }  // namespace dw::ui
