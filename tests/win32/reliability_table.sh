@@ -3,8 +3,8 @@
 # test CTest knows, so the table cannot go stale. Windows and script tests
 # come from this build's list; "unit." and "threads." names from the native
 # builds when they are there, else from this build's cross-built unit tests
-# ("wine.unit.", which holds the thread suites too). A name with <gen> stands
-# for every generation.
+# ("wine.unit.", which holds the thread suites too; a suite built natively
+# only needs a native build). A name with <gen> stands for every generation.
 . "$DW_SOURCE_DIR/tests/e2e/lib.sh"
 
 table=$DW_SOURCE_DIR/docs/reliability.md
@@ -37,9 +37,13 @@ for name in $names; do
       else has "$known" "wine.$name" || { echo "missing: $name (as wine.$name)"; missing=1; }
       fi ;;
     threads.*)
-      if [ -n "$tsan" ]; then has "$tsan" "$name" || { echo "missing: $name"; missing=1; }
+      if [ -n "$tsan$native" ]; then has "$tsan"$'\n'"$native" "$name" || { echo "missing: $name"; missing=1; }
       else has "$known" "wine.unit.${name#threads.}" || { echo "missing: $name (as wine.unit.${name#threads.})"; missing=1; }
       fi ;;
+    *.\<gen\>)
+      for gen in win98 winme win2k winxp; do
+        has "$known" "${name%<gen>}$gen" || { echo "missing: ${name%<gen>}$gen"; missing=1; }
+      done ;;
     *) has "$known" "$name" || { echo "missing: $name"; missing=1; } ;;
   esac
 done
