@@ -318,11 +318,8 @@ void TfrmGprsMain::BuildSettings(HWND p) {
 }
 
 void TfrmGprsMain::BuildAgreement(HWND p) {
-  // Its texts wait until it comes to the front (ShowPanel): most starts
-  // open another panel.
   agreement_ = std::make_unique<TAgreementPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
-                                                 GetModuleHandleA(nullptr),
-                                                 TAgreementPanel::Texts::Later);
+                                                 GetModuleHandleA(nullptr));
   TAgreementPanel& a = *agreement_;
   AddPanelButton(Ctl::btnAgree, a.btnAgree, a.AgreeWindow());
   AddPanelButton(Ctl::btnDisagree, a.btnDisagree, a.DisagreeWindow());
@@ -370,7 +367,6 @@ HWND TfrmGprsMain::PanelWindowOf(Panel panel) const {
 // MainView
 
 void TfrmGprsMain::ShowPanel(Panel front) {
-  if (front == Panel::Agreement && agreement_ != nullptr) agreement_->FillText();
   for (auto& [panel, window] : panels_) {
     if (panel == front) {
       SetWindowPos(window->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);

@@ -17,7 +17,6 @@
 #include "platform/win32/wide.h"
 #include "ui/framework/gdi_scope_win.h"
 #include "ui/main_window_win.h"
-#include "ui/panels/agreement.h"
 #include "ui/panels/settings.h"
 #include "unit/ui/main_fakes.h"
 
@@ -193,41 +192,6 @@ TEST_F(MainWindowPanels, AgreementOpenedLaterShowsOnlyTheWayBackFromTheTop) {
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Main)));
   EXPECT_EQ(window->controller().CurrentStage(), kShowMain);
   EXPECT_EQ(window->controller().settings().StartStage, kStageInstalled);
-}
-
-int ChildCount(HWND parent) {
-  int n = 0;
-  for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) ++n;
-  return n;
-}
-
-// An installed start opens the main panel; the agreement's texts are made
-// when the agreement first comes to the front, complete and laid out.
-TEST_F(MainWindowPanels, AgreementTextsAreMadeWhenTheAgreementFirstShows) {
-  Make("2");
-  TAgreementPanel& a = window->agreementPanel();
-  EXPECT_FALSE(a.TextFilled());
-  EXPECT_EQ(ChildCount(a.sbUA.Content()), 0);
-  Command(main, window->Hwnd(Ctl::lblAgreement), STN_CLICKED);
-  ASSERT_TRUE(Shown(window->PanelWindowOf(Panel::Agreement)));
-  EXPECT_TRUE(a.TextFilled());
-  // A heading and a text per section.
-  const int expected = static_cast<int>(2 * AgreementSections().size());
-  EXPECT_EQ(ChildCount(a.sbUA.Content()), expected);
-  EXPECT_LE(a.TextBottom(), 1155);
-  EXPECT_GT(a.TextBottom(), 1155 - 40);
-  // Back and again: made once.
-  Command(a.hwnd(), a.lblUAReturn.hwnd(), STN_CLICKED);
-  Command(main, window->Hwnd(Ctl::lblAgreement), STN_CLICKED);
-  EXPECT_EQ(ChildCount(a.sbUA.Content()), expected);
-}
-
-// A first start opens the agreement: its texts are there at once.
-TEST_F(MainWindowPanels, FirstStartShowsTheAgreementWithItsTexts) {
-  Make();
-  EXPECT_TRUE(window->agreementPanel().TextFilled());
-  EXPECT_EQ(ChildCount(window->agreementPanel().sbUA.Content()),
-            static_cast<int>(2 * AgreementSections().size()));
 }
 
 bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }

@@ -36,7 +36,7 @@ void StyleSkinButton(TGPRSButton& b, std::string_view caption) {
   b.font = {"Tahoma", -12, kBlack};
 }
 
-TAgreementPanel::TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources, Texts texts) {
+TAgreementPanel::TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources) {
   if (!CreateContent(kClassName, parent, b)) return;
   imgUA.Create(hwnd(), kHeading);
   if (resources != nullptr) imgUA.LoadGif(resources, "HEADING_AGREEMENT");
@@ -44,7 +44,7 @@ TAgreementPanel::TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources
   sbUA.Create(hwnd(), kBox, kAgreementRange, RGB(255, 255, 255));
   scrollUA.Create(hwnd(), kBar, kAgreementBarMax, kAgreementBarPage, kAgreementBarSmallStep,
                   kAgreementBarLargeStep);
-  if (texts == Texts::Now) FillText();
+  FillText();
 
   // Wheel: the box has moved itself; the bar follows.
   sbUA.onWheel = [this] {
@@ -77,8 +77,6 @@ TAgreementPanel::TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources
 }
 
 void TAgreementPanel::FillText() {
-  if (textFilled_ || hwnd() == nullptr) return;
-  textFilled_ = true;
   int y = kTextTop;
   for (const AgreementSection& section : AgreementSections()) {
     for (const auto& [id, style] : {std::pair{section.heading, TextStyle::Bold},

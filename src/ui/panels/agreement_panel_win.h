@@ -27,10 +27,7 @@ class TAgreementPanel final : public PanelContent {
   // Creates the content as a child of `parent` (the main window's panel) at
   // `b` (normally {0, 0, 500, 265}); `resources` holds the "GIF" heading
   // HEADING_AGREEMENT (the program's module; null: no heading).
-  // Later leaves the box's texts (a dozen windows, each measured) to
-  // FillText: a start that opens another panel then draws its window sooner.
-  enum class Texts { Now, Later };
-  TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources, Texts texts = Texts::Now);
+  TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources);
   bool Created() const { return hwnd() != nullptr; }
 
   // Text and bar back to the start (at start-up and whenever it is opened).
@@ -49,9 +46,6 @@ class TAgreementPanel final : public PanelContent {
   ControlWindow& AgreeWindow() { return agreeWindow_; }
   ControlWindow& DisagreeWindow() { return disagreeWindow_; }
 
-  // The box's texts, once; before the panel is first seen.
-  void FillText();
-  bool TextFilled() const { return textFilled_; }
   // The bottom of the last text line in the box's content (tests, layout).
   int TextBottom() const { return textBottom_; }
 
@@ -66,12 +60,12 @@ class TAgreementPanel final : public PanelContent {
   void OnMouseUp() override;
 
  private:
+  void FillText();
   void RunGate();
 
   ControlWindow disagreeWindow_{btnDisagree};
   ControlWindow agreeWindow_{btnAgree};
   int textBottom_ = 0;
-  bool textFilled_ = false;
 };
 
 // The skin's look of a push button on the panels.
