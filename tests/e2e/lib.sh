@@ -558,6 +558,15 @@ e2e_main() {
     local started=$SECONDS
     e2e_fresh "$gen"
     journey
+    # 98 and ME lack entry points Wine has: the simulator counts the calls
+    # of them, and a journey the program got through that way would fail there.
+    case $gen in
+      win98 | winme)
+        local missing
+        missing=$(e2e_state missing-calls)
+        [ "${missing:-0}" = 0 ] || fail "the program called RAS entry points $gen lacks ($missing calls)"
+        ;;
+    esac
     e2e_stop_all
     e2e_say "ok ($((SECONDS - started)) s)"
   done
