@@ -129,8 +129,8 @@ int RunDialwave() {
   // (any thread and any layer writes it, as in the field logs the support
   // staff read), and the RAS context, presence and the 9x counters, which
   // RAS's notification routine and the workers reach without an object to
-  // carry them. All of it lives until the process ends (static), since an
-  // abandoned worker may still be using it while the process exits.
+  // carry them. Static, so they outlive the windows and the workers those
+  // end; an update left behind at the exit holds its own clock.
   static const std::shared_ptr<Clock> clock = MakeSystemClock();
   static const std::shared_ptr<WindowMessages> messages = MakeWin32WindowMessages();
   static const std::unique_ptr<Registry> registry = MakeWin32Registry();
