@@ -31,13 +31,13 @@ journey() {
   e2e_shot installed
 
   # One connect, so that the APN list changes during the session.
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog after the connect button"
   e2e_wait_gone TfrmProgress 30 || fail "the progress dialog stayed"
   e2e_wait_button "Отключиться" 10 || fail "no connected look: $(e2e_main_panel | tr '\n' ' ')"
   [ "$(e2e_server_requests /apn/list/)" = 1 ] ||
     fail "the new APN list was asked for $(e2e_server_requests /apn/list/) times"
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_button "Подключиться" 10 || fail "no disconnected look after Disconnect"
 
   e2e_click_main $E2E_MINIMISE_ZONE

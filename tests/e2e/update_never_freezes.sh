@@ -26,8 +26,7 @@ serve() {
     --fault-file "$E2E_WORK/fault" --port-file "$E2E_WORK/server.addr" \
     >/dev/null 2>>"$E2E_WORK/server.log" &
   E2E_SERVER_PID=$!
-  for _ in $(seq 100); do [ -s "$E2E_WORK/server.addr" ] && break; sleep 0.1; done
-  [ -s "$E2E_WORK/server.addr" ] || fail "the update server did not start"
+  e2e_until 10 test -s "$E2E_WORK/server.addr" || fail "the update server did not start"
   export DIALWAVE_UPDATE_SERVER
   DIALWAVE_UPDATE_SERVER=$(tr -d '[:space:]' <"$E2E_WORK/server.addr")
 }
@@ -37,7 +36,7 @@ answer() { : >"$E2E_WORK/fault"; }
 # connected_and_updating: after the connect button, the connected look with
 # the dialog still up and saying it updates.
 connected_and_updating() {
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog after the connect button"
   e2e_wait_text TfrmProgress "$UPDATE_TEXT" 40 ||
     fail "the dialog never read \"$UPDATE_TEXT\": $(e2e_children TfrmProgress | grep Static | tr '\n' ' ')"
@@ -60,23 +59,37 @@ answers() {
   [ "$(e2e_visible TfrmProgress)" = 1 ] || fail "the dialog went before the update ended ($2)"
 }
 
+# graph_crop SHOT OUT: the speed graph's left end, beside the dialog.
+graph_crop() {
+  local origin
+  origin=$(e2e_main_origin)
+  set -- "$1" "$2" $origin
+  /usr/bin/convert "$1" -crop "40x50+$(($3 + 18))+$(($4 + 105))" +repage "$2"
+}
+
+# graph_grew: the graph on the screen now differs from graph-before.png.
+GRAPH_CHANGED=
+graph_grew() {
+  e2e_screenshot "$E2E_WORK/waiting.png"
+  graph_crop "$E2E_WORK/waiting.png" "$E2E_WORK/graph-after.png"
+  GRAPH_CHANGED=$(compare -metric AE "$E2E_WORK/graph-before.png" "$E2E_WORK/graph-after.png" null: 2>&1 || true)
+  [ "${GRAPH_CHANGED%% *}" -gt 0 ] 2>/dev/null
+}
+
 # repaints SHOT: the main window paints during the wait: the speed graph
 # beside the dialog, empty or nearly so at SHOT, gains the samples of the
-# next seconds on the screen.
+# next seconds on the screen (one a second; the dialog still up).
 repaints() {
-  local origin before after diff
-  origin=$(e2e_main_origin)
-  set -- "$1" $origin
-  before=$E2E_WORK/graph-before.png
-  after=$E2E_WORK/graph-after.png
-  /usr/bin/convert "$1" -crop "40x50+$(($2 + 18))+$(($3 + 105))" +repage "$before"
-  sleep 5
+  graph_crop "$1" "$E2E_WORK/graph-before.png"
+  e2e_until 10 graph_grew || fail "the main window did not repaint during the update (changed: ${GRAPH_CHANGED:-?})"
   e2e_shot waiting
-  /usr/bin/convert "$E2E_SHOT" -crop "40x50+$(($2 + 18))+$(($3 + 105))" +repage "$after"
-  diff=$(compare -metric AE "$before" "$after" null: 2>&1 || true)
-  e2e_say "graph pixels changed during the wait: $diff"
-  [ "${diff%% *}" -gt 0 ] 2>/dev/null || fail "the main window did not repaint during the update"
+  e2e_say "graph pixels changed during the wait: $GRAPH_CHANGED"
+  [ "$(e2e_visible TfrmProgress)" = 1 ] || fail "the dialog went before the graph could be watched"
 }
+
+# main_active: the main window is the foreground one again, as after a modal
+# dialog closes, so the next click goes to it.
+main_active() { e2e_windows | grep -q '^window class=TfrmGprsMain .* visible=1 .* foreground=1 '; }
 
 stored() { e2e_settings | sed -n "s/^$1=//p" | head -n 1; }
 
@@ -96,17 +109,17 @@ journey() {
   [ "$(e2e_panel_value status)" = "Соединение c GPRS установлено" ] ||
     fail "Cancel cost the connection: $(e2e_panel_value status)"
   [ "$(e2e_live_connections)" = 1 ] || fail "the simulator lost the connection"
-  sleep 0.5
+  e2e_until 3 main_active || fail "the main window did not take the input back after Cancel"
 
   # Hang up; the server answers from now on; the next connect updates.
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_button "Подключиться" 10 || fail "no disconnected look"
   answer
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog for the second connect"
   e2e_wait_gone TfrmProgress 40 || fail "the second connect's dialog stayed"
   e2e_wait_button "Отключиться" 5 || fail "no connected look after the second connect"
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_click_connect
   e2e_wait_button "Подключиться" 10 || fail "no disconnected look"
   e2e_click_main $E2E_CLOSE_ZONE
   e2e_wait_exit 15 || fail "the close zone did not end the program"
@@ -121,8 +134,8 @@ journey() {
   e2e_click_child TfrmProgress "Отменить"
   e2e_wait_gone TfrmProgress 3 || fail "Cancel did not end the update"
   e2e_wait_button "Отключиться" 5 || fail "no connected look after Cancel"
-  sleep 0.5
-  e2e_click_main $E2E_CONNECT_BUTTON
+  e2e_until 3 main_active || fail "the main window did not take the input back after Cancel"
+  e2e_click_connect
   e2e_wait_button "Подключиться" 10 || fail "no disconnected look"
 
   # Closing during the next update: the update is left behind at once and
