@@ -55,7 +55,9 @@ inline Child Start(const std::wstring& exe, const std::wstring& arguments) {
   return child;
 }
 
-// Runs `exe` to its end (at most `ms`) and returns what it printed.
+// Runs `exe` to its end (at most `ms`) and returns what it printed; a child
+// that could not start, ended with a code other than 0 or outlived `ms` says
+// so in a bracketed last line, so a failing test shows why its output is short.
 inline std::string Capture(const std::wstring& exe, const std::wstring& arguments,
                            DWORD ms = 60000) {
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
@@ -75,7 +77,7 @@ inline std::string Capture(const std::wstring& exe, const std::wstring& argument
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                       nullptr, &si, &pi)) {
-    return {};
+    return "[could not start: error " + std::to_string(GetLastError()) + "]";
   }
   CloseHandle(pi.hThread);
   UniqueHandleKernel process(pi.hProcess);
@@ -84,7 +86,12 @@ inline std::string Capture(const std::wstring& exe, const std::wstring& argument
   char buffer[4096];
   DWORD n = 0;
   while (ReadFile(read, buffer, sizeof buffer, &n, nullptr) && n > 0) out.append(buffer, n);
-  WaitForSingleObject(process.get(), ms);
+  DWORD code = 0;
+  if (WaitForSingleObject(process.get(), ms) != WAIT_OBJECT_0) {
+    out += "\n[still running]";
+  } else if (GetExitCodeProcess(process.get(), &code) && code != 0) {
+    out += "\n[exit code " + std::to_string(code) + "]";
+  }
   return out;
 }
 
