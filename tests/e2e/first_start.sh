@@ -126,7 +126,15 @@ journey() {
     fail "the copy in C:\\Korvana differs from the program"
   check_shortcuts
 
-  # Connect with the default simulated network.
+  # Connect with the default simulated network, its dial slowed so that the
+  # progress dialog stays long enough to be seen on a busy machine.
+  e2e_scenario "device modem $E2E_MODEM
+device isdn Korvana ISDN Adapter
+apn internet.kvr connect
+apn * error 734
+number *99***1# connect
+number *99# connect
+notify-delay-ms 400"
   e2e_click_connect
   e2e_wait_window TfrmProgress 10 || fail "no progress dialog after the connect button"
   e2e_shot progress

@@ -102,6 +102,18 @@ fail() {
   exit 1
 }
 
+# A command that stops the script through `set -e` (a `read` of nothing, a
+# helper's failure) reports like fail() instead of ending the test without a
+# word. Command substitutions run without -e: their failures are not ours.
+e2e_unexpected() {
+  local rc=$1 command=$2 where=$3
+  case $- in *e*) ;; *) return 0 ;; esac
+  trap - ERR
+  fail "stopped at $where: '$command' returned $rc"
+}
+set -E
+trap 'e2e_unexpected $? "$BASH_COMMAND" "${BASH_SOURCE[0]##*/}:$LINENO"' ERR
+
 # Programs of the prefix, their console output as plain lines.
 # What Wine and the programs say on stderr goes to the journey's folder, for
 # the failure report.

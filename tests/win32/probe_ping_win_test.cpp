@@ -13,9 +13,17 @@ namespace {
 
 constexpr wchar_t kClass[] = L"DialwavePingTarget";
 
+constexpr UINT_PTR kStallTimer = 1;
+
 // A window on its own thread that stops serving its queue for `stallMs`
-// after 300 ms, then serves it until closed.
+// 300 ms after the first ping reached it, then serves it until closed. Timed
+// from the first ping, not from its creation: on a loaded machine the probe
+// may start later than a fixed stall would have come and gone.
 LRESULT CALLBACK WindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_NULL && GetWindowLongPtrW(w, GWLP_USERDATA) == 0) {
+    SetWindowLongPtrW(w, GWLP_USERDATA, 1);
+    SetTimer(w, kStallTimer, 300, nullptr);
+  }
   if (m == WM_DESTROY) PostQuitMessage(0);
   return DefWindowProcW(w, m, wp, lp);
 }
@@ -41,12 +49,11 @@ class Target {
     RegisterClassW(&wc);
     window_ = CreateWindowW(kClass, L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                             wc.hInstance, nullptr);
-    SetTimer(window_, 1, 300, nullptr);
     SetEvent(ready_);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
       if (msg.message == WM_TIMER && msg.hwnd == window_) {
-        KillTimer(window_, 1);
+        KillTimer(window_, kStallTimer);
         if (stallMs_ > 0) Sleep(stallMs_);
         continue;
       }
