@@ -19,12 +19,12 @@ void WriteWord(std::uint32_t w, std::uint8_t* p) {
   p[3] = static_cast<std::uint8_t>(w);
 }
 
-std::uint32_t F(const TBlowfishContext& ctx, std::uint32_t x) {
+std::uint32_t F(const BlowfishContext& ctx, std::uint32_t x) {
   return ((ctx.S[0][x >> 24] + ctx.S[1][(x >> 16) & 0xFF]) ^ ctx.S[2][(x >> 8) & 0xFF]) +
          ctx.S[3][x & 0xFF];
 }
 
-void EncryptHalves(const TBlowfishContext& ctx, std::uint32_t& left, std::uint32_t& right) {
+void EncryptHalves(const BlowfishContext& ctx, std::uint32_t& left, std::uint32_t& right) {
   std::uint32_t l = left ^ ctx.P[0];
   std::uint32_t r = right;
   for (int round = 1; round <= 16; round += 2) {
@@ -36,7 +36,7 @@ void EncryptHalves(const TBlowfishContext& ctx, std::uint32_t& left, std::uint32
   right = l;
 }
 
-void DecryptHalves(const TBlowfishContext& ctx, std::uint32_t& left, std::uint32_t& right) {
+void DecryptHalves(const BlowfishContext& ctx, std::uint32_t& left, std::uint32_t& right) {
   std::uint32_t l = left ^ ctx.P[17];
   std::uint32_t r = right;
   for (int round = 16; round >= 1; round -= 2) {
@@ -50,7 +50,7 @@ void DecryptHalves(const TBlowfishContext& ctx, std::uint32_t& left, std::uint32
 
 }  // namespace
 
-void BlowfishSetup(TBlowfishContext& ctx, const std::uint8_t* key, std::size_t keyLength,
+void BlowfishSetup(BlowfishContext& ctx, const std::uint8_t* key, std::size_t keyLength,
                    const std::uint8_t* iv) {
   if (keyLength < 1 || keyLength > 56) {
     throw BlowfishError("Blowfish: Key must be between 1 and 56 bytes long");
@@ -90,7 +90,7 @@ void BlowfishSetup(TBlowfishContext& ctx, const std::uint8_t* key, std::size_t k
   }
 }
 
-void BlowfishEncryptBlock(const TBlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out) {
+void BlowfishEncryptBlock(const BlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out) {
   std::uint32_t left = ReadWord(in);
   std::uint32_t right = ReadWord(in + 4);
   EncryptHalves(ctx, left, right);
@@ -98,7 +98,7 @@ void BlowfishEncryptBlock(const TBlowfishContext& ctx, const std::uint8_t* in, s
   WriteWord(right, out + 4);
 }
 
-void BlowfishDecryptBlock(const TBlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out) {
+void BlowfishDecryptBlock(const BlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out) {
   std::uint32_t left = ReadWord(in);
   std::uint32_t right = ReadWord(in + 4);
   DecryptHalves(ctx, left, right);
@@ -106,14 +106,14 @@ void BlowfishDecryptBlock(const TBlowfishContext& ctx, const std::uint8_t* in, s
   WriteWord(right, out + 4);
 }
 
-void BlowfishEncryptChained(TBlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out) {
+void BlowfishEncryptChained(BlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out) {
   std::uint8_t block[8];
   for (int i = 0; i < 8; ++i) block[i] = in[i] ^ ctx.chain[i];
   BlowfishEncryptBlock(ctx, block, out);
   std::memcpy(ctx.chain, out, 8);
 }
 
-void BlowfishDecryptChained(TBlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out) {
+void BlowfishDecryptChained(BlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out) {
   std::uint8_t kept[8];
   std::memcpy(kept, in, 8);
   BlowfishDecryptBlock(ctx, kept, out);
@@ -121,6 +121,6 @@ void BlowfishDecryptChained(TBlowfishContext& ctx, const std::uint8_t* in, std::
   std::memcpy(ctx.chain, kept, 8);
 }
 
-void BlowfishResetChain(TBlowfishContext& ctx) { std::memcpy(ctx.chain, ctx.initialVector, 8); }
+void BlowfishResetChain(BlowfishContext& ctx) { std::memcpy(ctx.chain, ctx.initialVector, 8); }
 
 }  // namespace dw

@@ -8,7 +8,7 @@
 
 namespace dw {
 
-struct TBlowfishContext {
+struct BlowfishContext {
   std::uint8_t initialVector[8];
   std::uint8_t chain[8];
   std::uint32_t S[4][256];
@@ -22,18 +22,18 @@ class BlowfishError : public std::invalid_argument {
 
 // Prepares `ctx` for `key`; `iv` (8 bytes) may be null, which means zero.
 // Throws BlowfishError when keyLength is outside 1..56.
-void BlowfishSetup(TBlowfishContext& ctx, const std::uint8_t* key, std::size_t keyLength,
+void BlowfishSetup(BlowfishContext& ctx, const std::uint8_t* key, std::size_t keyLength,
                    const std::uint8_t* iv);
 
 // One block, no chaining; `in` and `out` may be the same 8 bytes.
-void BlowfishEncryptBlock(const TBlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out);
-void BlowfishDecryptBlock(const TBlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out);
+void BlowfishEncryptBlock(const BlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out);
+void BlowfishDecryptBlock(const BlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out);
 
 // CBC: out = E(in ^ chain), chain = out; and out = D(in) ^ chain, chain = in.
 // `in` and `out` may be the same 8 bytes.
-void BlowfishEncryptChained(TBlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out);
-void BlowfishDecryptChained(TBlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out);
+void BlowfishEncryptChained(BlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out);
+void BlowfishDecryptChained(BlowfishContext& ctx, const std::uint8_t* in, std::uint8_t* out);
 
-void BlowfishResetChain(TBlowfishContext& ctx);
+void BlowfishResetChain(BlowfishContext& ctx);
 
 }  // namespace dw

@@ -23,9 +23,9 @@ int HexValue(char c) {
 
 // The key schedule of the fixed key, made once: it costs 521 block
 // encryptions, more than most texts. Every call still works on its own copy.
-const TBlowfishContext& FixedKeySchedule() {
-  static const TBlowfishContext schedule = [] {
-    TBlowfishContext ctx;
+const BlowfishContext& FixedKeySchedule() {
+  static const BlowfishContext schedule = [] {
+    BlowfishContext ctx;
     BlowfishSetup(ctx, kKey, sizeof kKey, kVector);
     return ctx;
   }();
@@ -35,14 +35,14 @@ const TBlowfishContext& FixedKeySchedule() {
 }  // namespace
 
 void EncryptBuffer(std::uint8_t* area, std::size_t length) {
-  TBlowfishContext ctx = FixedKeySchedule();
+  BlowfishContext ctx = FixedKeySchedule();
   for (std::size_t i = 0; i + 8 <= length; i += 8) {
     BlowfishEncryptChained(ctx, area + i, area + i);
   }
 }
 
 void DecryptBuffer(std::uint8_t* area, std::size_t length) {
-  TBlowfishContext ctx = FixedKeySchedule();
+  BlowfishContext ctx = FixedKeySchedule();
   for (std::size_t i = 0; i + 8 <= length; i += 8) {
     BlowfishDecryptChained(ctx, area + i, area + i);
   }

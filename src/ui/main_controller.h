@@ -16,7 +16,7 @@
 #include "platform/registry.h"
 #include "ras/records.h"
 #include "settings/settings.h"
-#include "ui/controls/graph_panel.h"
+#include "ui/controls/speed_graph.h"
 #include "ui/framework/actions.h"
 #include "ui/main_view.h"
 #include "ui/window_chrome.h"
@@ -53,7 +53,7 @@ class MainController {
   struct Setup {
     MainView* view = nullptr;
     ConnectionServices* services = nullptr;
-    TGraphPanel* graph = nullptr;  // gpnlStat
+    SpeedGraph* graph = nullptr;  // gpnlStat
     Registry* registry = nullptr;  // the settings' home
     std::shared_ptr<const Environment> environment;
     CommandLine commandLine;
@@ -140,19 +140,19 @@ class MainController {
     std::string caption;
     bool enabled = true;
     bool visible = true;
-    TAction* action = nullptr;
+    Action* action = nullptr;
   };
   std::vector<TrayItem> TrayMenu();
 
   // State, for the window and for tests.
-  TActionList& Actions() { return actions_; }
-  TAction& aNext() { return *aNext_; }
-  TAction& aExit() { return *aExit_; }
-  TAction& aConnect() { return *aConnect_; }
-  TAction& aRestore() { return *aRestore_; }
-  TAction& aSvcOK() { return *aSvcOK_; }
-  TAction& aAbout() { return *aAbout_; }
-  TAction& aService() { return *aService_; }
+  ActionList& Actions() { return actions_; }
+  Action& aNext() { return *aNext_; }
+  Action& aExit() { return *aExit_; }
+  Action& aConnect() { return *aConnect_; }
+  Action& aRestore() { return *aRestore_; }
+  Action& aSvcOK() { return *aSvcOK_; }
+  Action& aAbout() { return *aAbout_; }
+  Action& aService() { return *aService_; }
   Settings& settings() { return settings_; }
   std::uint8_t CurrentStage() const { return currentStage_; }
   ras::Handle ConnectionHandle() const { return connectionHandle_; }
@@ -176,7 +176,7 @@ class MainController {
   Setup setup_;
   MainView& view_;
   ConnectionServices& services_;
-  TGraphPanel& graph_;
+  SpeedGraph& graph_;
 
   Settings settings_;
   std::uint8_t currentStage_ = kShowAgreement;
@@ -203,14 +203,14 @@ class MainController {
 
   SkinDrag drag_;
 
-  TActionList actions_;
-  TAction* aNext_;
-  TAction* aExit_;
-  TAction* aConnect_;
-  TAction* aRestore_;
-  TAction* aSvcOK_;
-  TAction* aAbout_;
-  TAction* aService_;
+  ActionList actions_;
+  Action* aNext_;
+  Action* aExit_;
+  Action* aConnect_;
+  Action* aRestore_;
+  Action* aSvcOK_;
+  Action* aAbout_;
+  Action* aService_;
 };
 
 }  // namespace dw::ui

@@ -24,16 +24,16 @@ constexpr UINT kTrayIconId = 1;
 constexpr Color kFace = Rgb(0xF4, 0xF4, 0xF0);
 constexpr Color kNavy = Rgb(0x00, 0x06, 0x74);
 
-void StyleButton(TGPRSButton& b, bool big) {
-  b.color = kFace;
-  b.DownColor = Rgb(0xBC, 0xB9, 0xF6);
-  b.ExtColor = big ? Rgb(0xCD, 0xD8, 0xE2) : kBlack;
-  b.IntColor = kBlack;
-  b.BorderColor = kNavy;
-  b.BgColor = kWhite;
-  b.ExtWidth = big ? 2 : 0;
-  b.IntWidth = 0;
-  b.Curve = 4;
+void StyleButton(SkinButton& b, bool big) {
+  b.faceColour = kFace;
+  b.pressedColour = Rgb(0xBC, 0xB9, 0xF6);
+  b.outerRingColour = big ? Rgb(0xCD, 0xD8, 0xE2) : kBlack;
+  b.innerRingColour = kBlack;
+  b.borderColour = kNavy;
+  b.backgroundColour = kWhite;
+  b.outerRingWidth = big ? 2 : 0;
+  b.innerRingWidth = 0;
+  b.cornerDiameter = 4;
   b.borderWidth = 1;
   b.font = {"Tahoma", big ? -12 : -11, kBlack};
 }
@@ -57,7 +57,7 @@ void GraphMouse(MainController& controller, UINT message, WPARAM wparam, LPARAM 
 class TfrmGprsMain::PanelWindow final : public WindowBase {
  public:
   static constexpr const char* kClassName = "DialwavePanel";
-  PanelWindow(TTransPanel& face, HWND owner) : face_(face), owner_(owner) {}
+  PanelWindow(TransparentPanel& face, HWND owner) : face_(face), owner_(owner) {}
 
   bool Create(HWND parent, int x, int y, int w, int h) {
     RegisterClassOnce(kClassName);
@@ -98,7 +98,7 @@ class TfrmGprsMain::PanelWindow final : public WindowBase {
   }
 
  private:
-  TTransPanel& face_;
+  TransparentPanel& face_;
   HWND owner_;
 };
 
@@ -156,7 +156,7 @@ bool TfrmGprsMain::CreateWindowAndControls() {
   }
   // The two top corners cut off at an angle, as the skin draws them.
   regionForm_ = std::make_unique<WindowRegionForm>(hwnd(), true);
-  frMain_ = std::make_unique<TFormRegion>(*regionForm_, "frMain");
+  frMain_ = std::make_unique<FormRegion>(*regionForm_, "frMain");
   frMain_->SetRegion("L6,0,495,0,498,2,501,8,501,358,0,358,0,6,2,2");
   regionForm_->SetLoading(false);
   frMain_->Loaded();
@@ -177,11 +177,11 @@ bool TfrmGprsMain::CreateWindowAndControls() {
       {Panel::About, &TfrmGprsMain::BuildAbout},
   };
   for (const auto& [panel, build] : builders) {
-    TTransPanel& face = panelFaces_[panel];
-    face.Image = skin_.get();
-    face.ImageLeft = 0;
-    face.ImageTop = -kPanelTop;
-    face.bevelOuter = Bevel::None;
+    TransparentPanel& face = panelFaces_[panel];
+    face.background = skin_.get();
+    face.backgroundLeft = 0;
+    face.backgroundTop = -kPanelTop;
+    face.outerBevel = Bevel::None;
     auto window = std::make_unique<PanelWindow>(face, hwnd());
     if (!window->Create(hwnd(), 0, kPanelTop, kClientWidth, kPanelHeight)) return false;
     (this->*build)(window->hwnd());
@@ -212,13 +212,13 @@ HWND TfrmGprsMain::AddLabel(HWND parent, int x, int y, int w, int h, TextId text
   return AddLabelText(parent, x, y, w, h, dw::Text(text), link, style);
 }
 
-TGPRSButton& TfrmGprsMain::AddButton(Ctl id, HWND parent, int x, int y, int w, int h,
+SkinButton& TfrmGprsMain::AddButton(Ctl id, HWND parent, int x, int y, int w, int h,
                                      TextId caption, std::function<void()> onClick) {
-  auto button = std::make_unique<TGPRSButton>();
-  TGPRSButton& b = *button;
+  auto button = std::make_unique<SkinButton>();
+  SkinButton& b = *button;
   StyleButton(b, w > 150);
   b.caption = dw::Text(caption);
-  b.OnClick = [onClick](TGPRSButton&) { onClick(); };
+  b.onClick = [onClick](SkinButton&) { onClick(); };
   auto window = std::make_unique<ControlWindow>(b);
   window->Create(parent, x, y, w, h);
   // The caption also as the window's text, where tools and tests read it.
@@ -233,8 +233,8 @@ TGPRSButton& TfrmGprsMain::AddButton(Ctl id, HWND parent, int x, int y, int w, i
 void TfrmGprsMain::AddHeading(HWND parent, const char* resource, Ctl id) {
   auto picture = LoadGifResource(GetModuleHandleA(nullptr), resource);
   if (picture == nullptr) return;
-  auto face = std::make_unique<TTransPanel>();
-  face->Image = picture.get();
+  auto face = std::make_unique<TransparentPanel>();
+  face->background = picture.get();
   auto window = std::make_unique<ControlWindow>(*face);
   window->Create(parent, 20, 4, picture->Width(), picture->Height());
   if (id != Ctl::Window) controls_[id] = window->hwnd();
@@ -246,12 +246,12 @@ void TfrmGprsMain::BuildMain(HWND p) {
   AddHeading(p, "HEADING_CONNECT");
   AddLabel(p, 20, 38, 190, 14, TextId::LabelSpeed);
   auto window = std::make_unique<ControlWindow>(graph_);
-  graph_.color = kWhite;
-  graph_.bevelOuter = Bevel::None;
+  graph_.faceColour = kWhite;
+  graph_.outerBevel = Bevel::None;
   graph_.SetScaleLength(40);
-  graph_.RectWidth = 60;
-  graph_.GrapgColor = 1482540;
-  graph_.BottomColor = 9687450;
+  graph_.barWidthPercent = 60;
+  graph_.topColour = 1482540;
+  graph_.bottomColour = 9687450;
   window->Create(p, 20, 56, 192, 45);
   graphWindow_ = window.get();
   controls_[Ctl::gpnlStat] = window->hwnd();
@@ -278,7 +278,7 @@ void TfrmGprsMain::BuildMain(HWND p) {
                                    [this] { controller_->aConnect().Execute(); });
   HWND connectWindow = controls_[Ctl::btnConnect];
   // The button follows the connect action's enabled state.
-  controller_->aConnect().Bind([this, connectWindow](const TAction& a) {
+  controller_->aConnect().Bind([this, connectWindow](const Action& a) {
     skinnedWindows_[connectWindow]->SetEnabled(a.Enabled());
   });
 
@@ -287,7 +287,7 @@ void TfrmGprsMain::BuildMain(HWND p) {
   clicks_[controls_[Ctl::lblSettings]] = [this] { controller_->lblSettingsClick(); };
 }
 
-void TfrmGprsMain::AddPanelButton(Ctl id, TGPRSButton& button, ControlWindow& window) {
+void TfrmGprsMain::AddPanelButton(Ctl id, SkinButton& button, ControlWindow& window) {
   // The caption also as the window's text, where tools and tests read it.
   user::SetText(window.hwnd(), button.caption);
   controls_[id] = window.hwnd();
@@ -669,7 +669,7 @@ void TfrmGprsMain::ShowTrayMenu() {
   controller_->UpdateControls();
   const auto menu = controller_->TrayMenu();
   std::vector<MenuItem> items;
-  std::vector<TAction*> actions;
+  std::vector<Action*> actions;
   for (const auto& item : menu) {
     if (!item.visible) continue;
     items.push_back({item.caption, item.enabled, false});

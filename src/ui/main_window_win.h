@@ -22,10 +22,10 @@
 #include "platform/win32/unique_handle.h"
 #include "ui/controls/control_window_win.h"
 #include "ui/controls/form_region.h"
-#include "ui/controls/gprs_button.h"
-#include "ui/controls/graph_panel.h"
 #include "ui/controls/region_form_win.h"
-#include "ui/controls/trans_panel.h"
+#include "ui/controls/skin_button.h"
+#include "ui/controls/speed_graph.h"
+#include "ui/controls/transparent_panel.h"
 #include "ui/framework/window_win.h"
 #include "ui/main_controller.h"
 #include "ui/panels/about_panel_win.h"
@@ -140,7 +140,7 @@ class TfrmGprsMain final : public WindowBase, public MainView {
     bool timerRunning_ = false;
   };
   struct Skinned {
-    std::unique_ptr<TPanel> control;
+    std::unique_ptr<PaintedPanel> control;
     std::unique_ptr<ControlWindow> window;
   };
 
@@ -150,13 +150,13 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   void BuildAgreement(HWND panel);
   void BuildAbout(HWND panel);
   // A skinned button of a panel: its window answers to `id`.
-  void AddPanelButton(Ctl id, TGPRSButton& button, ControlWindow& window);
+  void AddPanelButton(Ctl id, SkinButton& button, ControlWindow& window);
   PanelContent* ContentHolding(HWND control) const;
   HWND AddLabel(HWND parent, int x, int y, int w, int h, TextId text, bool link = false,
                 DWORD style = 0);
   HWND AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text, bool link,
                     DWORD style);
-  TGPRSButton& AddButton(Ctl id, HWND parent, int x, int y, int w, int h, TextId caption,
+  SkinButton& AddButton(Ctl id, HWND parent, int x, int y, int w, int h, TextId caption,
                          std::function<void()> onClick);
   void AddHeading(HWND parent, const char* resource, Ctl id = Ctl::Window);
   void OnCommand(HWND from, int code);
@@ -169,7 +169,7 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   Setup setup_;
   std::unique_ptr<Registry> ownRegistry_;
   std::unique_ptr<Shell> ownShell_;
-  TGraphPanel graph_;
+  SpeedGraph graph_;
   std::unique_ptr<MainController> controller_;
   HintWindow hintWindow_{*this};
   HintController hints_{hintWindow_};
@@ -177,13 +177,13 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   std::unique_ptr<GdiPicture> skin_;
   std::vector<std::unique_ptr<GdiPicture>> headings_;
   std::unique_ptr<WindowRegionForm> regionForm_;
-  std::unique_ptr<TFormRegion> frMain_;
+  std::unique_ptr<FormRegion> frMain_;
 
   std::map<Panel, std::unique_ptr<PanelWindow>> panels_;
-  std::map<Panel, TTransPanel> panelFaces_;
+  std::map<Panel, TransparentPanel> panelFaces_;
   std::vector<Skinned> skinned_;
   std::map<Ctl, HWND> controls_;
-  std::map<Ctl, TGPRSButton*> buttons_;
+  std::map<Ctl, SkinButton*> buttons_;
   // Every skinned control's window: enabling goes through it.
   std::map<HWND, ControlWindow*> skinnedWindows_;
   std::map<HWND, std::function<void()>> clicks_;

@@ -15,9 +15,9 @@
 #include "platform/win32/canvas_win.h"
 #include "ui/controls/control_window_win.h"
 #include "ui/controls/form_region.h"
-#include "ui/controls/gprs_button.h"
-#include "ui/controls/graph_panel.h"
 #include "ui/controls/region_form_win.h"
+#include "ui/controls/skin_button.h"
+#include "ui/controls/speed_graph.h"
 
 namespace dw::ui {
 namespace {
@@ -41,19 +41,19 @@ LRESULT CALLBACK SkinProcedure(HWND w, UINT message, WPARAM wparam, LPARAM lpara
   return DefWindowProcW(w, message, wparam, lparam);
 }
 
-void Button(TGPRSButton& b, int width, int height, const char* caption, Color ext, int extWidth,
+void Button(SkinButton& b, int width, int height, const char* caption, Color ext, int extWidth,
             Color intColor) {
   b.SetSize(width, height);
   b.caption = caption;
-  b.color = kFace;
-  b.DownColor = Rgb(0xBC, 0xB9, 0xF6);
-  b.ExtColor = ext;
-  b.IntColor = intColor;
-  b.BorderColor = kNavy;
-  b.BgColor = kWhite;
-  b.ExtWidth = extWidth;
-  b.IntWidth = 0;
-  b.Curve = 4;
+  b.faceColour = kFace;
+  b.pressedColour = Rgb(0xBC, 0xB9, 0xF6);
+  b.outerRingColour = ext;
+  b.innerRingColour = intColor;
+  b.borderColour = kNavy;
+  b.backgroundColour = kWhite;
+  b.outerRingWidth = extWidth;
+  b.innerRingWidth = 0;
+  b.cornerDiameter = 4;
   b.borderWidth = 1;
   b.font = {"Tahoma", -12, kBlack};
 }
@@ -89,23 +89,23 @@ TEST(ControlsOnScreen, SkinnedWindowWithButtonsAndGraph) {
                                 100, 100, 500, 360, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
   WindowRegionForm form(window, true);
-  TFormRegion frMain(form, "frMain");
+  FormRegion frMain(form, "frMain");
   frMain.SetRegion("L6,0,495,0,498,2,501,8,501,358,0,358,0,6,2,2");
   form.SetLoading(false);
   frMain.Loaded();
 
-  TGPRSButton connect, agree, disagree;
+  SkinButton connect, agree, disagree;
   // "Подключиться", "Согласен", "Не согласен" in code page 1251.
   Button(connect, 193, 30, "\xCF\xEE\xE4\xEA\xEB\xFE\xF7\xE8\xF2\xFC\xF1\xFF", Rgb(0xCD, 0xD8, 0xE2), 2, kBlack);
   Button(agree, 85, 25, "\xD1\xEE\xE3\xEB\xE0\xF1\xE5\xED", kBlack, 0, kBlack);
   Button(disagree, 85, 25, "\xCD\xE5 \xF1\xEE\xE3\xEB\xE0\xF1\xE5\xED", kBlack, 0, kNavy);
-  TGraphPanel graph;
-  graph.color = kWhite;
-  graph.bevelOuter = Bevel::None;
+  SpeedGraph graph;
+  graph.faceColour = kWhite;
+  graph.outerBevel = Bevel::None;
   graph.SetScaleLength(40);
-  graph.RectWidth = 60;
-  graph.GrapgColor = Rgb(44, 159, 22);
-  graph.BottomColor = Rgb(154, 209, 147);
+  graph.barWidthPercent = 60;
+  graph.topColour = Rgb(44, 159, 22);
+  graph.bottomColour = Rgb(154, 209, 147);
 
   ControlWindow connectWindow(connect), agreeWindow(agree), disagreeWindow(disagree), graphWindow(graph);
   ASSERT_TRUE(connectWindow.Create(window, 20, 200, 193, 30));

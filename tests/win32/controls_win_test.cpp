@@ -10,9 +10,9 @@
 
 #include "platform/win32/canvas_win.h"
 #include "ui/controls/control_window_win.h"
-#include "ui/controls/gprs_button.h"
-#include "ui/controls/graph_panel.h"
-#include "ui/controls/trans_panel.h"
+#include "ui/controls/skin_button.h"
+#include "ui/controls/speed_graph.h"
+#include "ui/controls/transparent_panel.h"
 
 namespace dw::ui {
 namespace {
@@ -52,16 +52,16 @@ constexpr Color kDown = Rgb(0xBC, 0xB9, 0xF6);
 constexpr Color kRing = Rgb(0xCD, 0xD8, 0xE2);
 constexpr Color kNavy = Rgb(0x00, 0x06, 0x74);
 
-void MakeConnect(TGPRSButton& b) {
+void MakeConnect(SkinButton& b) {
   b.SetSize(193, 30);
   b.caption = "\xCF\xEE\xE4\xEA\xEB\xFE\xF7\xE8\xF2\xFC\xF1\xFF";  // "Подключиться" in 1251
-  b.color = kFace;
-  b.DownColor = kDown;
-  b.ExtColor = kRing;
-  b.BorderColor = kNavy;
-  b.BgColor = kWhite;
-  b.ExtWidth = 2;
-  b.Curve = 4;
+  b.faceColour = kFace;
+  b.pressedColour = kDown;
+  b.outerRingColour = kRing;
+  b.borderColour = kNavy;
+  b.backgroundColour = kWhite;
+  b.outerRingWidth = 2;
+  b.cornerDiameter = 4;
   b.borderWidth = 1;
   b.font = {"Tahoma", -12, kBlack};
 }
@@ -78,7 +78,7 @@ int CountDark(const MemoryDc& m, const Rect& r) {
 }
 
 TEST(SkinnedButtonGdi, DrawsRingOutlineFaceAndCaption) {
-  TGPRSButton button;
+  SkinButton button;
   MakeConnect(button);
   MemoryDc m(193, 30);
   {
@@ -97,7 +97,7 @@ TEST(SkinnedButtonGdi, DrawsRingOutlineFaceAndCaption) {
 }
 
 TEST(SkinnedButtonGdi, PressedAndDisabledLooks) {
-  TGPRSButton button;
+  SkinButton button;
   MakeConnect(button);
   button.LeftButtonDown(20, 10);
   MemoryDc pressed(193, 30);
@@ -124,15 +124,15 @@ TEST(SkinnedButtonGdi, PressedAndDisabledLooks) {
   EXPECT_GT(greyPixels, 10) << "grey caption";
 }
 
-TEST(GraphPanelGdi, BarsInTwoColoursWithTheTopMarginAndGaps) {
-  TGraphPanel graph;
+TEST(SpeedGraphGdi, BarsInTwoColoursWithTheTopMarginAndGaps) {
+  SpeedGraph graph;
   graph.SetSize(192, 45);
-  graph.color = kWhite;
-  graph.bevelOuter = Bevel::None;
+  graph.faceColour = kWhite;
+  graph.outerBevel = Bevel::None;
   graph.SetScaleLength(40);
-  graph.RectWidth = 60;
-  graph.GrapgColor = Rgb(44, 159, 22);
-  graph.BottomColor = Rgb(154, 209, 147);
+  graph.barWidthPercent = 60;
+  graph.topColour = Rgb(44, 159, 22);
+  graph.bottomColour = Rgb(154, 209, 147);
   graph.AddValue(100);
   graph.AddValue(0);
   graph.AddValue(50);
@@ -170,14 +170,14 @@ GdiPicture RowsPicture(int width, int height) {
   return GdiPicture(std::move(bitmap), width, height);
 }
 
-TEST(TransPanelGdi, ShowsThePictureFromRow52AndItsStrips) {
+TEST(TransparentPanelGdi, ShowsThePictureFromRow52AndItsStrips) {
   GdiPicture skin = RowsPicture(500, 360);
-  TTransPanel panel;
+  TransparentPanel panel;
   panel.SetSize(500, 265);
-  panel.Image = &skin;
-  panel.ImageTop = -52;
-  panel.BorderLeft = panel.BorderRight = true;
-  panel.BorderColor = Rgb(0x49, 0x4A, 0x4B);
+  panel.background = &skin;
+  panel.backgroundTop = -52;
+  panel.leftStrip = panel.rightStrip = true;
+  panel.stripColour = Rgb(0x49, 0x4A, 0x4B);
   MemoryDc m(500, 265);
   {
     GdiCanvas canvas(m.dc());
@@ -260,10 +260,10 @@ struct Parent {
 TEST(ControlWindows, ButtonClicksFromWindowMessagesAndPaintsOnPrint) {
   Parent parent;
   ASSERT_NE(parent.hwnd, nullptr);
-  TGPRSButton button;
+  SkinButton button;
   MakeConnect(button);
   int clicks = 0;
-  button.OnClick = [&](TGPRSButton&) { ++clicks; };
+  button.onClick = [&](SkinButton&) { ++clicks; };
   ControlWindow window(button);
   ASSERT_TRUE(window.Create(parent.hwnd, 10, 10, 193, 30));
   HWND w = window.hwnd();
@@ -299,7 +299,7 @@ TEST(ControlWindows, ButtonClicksFromWindowMessagesAndPaintsOnPrint) {
 
 TEST(ControlWindows, GraphRepaintsWhenAChildGoesAndFollowsItsWindowSize) {
   Parent parent;
-  TGraphPanel graph;
+  SpeedGraph graph;
   graph.SetScaleLength(40);
   ControlWindow window(graph);
   ASSERT_TRUE(window.Create(parent.hwnd, 0, 0, 192, 45));

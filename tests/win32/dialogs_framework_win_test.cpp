@@ -173,7 +173,7 @@ TEST(Framework, PopupMenuReturnsTheChoiceOrMinusOne) {
 }
 
 TEST(Framework, IdleRhythmUpdatesActionsAlsoDuringAModalShow) {
-  TActionList list;
+  ActionList list;
   int updates = 0;
   list.SetOnUpdate([&] { ++updates; });
   ServeFor(600);

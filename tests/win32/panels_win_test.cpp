@@ -17,7 +17,7 @@
 #include "platform/win32/wide.h"
 #include "text/cp1251.h"
 #include "ui/controls/control_window_win.h"
-#include "ui/controls/trans_panel.h"
+#include "ui/controls/transparent_panel.h"
 #include "ui/panels/about.h"
 #include "ui/panels/about_panel_win.h"
 #include "ui/panels/agreement.h"
@@ -77,14 +77,14 @@ struct SkinnedHost {
     std::ifstream in(dir + "background.gif", std::ios::binary);
     const std::vector<char> gif{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     skin = LoadPicture(gif.data(), gif.size());
-    panel.Image = skin.get();
-    panel.ImageTop = -49;
-    panel.bevelOuter = Bevel::None;
+    panel.background = skin.get();
+    panel.backgroundTop = -49;
+    panel.outerBevel = Bevel::None;
     window.Create(skin.get(), x);
     panelWindow.Create(window.hwnd(), 0, 49, 500, 265);
   }
   std::unique_ptr<GdiPicture> skin;
-  TTransPanel panel;
+  TransparentPanel panel;
   SkinWindow window;
   ControlWindow panelWindow{panel};
 };

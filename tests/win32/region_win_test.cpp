@@ -107,7 +107,7 @@ class ShapedWindow : public ::testing::Test {
 TEST_F(ShapedWindow, TakesTheMainWindowShapeAfterLoading) {
   ASSERT_NE(hwnd, nullptr);
   WindowRegionForm form(hwnd, true);
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   region.SetRegion(kMainWindow);
   EXPECT_FALSE(WindowBox()) << "nothing while loading";
   form.SetLoading(false);
@@ -121,7 +121,7 @@ TEST_F(ShapedWindow, TakesTheMainWindowShapeAfterLoading) {
 
 TEST_F(ShapedWindow, ReevaluatesOnEverySizeChangeAndKeepsItsShapeOnAnError) {
   WindowRegionForm form(hwnd);
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   EXPECT_NE(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), original) << "hooked";
   region.SetRegion("R0,0,W,H\r\nD\r\nE0,0,20,20");
   EXPECT_EQ(WindowBox(), (Rect{0, 0, 500, 360}));
@@ -130,7 +130,7 @@ TEST_F(ShapedWindow, ReevaluatesOnEverySizeChangeAndKeepsItsShapeOnAnError) {
   EXPECT_FALSE(WindowHas(10, 10));
   EXPECT_TRUE(WindowHas(299, 199));
 
-  region.OnSizeChanged = [](TRegionComp&, std::string& text) { text = "R0,0,W,H\r\nQ"; };
+  region.onSizeChanged = [](RegionComponent&, std::string& text) { text = "R0,0,W,H\r\nQ"; };
   SetWindowPos(hwnd, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   EXPECT_TRUE(IsWindow(hwnd)) << "the error stays inside the hook";
   EXPECT_EQ(WindowBox(), (Rect{0, 0, 300, 200})) << "the window keeps its last shape";
@@ -139,11 +139,11 @@ TEST_F(ShapedWindow, ReevaluatesOnEverySizeChangeAndKeepsItsShapeOnAnError) {
 TEST_F(ShapedWindow, ClientDragAndTheHookGoesWithItsLastUser) {
   {
     WindowRegionForm form(hwnd);
-    TFormRegion region(form, "frMain");
-    auto macro = std::make_unique<TMacrosExtRgn>(form, "Corner");
+    FormRegion region(form, "frMain");
+    auto macro = std::make_unique<MacroRegion>(form, "Corner");
     const LPARAM inside = MAKELPARAM(100, 100);
     EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, inside), HTCLIENT);
-    region.ClientDrag = true;
+    region.clientDrag = true;
     EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, inside), HTCAPTION);
     macro.reset();
     EXPECT_NE(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), original);
@@ -154,7 +154,7 @@ TEST_F(ShapedWindow, ClientDragAndTheHookGoesWithItsLastUser) {
 
 TEST_F(ShapedWindow, WindowDestroyedFirstLeavesNothingDangling) {
   WindowRegionForm form(hwnd);
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   region.SetRegion("R0,0,W,H");
   DestroyWindow(hwnd);
   hwnd = nullptr;

@@ -1,15 +1,15 @@
 #include "ui/controls/control_window_win.h"
 
 #include "platform/win32/canvas_win.h"
-#include "ui/controls/gprs_button.h"
-#include "ui/controls/graph_panel.h"
+#include "ui/controls/skin_button.h"
+#include "ui/controls/speed_graph.h"
 
 namespace dw::ui {
 
-ControlWindow::ControlWindow(TPanel& control)
+ControlWindow::ControlWindow(PaintedPanel& control)
     : control_(control),
-      button_(dynamic_cast<TGPRSButton*>(&control)),
-      graph_(dynamic_cast<TGraphPanel*>(&control)) {}
+      button_(dynamic_cast<SkinButton*>(&control)),
+      graph_(dynamic_cast<SpeedGraph*>(&control)) {}
 
 ControlWindow::~ControlWindow() { control_.SetHost(nullptr); }
 

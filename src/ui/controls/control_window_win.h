@@ -10,15 +10,15 @@
 
 namespace dw::ui {
 
-class TGPRSButton;
-class TGraphPanel;
+class SkinButton;
+class SpeedGraph;
 
 class ControlWindow final : public WindowBase, public ControlHost {
  public:
   static constexpr const char* kClassName = "DialwaveControl";
 
   // The control must outlive the window.
-  explicit ControlWindow(TPanel& control);
+  explicit ControlWindow(PaintedPanel& control);
   ~ControlWindow() override;
 
   bool Create(HWND parent, int x, int y, int width, int height);
@@ -32,9 +32,9 @@ class ControlWindow final : public WindowBase, public ControlHost {
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
  private:
-  TPanel& control_;
-  TGPRSButton* button_;
-  TGraphPanel* graph_;
+  PaintedPanel& control_;
+  SkinButton* button_;
+  SpeedGraph* graph_;
   bool trackingLeave_ = false;
 };
 

@@ -6,13 +6,13 @@ namespace dw::ui {
 namespace {
 
 // Process-wide list of coordinators, one per form (user-interface thread only).
-TFRCoordinator* g_coordinators = nullptr;
+RegionCoordinator* g_coordinators = nullptr;
 
 RegionForm& FormOf(RegionOwner& owner, const char* className) {
   RegionForm* form = owner.AsForm();
   if (form == nullptr) {
-    throw EOwnerMustBeForm(std::string("The owner of ") + className +
-                           " component must be the TForm descendant");
+    throw OwnerNotAFormError(std::string("The owner of ") + className +
+                             " component must be the TForm descendant");
   }
   return *form;
 }
@@ -53,14 +53,14 @@ std::string RenameInserted(const std::string& text, const std::string& from,
   });
 }
 
-// --- TRegionComp, TFormRegion ---
+// --- RegionComponent, FormRegion ---
 
-TRegionComp::TRegionComp(RegionOwner& owner, std::string name, const char* className)
+RegionComponent::RegionComponent(RegionOwner& owner, std::string name, const char* className)
     : form_(FormOf(owner, className)), name_(std::move(name)) {}
 
-TRegionComp::~TRegionComp() = default;
+RegionComponent::~RegionComponent() = default;
 
-void TRegionComp::SetRegion(const std::string& text) {
+void RegionComponent::SetRegion(const std::string& text) {
   region_ = text;
   if (form_.Loading()) return;
   computed_.reset();
@@ -68,104 +68,104 @@ void TRegionComp::SetRegion(const std::string& text) {
   Apply();
 }
 
-void TRegionComp::Loaded() { SetRegion(region_); }
+void RegionComponent::Loaded() { SetRegion(region_); }
 
-void TRegionComp::SizeChanged() {
+void RegionComponent::SizeChanged() {
   std::string text = region_;
-  if (OnSizeChanged) OnSizeChanged(*this, text);
+  if (onSizeChanged) onSizeChanged(*this, text);
   SetRegion(text);
 }
 
-void TRegionComp::Apply() {
+void RegionComponent::Apply() {
   // No region from the text: the window keeps the one it has.
   if (!computed_) return;
   form_.SetWindowRegion(computed_->Clone(), form_.Visible());
 }
 
-TFormRegion::TFormRegion(RegionOwner& owner, std::string name)
-    : TRegionComp(owner, std::move(name), "TFormRegion") {
-  if (TFRCoordinator* existing = TFRCoordinator::Find(form_);
+FormRegion::FormRegion(RegionOwner& owner, std::string name)
+    : RegionComponent(owner, std::move(name), "TFormRegion") {
+  if (RegionCoordinator* existing = RegionCoordinator::Find(form_);
       existing != nullptr && existing->formRegion() != nullptr) {
-    throw EDuplicateComponent("Only one TFormRegion component on a form is allowed");
+    throw DuplicateComponentError("Only one TFormRegion component on a form is allowed");
   }
-  coordinator_ = &TFRCoordinator::Acquire(form_);
+  coordinator_ = &RegionCoordinator::Acquire(form_);
   coordinator_->SetFormRegion(this);
 }
 
-TFormRegion::~TFormRegion() {
+FormRegion::~FormRegion() {
   coordinator_->SetFormRegion(nullptr);
   coordinator_->Release();
 }
 
-// --- TExternalRegion, TMacrosExtRgn ---
+// --- ExternalRegion, MacroRegion ---
 
-TExternalRegion::TExternalRegion(RegionOwner& owner, std::string name)
-    : TExternalRegion(owner, std::move(name), "TExternalRegion") {}
+ExternalRegion::ExternalRegion(RegionOwner& owner, std::string name)
+    : ExternalRegion(owner, std::move(name), "TExternalRegion") {}
 
-TExternalRegion::TExternalRegion(RegionOwner& owner, std::string name, const char* className)
+ExternalRegion::ExternalRegion(RegionOwner& owner, std::string name, const char* className)
     : form_(FormOf(owner, className)), name_(std::move(name)) {
-  coordinator_ = &TFRCoordinator::Acquire(form_);
+  coordinator_ = &RegionCoordinator::Acquire(form_);
   coordinator_->AddExternal(*this);
 }
 
-TExternalRegion::~TExternalRegion() {
+ExternalRegion::~ExternalRegion() {
   coordinator_->RemoveExternal(*this);
   coordinator_->Release();
 }
 
-void TExternalRegion::SetName(const std::string& name) {
+void ExternalRegion::SetName(const std::string& name) {
   if (name == name_) return;
   const std::string old = name_;
   name_ = name;
   coordinator_->Rename(old, name);
 }
 
-std::unique_ptr<dw::Region> TExternalRegion::RegionCopy() {
-  if (!OwnRegion) return CreateRegion();
+std::unique_ptr<dw::Region> ExternalRegion::RegionCopy() {
+  if (!ownRegion) return CreateRegion();
   if (!kept_) kept_ = CreateRegion();
   return kept_ ? kept_->Clone() : nullptr;
 }
 
-void TExternalRegion::Recompute() {
+void ExternalRegion::Recompute() {
   kept_.reset();
-  if (OwnRegion) kept_ = CreateRegion();
+  if (ownRegion) kept_ = CreateRegion();
 }
 
-void TExternalRegion::ShapeChanged() {
+void ExternalRegion::ShapeChanged() {
   kept_.reset();
   if (form_.Loading()) return;
-  if (OwnRegion) kept_ = CreateRegion();
+  if (ownRegion) kept_ = CreateRegion();
   coordinator_->ReevaluateUsersOf(name_);
 }
 
-TMacrosExtRgn::TMacrosExtRgn(RegionOwner& owner, std::string name)
-    : TExternalRegion(owner, std::move(name), "TMacrosExtRgn") {
+MacroRegion::MacroRegion(RegionOwner& owner, std::string name)
+    : ExternalRegion(owner, std::move(name), "TMacrosExtRgn") {
   coordinator_->AddMacro(*this);
 }
 
-void TMacrosExtRgn::SetRegion(const std::string& text) {
+void MacroRegion::SetRegion(const std::string& text) {
   if (text == region_) return;
   region_ = text;
   ShapeChanged();
 }
 
-std::unique_ptr<dw::Region> TMacrosExtRgn::CreateRegion() {
+std::unique_ptr<dw::Region> MacroRegion::CreateRegion() {
   return coordinator_->Evaluate(region_, Name());
 }
 
-// --- TFRCoordinator ---
+// --- RegionCoordinator ---
 
-TFRCoordinator* TFRCoordinator::Find(const RegionForm& form) {
-  for (TFRCoordinator* c = g_coordinators; c != nullptr; c = c->next_) {
+RegionCoordinator* RegionCoordinator::Find(const RegionForm& form) {
+  for (RegionCoordinator* c = g_coordinators; c != nullptr; c = c->next_) {
     if (&c->form_ == &form) return c;
   }
   return nullptr;
 }
 
-TFRCoordinator& TFRCoordinator::Acquire(RegionForm& form) {
-  TFRCoordinator* c = Find(form);
+RegionCoordinator& RegionCoordinator::Acquire(RegionForm& form) {
+  RegionCoordinator* c = Find(form);
   if (c == nullptr) {
-    c = new TFRCoordinator(form);
+    c = new RegionCoordinator(form);
     c->next_ = g_coordinators;
     g_coordinators = c;
     form.Hook(*c);
@@ -174,10 +174,10 @@ TFRCoordinator& TFRCoordinator::Acquire(RegionForm& form) {
   return *c;
 }
 
-void TFRCoordinator::Release() {
+void RegionCoordinator::Release() {
   if (--uses_ > 0) return;
   form_.Unhook(*this);
-  for (TFRCoordinator** p = &g_coordinators; *p != nullptr; p = &(*p)->next_) {
+  for (RegionCoordinator** p = &g_coordinators; *p != nullptr; p = &(*p)->next_) {
     if (*p == this) {
       *p = next_;
       break;
@@ -186,14 +186,14 @@ void TFRCoordinator::Release() {
   delete this;
 }
 
-void TFRCoordinator::RemoveExternal(TExternalRegion& region) {
+void RegionCoordinator::RemoveExternal(ExternalRegion& region) {
   externals_.erase(std::remove(externals_.begin(), externals_.end(), &region), externals_.end());
   macros_.erase(std::remove(macros_.begin(), macros_.end(), &region), macros_.end());
 }
 
-ExternalShape TFRCoordinator::FindExternal(std::string_view name) {
+ExternalShape RegionCoordinator::FindExternal(std::string_view name) {
   ExternalShape shape;
-  for (TExternalRegion* e : externals_) {
+  for (ExternalRegion* e : externals_) {
     if (!SameName(e->Name(), name)) continue;
     shape.found = true;
     shape.region = e->RegionCopy();
@@ -204,8 +204,8 @@ ExternalShape TFRCoordinator::FindExternal(std::string_view name) {
   return shape;
 }
 
-void TFRCoordinator::Rename(const std::string& from, const std::string& to) {
-  for (TMacrosExtRgn* m : macros_) {
+void RegionCoordinator::Rename(const std::string& from, const std::string& to) {
+  for (MacroRegion* m : macros_) {
     if (InsertsName(m->Region(), from)) m->SetRegion(RenameInserted(m->Region(), from, to));
   }
   if (formRegion_ != nullptr && InsertsName(formRegion_->Region(), from)) {
@@ -213,14 +213,14 @@ void TFRCoordinator::Rename(const std::string& from, const std::string& to) {
   }
 }
 
-void TFRCoordinator::ReevaluateUsersOf(const std::string& name) {
+void RegionCoordinator::ReevaluateUsersOf(const std::string& name) {
   // Everything that inserts the name, directly or through other macros;
   // those macros make their shapes again on their next use, so a cycle of
   // macros cannot make this loop.
   std::vector<std::string> changed{name};
   for (bool grew = true; grew;) {
     grew = false;
-    for (TMacrosExtRgn* m : macros_) {
+    for (MacroRegion* m : macros_) {
       const bool known = std::any_of(changed.begin(), changed.end(),
                                      [&](const std::string& n) { return SameName(n, m->Name()); });
       if (known) continue;
@@ -243,18 +243,18 @@ void TFRCoordinator::ReevaluateUsersOf(const std::string& name) {
   }
 }
 
-void TFRCoordinator::SizeChanged() {
+void RegionCoordinator::SizeChanged() {
   // All first, then each in creation order: a macro that inserts a later
   // one then sees that one's new shape, made on demand.
-  for (TMacrosExtRgn* m : macros_) m->Invalidate();
-  for (TMacrosExtRgn* m : macros_) {
-    if (m->OwnRegion) m->RegionCopy();
+  for (MacroRegion* m : macros_) m->Invalidate();
+  for (MacroRegion* m : macros_) {
+    if (m->ownRegion) m->RegionCopy();
   }
   if (formRegion_ != nullptr) formRegion_->SizeChanged();
 }
 
-bool TFRCoordinator::ClientIsCaption() const {
-  return formRegion_ != nullptr && formRegion_->ClientDrag;
+bool RegionCoordinator::ClientIsCaption() const {
+  return formRegion_ != nullptr && formRegion_->clientDrag;
 }
 
 }  // namespace dw::ui

@@ -1,6 +1,6 @@
-// The region components of a form: TFormRegion shapes the form's window from
-// a region text; TExternalRegion and TMacrosExtRgn are named regions a text
-// inserts with T; TFRCoordinator (one per form) evaluates the texts, hooks
+// The region components of a form: FormRegion shapes the form's window from
+// a region text; ExternalRegion and MacroRegion are named regions a text
+// inserts with T; RegionCoordinator (one per form) evaluates the texts, hooks
 // the form's window procedure and re-evaluates on every size change.
 #pragma once
 
@@ -16,11 +16,11 @@
 
 namespace dw::ui {
 
-class EOwnerMustBeForm : public std::runtime_error {
+class OwnerNotAFormError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-class EDuplicateComponent : public std::runtime_error {
+class DuplicateComponentError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
@@ -63,16 +63,16 @@ class RegionForm : public RegionOwner {
   virtual void Unhook(FormHook& hook) = 0;
 };
 
-class TFRCoordinator;
+class RegionCoordinator;
 
-// The base of TFormRegion.
-class TRegionComp {
+// The base of FormRegion.
+class RegionComponent {
  public:
-  using TSizeChangedEvent = std::function<void(TRegionComp& sender, std::string& region)>;
+  using SizeChangedEvent = std::function<void(RegionComponent& sender, std::string& region)>;
 
-  TRegionComp(const TRegionComp&) = delete;
-  TRegionComp& operator=(const TRegionComp&) = delete;
-  virtual ~TRegionComp();
+  RegionComponent(const RegionComponent&) = delete;
+  RegionComponent& operator=(const RegionComponent&) = delete;
+  virtual ~RegionComponent();
 
   const std::string& Name() const { return name_; }
   const std::string& Region() const { return region_; }
@@ -81,18 +81,18 @@ class TRegionComp {
   void SetRegion(const std::string& text);
   // Evaluates the stored text once the form exists.
   void Loaded();
-  // The size-changed step: OnSizeChanged may rewrite the text, which is
+  // The size-changed step: onSizeChanged may rewrite the text, which is
   // then assigned.
   void SizeChanged();
   // The last computed region, or null.
   const dw::Region* Computed() const { return computed_.get(); }
 
-  TSizeChangedEvent OnSizeChanged;
+  SizeChangedEvent onSizeChanged;
 
  protected:
-  TRegionComp(RegionOwner& owner, std::string name, const char* className);
+  RegionComponent(RegionOwner& owner, std::string name, const char* className);
   RegionForm& form_;
-  TFRCoordinator* coordinator_ = nullptr;
+  RegionCoordinator* coordinator_ = nullptr;
 
  private:
   void Apply();
@@ -102,24 +102,24 @@ class TRegionComp {
   std::unique_ptr<dw::Region> computed_;
 };
 
-class TFormRegion final : public TRegionComp {
+class FormRegion final : public RegionComponent {
  public:
-  // Throws EOwnerMustBeForm, or EDuplicateComponent when the form already
-  // has a TFormRegion.
-  TFormRegion(RegionOwner& owner, std::string name);
-  ~TFormRegion() override;
+  // Throws OwnerNotAFormError, or DuplicateComponentError when the form already
+  // has a FormRegion.
+  FormRegion(RegionOwner& owner, std::string name);
+  ~FormRegion() override;
 
-  bool ClientDrag = false;
-  bool DrawOnDesigning = true;  // design-time preview only
+  bool clientDrag = false;
+  bool drawOnDesigning = true;  // design-time preview only
 };
 
-class TExternalRegion {
+class ExternalRegion {
  public:
-  // Throws EOwnerMustBeForm.
-  TExternalRegion(RegionOwner& owner, std::string name);
-  TExternalRegion(const TExternalRegion&) = delete;
-  TExternalRegion& operator=(const TExternalRegion&) = delete;
-  virtual ~TExternalRegion();
+  // Throws OwnerNotAFormError.
+  ExternalRegion(RegionOwner& owner, std::string name);
+  ExternalRegion(const ExternalRegion&) = delete;
+  ExternalRegion& operator=(const ExternalRegion&) = delete;
+  virtual ~ExternalRegion();
 
   const std::string& Name() const { return name_; }
   // Renames and makes every text of the form that inserts the old name
@@ -128,7 +128,7 @@ class TExternalRegion {
 
   // True: the region is kept and copies are handed out; false: a new one is
   // made for every use.
-  bool OwnRegion = true;
+  bool ownRegion = true;
 
   // A region for the caller to keep, or null when there is no shape.
   std::unique_ptr<dw::Region> RegionCopy();
@@ -142,22 +142,22 @@ class TExternalRegion {
   void Recompute();
 
  protected:
-  TExternalRegion(RegionOwner& owner, std::string name, const char* className);
+  ExternalRegion(RegionOwner& owner, std::string name, const char* className);
   virtual std::unique_ptr<dw::Region> CreateRegion() = 0;
   // The shape changed: drop the kept region, re-evaluate the texts that use it.
   void ShapeChanged();
 
   RegionForm& form_;
-  TFRCoordinator* coordinator_ = nullptr;
+  RegionCoordinator* coordinator_ = nullptr;
 
  private:
   std::string name_;
   std::unique_ptr<dw::Region> kept_;
 };
 
-class TMacrosExtRgn final : public TExternalRegion {
+class MacroRegion final : public ExternalRegion {
  public:
-  TMacrosExtRgn(RegionOwner& owner, std::string name);
+  MacroRegion(RegionOwner& owner, std::string name);
   const std::string& Region() const { return region_; }
   // A different text changes the shape (see ShapeChanged).
   void SetRegion(const std::string& text);
@@ -169,23 +169,23 @@ class TMacrosExtRgn final : public TExternalRegion {
   std::string region_;
 };
 
-class TFRCoordinator final : public FormHook, public RegionContext {
+class RegionCoordinator final : public FormHook, public RegionContext {
  public:
   // The form's coordinator, made and hooked on first use; each user holds
   // one count and gives it back with Release.
-  static TFRCoordinator& Acquire(RegionForm& form);
+  static RegionCoordinator& Acquire(RegionForm& form);
   void Release();
   // The coordinator of a form, or null.
-  static TFRCoordinator* Find(const RegionForm& form);
+  static RegionCoordinator* Find(const RegionForm& form);
 
   RegionForm& form() const { return form_; }
-  TFormRegion* formRegion() const { return formRegion_; }
+  FormRegion* formRegion() const { return formRegion_; }
   int useCount() const { return uses_; }
 
-  void SetFormRegion(TFormRegion* region) { formRegion_ = region; }
-  void AddExternal(TExternalRegion& region) { externals_.push_back(&region); }
-  void RemoveExternal(TExternalRegion& region);
-  void AddMacro(TMacrosExtRgn& macro) { macros_.push_back(&macro); }
+  void SetFormRegion(FormRegion* region) { formRegion_ = region; }
+  void AddExternal(ExternalRegion& region) { externals_.push_back(&region); }
+  void RemoveExternal(ExternalRegion& region);
+  void AddMacro(MacroRegion& macro) { macros_.push_back(&macro); }
 
   std::unique_ptr<dw::Region> Evaluate(const std::string& text, const std::string& name) {
     return EvaluateRegionText(text, name, *this);
@@ -206,15 +206,15 @@ class TFRCoordinator final : public FormHook, public RegionContext {
   void ShowMessage(const std::string& text) override { form_.ShowMessage(text); }
 
  private:
-  explicit TFRCoordinator(RegionForm& form) : form_(form) {}
+  explicit RegionCoordinator(RegionForm& form) : form_(form) {}
 
   RegionForm& form_;
   int uses_ = 0;
-  TFormRegion* formRegion_ = nullptr;
-  std::vector<TExternalRegion*> externals_;  // creation order
-  std::vector<TMacrosExtRgn*> macros_;       // creation order
+  FormRegion* formRegion_ = nullptr;
+  std::vector<ExternalRegion*> externals_;  // creation order
+  std::vector<MacroRegion*> macros_;        // creation order
   std::vector<std::string> names_;
-  TFRCoordinator* next_ = nullptr;
+  RegionCoordinator* next_ = nullptr;
 };
 
 // Whether a region text inserts `name` with a T line.

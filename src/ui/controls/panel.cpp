@@ -19,25 +19,25 @@ void Frame(Canvas& canvas, Rect& r, Color topLeft, Color bottomRight, int width)
 
 }  // namespace
 
-void TPanel::SetSize(int width, int height) {
+void PaintedPanel::SetSize(int width, int height) {
   width_ = std::max(0, width);
   height_ = std::max(0, height);
 }
 
-void TPanel::Paint(Canvas& canvas) { PaintPanel(canvas); }
+void PaintedPanel::Paint(Canvas& canvas) { PaintPanel(canvas); }
 
-void TPanel::Repaint() {
+void PaintedPanel::Repaint() {
   if (host_ != nullptr) host_->PaintNow();
 }
 
-void TPanel::PaintPanel(Canvas& canvas) {
+void PaintedPanel::PaintPanel(Canvas& canvas) {
   Rect r{0, 0, width_, height_};
-  if (bevelOuter != Bevel::None) {
-    const bool raised = bevelOuter == Bevel::Raised;
+  if (outerBevel != Bevel::None) {
+    const bool raised = outerBevel == Bevel::Raised;
     Frame(canvas, r, raised ? kClBtnHighlight : kClBtnShadow,
           raised ? kClBtnShadow : kClBtnHighlight, bevelWidth);
   }
-  canvas.SetBrushColor(color);
+  canvas.SetBrushColor(faceColour);
   if (r.left < r.right && r.top < r.bottom) canvas.FillRect(r);
   if (caption.empty()) return;
   canvas.SetFont(font.name, font.height);

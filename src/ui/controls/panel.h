@@ -24,17 +24,17 @@ struct FontSpec {
 
 enum class Bevel { None, Raised, Lowered };
 
-class TPanel {
+class PaintedPanel {
  public:
-  virtual ~TPanel() = default;
+  virtual ~PaintedPanel() = default;
 
   void SetHost(ControlHost* host) { host_ = host; }
   void SetSize(int width, int height);
   int Width() const { return width_; }
   int Height() const { return height_; }
 
-  Color color = kClBtnFace;
-  Bevel bevelOuter = Bevel::Raised;
+  Color faceColour = kClBtnFace;
+  Bevel outerBevel = Bevel::Raised;
   int bevelWidth = 1;
   int borderWidth = 0;
   std::string caption;  // code page 1251

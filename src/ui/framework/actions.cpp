@@ -7,68 +7,68 @@
 namespace dw::ui {
 namespace {
 
-std::vector<TActionList*>& Lists() {
-  static std::vector<TActionList*> lists;
+std::vector<ActionList*>& Lists() {
+  static std::vector<ActionList*> lists;
   return lists;
 }
 
 }  // namespace
 
-void TAction::SetCaption(std::string caption) {
+void Action::SetCaption(std::string caption) {
   if (caption == caption_) return;
   caption_ = std::move(caption);
   Changed();
 }
 
-void TAction::SetEnabled(bool enabled) {
+void Action::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
   Changed();
 }
 
-void TAction::SetVisible(bool visible) {
+void Action::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;
   Changed();
 }
 
-bool TAction::Execute() {
+bool Action::Execute() {
   if (!enabled_ || !onExecute_) return false;
   Handler copy = onExecute_;  // the handler may replace itself
   copy();
   return true;
 }
 
-void TAction::Bind(Observer observer) {
+void Action::Bind(Observer observer) {
   observers_.push_back(std::move(observer));
   observers_.back()(*this);
 }
 
-void TAction::Changed() {
+void Action::Changed() {
   for (const Observer& o : observers_) o(*this);
 }
 
-TActionList::TActionList() { Lists().push_back(this); }
+ActionList::ActionList() { Lists().push_back(this); }
 
-TActionList::~TActionList() {
+ActionList::~ActionList() {
   auto& lists = Lists();
   lists.erase(std::remove(lists.begin(), lists.end(), this), lists.end());
 }
 
-TAction& TActionList::Add(std::string name, std::string caption, TAction::Handler onExecute) {
+Action& ActionList::Add(std::string name, std::string caption, Action::Handler onExecute) {
   actions_.push_back(
-      std::make_unique<TAction>(std::move(name), std::move(caption), std::move(onExecute)));
+      std::make_unique<Action>(std::move(name), std::move(caption), std::move(onExecute)));
   return *actions_.back();
 }
 
-TAction* TActionList::Find(const std::string& name) {
+Action* ActionList::Find(const std::string& name) {
   for (auto& a : actions_) {
     if (a->Name() == name) return a.get();
   }
   return nullptr;
 }
 
-void TActionList::Update() {
+void ActionList::Update() {
   if (onUpdate_) {
     Handler copy = onUpdate_;
     copy();
@@ -77,8 +77,8 @@ void TActionList::Update() {
 
 void UpdateActionsOnIdle() {
   // A copy: an update may create or destroy lists.
-  const std::vector<TActionList*> snapshot = Lists();
-  for (TActionList* list : snapshot) {
+  const std::vector<ActionList*> snapshot = Lists();
+  for (ActionList* list : snapshot) {
     const auto& now = Lists();
     if (std::find(now.begin(), now.end(), list) == now.end()) continue;
     // The idle beat runs outside every window procedure: an error here

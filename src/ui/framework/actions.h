@@ -14,12 +14,12 @@ namespace dw::ui {
 
 constexpr int kIdleRhythmMs = 250;
 
-class TAction {
+class Action {
  public:
   using Handler = std::function<void()>;
-  using Observer = std::function<void(const TAction&)>;
+  using Observer = std::function<void(const Action&)>;
 
-  explicit TAction(std::string name, std::string caption = {}, Handler onExecute = {})
+  explicit Action(std::string name, std::string caption = {}, Handler onExecute = {})
       : name_(std::move(name)), caption_(std::move(caption)), onExecute_(std::move(onExecute)) {}
 
   const std::string& Name() const { return name_; }
@@ -48,23 +48,23 @@ class TAction {
   std::vector<Observer> observers_;
 };
 
-class TActionList {
+class ActionList {
  public:
   using Handler = std::function<void()>;
 
-  TActionList();
-  ~TActionList();
-  TActionList(const TActionList&) = delete;
-  TActionList& operator=(const TActionList&) = delete;
+  ActionList();
+  ~ActionList();
+  ActionList(const ActionList&) = delete;
+  ActionList& operator=(const ActionList&) = delete;
 
-  TAction& Add(std::string name, std::string caption = {}, TAction::Handler onExecute = {});
-  TAction* Find(const std::string& name);
+  Action& Add(std::string name, std::string caption = {}, Action::Handler onExecute = {});
+  Action* Find(const std::string& name);
   void SetOnUpdate(Handler onUpdate) { onUpdate_ = std::move(onUpdate); }
   // Runs the update handler once (the idle rhythm calls it).
   void Update();
 
  private:
-  std::vector<std::unique_ptr<TAction>> actions_;
+  std::vector<std::unique_ptr<Action>> actions_;
   Handler onUpdate_;
 };
 

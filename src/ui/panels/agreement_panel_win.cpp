@@ -21,17 +21,17 @@ constexpr int kSectionGap = 10;
 
 }  // namespace
 
-void StyleSkinButton(TGPRSButton& b, std::string_view caption) {
+void StyleSkinButton(SkinButton& b, std::string_view caption) {
   b.caption = std::string(caption);
-  b.color = Rgb(0xF4, 0xF4, 0xF0);
-  b.DownColor = Rgb(0xBC, 0xB9, 0xF6);
-  b.ExtColor = kBlack;
-  b.IntColor = kBlack;
-  b.BorderColor = Rgb(0x00, 0x06, 0x74);
-  b.BgColor = kWhite;
-  b.ExtWidth = 0;
-  b.IntWidth = 0;
-  b.Curve = 4;
+  b.faceColour = Rgb(0xF4, 0xF4, 0xF0);
+  b.pressedColour = Rgb(0xBC, 0xB9, 0xF6);
+  b.outerRingColour = kBlack;
+  b.innerRingColour = kBlack;
+  b.borderColour = Rgb(0x00, 0x06, 0x74);
+  b.backgroundColour = kWhite;
+  b.outerRingWidth = 0;
+  b.innerRingWidth = 0;
+  b.cornerDiameter = 4;
   b.borderWidth = 1;
   b.font = {"Tahoma", -12, kBlack};
 }
@@ -60,10 +60,10 @@ TAgreementPanel::TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources
 
   StyleSkinButton(btnDisagree, Text(TextId::AgreementDisagree));
   StyleSkinButton(btnAgree, Text(TextId::AgreementAgree));
-  btnDisagree.OnClick = [this](TGPRSButton&) {
+  btnDisagree.onClick = [this](SkinButton&) {
     if (onDisagree) onDisagree();
   };
-  btnAgree.OnClick = [this](TGPRSButton&) {
+  btnAgree.onClick = [this](SkinButton&) {
     if (onAgree) onAgree();
   };
   disagreeWindow_.Create(hwnd(), kDisagree.x, kDisagree.y, kDisagree.width, kDisagree.height);

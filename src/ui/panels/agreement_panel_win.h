@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "ui/controls/control_window_win.h"
-#include "ui/controls/gprs_button.h"
+#include "ui/controls/skin_button.h"
 #include "ui/framework/picture_box_win.h"
 #include "ui/framework/scroll_box_win.h"
 #include "ui/panels/panel_content_win.h"
@@ -52,8 +52,8 @@ class TAgreementPanel final : public PanelContent {
   PictureBox imgUA;
   ScrollBox sbUA;
   SeparateScrollBar scrollUA;
-  TGPRSButton btnDisagree;
-  TGPRSButton btnAgree;
+  SkinButton btnDisagree;
+  SkinButton btnAgree;
   Label lblUAReturn;
 
  protected:
@@ -69,6 +69,6 @@ class TAgreementPanel final : public PanelContent {
 };
 
 // The skin's look of a push button on the panels.
-void StyleSkinButton(TGPRSButton& button, std::string_view caption);
+void StyleSkinButton(SkinButton& button, std::string_view caption);
 
 }  // namespace dw::ui

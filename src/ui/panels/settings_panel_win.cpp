@@ -90,10 +90,10 @@ TSettingsPanel::TSettingsPanel(HWND parent, const Bounds& b, HMODULE resources) 
 
   StyleSkinButton(btnNext, Text(TextId::ActNext));
   StyleSkinButton(btnSvcOK, Text(TextId::ActSelect));
-  btnNext.OnClick = [this](TGPRSButton&) {
+  btnNext.onClick = [this](SkinButton&) {
     if (onNext) onNext();
   };
-  btnSvcOK.OnClick = [this](TGPRSButton&) {
+  btnSvcOK.onClick = [this](SkinButton&) {
     if (onSvcOK) onSvcOK();
   };
   nextWindow_.Create(hwnd(), kButton.x, kButton.y, kButton.width, kButton.height);

@@ -12,7 +12,7 @@
 
 #include "platform/win32/unique_handle.h"
 #include "ui/controls/control_window_win.h"
-#include "ui/controls/gprs_button.h"
+#include "ui/controls/skin_button.h"
 #include "ui/framework/picture_box_win.h"
 #include "ui/framework/subclass_win.h"
 #include "ui/panels/panel_content_win.h"
@@ -53,7 +53,7 @@ class TSettingsPanel final : public PanelContent {
   ListBox lbConnections;
   CheckBox chbDesktop, chbAutorun, chbCopy;
   Label lblDesktop, lblAutorun, lblCopy;
-  TGPRSButton btnNext, btnSvcOK;
+  SkinButton btnNext, btnSvcOK;
 
  protected:
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;

@@ -64,7 +64,7 @@ TEST(Blowfish, ReproducesPublishedSingleBlockVectors) {
   for (const auto& v : kVariableKey) {
     SCOPED_TRACE(v.key);
     const auto key = Hex(v.key);
-    TBlowfishContext ctx;
+    BlowfishContext ctx;
     BlowfishSetup(ctx, key.data(), key.size(), nullptr);
     std::uint8_t block[8];
     BlowfishEncryptBlock(ctx, Hex(v.plain).data(), block);
@@ -87,7 +87,7 @@ TEST(Blowfish, ReproducesPublishedVariableKeyLengthVectors) {
       "E6F51ED79B9DB21F", "64A6E14AFD36B46F", "80C7D7D45A5479AD", "05044B62FA52D080"};
   for (std::size_t length = 1; length <= key.size(); ++length) {
     SCOPED_TRACE(length);
-    TBlowfishContext ctx;
+    BlowfishContext ctx;
     BlowfishSetup(ctx, key.data(), length, nullptr);
     std::uint8_t block[8];
     BlowfishEncryptBlock(ctx, Hex("FEDCBA9876543210").data(), block);
@@ -103,7 +103,7 @@ TEST(Blowfish, ChainedOperationsReproducePublishedCbcExample) {
   const auto cipher = Hex("6B77B4D63006DEE605B156E27403979358DEB9E7154616D959F1652BD5FF92CC");
   const auto plain = data;
 
-  TBlowfishContext ctx;
+  BlowfishContext ctx;
   BlowfishSetup(ctx, key.data(), key.size(), iv.data());
   for (std::size_t i = 0; i < data.size(); i += 8) {
     BlowfishEncryptChained(ctx, &data[i], &data[i]);
@@ -126,7 +126,7 @@ TEST(Blowfish, ChainedOperationsReproducePublishedCbcExample) {
 
 TEST(Blowfish, KeyLengthMustBeOneToFiftySix) {
   std::uint8_t key[57] = {};
-  TBlowfishContext ctx;
+  BlowfishContext ctx;
   for (std::size_t bad : {std::size_t{0}, std::size_t{57}}) {
     try {
       BlowfishSetup(ctx, key, bad, nullptr);
@@ -142,7 +142,7 @@ TEST(Blowfish, KeyLengthMustBeOneToFiftySix) {
 TEST(Blowfish, SetupCopiesVectorIntoChainOrZeroes) {
   const auto iv = Hex("0102030405060708");
   std::uint8_t key[1] = {7};
-  TBlowfishContext ctx;
+  BlowfishContext ctx;
   BlowfishSetup(ctx, key, 1, iv.data());
   EXPECT_EQ(std::vector<std::uint8_t>(ctx.chain, ctx.chain + 8), iv);
   EXPECT_EQ(std::vector<std::uint8_t>(ctx.initialVector, ctx.initialVector + 8), iv);

@@ -10,14 +10,14 @@
 namespace dw::ui::test {
 
 struct RecordingHost final : ControlHost {
-  explicit RecordingHost(TPanel& c) : control(c) { control.SetHost(this); }
+  explicit RecordingHost(PaintedPanel& c) : control(c) { control.SetHost(this); }
   ~RecordingHost() override { control.SetHost(nullptr); }
   void PaintNow() override {
     ++paints;
     canvas.Forget();
     control.Paint(canvas);
   }
-  TPanel& control;
+  PaintedPanel& control;
   RecordingCanvas canvas;
   int paints = 0;
 };

@@ -14,10 +14,10 @@ namespace dw::ui {
 namespace {
 
 TEST(Actions, BoundControlsFollowOnlyRealChanges) {
-  TActionList list;
-  TAction& connect = list.Add("aConnect", "A");
+  ActionList list;
+  Action& connect = list.Add("aConnect", "A");
   std::vector<std::string> seen;
-  connect.Bind([&](const TAction& a) {
+  connect.Bind([&](const Action& a) {
     seen.push_back(a.Caption() + (a.Enabled() ? "+" : "-") + (a.Visible() ? "v" : "h"));
   });
   connect.SetCaption("A");
@@ -32,11 +32,11 @@ TEST(Actions, BoundControlsFollowOnlyRealChanges) {
 
 TEST(Actions, DisabledOrEmptyActionsDoNotRun) {
   int runs = 0;
-  TAction a("aExit", "x", [&] { ++runs; });
+  Action a("aExit", "x", [&] { ++runs; });
   EXPECT_TRUE(a.Execute());
   a.SetEnabled(false);
   EXPECT_FALSE(a.Execute());
-  TAction none("aAbout");
+  Action none("aAbout");
   EXPECT_FALSE(none.Execute());
   EXPECT_EQ(runs, 1);
 }
@@ -44,9 +44,9 @@ TEST(Actions, DisabledOrEmptyActionsDoNotRun) {
 TEST(Actions, IdleUpdateReachesEveryLiveListAndSurvivesOneGoingAway) {
   int first = 0;
   int third = 0;
-  auto a = std::make_unique<TActionList>();
-  auto b = std::make_unique<TActionList>();
-  TActionList c;
+  auto a = std::make_unique<ActionList>();
+  auto b = std::make_unique<ActionList>();
+  ActionList c;
   a->SetOnUpdate([&] {
     ++first;
     b.reset();  // an update that releases another list
@@ -66,8 +66,8 @@ TEST(Actions, AnUpdateThatThrowsIsLoggedAndTheOthersStillRun) {
   dw::testing::LogFolder folder;
   folder.Configure({"/l", "/n"});
   int after = 0;
-  TActionList bad;
-  TActionList good;
+  ActionList bad;
+  ActionList good;
   bad.SetOnUpdate([] { throw std::runtime_error("broken update"); });
   good.SetOnUpdate([&] { ++after; });
   EXPECT_NO_THROW(UpdateActionsOnIdle());

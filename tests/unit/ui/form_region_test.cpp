@@ -16,9 +16,9 @@ class FormRegionTest : public ::testing::Test {
 };
 
 // An external region with a fixed shape and a reference size.
-class BoxRegion final : public TExternalRegion {
+class BoxRegion final : public ExternalRegion {
  public:
-  BoxRegion(RegionOwner& owner, std::string name) : TExternalRegion(owner, std::move(name)) {}
+  BoxRegion(RegionOwner& owner, std::string name) : ExternalRegion(owner, std::move(name)) {}
   std::optional<int> ReferenceWidth() const override { return 100; }
   std::optional<int> ReferenceHeight() const override { return 50; }
   int made = 0;
@@ -34,49 +34,49 @@ class BoxRegion final : public TExternalRegion {
 TEST_F(FormRegionTest, OwnerMustBeAFormAndOnlyOneFormRegionPerForm) {
   NotAForm owner;
   try {
-    TFormRegion region(owner, "frMain");
+    FormRegion region(owner, "frMain");
     FAIL() << "a non-form owner was accepted";
-  } catch (const EOwnerMustBeForm& e) {
+  } catch (const OwnerNotAFormError& e) {
     EXPECT_STREQ(e.what(), "The owner of TFormRegion component must be the TForm descendant");
   }
   try {
-    TMacrosExtRgn macro(owner, "M");
+    MacroRegion macro(owner, "M");
     FAIL() << "a non-form owner was accepted";
-  } catch (const EOwnerMustBeForm& e) {
+  } catch (const OwnerNotAFormError& e) {
     EXPECT_STREQ(e.what(), "The owner of TMacrosExtRgn component must be the TForm descendant");
   }
-  EXPECT_THROW(BoxRegion(owner, "B"), EOwnerMustBeForm);
+  EXPECT_THROW(BoxRegion(owner, "B"), OwnerNotAFormError);
 
-  TFormRegion first(form, "frMain");
+  FormRegion first(form, "frMain");
   try {
-    TFormRegion second(form, "frOther");
+    FormRegion second(form, "frOther");
     FAIL() << "a second TFormRegion was accepted";
-  } catch (const EDuplicateComponent& e) {
+  } catch (const DuplicateComponentError& e) {
     EXPECT_STREQ(e.what(), "Only one TFormRegion component on a form is allowed");
   }
-  EXPECT_EQ(TFRCoordinator::Find(form)->useCount(), 1) << "the refused one holds no count";
+  EXPECT_EQ(RegionCoordinator::Find(form)->useCount(), 1) << "the refused one holds no count";
   test::FakeForm other;
-  EXPECT_NO_THROW(TFormRegion(other, "frOther"));
+  EXPECT_NO_THROW(FormRegion(other, "frOther"));
 }
 
 TEST_F(FormRegionTest, CoordinatorHooksOnceAndUnhooksWithItsLastUser) {
   {
-    TFormRegion region(form, "frMain");
-    auto macro = std::make_unique<TMacrosExtRgn>(form, "M");
+    FormRegion region(form, "frMain");
+    auto macro = std::make_unique<MacroRegion>(form, "M");
     EXPECT_EQ(form.hooks, 1);
-    EXPECT_EQ(TFRCoordinator::Find(form)->useCount(), 2);
+    EXPECT_EQ(RegionCoordinator::Find(form)->useCount(), 2);
     macro.reset();
-    EXPECT_EQ(TFRCoordinator::Find(form)->useCount(), 1);
+    EXPECT_EQ(RegionCoordinator::Find(form)->useCount(), 1);
     EXPECT_NE(form.hook, nullptr);
   }
   EXPECT_EQ(form.hook, nullptr);
-  EXPECT_EQ(TFRCoordinator::Find(form), nullptr);
+  EXPECT_EQ(RegionCoordinator::Find(form), nullptr);
 }
 
 TEST_F(FormRegionTest, TextIsEvaluatedAfterLoadingAndAppliedAsACopy) {
   form.loading = true;
   form.visible = false;
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   region.SetRegion("L6,0,495,0,498,2,501,8,501,358,0,358,0,6,2,2");
   EXPECT_FALSE(form.window) << "nothing happens while the form loads";
   form.loading = false;
@@ -94,7 +94,7 @@ TEST_F(FormRegionTest, TextIsEvaluatedAfterLoadingAndAppliedAsACopy) {
 }
 
 TEST_F(FormRegionTest, ABadTextRaisesAndTheWindowKeepsItsRegion) {
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   region.SetRegion("R0,0,10,10");
   try {
     region.SetRegion("R0,0,10,10\r\nR0,0,1");
@@ -110,15 +110,15 @@ TEST_F(FormRegionTest, ABadTextRaisesAndTheWindowKeepsItsRegion) {
 }
 
 TEST_F(FormRegionTest, SizeChangeReevaluatesMacrosAndTheFormRegion) {
-  TMacrosExtRgn bar(form, "Bar");
+  MacroRegion bar(form, "Bar");
   bar.SetRegion("R0,0,W,10");
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   region.SetRegion("R0,0,W,H\r\nD\r\nTLT0,0,bar");
   EXPECT_FALSE(form.Window()->Contains(499, 5));
   EXPECT_TRUE(form.Window()->Contains(499, 15));
 
   std::vector<std::string> seen;
-  region.OnSizeChanged = [&](TRegionComp& sender, std::string& text) {
+  region.onSizeChanged = [&](RegionComponent& sender, std::string& text) {
     EXPECT_EQ(&sender, &region);
     seen.push_back(text);
   };
@@ -127,24 +127,24 @@ TEST_F(FormRegionTest, SizeChangeReevaluatesMacrosAndTheFormRegion) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(form.Window()->Bounds(), (Rect{0, 10, 600, 300})) << "the macro took the new width";
 
-  region.OnSizeChanged = [](TRegionComp&, std::string& text) { text = "R0,0,W/2,H/2"; };
+  region.onSizeChanged = [](RegionComponent&, std::string& text) { text = "R0,0,W/2,H/2"; };
   form.hook->SizeChanged();
   EXPECT_EQ(region.Region(), "R0,0,W/2,H/2");
   EXPECT_EQ(form.Window()->Bounds(), (Rect{0, 0, 300, 150}));
 }
 
 TEST_F(FormRegionTest, ClientDragTurnsClientHitsIntoCaptionHits) {
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   EXPECT_FALSE(form.hook->ClientIsCaption());
-  region.ClientDrag = true;
+  region.clientDrag = true;
   EXPECT_TRUE(form.hook->ClientIsCaption());
 }
 
 TEST_F(FormRegionTest, InsertedRegionsAreAlignedByTheirBoxOrReferenceSize) {
-  TMacrosExtRgn macro(form, "Logo");
+  MacroRegion macro(form, "Logo");
   macro.SetRegion("R0,0,10,20");
   BoxRegion box(form, "Box");
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   region.SetRegion("TCC100,100,LOGO");
   EXPECT_EQ(form.Window()->Bounds(), (Rect{95, 90, 105, 110}));
   region.SetRegion("TRB50,60,logo");
@@ -157,43 +157,43 @@ TEST_F(FormRegionTest, InsertedRegionsAreAlignedByTheirBoxOrReferenceSize) {
   region.SetRegion("TRB0,0,Box");
   EXPECT_EQ(form.Window()->Bounds(), (Rect{-90, -40, -80, -30}));
   EXPECT_EQ(box.made, 1) << "an owned region is made once and copied";
-  box.OwnRegion = false;
+  box.ownRegion = false;
   region.SetRegion("TLT0,0,Box\r\nTLT0,0,Box");
   EXPECT_EQ(box.made, 3);
 }
 
 TEST_F(FormRegionTest, MissingExternalRegionOnlyShowsAMessage) {
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   region.SetRegion("R0,0,10,10\r\nTLT0,0,nowhere\r\nR20,0,30,10");
   EXPECT_EQ(form.messages, std::vector<std::string>{"frMain, line 2: External region NOWHERE not found"});
   EXPECT_TRUE(form.Window()->Contains(25, 5)) << "evaluation went on";
 }
 
 TEST_F(FormRegionTest, RecursiveInsertionIsRefusedAndLeavesNoNamesBehind) {
-  TMacrosExtRgn self(form, "Self");
+  MacroRegion self(form, "Self");
   try {
     self.SetRegion("R0,0,1,1\r\nTLT0,0,self");
     FAIL();
   } catch (const EExtRgnCrossLink& e) {
     EXPECT_STREQ(e.what(), "Self recursively links to itself in line 2");
   }
-  TMacrosExtRgn a(form, "A1");
-  TMacrosExtRgn b(form, "B1");
+  MacroRegion a(form, "A1");
+  MacroRegion b(form, "B1");
   a.SetRegion("TLT0,0,B1");
   EXPECT_THROW(b.SetRegion("TLT0,0,A1"), EExtRgnCrossLink);
-  TFRCoordinator* coordinator = TFRCoordinator::Find(form);
+  RegionCoordinator* coordinator = RegionCoordinator::Find(form);
   EXPECT_TRUE(coordinator->NameStack().empty());
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   EXPECT_NO_THROW(region.SetRegion("R0,0,5,5"));
   EXPECT_TRUE(form.window);
 }
 
 TEST_F(FormRegionTest, ShapeChangeReachesTheTextsThatUseItThroughOtherMacros) {
-  TMacrosExtRgn inner(form, "Inner");
-  TMacrosExtRgn outer(form, "Outer");
+  MacroRegion inner(form, "Inner");
+  MacroRegion outer(form, "Outer");
   inner.SetRegion("R0,0,10,10");
   outer.SetRegion("TLT100,0,Inner");
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   region.SetRegion("TLT0,0,Outer");
   // Outer is Inner moved to x 100; the form aligns Outer's left edge to 0.
   EXPECT_EQ(form.Window()->Bounds(), (Rect{0, 0, 10, 10}));
@@ -205,11 +205,11 @@ TEST_F(FormRegionTest, ShapeChangeReachesTheTextsThatUseItThroughOtherMacros) {
 }
 
 TEST_F(FormRegionTest, RenamingRewritesOnlyTheInsertedNames) {
-  TMacrosExtRgn w(form, "W");
+  MacroRegion w(form, "W");
   w.SetRegion("R0,0,10,10");
-  TMacrosExtRgn user(form, "User");
+  MacroRegion user(form, "User");
   user.SetRegion("R0,0,W,1\r\nTLT20,0,w");
-  TFormRegion region(form, "frMain");
+  FormRegion region(form, "frMain");
   region.SetRegion("R0,0,W,H\r\nD\r\nTLT0,0,W");
   w.SetName("Hole");
   EXPECT_EQ(region.Region(), "R0,0,W,H\r\nD\r\nTLT0,0,Hole");

@@ -335,7 +335,7 @@ class MainFixture : public ::testing::Test {
   std::string executablePath = "C:\\Program Files\\Dialwave\\dialwave.exe";
   FakeView view;
   FakeServices services;
-  TGraphPanel graph;
+  SpeedGraph graph;
   std::unique_ptr<MainController> controller;
 };
 

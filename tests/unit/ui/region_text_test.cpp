@@ -13,7 +13,7 @@ constexpr const char* kMainWindow = "L6,0,495,0,498,2,501,8,501,358,0,358,0,6,2,
 class RegionTextTest : public ::testing::Test {
  protected:
   std::unique_ptr<RasterRegion> Eval(const std::string& text) {
-    coordinator = &TFRCoordinator::Acquire(form);
+    coordinator = &RegionCoordinator::Acquire(form);
     auto r = coordinator->Evaluate(text, "frMain");
     coordinator->Release();
     coordinator = nullptr;
@@ -30,7 +30,7 @@ class RegionTextTest : public ::testing::Test {
   }
 
   test::FakeForm form;
-  TFRCoordinator* coordinator = nullptr;
+  RegionCoordinator* coordinator = nullptr;
 };
 
 TEST_F(RegionTextTest, MainWindowPolygonCutsTheTopCorners) {

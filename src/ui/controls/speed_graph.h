@@ -1,6 +1,6 @@
-// TGraphPanel: the speed graph, one bar per sample, newest at the right,
+// SpeedGraph: the speed graph, one bar per sample, newest at the right,
 // scaled against the largest sample since the last Clear; the part of a bar
-// above the middle height in GrapgColor, the rest in BottomColor.
+// above the middle height in topColour, the rest in bottomColour.
 #pragma once
 
 #include <cstdint>
@@ -10,14 +10,14 @@
 
 namespace dw::ui {
 
-class TGraphPanel : public TPanel {
+class SpeedGraph : public PaintedPanel {
  public:
-  TGraphPanel();
+  SpeedGraph();
 
-  Color GrapgColor = kBlack;
-  Color BottomColor = kBlack;
+  Color topColour = kBlack;
+  Color bottomColour = kBlack;
   // Width of a bar in percent of the distance between bar positions.
-  std::uint32_t RectWidth = 0;
+  std::uint32_t barWidthPercent = 0;
 
   std::uint32_t ScaleLength() const { return scaleLength_; }
   // At least 1; fewer positions than samples held drop the oldest.

@@ -1,4 +1,4 @@
-// TTransPanel: a panel that shows the part of the form's background picture
+// TransparentPanel: a panel that shows the part of the form's background picture
 // under it instead of a face, so its children seem to sit on the skin, with
 // optional strips along its edges. Without a picture it is a plain panel.
 #pragma once
@@ -7,17 +7,17 @@
 
 namespace dw::ui {
 
-class TTransPanel : public TPanel {
+class TransparentPanel : public PaintedPanel {
  public:
-  bool BorderLeft = false;
-  bool BorderRight = false;
-  bool BorderTop = false;
-  bool BorderBottom = false;
-  Color BorderColor = kBlack;
+  bool leftStrip = false;
+  bool rightStrip = false;
+  bool topStrip = false;
+  bool bottomStrip = false;
+  Color stripColour = kBlack;
   // The background picture; not owned, it outlives the panel.
-  const Picture* Image = nullptr;
-  int ImageTop = 0;
-  int ImageLeft = 0;
+  const Picture* background = nullptr;
+  int backgroundTop = 0;
+  int backgroundLeft = 0;
 
   void Paint(Canvas& canvas) override;
 };

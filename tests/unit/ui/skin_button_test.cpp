@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
-#include "ui/controls/gprs_button.h"
+#include "ui/controls/skin_button.h"
 
 namespace dw::ui {
 namespace {
@@ -16,40 +16,40 @@ constexpr Color kRing = Rgb(0xCD, 0xD8, 0xE2);
 constexpr Color kNavy = Rgb(0x00, 0x06, 0x74);
 
 // btnConnect of the main window.
-void MakeConnect(TGPRSButton& b) {
+void MakeConnect(SkinButton& b) {
   b.SetSize(193, 30);
   b.caption = "Connect";
-  b.color = kFace;
-  b.DownColor = kDown;
-  b.ExtColor = kRing;
-  b.IntColor = kBlack;
-  b.BorderColor = kNavy;
-  b.BgColor = kWhite;
-  b.ExtWidth = 2;
-  b.IntWidth = 0;
-  b.Curve = 4;
+  b.faceColour = kFace;
+  b.pressedColour = kDown;
+  b.outerRingColour = kRing;
+  b.innerRingColour = kBlack;
+  b.borderColour = kNavy;
+  b.backgroundColour = kWhite;
+  b.outerRingWidth = 2;
+  b.innerRingWidth = 0;
+  b.cornerDiameter = 4;
   b.borderWidth = 1;
   b.font = {"Tahoma", -12, kBlack};
 }
 
-class GprsButtonTest : public ::testing::Test {
+class SkinButtonTest : public ::testing::Test {
  protected:
-  GprsButtonTest() {
+  SkinButtonTest() {
     MakeConnect(button);
-    button.OnClick = [this](TGPRSButton& sender) {
+    button.onClick = [this](SkinButton& sender) {
       EXPECT_EQ(&sender, &button);
       ++clicks;
       events.push_back("click");
     };
-    button.OnMouseDown = [this](TGPRSButton&, MouseButton, ShiftState s, int x, int y) {
+    button.onMouseDown = [this](SkinButton&, MouseButton, ShiftState s, int x, int y) {
       EXPECT_EQ(s, ShiftState::Left);
       events.push_back("down " + std::to_string(x) + "," + std::to_string(y));
     };
-    button.OnMouseUp = [this](TGPRSButton&, MouseButton, ShiftState s, int, int) {
+    button.onMouseUp = [this](SkinButton&, MouseButton, ShiftState s, int, int) {
       EXPECT_EQ(s, ShiftState::Left);
       events.push_back("up");
     };
-    button.OnMouseMove = [this](TGPRSButton&, ShiftState s, int, int) {
+    button.onMouseMove = [this](SkinButton&, ShiftState s, int, int) {
       events.push_back(s == ShiftState::Left ? "move held" : "move");
     };
   }
@@ -63,13 +63,13 @@ class GprsButtonTest : public ::testing::Test {
     return clicks - before;
   }
 
-  TGPRSButton button;
+  SkinButton button;
   test::RecordingHost host{button};
   int clicks = 0;
   std::vector<std::string> events;
 };
 
-TEST_F(GprsButtonTest, PaintsBackgroundRingFaceAndCaptionInThatOrder) {
+TEST_F(SkinButtonTest, PaintsBackgroundRingFaceAndCaptionInThatOrder) {
   host.PaintNow();
   const auto& c = host.canvas.calls();
   ASSERT_EQ(c.size(), 4u);
@@ -102,7 +102,7 @@ TEST_F(GprsButtonTest, PaintsBackgroundRingFaceAndCaptionInThatOrder) {
   EXPECT_EQ(c[3].fontColor, kClBtnText);
 }
 
-TEST_F(GprsButtonTest, OuterRingTakesThePenWidthThePreviousPaintLeft) {
+TEST_F(SkinButtonTest, OuterRingTakesThePenWidthThePreviousPaintLeft) {
   button.borderWidth = 3;
   host.PaintNow();
   EXPECT_EQ(host.canvas.calls()[1].penWidth, 1) << "first paint";
@@ -111,12 +111,12 @@ TEST_F(GprsButtonTest, OuterRingTakesThePenWidthThePreviousPaintLeft) {
   EXPECT_EQ(host.canvas.calls()[1].penWidth, 3) << "later paints";
 }
 
-TEST_F(GprsButtonTest, InnerRingIsFilledWithAFaceRectangleInsetByAllWidths) {
+TEST_F(SkinButtonTest, InnerRingIsFilledWithAFaceRectangleInsetByAllWidths) {
   // btnDisagree: no outer ring, an inner ring of width 1.
   button.SetSize(85, 25);
-  button.ExtWidth = 0;
-  button.IntWidth = 1;
-  button.IntColor = kNavy;
+  button.outerRingWidth = 0;
+  button.innerRingWidth = 1;
+  button.innerRingColour = kNavy;
   button.caption = "No";
   host.PaintNow();
   const auto& c = host.canvas.calls();
@@ -130,7 +130,7 @@ TEST_F(GprsButtonTest, InnerRingIsFilledWithAFaceRectangleInsetByAllWidths) {
   EXPECT_EQ(c[2].pen, kBlack) << "the pen takes the font's colour";
 }
 
-TEST_F(GprsButtonTest, PressedFaceAndDisabledLook) {
+TEST_F(SkinButtonTest, PressedFaceAndDisabledLook) {
   button.LeftButtonDown(10, 10);
   ASSERT_TRUE(button.Pressed());
   EXPECT_EQ(host.canvas.calls()[2].brush, kDown);
@@ -145,7 +145,7 @@ TEST_F(GprsButtonTest, PressedFaceAndDisabledLook) {
   EXPECT_EQ(host.canvas.calls()[3].fontColor, kClGrayText);
 }
 
-TEST_F(GprsButtonTest, CaptionWiderThanTheButtonStartsLeftOfIt) {
+TEST_F(SkinButtonTest, CaptionWiderThanTheButtonStartsLeftOfIt) {
   button.SetSize(40, 20);
   button.caption = "A caption far too wide";
   host.PaintNow();
@@ -154,7 +154,7 @@ TEST_F(GprsButtonTest, CaptionWiderThanTheButtonStartsLeftOfIt) {
   EXPECT_LT(text.x, 0);
 }
 
-TEST_F(GprsButtonTest, PressOnTheOuterPixelsNeverClicksButStillRaisesTheMouseEvents) {
+TEST_F(SkinButtonTest, PressOnTheOuterPixelsNeverClicksButStillRaisesTheMouseEvents) {
   for (auto [x, y] : {std::pair{1, 10}, {191, 10}, {10, 1}, {10, 28}, {65535, 10}}) {
     events.clear();
     EXPECT_EQ(Click(x, y), 0) << x << "," << y;
@@ -166,7 +166,7 @@ TEST_F(GprsButtonTest, PressOnTheOuterPixelsNeverClicksButStillRaisesTheMouseEve
   EXPECT_EQ(Click(190, 27), 1) << "and ends at W - 3, H - 3";
 }
 
-TEST_F(GprsButtonTest, FourPixelsAwayStillClicksFiveAwayCancelsForGood) {
+TEST_F(SkinButtonTest, FourPixelsAwayStillClicksFiveAwayCancelsForGood) {
   EXPECT_EQ(Click(50, 10, {{52, 12}, {54, 14}}), 1);
   EXPECT_EQ(Click(50, 10, {{46, 6}}), 1);
   EXPECT_EQ(Click(50, 10, {{55, 10}, {50, 10}}), 0);
@@ -176,7 +176,7 @@ TEST_F(GprsButtonTest, FourPixelsAwayStillClicksFiveAwayCancelsForGood) {
   EXPECT_EQ(Click(50, 10, {{53, 10}, {50, 1}, {50, 10}}), 0) << "leaving the inner area cancels";
 }
 
-TEST_F(GprsButtonTest, MoveWithTheButtonUpOrLeavingCancelsThePress) {
+TEST_F(SkinButtonTest, MoveWithTheButtonUpOrLeavingCancelsThePress) {
   button.LeftButtonDown(20, 10);
   events.clear();
   button.MouseMove(20, 10, false);
@@ -191,7 +191,7 @@ TEST_F(GprsButtonTest, MoveWithTheButtonUpOrLeavingCancelsThePress) {
   EXPECT_EQ(clicks, 0);
 }
 
-TEST_F(GprsButtonTest, ReleaseRaisesMouseUpBeforeTheClickAndPaintsOnlyOnChanges) {
+TEST_F(SkinButtonTest, ReleaseRaisesMouseUpBeforeTheClickAndPaintsOnlyOnChanges) {
   button.LeftButtonDown(20, 10);
   EXPECT_EQ(host.paints, 1);
   button.MouseMove(21, 10, true);
@@ -202,7 +202,7 @@ TEST_F(GprsButtonTest, ReleaseRaisesMouseUpBeforeTheClickAndPaintsOnlyOnChanges)
   EXPECT_FALSE(button.Pressed());
   EXPECT_EQ(host.paints, 3) << "released, then painted once more";
 
-  button.OnClick = nullptr;
+  button.onClick = nullptr;
   button.LeftButtonDown(20, 10);
   button.LeftButtonUp(20, 10);  // no handler: nothing to call
   EXPECT_FALSE(button.Pressed());

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
-#include "ui/controls/graph_panel.h"
+#include "ui/controls/speed_graph.h"
 
 namespace dw::ui {
 namespace {
 
-constexpr Color kTop = Rgb(44, 159, 22);       // GrapgColor 1482540
-constexpr Color kBottom = Rgb(154, 209, 147);  // BottomColor 9687450
+constexpr Color kTop = Rgb(44, 159, 22);       // topColour 1482540
+constexpr Color kBottom = Rgb(154, 209, 147);  // bottomColour 9687450
 
 struct Bar {
   Rect rect;
@@ -23,16 +23,16 @@ std::ostream& operator<<(std::ostream& os, const Bar& b) {
 }
 
 // The main window's instance.
-class GraphPanelTest : public ::testing::Test {
+class SpeedGraphTest : public ::testing::Test {
  protected:
-  GraphPanelTest() {
+  SpeedGraphTest() {
     graph.SetSize(192, 45);
-    graph.color = kWhite;
-    graph.bevelOuter = Bevel::None;
+    graph.faceColour = kWhite;
+    graph.outerBevel = Bevel::None;
     graph.SetScaleLength(40);
-    graph.RectWidth = 60;
-    graph.GrapgColor = kTop;
-    graph.BottomColor = kBottom;
+    graph.barWidthPercent = 60;
+    graph.topColour = kTop;
+    graph.bottomColour = kBottom;
   }
 
   // The bars of the last paint: every fill after the panel's background.
@@ -47,11 +47,11 @@ class GraphPanelTest : public ::testing::Test {
     return bars;
   }
 
-  TGraphPanel graph;
+  SpeedGraph graph;
   test::RecordingHost host{graph};
 };
 
-TEST_F(GraphPanelTest, FirstSampleAfterClearReachesTheTopMarginInBothColours) {
+TEST_F(SpeedGraphTest, FirstSampleAfterClearReachesTheTopMarginInBothColours) {
   graph.AddValue(100000);
   graph.AddValue(5000);
   graph.Clear();
@@ -65,7 +65,7 @@ TEST_F(GraphPanelTest, FirstSampleAfterClearReachesTheTopMarginInBothColours) {
   }
 }
 
-TEST_F(GraphPanelTest, HalfTheMaximumIsOneColourAndOneMoreIsTwo) {
+TEST_F(SpeedGraphTest, HalfTheMaximumIsOneColourAndOneMoreIsTwo) {
   graph.AddValue(10);
   graph.AddValue(5);  // top = 45 - ceil(22.5)
   graph.AddValue(6);  // top = 45 - ceil(27)
@@ -76,7 +76,7 @@ TEST_F(GraphPanelTest, HalfTheMaximumIsOneColourAndOneMoreIsTwo) {
   EXPECT_EQ(bars[4], (Bar{{10, 23, 13, 45}, kBottom}));
 }
 
-TEST_F(GraphPanelTest, HalfIsComparedWithoutOverflowForLargeSamples) {
+TEST_F(SpeedGraphTest, HalfIsComparedWithoutOverflowForLargeSamples) {
   graph.AddValue(0xFFFFFFFFu);
   graph.AddValue(0x7FFFFFFFu);  // 2v = max - 1: one colour
   graph.AddValue(0x80000000u);  // just above half: two colours
@@ -88,7 +88,7 @@ TEST_F(GraphPanelTest, HalfIsComparedWithoutOverflowForLargeSamples) {
   EXPECT_EQ(bars[4].color, kBottom);
 }
 
-TEST_F(GraphPanelTest, BarsSitAtTheExactRealPitch) {
+TEST_F(SpeedGraphTest, BarsSitAtTheExactRealPitch) {
   for (int i = 0; i < 40; ++i) graph.AddValue(1);
   const auto bars = Bars();
   ASSERT_EQ(bars.size(), 80u);  // all at the maximum: two colours each
@@ -101,7 +101,7 @@ TEST_F(GraphPanelTest, BarsSitAtTheExactRealPitch) {
   }
 }
 
-TEST_F(GraphPanelTest, FortyFirstSampleScrollsOutTheFirstButNotTheMaximum) {
+TEST_F(SpeedGraphTest, FortyFirstSampleScrollsOutTheFirstButNotTheMaximum) {
   graph.AddValue(1000);
   for (std::uint32_t v = 2; v <= 41; ++v) graph.AddValue(v);
   ASSERT_EQ(graph.samples().size(), 40u);
@@ -116,7 +116,7 @@ TEST_F(GraphPanelTest, FortyFirstSampleScrollsOutTheFirstButNotTheMaximum) {
   EXPECT_EQ(bars.back(), (Bar{{188, 45 - 2, 191, 45}, kBottom}));  // ceil(41 * 45 / 1000) = 2
 }
 
-TEST_F(GraphPanelTest, ValueAtRoundsHalvesToEvenAndIsMinusOnePastTheSamples) {
+TEST_F(SpeedGraphTest, ValueAtRoundsHalvesToEvenAndIsMinusOnePastTheSamples) {
   for (std::uint32_t v = 100; v < 110; ++v) graph.AddValue(v);
   EXPECT_EQ(graph.ValueAt(12), 102) << "2.5 goes to 2";
   EXPECT_EQ(graph.ValueAt(36), 108) << "7.5 goes to 8";
@@ -129,7 +129,7 @@ TEST_F(GraphPanelTest, ValueAtRoundsHalvesToEvenAndIsMinusOnePastTheSamples) {
   EXPECT_EQ(graph.ValueAt(0), -1);
 }
 
-TEST_F(GraphPanelTest, ZeroSamplesLeaveGapsButKeepTheirPlace) {
+TEST_F(SpeedGraphTest, ZeroSamplesLeaveGapsButKeepTheirPlace) {
   graph.AddValue(8);
   graph.AddValue(0);
   graph.AddValue(8);
@@ -140,7 +140,7 @@ TEST_F(GraphPanelTest, ZeroSamplesLeaveGapsButKeepTheirPlace) {
   EXPECT_EQ(graph.ValueAt(5), 0);
 }
 
-TEST_F(GraphPanelTest, RepaintsOnEverySampleAndOnAChildsDestructionOnly) {
+TEST_F(SpeedGraphTest, RepaintsOnEverySampleAndOnAChildsDestructionOnly) {
   graph.AddValue(1);
   graph.AddValue(2);
   EXPECT_EQ(host.paints, 2);
@@ -152,7 +152,7 @@ TEST_F(GraphPanelTest, RepaintsOnEverySampleAndOnAChildsDestructionOnly) {
   EXPECT_EQ(host.paints, 3);
 }
 
-TEST_F(GraphPanelTest, ScaleLengthIsNeverZeroAndShrinkingKeepsTheNewest) {
+TEST_F(SpeedGraphTest, ScaleLengthIsNeverZeroAndShrinkingKeepsTheNewest) {
   graph.SetScaleLength(0);
   EXPECT_EQ(graph.ScaleLength(), 1u);
   graph.AddValue(1);

@@ -1,5 +1,5 @@
-// TGPRSButton: the skin's push button. A rounded face in the skin's colours
-// with a centred one-line caption; the face takes DownColor while the left
+// SkinButton: the skin's push button. A rounded face in the skin's colours
+// with a centred one-line caption; the face takes pressedColour while the left
 // button is held on it, and a click needs press and release in the inner
 // area with the pointer never 5 pixels or more from the press point between.
 #pragma once
@@ -14,26 +14,26 @@ enum class MouseButton { Left };
 // The shift state of a mouse event; the button looks only at the left button.
 enum class ShiftState { None, Left };
 
-class TGPRSButton : public TPanel {
+class SkinButton : public PaintedPanel {
  public:
-  using MouseEvent = std::function<void(TGPRSButton&, MouseButton, ShiftState, int x, int y)>;
-  using MoveEvent = std::function<void(TGPRSButton&, ShiftState, int x, int y)>;
+  using MouseEvent = std::function<void(SkinButton&, MouseButton, ShiftState, int x, int y)>;
+  using MoveEvent = std::function<void(SkinButton&, ShiftState, int x, int y)>;
 
-  TGPRSButton();
+  SkinButton();
 
-  Color DownColor = kBlack;
-  Color ExtColor = kBlack;
-  Color IntColor = kBlack;
-  Color BorderColor = kBlack;
-  Color BgColor = kBlack;
-  int ExtWidth = 0;
-  int IntWidth = 0;
-  int Curve = 0;
+  Color pressedColour = kBlack;
+  Color outerRingColour = kBlack;
+  Color innerRingColour = kBlack;
+  Color borderColour = kBlack;
+  Color backgroundColour = kBlack;
+  int outerRingWidth = 0;
+  int innerRingWidth = 0;
+  int cornerDiameter = 0;
 
-  std::function<void(TGPRSButton&)> OnClick;
-  MouseEvent OnMouseDown;
-  MoveEvent OnMouseMove;
-  MouseEvent OnMouseUp;
+  std::function<void(SkinButton&)> onClick;
+  MouseEvent onMouseDown;
+  MoveEvent onMouseMove;
+  MouseEvent onMouseUp;
 
   // Repaints at once.
   void SetEnabled(bool enabled) override;

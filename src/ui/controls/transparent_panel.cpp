@@ -1,26 +1,26 @@
-#include "ui/controls/trans_panel.h"
+#include "ui/controls/transparent_panel.h"
 
 namespace dw::ui {
 
-void TTransPanel::Paint(Canvas& canvas) {
-  if (Image == nullptr) {
+void TransparentPanel::Paint(Canvas& canvas) {
+  if (background == nullptr) {
     PaintPanel(canvas);
     return;
   }
-  canvas.Draw(ImageLeft, ImageTop, *Image);
+  canvas.Draw(backgroundLeft, backgroundTop, *background);
   const int w = Width();
   const int h = Height();
   const int b = borderWidth;
-  canvas.SetBrushColor(BorderColor);
+  canvas.SetBrushColor(stripColour);
   // The strips' uneven ends (left stops a row short, right does not) are the
   // skin's look; empty strips are not drawn at all.
   auto strip = [&](bool on, const Rect& r) {
     if (on && r.left < r.right && r.top < r.bottom) canvas.FillRect(r);
   };
-  strip(BorderLeft, {0, 0, b, h - 1});
-  strip(BorderRight, {w - b - 1, 0, w - 1, h});
-  strip(BorderTop, {0, 0, w - 1, b});
-  strip(BorderBottom, {0, h - b - 1, w - 1, h - 1});
+  strip(leftStrip, {0, 0, b, h - 1});
+  strip(rightStrip, {w - b - 1, 0, w - 1, h});
+  strip(topStrip, {0, 0, w - 1, b});
+  strip(bottomStrip, {0, h - b - 1, w - 1, h - 1});
 }
 
 }  // namespace dw::ui

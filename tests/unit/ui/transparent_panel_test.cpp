@@ -2,32 +2,32 @@
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
-#include "ui/controls/trans_panel.h"
+#include "ui/controls/transparent_panel.h"
 
 namespace dw::ui {
 namespace {
 
 using Kind = CanvasCall::Kind;
 
-class TransPanelTest : public ::testing::Test {
+class TransparentPanelTest : public ::testing::Test {
  protected:
-  TransPanelTest() {
+  TransparentPanelTest() {
     panel.SetSize(500, 265);
-    panel.Image = &skin;
-    panel.ImageLeft = 0;
-    panel.ImageTop = -52;
-    panel.BorderColor = Rgb(0x49, 0x4A, 0x4B);
+    panel.background = &skin;
+    panel.backgroundLeft = 0;
+    panel.backgroundTop = -52;
+    panel.stripColour = Rgb(0x49, 0x4A, 0x4B);
   }
   void All(bool on) {
-    panel.BorderLeft = panel.BorderRight = panel.BorderTop = panel.BorderBottom = on;
+    panel.leftStrip = panel.rightStrip = panel.topStrip = panel.bottomStrip = on;
   }
 
   FakePicture skin{500, 360};
-  TTransPanel panel;
+  TransparentPanel panel;
   test::RecordingHost host{panel};
 };
 
-TEST_F(TransPanelTest, DrawsThePictureAtItsOwnPlaceAndNoStripOfWidthZero) {
+TEST_F(TransparentPanelTest, DrawsThePictureAtItsOwnPlaceAndNoStripOfWidthZero) {
   All(true);
   host.PaintNow();
   const auto& c = host.canvas.calls();
@@ -38,7 +38,7 @@ TEST_F(TransPanelTest, DrawsThePictureAtItsOwnPlaceAndNoStripOfWidthZero) {
   EXPECT_EQ(c[0].y, -52);
 }
 
-TEST_F(TransPanelTest, StripsHaveTheirUnevenEnds) {
+TEST_F(TransparentPanelTest, StripsHaveTheirUnevenEnds) {
   All(true);
   panel.borderWidth = 2;
   host.PaintNow();
@@ -52,29 +52,29 @@ TEST_F(TransPanelTest, StripsHaveTheirUnevenEnds) {
   EXPECT_EQ(host.canvas.calls().front().kind, Kind::Draw) << "strips go over the picture";
 }
 
-TEST_F(TransPanelTest, EachFlagDrawsOnlyItsStrip) {
+TEST_F(TransparentPanelTest, EachFlagDrawsOnlyItsStrip) {
   panel.borderWidth = 1;
-  panel.BorderRight = true;
+  panel.rightStrip = true;
   host.PaintNow();
   auto fills = test::Fills(host.canvas.calls());
   ASSERT_EQ(fills.size(), 1u);
   EXPECT_EQ(fills[0].rect, (Rect{498, 0, 499, 265}));
-  panel.BorderRight = false;
-  panel.BorderBottom = true;
+  panel.rightStrip = false;
+  panel.bottomStrip = true;
   host.PaintNow();
   fills = test::Fills(host.canvas.calls());
   ASSERT_EQ(fills.size(), 1u);
   EXPECT_EQ(fills[0].rect, (Rect{0, 263, 499, 264}));
 }
 
-TEST_F(TransPanelTest, WithoutAPictureItIsAPlainPanelWhateverItsFlags) {
+TEST_F(TransparentPanelTest, WithoutAPictureItIsAPlainPanelWhateverItsFlags) {
   All(true);
   panel.borderWidth = 1;
-  panel.Image = nullptr;
+  panel.background = nullptr;
   panel.caption = "Panel";
   host.PaintNow();
 
-  TPanel plain;
+  PaintedPanel plain;
   plain.SetSize(500, 265);
   plain.borderWidth = 1;
   plain.caption = "Panel";

@@ -1,4 +1,4 @@
-#include "ui/controls/graph_panel.h"
+#include "ui/controls/speed_graph.h"
 
 #include <algorithm>
 
@@ -15,16 +15,16 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
 
 }  // namespace
 
-TGraphPanel::TGraphPanel() = default;
+SpeedGraph::SpeedGraph() = default;
 
-void TGraphPanel::SetScaleLength(std::uint32_t length) {
+void SpeedGraph::SetScaleLength(std::uint32_t length) {
   scaleLength_ = std::max<std::uint32_t>(1, length);
   if (samples_.size() > scaleLength_) {
     samples_.erase(samples_.begin(), samples_.end() - scaleLength_);
   }
 }
 
-void TGraphPanel::AddValue(std::uint32_t value) {
+void SpeedGraph::AddValue(std::uint32_t value) {
   if (samples_.size() >= scaleLength_) {
     std::move(samples_.begin() + 1, samples_.end(), samples_.begin());
     samples_.back() = value;
@@ -35,12 +35,12 @@ void TGraphPanel::AddValue(std::uint32_t value) {
   Repaint();
 }
 
-void TGraphPanel::Clear() {
+void SpeedGraph::Clear() {
   samples_.clear();
   maximum_ = 1;
 }
 
-std::int64_t TGraphPanel::ValueAt(int x) const {
+std::int64_t SpeedGraph::ValueAt(int x) const {
   if (x < 0 || Width() <= 0) return -1;
   // Nearest integer to ScaleLength / width * x, halves to the even neighbour.
   const std::int64_t n = static_cast<std::int64_t>(scaleLength_) * x;
@@ -52,21 +52,21 @@ std::int64_t TGraphPanel::ValueAt(int x) const {
   return -1;
 }
 
-void TGraphPanel::ParentNotify(std::uint32_t wparam) {
+void SpeedGraph::ParentNotify(std::uint32_t wparam) {
   if ((wparam & 0xFFFF) == 2) Repaint();  // WM_DESTROY of a child
 }
 
-void TGraphPanel::Paint(Canvas& canvas) {
+void SpeedGraph::Paint(Canvas& canvas) {
   PaintPanel(canvas);
   PaintBars(canvas);
 }
 
-void TGraphPanel::PaintBars(Canvas& canvas) const {
+void SpeedGraph::PaintBars(Canvas& canvas) const {
   const std::int64_t width = Width();
   const std::int64_t height = Height();
   const std::int64_t length = scaleLength_;
   if (width <= 0 || height <= 0) return;
-  const std::int64_t barWidth = CeilDiv(width * RectWidth, 100 * length);
+  const std::int64_t barWidth = CeilDiv(width * barWidthPercent, 100 * length);
   const std::int64_t middle = CeilDiv(height, 2);
   for (std::size_t i = 0; i < samples_.size(); ++i) {
     const std::int64_t v = samples_[i];
@@ -75,12 +75,12 @@ void TGraphPanel::PaintBars(Canvas& canvas) const {
     const int right = static_cast<int>(left + barWidth);
     const int top = static_cast<int>(std::max<std::int64_t>(2, height - CeilDiv(v * height, maximum_)));
     if (2 * v <= maximum_) {
-      canvas.SetBrushColor(BottomColor);
+      canvas.SetBrushColor(bottomColour);
       canvas.FillRect({left, top, right, static_cast<int>(height)});
     } else {
-      canvas.SetBrushColor(GrapgColor);
+      canvas.SetBrushColor(topColour);
       canvas.FillRect({left, top, right, static_cast<int>(middle)});
-      canvas.SetBrushColor(BottomColor);
+      canvas.SetBrushColor(bottomColour);
       canvas.FillRect({left, static_cast<int>(middle), right, static_cast<int>(height)});
     }
   }
