@@ -378,7 +378,7 @@ void MainController::OnConnectionLost() {
   }
   SetDisconnectedState();
   view_.BringApplicationToFront();
-  if (view_.ShowConnBreak()) {
+  if (view_.AskToReconnect()) {
     view_.Repaint(Ctl::Window);
     Disconnect();
     restoring_ = true;

@@ -98,7 +98,7 @@ class MainView {
   // pressed button's result.
   virtual int ShowMsg(const std::string& cp1251, int kind, std::span<const int> codes) = 0;
   // True when the user wants the connection restored.
-  virtual bool ShowConnBreak() = 0;
+  virtual bool AskToReconnect() = 0;
 
   virtual void SetTrayState(TrayMode mode, const std::string& hint) = 0;
 

@@ -296,43 +296,44 @@ void TfrmGprsMain::AddPanelButton(Ctl id, SkinButton& button, ControlWindow& win
 }
 
 void TfrmGprsMain::BuildSettings(HWND p) {
-  settingsPanel_ = std::make_unique<TSettingsPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
-                                                    GetModuleHandleA(nullptr));
-  TSettingsPanel& s = *settingsPanel_;
+  settingsPanel_ = std::make_unique<SettingsPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
+                                                   GetModuleHandleA(nullptr));
+  SettingsPanel& s = *settingsPanel_;
   const std::pair<Ctl, HWND> parts[] = {
-      {Ctl::imgStart, s.imgStart.hwnd()},     {Ctl::imgService, s.imgService.hwnd()},
-      {Ctl::chbDesktop, s.chbDesktop.hwnd()}, {Ctl::lblDesktop, s.lblDesktop.hwnd()},
-      {Ctl::chbAutorun, s.chbAutorun.hwnd()}, {Ctl::lblAutorun, s.lblAutorun.hwnd()},
-      {Ctl::chbCopy, s.chbCopy.hwnd()},       {Ctl::lblCopy, s.lblCopy.hwnd()},
-      {Ctl::Label40, s.Label40.hwnd()},       {Ctl::Label41, s.Label41.hwnd()},
+      {Ctl::imgStart, s.installHeading.hwnd()},  {Ctl::imgService, s.serviceHeading.hwnd()},
+      {Ctl::chbDesktop, s.desktopOption.hwnd()}, {Ctl::lblDesktop, s.desktopOptionText.hwnd()},
+      {Ctl::chbAutorun, s.autorunOption.hwnd()}, {Ctl::lblAutorun, s.autorunOptionText.hwnd()},
+      {Ctl::chbCopy, s.copyOption.hwnd()},       {Ctl::lblCopy, s.copyOptionText.hwnd()},
+      {Ctl::Label40, s.refreshLink.hwnd()},      {Ctl::Label41, s.hiddenRefreshLink.hwnd()},
   };
   for (const auto& [id, window] : parts) controls_[id] = window;
-  AddPanelButton(Ctl::btnNext, s.btnNext, s.NextWindow());
-  AddPanelButton(Ctl::btnSvcOK, s.btnSvcOK, s.SvcOKWindow());
+  AddPanelButton(Ctl::btnNext, s.nextButton, s.NextButtonWindow());
+  AddPanelButton(Ctl::btnSvcOK, s.chooseButton, s.ChooseButtonWindow());
   s.onNext = [this] { controller_->aNext().Execute(); };
-  s.onSvcOK = [this] { controller_->aSvcOK().Execute(); };
+  s.onChoose = [this] { controller_->aSvcOK().Execute(); };
   s.onRefresh = [this](HWND link) {
-    controller_->Label40Click(link == settingsPanel_->Label41.hwnd() ? Ctl::Label41 : Ctl::Label40);
+    controller_->Label40Click(link == settingsPanel_->hiddenRefreshLink.hwnd() ? Ctl::Label41
+                                                                               : Ctl::Label40);
   };
   s.onModemDoubleClick = [this] { controller_->lbConnectionsDblClick(); };
 }
 
 void TfrmGprsMain::BuildAgreement(HWND p) {
-  agreement_ = std::make_unique<TAgreementPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
-                                                 GetModuleHandleA(nullptr));
-  TAgreementPanel& a = *agreement_;
-  AddPanelButton(Ctl::btnAgree, a.btnAgree, a.AgreeWindow());
-  AddPanelButton(Ctl::btnDisagree, a.btnDisagree, a.DisagreeWindow());
-  controls_[Ctl::lblUAReturn] = a.lblUAReturn.hwnd();
+  agreement_ = std::make_unique<AgreementPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
+                                                GetModuleHandleA(nullptr));
+  AgreementPanel& a = *agreement_;
+  AddPanelButton(Ctl::btnAgree, a.agreeButton, a.AgreeWindow());
+  AddPanelButton(Ctl::btnDisagree, a.disagreeButton, a.DisagreeWindow());
+  controls_[Ctl::lblUAReturn] = a.backLink.hwnd();
   a.onAgree = [this] { controller_->btnAgreeClick(); };
   a.onDisagree = [this] { controller_->aExit().Execute(); };
   a.onReturn = [this] { controller_->btnAgreeClick(); };
 }
 
 void TfrmGprsMain::BuildAbout(HWND p) {
-  about_ = std::make_unique<TAboutPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
-                                         GetModuleHandleA(nullptr), *setup_.shell);
-  controls_[Ctl::lblVersion] = about_->lblVersion.hwnd();
+  about_ = std::make_unique<AboutPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
+                                        GetModuleHandleA(nullptr), *setup_.shell);
+  controls_[Ctl::lblVersion] = about_->versionText.hwnd();
   about_->onReturn = [this] { controller_->Label12Click(); };
 }
 
@@ -464,7 +465,7 @@ void TfrmGprsMain::SetFontColour(Ctl control, Color colour) {
 }
 
 std::vector<std::string> TfrmGprsMain::ModemItems() const {
-  const ListBox& list = settingsPanel_->lbConnections;
+  const ListBox& list = settingsPanel_->modemList;
   std::vector<std::string> items;
   const int count = list.Count();
   for (int i = 0; i < count; ++i) items.push_back(list.Item(i));
@@ -472,17 +473,17 @@ std::vector<std::string> TfrmGprsMain::ModemItems() const {
 }
 
 void TfrmGprsMain::SetModemItems(const std::vector<std::string>& items) {
-  const ListBox& list = settingsPanel_->lbConnections;
+  const ListBox& list = settingsPanel_->modemList;
   list.Clear();
   for (const std::string& item : items) list.Add(item);
 }
 
 int TfrmGprsMain::SelectedModem() const {
-  const int index = settingsPanel_->lbConnections.Selected();
+  const int index = settingsPanel_->modemList.Selected();
   return index == LB_ERR ? -1 : index;
 }
 
-void TfrmGprsMain::SelectModem(int index) { settingsPanel_->lbConnections.Select(index); }
+void TfrmGprsMain::SelectModem(int index) { settingsPanel_->modemList.Select(index); }
 
 void TfrmGprsMain::SetGraphTooltip(const std::string& cp1251) {
   if (graphTip_ == nullptr) return;
@@ -550,7 +551,7 @@ int TfrmGprsMain::ShowMsg(const std::string& cp1251, int kind, std::span<const i
   return ui::ShowMsg(cp1251, kind, codes);
 }
 
-bool TfrmGprsMain::ShowConnBreak() { return ui::ShowConnBreak(hwnd()); }
+bool TfrmGprsMain::AskToReconnect() { return ui::AskToReconnect(hwnd()); }
 
 void TfrmGprsMain::SetTrayState(TrayMode mode, const std::string& hint) {
   if (mode == TrayMode::Show && !trayShown_) {

@@ -1,5 +1,5 @@
 // The main window, TfrmGprsMain: 500 x 360, frameless, shaped by its region,
-// the skin picture Image1 filling it and the four panels at (0, 49). It is
+// the skin picture filling it and the four panels at (0, 49). It is
 // the MainView of the portable MainController, which holds all the logic;
 // this file only turns window messages into controller calls and controller
 // requests into controls, the notification-area icon and the hint window.
@@ -73,9 +73,9 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   HWND Hwnd(Ctl control) const;
   HWND PanelWindowOf(Panel panel) const;
   // The panels' contents (created with the window).
-  TAgreementPanel& agreementPanel() { return *agreement_; }
-  TSettingsPanel& settingsPanel() { return *settingsPanel_; }
-  TAboutPanel& aboutPanel() { return *about_; }
+  AgreementPanel& agreementPanel() { return *agreement_; }
+  SettingsPanel& settingsPanel() { return *settingsPanel_; }
+  AboutPanel& aboutPanel() { return *about_; }
   bool TrayIconShown() const { return trayShown_; }
 
   // MainView
@@ -110,7 +110,7 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   void CloseWindow() override;
   void BringProgressToFront() override;
   int ShowMsg(const std::string& cp1251, int kind, std::span<const int> codes) override;
-  bool ShowConnBreak() override;
+  bool AskToReconnect() override;
   void SetTrayState(TrayMode mode, const std::string& hint) override;
   bool RunInstallation() override;
 
@@ -189,9 +189,9 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   std::map<HWND, std::function<void()>> clicks_;
   std::vector<HWND> links_;
   // After panels_: the contents go before the panels they sit on.
-  std::unique_ptr<TAgreementPanel> agreement_;
-  std::unique_ptr<TSettingsPanel> settingsPanel_;
-  std::unique_ptr<TAboutPanel> about_;
+  std::unique_ptr<AgreementPanel> agreement_;
+  std::unique_ptr<SettingsPanel> settingsPanel_;
+  std::unique_ptr<AboutPanel> about_;
   ControlWindow* graphWindow_ = nullptr;
 
   UniqueFont font_;

@@ -25,7 +25,7 @@ struct SessionReference {
 // The session's waits and news, on the progress dialog and the main window.
 class DialogObserver final : public ConnectObserver {
  public:
-  DialogObserver(ui::TfrmProgress& frm, const OpenConnectionContext& context)
+  DialogObserver(ui::ProgressDialog& frm, const OpenConnectionContext& context)
       : frm_(frm), context_(context) {}
 
   bool Serve(const Event& event, std::chrono::milliseconds limit) override {
@@ -36,7 +36,7 @@ class DialogObserver final : public ConnectObserver {
     SendMessageA(context_.mainWindow, kMsgConnected, static_cast<WPARAM>(conn), 0);
   }
   void Updating() override {
-    frm_.lblProgress.SetText(Text(TextId::ConnApnUpdate));
+    frm_.statusLine.SetText(Text(TextId::ConnApnUpdate));
     ui::DrainMessages(frm_.hwnd());
   }
   void Failed(const ErrorReport& report) override {
@@ -45,7 +45,7 @@ class DialogObserver final : public ConnectObserver {
   }
 
  private:
-  ui::TfrmProgress& frm_;
+  ui::ProgressDialog& frm_;
   const OpenConnectionContext& context_;
 };
 
@@ -62,7 +62,7 @@ ConnectResult OpenConnection(const ConnectRequest& request, const OpenConnection
   result.entryName = request.entryName;
   result.apnList = request.apnList;
   try {
-    ui::TfrmProgress frm(context.mainWindow, *context.progressLock);
+    ui::ProgressDialog frm(context.mainWindow, *context.progressLock);
     frm.ResetForDialling();
     frm.ShowDialling(Text(TextId::ConnSearching));
     ui::DrainMessages(frm.hwnd());
@@ -87,7 +87,7 @@ ConnectResult OpenConnection(const ConnectRequest& request, const OpenConnection
     SessionReference reference(session);
     frm.SetStatusSource([&session] { return session.Status(); });
     struct Unhook {
-      ui::TfrmProgress& form;
+      ui::ProgressDialog& form;
       ~Unhook() { form.SetStatusSource({}); }
     } unhook{frm};
     DialogObserver observer(frm, context);

@@ -154,7 +154,7 @@ class DialWineTest : public ::testing::Test {
 
   // The driver's part: the dialog shown, the thread run while this thread
   // serves the dialog, then the thread's result.
-  ras::Handle Run(ui::TfrmProgress& form, connection::TDialThread& thread,
+  ras::Handle Run(ui::ProgressDialog& form, connection::TDialThread& thread,
                   std::vector<std::string>& apns) {
     form.SetStatusSource([&thread] { return thread.StatusText(); });
     form.ShowDialling(Text(TextId::ConnSearching));
@@ -173,7 +173,7 @@ class DialWineTest : public ::testing::Test {
     return thread.ReturnValue();
   }
 
-  connection::DialDependencies Deps(ui::TfrmProgress& form) {
+  connection::DialDependencies Deps(ui::ProgressDialog& form) {
     return {registry_.get(), platformId_, messages_.get(), 0, &form.Shared(), clock_.get(), waiter_.get()};
   }
 

@@ -18,7 +18,7 @@ class DialThreadWine : public DialWineTest {};
 TEST_F(DialThreadWine, ADialThroughTheSimulatorReachesConnectedWithThisGenerationsRecords) {
   UseSimulator("apn internet.kvr connect\napn * error 734\nnumber *99***1# connect\nnumber * error 691\n");
   SaveEntry("*99***1#");
-  ui::TfrmProgress form(nullptr, lock_);
+  ui::ProgressDialog form(nullptr, lock_);
   connection::TDialThread thread(Deps(form));
   std::vector<std::string> apns = {"bad.apn", "internet.kvr"};
   const DWORD start = GetTickCount();
@@ -40,13 +40,13 @@ TEST_F(DialThreadWine, ADialThroughTheSimulatorReachesConnectedWithThisGeneratio
   // The wait wakes on the notifications: three attempts, no whole passes.
   EXPECT_LT(took, 20000u);
   EXPECT_GT(form.Shared().BarPosition(), 0);
-  EXPECT_EQ(form.lblProgress.Text(), thread.StatusText());
+  EXPECT_EQ(form.statusLine.Text(), thread.StatusText());
 }
 
 TEST_F(DialThreadWine, CancelDuringTheWaitHangsUpAndRestoresUserInit) {
   UseSimulator("number * silent\n");
   SaveEntry("*99***1#");
-  ui::TfrmProgress form(nullptr, lock_);
+  ui::ProgressDialog form(nullptr, lock_);
   connection::TDialThread thread(Deps(form));
   std::vector<std::string> apns = {"internet.kvr"};
   // Cancel as the user would, once the dial waits.
@@ -63,7 +63,7 @@ TEST_F(DialThreadWine, CancelDuringTheWaitHangsUpAndRestoresUserInit) {
     messages_->WaitServing(thread.TerminatedEvent(), std::chrono::milliseconds(100));
     ui::DrainMessages(form.hwnd());
     if (!cancelled && thread.StatusText() == Text(TextId::RasStateConnectDevice)) {
-      form.btnCloseClick();
+      form.CancelOrClose();
       cancelled = true;
     }
   }

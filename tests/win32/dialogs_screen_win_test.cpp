@@ -33,12 +33,12 @@ const std::string k691Text =
 
 TEST(DialogsOnScreen, ProgressWhileDialling) {
   dw::Mutex lock;
-  TfrmProgress form(nullptr, lock);
+  ProgressDialog form(nullptr, lock);
   form.ShowDialling(kSearching);
   form.SetStatusSource([] { return kModem; });
   for (int i = 0; i < 20; ++i) SendMessageW(form.hwnd(), kMsgProgressStep, 1, 0);
   EXPECT_EQ(form.bar.Position(), 200);
-  EXPECT_EQ(form.lblProgress.Text(), kModem);
+  EXPECT_EQ(form.statusLine.Text(), kModem);
   test::HoldForScreenshot("progress-dialling", form.hwnd());
 }
 
@@ -53,13 +53,13 @@ TEST(DialogsOnScreen, ProgressReports) {
                  {"progress-error-none", kNoCode, "", false}};
   for (const Report& r : reports) {
     dw::Mutex lock;
-    TfrmProgress form(nullptr, lock);
+    ProgressDialog form(nullptr, lock);
     form.ShowDialling(kSearching);
     form.Shared().SetErrorText(r.errorText);
     form.EnterErrorReport(r.caption);
     form.Show();
-    if (r.openDetails) form.btnDetail.Click();
-    EXPECT_EQ(form.mDetails.Visible(), r.openDetails) << r.shot;
+    if (r.openDetails) form.detailsButton.Click();
+    EXPECT_EQ(form.detailsPane.Visible(), r.openDetails) << r.shot;
     test::HoldForScreenshot(r.shot, form.hwnd());
   }
 }
@@ -130,20 +130,22 @@ std::vector<std::string> Captions(const Answered& seen) {
 TEST(DialogsOnScreen, MessageBoxAndConnectionBreak) {
   const std::string question = Utf8ToCp1251("Соединение с Интернетом открыто. Закрыть его?");
   Answered box;
-  AnswerWhenShown("msg-confirm", TfrmMsg::kClassName, Utf8ToCp1251("Нет"), box);
+  AnswerWhenShown("msg-confirm", MessageDialog::kClassName, Utf8ToCp1251("Нет"), box);
   EXPECT_EQ(ShowMsg(question, 3, {kMsgYes, kMsgNo, kMsgCancel}), kResultNo);
   EXPECT_EQ(Cp1251ToUtf8(box.title), "Подтвердите");
   EXPECT_TRUE(ShowsStatic(box, question));
   EXPECT_EQ(Captions(box), (std::vector<std::string>{"Да", "Нет", "Отменить"}));
-  EXPECT_EQ(test::FindForm(TfrmMsg::kClassName), nullptr) << "the box stayed after the answer";
+  EXPECT_EQ(test::FindForm(MessageDialog::kClassName), nullptr)
+      << "the box stayed after the answer";
 
   Answered drop;
-  AnswerWhenShown("conn-break", TfrmConnBreak::kClassName, Utf8ToCp1251("Да"), drop);
-  EXPECT_TRUE(ShowConnBreak()) << "\"Да\" did not come back as yes";
+  AnswerWhenShown("conn-break", ReconnectDialog::kClassName, Utf8ToCp1251("Да"), drop);
+  EXPECT_TRUE(AskToReconnect()) << "\"Да\" did not come back as yes";
   EXPECT_EQ(Cp1251ToUtf8(drop.title), "Соединение прервано");
   EXPECT_TRUE(ShowsStatic(drop, Utf8ToCp1251("Соединение с Интернет прервано. Восстановить?")));
   EXPECT_EQ(Captions(drop), (std::vector<std::string>{"Да", "Нет"})) << "the check box must stay hidden";
-  EXPECT_EQ(test::FindForm(TfrmConnBreak::kClassName), nullptr) << "the question stayed after the answer";
+  EXPECT_EQ(test::FindForm(ReconnectDialog::kClassName), nullptr)
+      << "the question stayed after the answer";
 }
 
 }  // namespace

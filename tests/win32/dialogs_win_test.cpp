@@ -81,7 +81,7 @@ int WrappedHeight(const std::string& cp1251, int width) {
 int ShowAndAnswer(const std::string& text, int kind, std::initializer_list<int> codes,
                   const std::string& press, Seen& seen) {
   RunInsideLoop([&] {
-    HWND form = test::FindForm(TfrmMsg::kClassName);
+    HWND form = test::FindForm(MessageDialog::kClassName);
     ASSERT_NE(form, nullptr);
     seen = Look(form);
     for (const ChildInfo& b : seen.buttons) {
@@ -115,7 +115,7 @@ TEST(ShowMsg, ShortErrorHasOneOkButtonAt112InA300PixelBox) {
   EXPECT_EQ(seen.icon, LoadIconW(nullptr, IDI_ERROR));
   EXPECT_EQ(seen.icons[0].bounds.left, 16);
   EXPECT_EQ(seen.icons[0].width(), 32);
-  EXPECT_EQ(test::FindForm(TfrmMsg::kClassName), nullptr) << "released before returning";
+  EXPECT_EQ(test::FindForm(MessageDialog::kClassName), nullptr) << "released before returning";
 }
 
 TEST(ShowMsg, ConfirmationRowOfThreeAndEachAnswer) {
@@ -162,26 +162,26 @@ TEST(ShowMsg, KindsPickTitleAndIcon) {
 TEST(ShowMsg, LongTextWidensTheBoxBeyondTheScreenOnOneLine) {
   std::string text;
   for (int i = 0; i < 60; ++i) text += "\xD1\xEE\xE5\xE4\xE8\xED\xE5\xED\xE8\xE5 ";  // "Соединение "
-  TfrmMsg form(text, 1, std::vector<int>{kMsgOk});
+  MessageDialog form(text, 1, std::vector<int>{kMsgOk});
   ASSERT_NE(form.hwnd(), nullptr);
   // The text's width in the label's own font, measured independently.
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(form.lblMsg.hwnd(), WM_GETFONT, 0, 0));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(form.messageText.hwnd(), WM_GETFONT, 0, 0));
   ASSERT_NE(font, nullptr);
-  HDC dc = GetDC(form.lblMsg.hwnd());
+  HDC dc = GetDC(form.messageText.hwnd());
   HGDIOBJ old = SelectObject(dc, font);
   const std::wstring wide = Wide(text);
   SIZE size{};
   GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
   SelectObject(dc, old);
-  ReleaseDC(form.lblMsg.hwnd(), dc);
+  ReleaseDC(form.messageText.hwnd(), dc);
 
   const RECT r = test::WindowBounds(form.hwnd());
   EXPECT_EQ(r.right - r.left, size.cx + 80);
   EXPECT_GT(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(form.lblMsg.GetBounds().width, size.cx + 80 - 76);
-  EXPECT_EQ(form.lblMsg.GetBounds().height, 13);
-  EXPECT_NE(GetWindowLongPtrW(form.lblMsg.hwnd(), GWL_STYLE) & SS_LEFTNOWORDWRAP, 0);
-  EXPECT_EQ(form.lblMsg.Text(), text);
+  EXPECT_EQ(form.messageText.GetBounds().width, size.cx + 80 - 76);
+  EXPECT_EQ(form.messageText.GetBounds().height, 13);
+  EXPECT_NE(GetWindowLongPtrW(form.messageText.hwnd(), GWL_STYLE) & SS_LEFTNOWORDWRAP, 0);
+  EXPECT_EQ(form.messageText.Text(), text);
   ASSERT_EQ(form.buttons.size(), 1u);
   EXPECT_EQ(form.buttons[0].GetBounds().x, HalveRoundingToEven(size.cx + 5)) << "centred";
 }
@@ -193,7 +193,7 @@ TEST(ShowMsg, ModalShowDisablesTheThreadsOtherWindowsAndGivesThemBack) {
   bool enabledInside = true;
   RunInsideLoop([&] {
     enabledInside = IsWindowEnabled(other) != FALSE;
-    SendMessageW(test::FindForm(TfrmMsg::kClassName), WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendMessageW(test::FindForm(MessageDialog::kClassName), WM_SYSCOMMAND, SC_CLOSE, 0);
   });
   ShowMsg("x", 2, {kMsgOk});
   EXPECT_FALSE(enabledInside);
@@ -226,7 +226,7 @@ const ChildInfo* ByText(const BreakSeen& seen, const std::string& text) {
 
 bool ShowBreakAndAnswer(const std::function<void(HWND form, BreakSeen&)>& answer, BreakSeen& seen) {
   RunInsideLoop([&] {
-    HWND form = test::FindForm(TfrmConnBreak::kClassName);
+    HWND form = test::FindForm(ReconnectDialog::kClassName);
     ASSERT_NE(form, nullptr);
     seen.look = Look(form);
     seen.all = test::Children(form);
@@ -239,7 +239,7 @@ bool ShowBreakAndAnswer(const std::function<void(HWND form, BreakSeen&)>& answer
     }
     answer(form, seen);
   });
-  return ShowConnBreak();
+  return AskToReconnect();
 }
 
 void Press(const BreakSeen& seen, TextId caption) {
@@ -248,7 +248,7 @@ void Press(const BreakSeen& seen, TextId caption) {
   SendMessageW(c->hwnd, BM_CLICK, 0, 0);
 }
 
-TEST(ShowConnBreak, FixedLayoutAndYes) {
+TEST(AskToReconnect, FixedLayoutAndYes) {
   BreakSeen seen;
   EXPECT_TRUE(ShowBreakAndAnswer([](HWND, BreakSeen& s) { Press(s, TextId::ButtonYes); }, seen));
   EXPECT_EQ(seen.look.title, Text(TextId::ConnBreakTitle));
@@ -293,15 +293,15 @@ TEST(ShowConnBreak, FixedLayoutAndYes) {
   EXPECT_NE(seen.look.icon, nullptr);
 }
 
-TEST(ShowConnBreak, NoAndTitleBarCloseBothMeanNo) {
+TEST(AskToReconnect, NoAndTitleBarCloseBothMeanNo) {
   BreakSeen seen;
   EXPECT_FALSE(ShowBreakAndAnswer([](HWND, BreakSeen& s) { Press(s, TextId::ButtonNo); }, seen));
   EXPECT_FALSE(ShowBreakAndAnswer(
       [](HWND form, BreakSeen&) { SendMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0); }, seen));
-  EXPECT_EQ(test::FindForm(TfrmConnBreak::kClassName), nullptr);
+  EXPECT_EQ(test::FindForm(ReconnectDialog::kClassName), nullptr);
 }
 
-TEST(ShowConnBreak, EnterAnswersYesAndEscapeDoesNothing) {
+TEST(AskToReconnect, EnterAnswersYesAndEscapeDoesNothing) {
   BreakSeen seen;
   EXPECT_TRUE(ShowBreakAndAnswer(
       [](HWND form, BreakSeen&) {

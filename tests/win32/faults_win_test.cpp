@@ -168,7 +168,7 @@ class FaultsWine : public DialWineTest {
   }
   // The progress dialog is up with its bar hidden: the report.
   static bool ReportUp() {
-    HWND form = ui::test::FindForm(ui::TfrmProgress::kClassName);
+    HWND form = ui::test::FindForm(ui::ProgressDialog::kClassName);
     if (!form || !IsWindowVisible(form)) return false;
     for (const ChildInfo& c : ui::test::Children(form)) {
       if (lstrcmpiW(c.kind.c_str(), L"msctls_progress32") == 0) return !c.visible;
@@ -180,7 +180,7 @@ class FaultsWine : public DialWineTest {
       ReadReportWhenShown();
       return;
     }
-    HWND form = ui::test::FindForm(ui::TfrmProgress::kClassName);
+    HWND form = ui::test::FindForm(ui::ProgressDialog::kClassName);
     reportShown_ = true;
     for (const ChildInfo& c : ui::test::Children(form)) {
       if (lstrcmpiW(c.kind.c_str(), L"Static") == 0 && c.visible && c.width() > 100) caption_ = c.text;

@@ -112,83 +112,83 @@ class MainWindowPanels : public ::testing::Test {
 
 TEST_F(MainWindowPanels, TheAgreementPanelIsTheFinishedOneWithItsGate) {
   Make();
-  TAgreementPanel& a = window->agreementPanel();
+  AgreementPanel& a = window->agreementPanel();
   EXPECT_EQ(GetParent(a.hwnd()), window->PanelWindowOf(Panel::Agreement));
-  const RECT box = RectIn(a.sbUA.hwnd(), main);
+  const RECT box = RectIn(a.textBox.hwnd(), main);
   EXPECT_EQ(box.top, 49 + 34);
   EXPECT_EQ(box.bottom - box.top, 174);
-  EXPECT_EQ(a.sbUA.Range(), 1155);
+  EXPECT_EQ(a.textBox.Range(), 1155);
   EXPECT_EQ(agree(), a.AgreeWindow().hwnd());
   EXPECT_EQ(TextOf(agree()), "Согласен");
   EXPECT_FALSE(AgreeEnabled());
 
   // The wheel: 80 notches bring the text to 960, the 81st past 971.
-  for (int i = 0; i < 80; ++i) Wheel(a.sbUA.hwnd(), -120);
-  EXPECT_EQ(a.sbUA.Position(), 960);
+  for (int i = 0; i < 80; ++i) Wheel(a.textBox.hwnd(), -120);
+  EXPECT_EQ(a.textBox.Position(), 960);
   EXPECT_FALSE(AgreeEnabled());
-  Wheel(a.sbUA.hwnd(), -120);
+  Wheel(a.textBox.hwnd(), -120);
   EXPECT_TRUE(AgreeEnabled());
-  for (int i = 0; i < 100; ++i) Wheel(a.sbUA.hwnd(), 120);
-  EXPECT_EQ(a.sbUA.Position(), 0);
+  for (int i = 0; i < 100; ++i) Wheel(a.textBox.hwnd(), 120);
+  EXPECT_EQ(a.textBox.Position(), 0);
   EXPECT_TRUE(AgreeEnabled()) << "scrolled back, still enabled";
 }
 
 TEST_F(MainWindowPanels, ScrollBarAndReleaseOpenTheGateOfTheRealWindow) {
   Make();
-  TAgreementPanel& a = window->agreementPanel();
-  HWND bar = a.scrollUA.Bar().hwnd();
+  AgreementPanel& a = window->agreementPanel();
+  HWND bar = a.scrollBar.Bar().hwnd();
   for (int i = 0; i < 6; ++i) {
-    SendMessageW(a.scrollUA.hwnd(), WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(bar));
+    SendMessageW(a.scrollBar.hwnd(), WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(bar));
   }
-  EXPECT_EQ(a.sbUA.Position(), 900);
+  EXPECT_EQ(a.textBox.Position(), 900);
   EXPECT_FALSE(AgreeEnabled());
-  SendMessageW(a.scrollUA.hwnd(), WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(bar));
-  EXPECT_EQ(a.sbUA.Position(), 981);
+  SendMessageW(a.scrollBar.hwnd(), WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(bar));
+  EXPECT_EQ(a.textBox.Position(), 981);
   EXPECT_TRUE(AgreeEnabled());
 
   // A start disables it again; moved by nothing of the panel's, the text
   // opens the gate only at a release over the panel.
   window.reset();
   Make();
-  TAgreementPanel& b = window->agreementPanel();
+  AgreementPanel& b = window->agreementPanel();
   EXPECT_FALSE(AgreeEnabled());
-  b.sbUA.SetPosition(975);
+  b.textBox.SetPosition(975);
   EXPECT_FALSE(AgreeEnabled());
   SendMessageW(b.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(300, 250));
   EXPECT_TRUE(AgreeEnabled());
 
   // Agreeing leads to the installation look.
-  b.btnAgree.LeftButtonDown(40, 12);
-  b.btnAgree.LeftButtonUp(40, 12);
+  b.agreeButton.LeftButtonDown(40, 12);
+  b.agreeButton.LeftButtonUp(40, 12);
   EXPECT_EQ(window->controller().CurrentStage(), kShowInstall);
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Settings)));
 }
 
 TEST_F(MainWindowPanels, DisagreeClosesTheWindow) {
   Make();
-  TAgreementPanel& a = window->agreementPanel();
+  AgreementPanel& a = window->agreementPanel();
   EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnDisagree)), "Не согласен");
   EXPECT_TRUE(IsWindowEnabled(window->Hwnd(Ctl::btnDisagree)));
-  a.btnDisagree.LeftButtonDown(40, 12);
-  a.btnDisagree.LeftButtonUp(40, 12);
+  a.disagreeButton.LeftButtonDown(40, 12);
+  a.disagreeButton.LeftButtonUp(40, 12);
   MSG msg{};
   EXPECT_TRUE(PeekMessageW(&msg, main, WM_CLOSE, WM_CLOSE, PM_REMOVE));
 }
 
 TEST_F(MainWindowPanels, AgreementOpenedLaterShowsOnlyTheWayBackFromTheTop) {
   Make("2");
-  TAgreementPanel& a = window->agreementPanel();
-  for (int i = 0; i < 30; ++i) Wheel(a.sbUA.hwnd(), -120);
-  ASSERT_EQ(a.sbUA.Position(), 360);
+  AgreementPanel& a = window->agreementPanel();
+  for (int i = 0; i < 30; ++i) Wheel(a.textBox.hwnd(), -120);
+  ASSERT_EQ(a.textBox.Position(), 360);
   Command(main, window->Hwnd(Ctl::lblAgreement), STN_CLICKED);
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Agreement)));
-  EXPECT_EQ(a.sbUA.Position(), 0);
-  EXPECT_EQ(a.scrollUA.Position(), 0);
+  EXPECT_EQ(a.textBox.Position(), 0);
+  EXPECT_EQ(a.scrollBar.Position(), 0);
   EXPECT_FALSE(Shown(agree()));
   EXPECT_FALSE(Shown(window->Hwnd(Ctl::btnDisagree)));
-  EXPECT_TRUE(Shown(a.lblUAReturn.hwnd()));
-  EXPECT_EQ(TextOf(a.lblUAReturn.hwnd()), "<  Вернуться в программу");
-  Command(a.hwnd(), a.lblUAReturn.hwnd(), STN_CLICKED);
+  EXPECT_TRUE(Shown(a.backLink.hwnd()));
+  EXPECT_EQ(TextOf(a.backLink.hwnd()), "<  Вернуться в программу");
+  Command(a.hwnd(), a.backLink.hwnd(), STN_CLICKED);
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Main)));
   EXPECT_EQ(window->controller().CurrentStage(), kShowMain);
   EXPECT_EQ(window->controller().settings().StartStage, kStageInstalled);
@@ -204,15 +204,15 @@ void PressOn(HWND w) {
 
 TEST_F(MainWindowPanels, OptionLabelsReadAsShownAndAPressTicksOnlyTheirOwnBox) {
   Make("0");
-  TSettingsPanel& s = window->settingsPanel();
+  SettingsPanel& s = window->settingsPanel();
   struct Option {
     HWND label, box;
     const char* text;
   };
   const Option options[] = {
-      {s.lblDesktop.hwnd(), s.chbDesktop.hwnd(), "Создать ярлык на Рабочем столе"},
-      {s.lblAutorun.hwnd(), s.chbAutorun.hwnd(), "Добавить программу в меню Автозапуск"},
-      {s.lblCopy.hwnd(), s.chbCopy.hwnd(), "Скопировать программу в папку C:\\Korvana"},
+      {s.desktopOptionText.hwnd(), s.desktopOption.hwnd(), "Создать ярлык на Рабочем столе"},
+      {s.autorunOptionText.hwnd(), s.autorunOption.hwnd(), "Добавить программу в меню Автозапуск"},
+      {s.copyOptionText.hwnd(), s.copyOption.hwnd(), "Скопировать программу в папку C:\\Korvana"},
   };
   for (const Option& o : options) {
     EXPECT_TRUE(Shown(o.label)) << o.text;
@@ -233,28 +233,28 @@ TEST_F(MainWindowPanels, OptionLabelsReadAsShownAndAPressTicksOnlyTheirOwnBox) {
 TEST_F(MainWindowPanels, ModemListIsOwnerDrawnInSeventeenPixelItemsInItsGreyFrame) {
   services.devices = {"Korvana GPRS Modem", "Other Modem", "\xCC\xEE\xE4\xE5\xEC"};
   Make("0");
-  TSettingsPanel& s = window->settingsPanel();
-  HWND list = s.lbConnections.hwnd();
+  SettingsPanel& s = window->settingsPanel();
+  HWND list = s.modemList.hwnd();
   const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
   EXPECT_TRUE(style & LBS_OWNERDRAWFIXED);
   EXPECT_FALSE(style & WS_BORDER);
   EXPECT_FALSE(GetWindowLongPtrW(list, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
   EXPECT_EQ(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), 17);
   const RECT l = RectIn(list, s.hwnd());
-  const RECT f = RectIn(s.Panel1.hwnd(), s.hwnd());
+  const RECT f = RectIn(s.listFrame.hwnd(), s.hwnd());
   EXPECT_EQ(f.left, l.left - 1);
   EXPECT_EQ(f.top, l.top - 1);
   EXPECT_EQ(f.right, l.right + 1);
   EXPECT_EQ(f.bottom, l.bottom + 1);
   // The frame lies behind the list, in grey.
   for (HWND c = GetWindow(s.hwnd(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-    ASSERT_NE(c, s.Panel1.hwnd()) << "the frame above the list";
+    ASSERT_NE(c, s.listFrame.hwnd()) << "the frame above the list";
     if (c == list) break;
   }
   Snapshot frame(nullptr, 4, 4);
   const auto brush = reinterpret_cast<HBRUSH>(
       SendMessageW(s.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(frame.dc),
-                   reinterpret_cast<LPARAM>(s.Panel1.hwnd())));
+                   reinterpret_cast<LPARAM>(s.listFrame.hwnd())));
   LOGBRUSH lb{};
   GetObjectW(brush, sizeof lb, &lb);
   EXPECT_EQ(lb.lbColor, RGB(0x80, 0x80, 0x80));
@@ -287,14 +287,14 @@ TEST_F(MainWindowPanels, ModemListIsOwnerDrawnInSeventeenPixelItemsInItsGreyFram
 TEST_F(MainWindowPanels, FocusedItemGetsTheFocusRectangleAndLongNamesAreClipped) {
   services.devices = {std::string(200, 'W'), "Other Modem"};
   Make("0");
-  TSettingsPanel& s = window->settingsPanel();
+  SettingsPanel& s = window->settingsPanel();
   Snapshot plain(nullptr, 460, 17);
   Snapshot focused(nullptr, 460, 17);
   DRAWITEMSTRUCT item{};
   item.CtlType = ODT_LISTBOX;
   item.itemID = 1;
   item.itemAction = ODA_DRAWENTIRE;
-  item.hwndItem = s.lbConnections.hwnd();
+  item.hwndItem = s.modemList.hwnd();
   item.rcItem = {0, 0, 460, 17};
   item.hDC = plain.dc;
   s.DrawItem(item);
@@ -324,8 +324,8 @@ TEST_F(MainWindowPanels, TooltipFollowsTheItemUnderThePointer) {
   const std::string longName = "Korvana USB GPRS EDGE Modem With A Very Long Friendly Name Model 2000 Rev B";
   services.devices = {"Short", longName};
   Make("0");
-  TSettingsPanel& s = window->settingsPanel();
-  HWND list = s.lbConnections.hwnd();
+  SettingsPanel& s = window->settingsPanel();
+  HWND list = s.modemList.hwnd();
   ASSERT_NE(s.ModemTooltip(), nullptr);
   const auto tipText = [&] {
     wchar_t text[1024] = {};
@@ -350,8 +350,8 @@ TEST_F(MainWindowPanels, TooltipFollowsTheItemUnderThePointer) {
 
 TEST_F(MainWindowPanels, DoubleClickSelectsOnlyInTheServiceLook) {
   Make("0");
-  TSettingsPanel& s = window->settingsPanel();
-  HWND list = s.lbConnections.hwnd();
+  SettingsPanel& s = window->settingsPanel();
+  HWND list = s.modemList.hwnd();
   const auto doubleClick = [&](int y) {
     SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, y));
     SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(20, y));
@@ -368,7 +368,7 @@ TEST_F(MainWindowPanels, DoubleClickSelectsOnlyInTheServiceLook) {
   Make("2");
   Command(main, window->Hwnd(Ctl::lblSettings), STN_CLICKED);
   ASSERT_EQ(window->controller().CurrentStage(), kShowService);
-  HWND serviceList = window->settingsPanel().lbConnections.hwnd();
+  HWND serviceList = window->settingsPanel().modemList.hwnd();
   SendMessageW(serviceList, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
   SendMessageW(serviceList, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
   SendMessageW(serviceList, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 20));
@@ -380,52 +380,52 @@ TEST_F(MainWindowPanels, DoubleClickSelectsOnlyInTheServiceLook) {
 TEST_F(MainWindowPanels, RefreshLinkTakesTheRefreshColourAndGivesItBackAfterAnError) {
   Make("2");
   Command(main, window->Hwnd(Ctl::lblSettings), STN_CLICKED);
-  TSettingsPanel& s = window->settingsPanel();
-  EXPECT_EQ(TextOf(s.Label40.hwnd()), "Обновить");
-  EXPECT_FALSE(Shown(s.Label41.hwnd()));
+  SettingsPanel& s = window->settingsPanel();
+  EXPECT_EQ(TextOf(s.refreshLink.hwnd()), "Обновить");
+  EXPECT_FALSE(Shown(s.hiddenRefreshLink.hwnd()));
   EXPECT_EQ(window->FontColour(Ctl::Label40), Rgb(0x33, 0x00, 0x79));
   // The colour the text is painted in, as the panel hands it out.
   const auto painted = [&] {
-    HDC dc = GetDC(s.Label40.hwnd());
+    HDC dc = GetDC(s.refreshLink.hwnd());
     SendMessageW(s.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                 reinterpret_cast<LPARAM>(s.Label40.hwnd()));
+                 reinterpret_cast<LPARAM>(s.refreshLink.hwnd()));
     const COLORREF c = GetTextColor(dc);
-    ReleaseDC(s.Label40.hwnd(), dc);
+    ReleaseDC(s.refreshLink.hwnd(), dc);
     return c;
   };
   COLORREF during = 0;
   services.duringEnum = [&] { during = painted(); };
   services.devices = {"Korvana GPRS Modem", "Other Modem", "New Phone"};
-  Command(s.hwnd(), s.Label40.hwnd(), STN_CLICKED);
+  Command(s.hwnd(), s.refreshLink.hwnd(), STN_CLICKED);
   EXPECT_EQ(during, RGB(0x68, 0x54, 0x96));
   EXPECT_EQ(painted(), RGB(0x33, 0x00, 0x79));
   EXPECT_EQ(window->ModemItems(), services.devices);
 
   services.duringEnum = [] { throw std::runtime_error("enumeration failed"); };
-  Command(s.hwnd(), s.Label40.hwnd(), STN_CLICKED);  // the window drops the error
+  Command(s.hwnd(), s.refreshLink.hwnd(), STN_CLICKED);  // the window drops the error
   EXPECT_TRUE(IsWindow(main));
   EXPECT_EQ(painted(), RGB(0x33, 0x00, 0x79));
   // The hidden twin runs the same handler.
   services.duringEnum = nullptr;
   services.devices = {"Other Modem"};
-  Command(s.hwnd(), s.Label41.hwnd(), STN_CLICKED);
+  Command(s.hwnd(), s.hiddenRefreshLink.hwnd(), STN_CLICKED);
   EXPECT_EQ(window->ModemItems(), services.devices);
 }
 
 TEST_F(MainWindowPanels, AboutPanelLinksOpenThroughTheShellOnADoubleClick) {
   Make("2");
   Command(main, window->Hwnd(Ctl::lblAbout), STN_CLICKED);
-  TAboutPanel& about = window->aboutPanel();
+  AboutPanel& about = window->aboutPanel();
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::About)));
-  EXPECT_EQ(window->Hwnd(Ctl::lblVersion), about.lblVersion.hwnd());
-  EXPECT_EQ(TextOf(about.lblVersion.hwnd()).rfind("Версия: ", 0), 0u);
-  Command(about.hwnd(), about.lblWWW.hwnd(), STN_CLICKED);
+  EXPECT_EQ(window->Hwnd(Ctl::lblVersion), about.versionText.hwnd());
+  EXPECT_EQ(TextOf(about.versionText.hwnd()).rfind("Версия: ", 0), 0u);
+  Command(about.hwnd(), about.webLink.hwnd(), STN_CLICKED);
   EXPECT_TRUE(shell.opened.empty());
-  Command(about.hwnd(), about.lblWWW.hwnd(), STN_DBLCLK);
-  Command(about.hwnd(), about.lblMail.hwnd(), STN_DBLCLK);
+  Command(about.hwnd(), about.webLink.hwnd(), STN_DBLCLK);
+  Command(about.hwnd(), about.mailLink.hwnd(), STN_DBLCLK);
   EXPECT_EQ(shell.opened, (std::vector<std::string>{"http://www.korvana.example/",
                                                     "mailto:support@korvana.example"}));
-  Command(about.hwnd(), about.Label12.hwnd(), STN_CLICKED);
+  Command(about.hwnd(), about.backLink.hwnd(), STN_CLICKED);
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Main)));
 }
 
@@ -465,10 +465,11 @@ void ExpectTextsFitAndKeepApart(HWND panel, std::vector<HWND> layered = {}) {
 
 TEST_F(MainWindowPanels, TextsFitAndKeepApartInEveryLook) {
   Make("0");
-  const auto frame = [&] { return std::vector<HWND>{window->settingsPanel().Panel1.hwnd()}; };
+  const auto frame = [&] { return std::vector<HWND>{window->settingsPanel().listFrame.hwnd()}; };
   ExpectTextsFitAndKeepApart(window->settingsPanel().hwnd(), frame());
   // The version stands in the product text's empty lines.
-  ExpectTextsFitAndKeepApart(window->aboutPanel().hwnd(), {window->aboutPanel().lblVersion.hwnd()});
+  ExpectTextsFitAndKeepApart(window->aboutPanel().hwnd(),
+                             {window->aboutPanel().versionText.hwnd()});
   ExpectTextsFitAndKeepApart(window->agreementPanel().hwnd());
   window.reset();
   Make("2");

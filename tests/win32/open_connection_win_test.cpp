@@ -125,7 +125,7 @@ class OpenConnectionWine : public DialWineTest {
     ui::test::RunInsideLoop([this, screenshot] { ReadReport(screenshot); }, 100);
   }
   void ReadReport(const char* screenshot) {
-    HWND form = ui::test::FindForm(ui::TfrmProgress::kClassName);
+    HWND form = ui::test::FindForm(ui::ProgressDialog::kClassName);
     bool dialling = true;
     if (form && IsWindowVisible(form)) {
       for (const ChildInfo& c : ui::test::Children(form)) {
@@ -191,7 +191,7 @@ TEST_F(OpenConnectionWine, ASuccessHandsTheConnectionOverBeforeTheApnRefreshAndS
   EXPECT_TRUE(apnListUpdated_);
   EXPECT_EQ(apns, (std::vector<std::string>{"internet.new", "internet.kvr"}));
   EXPECT_EQ(settings_.ApnVersion, "7");
-  EXPECT_EQ(ui::test::FindForm(ui::TfrmProgress::kClassName), nullptr) << "the dialog is freed";
+  EXPECT_EQ(ui::test::FindForm(ui::ProgressDialog::kClassName), nullptr) << "the dialog is freed";
 
   // Once per run: the next connection does not ask again.
   ras::CallBinding().HangUp(conn);
@@ -214,7 +214,7 @@ TEST_F(OpenConnectionWine, AnUpdateServerThatNeverAnswersLeavesTheDialogAliveAnd
   bool updateShown = false, pressed = false;
   std::function<void()> watch;
   watch = [&] {
-    HWND form = ui::test::FindForm(ui::TfrmProgress::kClassName);
+    HWND form = ui::test::FindForm(ui::ProgressDialog::kClassName);
     if (form && server.Requests().size() == 1) {
       ++served;
       for (const ChildInfo& c : ui::test::Children(form)) {
@@ -244,7 +244,7 @@ TEST_F(OpenConnectionWine, AnUpdateServerThatNeverAnswersLeavesTheDialogAliveAnd
   EXPECT_FALSE(apnListUpdated_);
   EXPECT_EQ(apns, before);
   EXPECT_EQ(settings_.ApnVersion, "0");
-  EXPECT_EQ(ui::test::FindForm(ui::TfrmProgress::kClassName), nullptr);
+  EXPECT_EQ(ui::test::FindForm(ui::ProgressDialog::kClassName), nullptr);
   if (conn != 0) ras::CallBinding().HangUp(conn);
 }
 
@@ -286,7 +286,7 @@ TEST_F(OpenConnectionWine, CancelDuringTheWaitHangsUpAndReportsWithoutCode) {
   // Press Cancel once the dial is under way.
   std::function<void()> pressCancel;
   pressCancel = [&] {
-    HWND form = ui::test::FindForm(ui::TfrmProgress::kClassName);
+    HWND form = ui::test::FindForm(ui::ProgressDialog::kClassName);
     bool pressed = false;
     if (form && !Connections().empty()) {
       ui::test::HoldForScreenshot("dialling", form);
@@ -332,7 +332,8 @@ TEST_F(OpenConnectionWine, ClosingTheProgramDuringADialCancelsItAndClosesAfterTh
   EXPECT_FALSE(host_.destroyed) << "the window stayed while the dial cleaned up";
   EXPECT_TRUE(Connections().empty());
   EXPECT_EQ(modem::ModemInitStore(*registry_, platformId_).Read(modem_), "ATZ");
-  EXPECT_EQ(ui::test::FindForm(ui::TfrmProgress::kClassName), nullptr) << "no report when closing";
+  EXPECT_EQ(ui::test::FindForm(ui::ProgressDialog::kClassName), nullptr)
+      << "no report when closing";
   // Now the close goes through.
   EXPECT_FALSE(connection::OpenConnectionRunning());
   SendMessageW(host_.hwnd, WM_CLOSE, 0, 0);

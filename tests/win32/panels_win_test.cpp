@@ -140,17 +140,17 @@ void HoldOnScreen(HWND window, const std::string& name) {
 TEST(AgreementPanel, TextFillsTheRangeInNumberedBoldSections) {
   SkinnedHost host(0);
   const UniqueModule resources = LoadProgramResources();
-  TAgreementPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, resources.get());
+  AgreementPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, resources.get());
   ASSERT_TRUE(panel.Created());
-  EXPECT_NE(panel.imgUA.Picture(), nullptr);
-  EXPECT_EQ(BoundsIn(panel.sbUA.hwnd()), (Bounds{10, 34, 470, 174}));
-  EXPECT_EQ(BoundsIn(panel.scrollUA.hwnd()), (Bounds{480, 34, 16, 174}));
-  EXPECT_EQ(panel.sbUA.Range(), 1155);
+  EXPECT_NE(panel.heading.Picture(), nullptr);
+  EXPECT_EQ(BoundsIn(panel.textBox.hwnd()), (Bounds{10, 34, 470, 174}));
+  EXPECT_EQ(BoundsIn(panel.scrollBar.hwnd()), (Bounds{480, 34, 16, 174}));
+  EXPECT_EQ(panel.textBox.Range(), 1155);
 
   // The text reaches into the last screen of the range and never past it.
   EXPECT_LE(panel.TextBottom(), 1155);
   EXPECT_GT(panel.TextBottom(), 1155 - 40);
-  const std::vector<HWND> texts = ChildrenOf(panel.sbUA.Content());
+  const std::vector<HWND> texts = ChildrenOf(panel.textBox.Content());
   ASSERT_EQ(texts.size(), 2 * AgreementSections().size());
   int number = 0;
   int previousBottom = 0;
@@ -175,20 +175,20 @@ TEST(AgreementPanel, TextFillsTheRangeInNumberedBoldSections) {
 
 TEST(AgreementPanel, WheelOpensTheGateOnlyNearTheEndAndNothingClosesIt) {
   SkinnedHost host(0);
-  TAgreementPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, nullptr);
+  AgreementPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, nullptr);
   panel.SetAgreeEnabled(false);
   panel.ScrollToStart();
-  for (int i = 0; i < 80; ++i) Wheel(panel.sbUA.hwnd(), -120);
-  EXPECT_EQ(panel.sbUA.Position(), 960);
-  EXPECT_EQ(panel.scrollUA.Position(), 960) << "the bar follows the wheel";
+  for (int i = 0; i < 80; ++i) Wheel(panel.textBox.hwnd(), -120);
+  EXPECT_EQ(panel.textBox.Position(), 960);
+  EXPECT_EQ(panel.scrollBar.Position(), 960) << "the bar follows the wheel";
   EXPECT_FALSE(panel.AgreeEnabled());
-  Wheel(panel.sbUA.hwnd(), -120);
-  EXPECT_EQ(panel.sbUA.Position(), 972);
+  Wheel(panel.textBox.hwnd(), -120);
+  EXPECT_EQ(panel.textBox.Position(), 972);
   EXPECT_TRUE(panel.AgreeEnabled());
-  for (int i = 0; i < 5; ++i) Wheel(panel.sbUA.hwnd(), -120);
-  EXPECT_EQ(panel.sbUA.Position(), 981);
-  for (int i = 0; i < 100; ++i) Wheel(panel.sbUA.hwnd(), 120);
-  EXPECT_EQ(panel.sbUA.Position(), 0);
+  for (int i = 0; i < 5; ++i) Wheel(panel.textBox.hwnd(), -120);
+  EXPECT_EQ(panel.textBox.Position(), 981);
+  for (int i = 0; i < 100; ++i) Wheel(panel.textBox.hwnd(), 120);
+  EXPECT_EQ(panel.textBox.Position(), 0);
   EXPECT_TRUE(panel.AgreeEnabled()) << "scrolled back, still enabled";
   // The start-up disables it again.
   panel.SetAgreeEnabled(false);
@@ -197,62 +197,62 @@ TEST(AgreementPanel, WheelOpensTheGateOnlyNearTheEndAndNothingClosesIt) {
 
 TEST(AgreementPanel, ScrollBarMovesTheTextAndOpensTheGate) {
   SkinnedHost host(0);
-  TAgreementPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, nullptr);
+  AgreementPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, nullptr);
   panel.SetAgreeEnabled(false);
-  HWND bar = panel.scrollUA.Bar().hwnd();
+  HWND bar = panel.scrollBar.Bar().hwnd();
   for (int i = 0; i < 6; ++i) {
-    SendMessageW(panel.scrollUA.hwnd(), WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(bar));
+    SendMessageW(panel.scrollBar.hwnd(), WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(bar));
   }
-  EXPECT_EQ(panel.scrollUA.Position(), 900);
-  EXPECT_EQ(panel.sbUA.Position(), 900);
-  EXPECT_EQ(BoundsIn(panel.sbUA.Content()).y, -900);
+  EXPECT_EQ(panel.scrollBar.Position(), 900);
+  EXPECT_EQ(panel.textBox.Position(), 900);
+  EXPECT_EQ(BoundsIn(panel.textBox.Content()).y, -900);
   EXPECT_FALSE(panel.AgreeEnabled());
-  EXPECT_EQ(GetFocus(), panel.sbUA.hwnd());
-  SendMessageW(panel.scrollUA.hwnd(), WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(bar));
-  EXPECT_EQ(panel.scrollUA.Position(), 986);
-  EXPECT_EQ(panel.sbUA.Position(), 981) << "the box stops at range minus its height";
+  EXPECT_EQ(GetFocus(), panel.textBox.hwnd());
+  SendMessageW(panel.scrollBar.hwnd(), WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(bar));
+  EXPECT_EQ(panel.scrollBar.Position(), 986);
+  EXPECT_EQ(panel.textBox.Position(), 981) << "the box stops at range minus its height";
   EXPECT_TRUE(panel.AgreeEnabled());
 }
 
 TEST(AgreementPanel, AReleaseAfterDraggingOpensTheGateOverTheBoxItsTextsOrThePanel) {
   SkinnedHost host(0);
-  TAgreementPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, nullptr);
-  for (HWND target : {panel.hwnd(), panel.sbUA.hwnd(), panel.sbUA.Content()}) {
+  AgreementPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, nullptr);
+  for (HWND target : {panel.hwnd(), panel.textBox.hwnd(), panel.textBox.Content()}) {
     panel.SetAgreeEnabled(false);
     panel.ScrollToStart();
     SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_FALSE(panel.AgreeEnabled()) << "at the start";
-    panel.sbUA.SetPosition(971);  // moved by no handler of the panel
+    panel.textBox.SetPosition(971);  // moved by no handler of the panel
     SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_FALSE(panel.AgreeEnabled()) << "971 is not past the gate";
-    panel.sbUA.SetPosition(972);
+    panel.textBox.SetPosition(972);
     EXPECT_FALSE(panel.AgreeEnabled()) << "no release yet";
     SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(panel.AgreeEnabled());
-    EXPECT_EQ(GetFocus(), panel.sbUA.hwnd());
+    EXPECT_EQ(GetFocus(), panel.textBox.hwnd());
   }
 }
 
 TEST(AgreementPanel, ButtonsOrTheBackLink) {
   SkinnedHost host(0);
-  TAgreementPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, nullptr);
+  AgreementPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, nullptr);
   int agreed = 0, disagreed = 0, returned = 0;
   panel.onAgree = [&] { ++agreed; };
   panel.onDisagree = [&] { ++disagreed; };
   panel.onReturn = [&] { ++returned; };
-  panel.btnAgree.LeftButtonDown(40, 12);
-  panel.btnAgree.LeftButtonUp(40, 12);
-  panel.btnDisagree.LeftButtonDown(40, 12);
-  panel.btnDisagree.LeftButtonUp(40, 12);
+  panel.agreeButton.LeftButtonDown(40, 12);
+  panel.agreeButton.LeftButtonUp(40, 12);
+  panel.disagreeButton.LeftButtonDown(40, 12);
+  panel.disagreeButton.LeftButtonUp(40, 12);
   EXPECT_EQ(agreed, 1);
   EXPECT_EQ(disagreed, 1);
-  EXPECT_EQ(panel.btnAgree.caption, Utf8ToCp1251("Согласен"));
-  EXPECT_EQ(panel.btnDisagree.caption, Utf8ToCp1251("Не согласен"));
+  EXPECT_EQ(panel.agreeButton.caption, Utf8ToCp1251("Согласен"));
+  EXPECT_EQ(panel.disagreeButton.caption, Utf8ToCp1251("Не согласен"));
 
-  EXPECT_FALSE(panel.lblUAReturn.Visible());
+  EXPECT_FALSE(panel.backLink.Visible());
   panel.ShowDecisionButtons(false);
-  EXPECT_TRUE(panel.lblUAReturn.Visible());
-  EXPECT_EQ(panel.lblUAReturn.Text(), Utf8ToCp1251("<  Вернуться в программу"));
+  EXPECT_TRUE(panel.backLink.Visible());
+  EXPECT_EQ(panel.backLink.Text(), Utf8ToCp1251("<  Вернуться в программу"));
   int visibleSkinned = 0;
   for (HWND c : ChildrenOf(panel.hwnd())) {
     char kind[64] = {};
@@ -261,7 +261,7 @@ TEST(AgreementPanel, ButtonsOrTheBackLink) {
   }
   EXPECT_EQ(visibleSkinned, 0);
   SendMessageW(panel.hwnd(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
-               reinterpret_cast<LPARAM>(panel.lblUAReturn.hwnd()));
+               reinterpret_cast<LPARAM>(panel.backLink.hwnd()));
   EXPECT_EQ(returned, 1);
 }
 
@@ -269,18 +269,18 @@ TEST(AboutPanel, TextsAndLinksOpenedByDoubleClickOnly) {
   SkinnedHost host(0);
   const UniqueModule resources = LoadProgramResources();
   FakeShell shell;
-  TAboutPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, resources.get(), shell);
+  AboutPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, resources.get(), shell);
   ASSERT_TRUE(panel.Created());
-  EXPECT_NE(panel.imgAbout.Picture(), nullptr);
+  EXPECT_NE(panel.heading.Picture(), nullptr);
   panel.SetVersion("1.0");
-  EXPECT_EQ(panel.lblVersion.Text(), Utf8ToCp1251("Версия: 1.0"));
-  EXPECT_EQ(panel.Label35.Text(), AboutProductText());
-  EXPECT_EQ(panel.Label38.Text(),
+  EXPECT_EQ(panel.versionText.Text(), Utf8ToCp1251("Версия: 1.0"));
+  EXPECT_EQ(panel.productText.Text(), AboutProductText());
+  EXPECT_EQ(panel.questionsText.Text(),
             Utf8ToCp1251("Вопросы и предложения по работе программы присылайте по адресу:"));
   // Every text fits the panel and the texts keep apart (the version sits in
   // the product text's empty lines).
-  const std::vector<Label> stacked{panel.Label35, panel.Label36, panel.Label38, panel.lblWWW,
-                                   panel.lblMail, panel.Label12};
+  const std::vector<Label> stacked{panel.productText, panel.noticeText, panel.questionsText,
+                                   panel.webLink,     panel.mailLink,   panel.backLink};
   for (std::size_t i = 0; i < stacked.size(); ++i) {
     const Bounds b = stacked[i].GetBounds();
     EXPECT_LE(b.x + b.width, 500);
@@ -294,26 +294,27 @@ TEST(AboutPanel, TextsAndLinksOpenedByDoubleClickOnly) {
   const auto command = [&](const Label& link, WORD code) {
     SendMessageW(panel.hwnd(), WM_COMMAND, MAKEWPARAM(0, code), reinterpret_cast<LPARAM>(link.hwnd()));
   };
-  command(panel.lblWWW, STN_CLICKED);
-  command(panel.lblMail, STN_CLICKED);
+  command(panel.webLink, STN_CLICKED);
+  command(panel.mailLink, STN_CLICKED);
   EXPECT_TRUE(shell.opened.empty()) << "a single click does nothing";
-  command(panel.lblWWW, STN_DBLCLK);
-  command(panel.lblMail, STN_DBLCLK);
+  command(panel.webLink, STN_DBLCLK);
+  command(panel.mailLink, STN_DBLCLK);
   EXPECT_EQ(shell.opened, (std::vector<std::string>{"http://www.korvana.example/",
                                                     "mailto:support@korvana.example"}));
   int returned = 0;
   panel.onReturn = [&] { ++returned; };
-  command(panel.Label12, STN_CLICKED);
+  command(panel.backLink, STN_CLICKED);
   EXPECT_EQ(returned, 1);
 
   // Links in the skin's link colour, underlined.
-  HDC dc = GetDC(panel.lblWWW.hwnd());
+  HDC dc = GetDC(panel.webLink.hwnd());
   SendMessageW(panel.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-               reinterpret_cast<LPARAM>(panel.lblWWW.hwnd()));
+               reinterpret_cast<LPARAM>(panel.webLink.hwnd()));
   EXPECT_EQ(GetTextColor(dc), kLinkColour);
-  ReleaseDC(panel.lblWWW.hwnd(), dc);
+  ReleaseDC(panel.webLink.hwnd(), dc);
   LOGFONTW lf{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(panel.lblMail.hwnd(), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(panel.mailLink.hwnd(), WM_GETFONT, 0, 0)),
+             sizeof lf, &lf);
   EXPECT_TRUE(lf.lfUnderline);
 }
 
@@ -322,12 +323,12 @@ TEST(PanelsOnScreen, AgreementScrolledAndAboutSideBySide) {
   SkinnedHost right(100);
   const UniqueModule resources = LoadProgramResources();
   FakeShell shell;
-  TAgreementPanel agreement(left.panelWindow.hwnd(), {0, 0, 500, 265}, resources.get());
-  TAboutPanel about(right.panelWindow.hwnd(), {0, 0, 500, 265}, resources.get(), shell);
+  AgreementPanel agreement(left.panelWindow.hwnd(), {0, 0, 500, 265}, resources.get());
+  AboutPanel about(right.panelWindow.hwnd(), {0, 0, 500, 265}, resources.get(), shell);
   about.SetVersion("1.0");
   agreement.SetAgreeEnabled(false);
   // Scrolled to the last section, which must be readable to its end.
-  for (int i = 0; i < 100; ++i) Wheel(agreement.sbUA.hwnd(), -120);
+  for (int i = 0; i < 100; ++i) Wheel(agreement.textBox.hwnd(), -120);
   EXPECT_TRUE(agreement.AgreeEnabled());
   HoldOnScreen(left.window.hwnd(), "agreement");
   HoldOnScreen(right.window.hwnd(), "about");

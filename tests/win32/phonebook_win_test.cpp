@@ -215,7 +215,7 @@ struct QuestionSeen {
 QuestionSeen g_seen;
 
 void CALLBACK AnswerWhenShown(HWND, UINT, UINT_PTR id, DWORD) {
-  const HWND form = ui::test::FindForm(ui::TfrmQuestion::kClassName);
+  const HWND form = ui::test::FindForm(ui::ErrorQuestionDialog::kClassName);
   if (form == nullptr || !IsWindowVisible(form)) return;  // not yet: the next tick
   KillTimer(nullptr, id);
   g_seen.found = true;
@@ -318,7 +318,8 @@ TEST_F(PresenceWine, AWorkersQuestionIsShownOnTheUiThreadAndNoAdoptsTheConnectio
   ExpectTheStandardQuestion(worker);
   EXPECT_EQ(entry, "Theirs");
   EXPECT_TRUE(connection::ConnIsOpen(conn));
-  EXPECT_EQ(ui::test::FindForm(ui::TfrmQuestion::kClassName), nullptr) << "the dialog is gone";
+  EXPECT_EQ(ui::test::FindForm(ui::ErrorQuestionDialog::kClassName), nullptr)
+      << "the dialog is gone";
 
   // Yes: the worker hangs up and dials anew.
   entry = "Korvana";
@@ -340,7 +341,8 @@ TEST_F(PresenceWine, AskedOnTheUiThreadItselfTheQuestionIsShownThere) {
 
   // Closed from its title bar: no answer is No.
   ui::test::RunInsideLoop([] {
-    SendMessageW(ui::test::FindForm(ui::TfrmQuestion::kClassName), WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendMessageW(ui::test::FindForm(ui::ErrorQuestionDialog::kClassName), WM_SYSCOMMAND, SC_CLOSE,
+                 0);
   });
   EXPECT_FALSE(questions.AskErrorYesNo("?"));
 }

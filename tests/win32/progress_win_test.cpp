@@ -58,7 +58,7 @@ void SendFromWorker(HWND window, UINT message, WPARAM wparam) {
 class ProgressDialog : public ::testing::Test {
  protected:
   dw::Mutex lock;
-  TfrmProgress form{nullptr, lock};
+  ui::ProgressDialog form{nullptr, lock};
 };
 
 TEST_F(ProgressDialog, DiallingLayoutIsTheDesignState) {
@@ -77,12 +77,12 @@ TEST_F(ProgressDialog, DiallingLayoutIsTheDesignState) {
     RECT r;
     bool visible;
   } wants[] = {
-      {"Image1", form.Image1, {8, 23, 49, 64}, true},
-      {"lblProgress", form.lblProgress, {56, 20, 321, 40}, true},
-      {"btnClose", form.btnClose, {248, 72, 321, 97}, true},
+      {"Image1", form.icon, {8, 23, 49, 64}, true},
+      {"lblProgress", form.statusLine, {56, 20, 321, 40}, true},
+      {"btnClose", form.closeButton, {248, 72, 321, 97}, true},
       {"bar", form.bar, {52, 44, 321, 61}, true},
-      {"btnDetail", form.btnDetail, {4, 72, 79, 97}, false},
-      {"mDetails", form.mDetails, {8, 104, 322, 104}, false},
+      {"btnDetail", form.detailsButton, {4, 72, 79, 97}, false},
+      {"mDetails", form.detailsPane, {8, 104, 322, 104}, false},
   };
   for (const Want& w : wants) {
     const RECT r = Place(w.control);
@@ -90,9 +90,9 @@ TEST_F(ProgressDialog, DiallingLayoutIsTheDesignState) {
                                      << "," << r.bottom;
     EXPECT_EQ(w.control.Visible(), w.visible) << w.name;
   }
-  EXPECT_EQ(form.lblProgress.Text(), "...");
-  EXPECT_EQ(form.btnClose.Text(), Text(TextId::ButtonCancel));
-  EXPECT_EQ(form.btnDetail.Text(), Text(TextId::ProgressDetailsOpen));
+  EXPECT_EQ(form.statusLine.Text(), "...");
+  EXPECT_EQ(form.closeButton.Text(), Text(TextId::ButtonCancel));
+  EXPECT_EQ(form.detailsButton.Text(), Text(TextId::ProgressDetailsOpen));
   EXPECT_EQ(SendMessageW(form.bar.hwnd(), PBM_GETRANGE, TRUE, 0), 0);
   EXPECT_EQ(SendMessageW(form.bar.hwnd(), PBM_GETRANGE, FALSE, 0), 600);
   EXPECT_EQ(form.bar.Position(), 0);
@@ -103,17 +103,17 @@ TEST_F(ProgressDialog, StepMessagesFromAnotherThreadMoveTheBarAndShowTheStatus) 
   std::string status = "one";
   form.SetStatusSource([&] { return status; });
   form.ShowDialling("start");
-  EXPECT_EQ(form.lblProgress.Text(), "start");
+  EXPECT_EQ(form.statusLine.Text(), "start");
   EXPECT_EQ(form.bar.Position(), 0);
 
   SendFromWorker(form.hwnd(), kMsgProgressFirstStep, 0);
   EXPECT_EQ(form.bar.Position(), 10);
-  EXPECT_EQ(form.lblProgress.Text(), "one");
+  EXPECT_EQ(form.statusLine.Text(), "one");
   status = "two";
   SendFromWorker(form.hwnd(), kMsgProgressStep, 1);
   EXPECT_EQ(form.bar.Position(), 20);
   EXPECT_EQ(form.Shared().BarPosition(), 20) << "the dial thread's copy follows the control";
-  EXPECT_EQ(form.lblProgress.Text(), "two");
+  EXPECT_EQ(form.statusLine.Text(), "two");
   SendFromWorker(form.hwnd(), kMsgProgressLastStep, 0);
   EXPECT_EQ(form.bar.Position(), 590);
   EXPECT_EQ(form.Shared().BarPosition(), 590);
@@ -123,24 +123,24 @@ TEST_F(ProgressDialog, StepMessagesFromAnotherThreadMoveTheBarAndShowTheStatus) 
   form.SetStatusSource(nullptr);
   SendFromWorker(form.hwnd(), kMsgProgressStep, 1);
   EXPECT_EQ(form.bar.Position(), 600);
-  EXPECT_EQ(form.lblProgress.Text(), "two") << "no status source leaves the line";
+  EXPECT_EQ(form.statusLine.Text(), "two") << "no status source leaves the line";
 }
 
 TEST_F(ProgressDialog, CancelAndTitleBarCloseWhileDiallingCancelAndKeepItOpen) {
   form.ShowDialling("dialling");
   ASSERT_TRUE(form.Visible());
-  form.btnClose.Click();
-  EXPECT_EQ(form.lblProgress.Text(), Text(TextId::ProgressUserCancelled));
+  form.closeButton.Click();
+  EXPECT_EQ(form.statusLine.Text(), Text(TextId::ProgressUserCancelled));
   EXPECT_TRUE(form.Shared().Cancelled());
   EXPECT_TRUE(form.Visible());
 
   form.ResetForDialling();
   EXPECT_FALSE(form.Shared().Cancelled());
-  form.lblProgress.SetText("dialling");
+  form.statusLine.SetText("dialling");
   SendMessageW(form.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(form.Visible()) << "the close is refused while dialling";
   EXPECT_TRUE(form.Shared().Cancelled());
-  EXPECT_EQ(form.lblProgress.Text(), Text(TextId::ProgressUserCancelled));
+  EXPECT_EQ(form.statusLine.Text(), Text(TextId::ProgressUserCancelled));
 }
 
 TEST_F(ProgressDialog, ShowingClearsTheErrorCode) {
@@ -156,37 +156,39 @@ TEST_F(ProgressDialog, ReportWithEightLinesOfDetailsOpensAndCloses) {
   form.EnterErrorReport("report");
   EXPECT_FALSE(form.Visible()) << "the report is hidden until shown modally";
   EXPECT_FALSE(form.bar.Visible());
-  EXPECT_TRUE(form.btnDetail.Visible());
-  EXPECT_EQ(form.btnClose.Text(), Text(TextId::ProgressClose));
-  EXPECT_EQ(form.lblProgress.Text(), "report");
+  EXPECT_TRUE(form.detailsButton.Visible());
+  EXPECT_EQ(form.closeButton.Text(), Text(TextId::ProgressClose));
+  EXPECT_EQ(form.statusLine.Text(), "report");
   EXPECT_EQ(OuterHeight(form.hwnd()), 137);
   form.Show();
 
-  const int memoBefore = form.mDetails.GetBounds().height;
-  form.btnDetail.Click();
-  EXPECT_TRUE(form.mDetails.Visible());
-  EXPECT_EQ(form.btnDetail.Text(), Text(TextId::ProgressDetailsClose));
+  const int memoBefore = form.detailsPane.GetBounds().height;
+  form.detailsButton.Click();
+  EXPECT_TRUE(form.detailsPane.Visible());
+  EXPECT_EQ(form.detailsButton.Text(), Text(TextId::ProgressDetailsClose));
   EXPECT_EQ(OuterHeight(form.hwnd()), 137 + 106);
-  EXPECT_EQ(form.mDetails.GetBounds().height, memoBefore + 106) << "the pane grows with the form";
-  EXPECT_EQ(form.mDetails.GetBounds().y, 104);
-  EXPECT_EQ(form.mDetails.Text(),
+  EXPECT_EQ(form.detailsPane.GetBounds().height, memoBefore + 106)
+      << "the pane grows with the form";
+  EXPECT_EQ(form.detailsPane.GetBounds().y, 104);
+  EXPECT_EQ(form.detailsPane.Text(),
             "line 1\r\nline 2\r\nline 3\r\nline 4\r\nline 5\r\nline 6\r\nline 7\r\nline 8");
-  EXPECT_EQ(form.btnClose.GetBounds().y, 72) << "the buttons stay where they are";
+  EXPECT_EQ(form.closeButton.GetBounds().y, 72) << "the buttons stay where they are";
   // The status line grows with the form over both buttons and the pane;
   // they stay on top of it, for the eye and for the mouse.
-  for (HWND control : {form.btnDetail.hwnd(), form.btnClose.hwnd(), form.mDetails.hwnd()}) {
+  for (HWND control :
+       {form.detailsButton.hwnd(), form.closeButton.hwnd(), form.detailsPane.hwnd()}) {
     RECT r{}, label{};
     GetWindowRect(control, &r);
-    GetWindowRect(form.lblProgress.hwnd(), &label);
+    GetWindowRect(form.statusLine.hwnd(), &label);
     POINT corner{r.right - 2, r.top + 1};
     ASSERT_TRUE(PtInRect(&label, corner)) << "the label no longer reaches over this control";
     ScreenToClient(form.hwnd(), &corner);
     EXPECT_EQ(ChildWindowFromPointEx(form.hwnd(), corner, CWP_SKIPINVISIBLE), control);
   }
 
-  form.btnDetail.Click();
-  EXPECT_FALSE(form.mDetails.Visible());
-  EXPECT_EQ(form.btnDetail.Text(), Text(TextId::ProgressDetailsOpen));
+  form.detailsButton.Click();
+  EXPECT_FALSE(form.detailsPane.Visible());
+  EXPECT_EQ(form.detailsButton.Text(), Text(TextId::ProgressDetailsOpen));
   EXPECT_EQ(OuterHeight(form.hwnd()), 137);
 }
 
@@ -198,18 +200,18 @@ TEST_F(ProgressDialog, AOneLineDescriptionWiderThanThePaneIsShownWhole) {
       "Access was denied because the username and/or password was invalid on the domain.");
   form.EnterErrorReport("report");
   form.Show();
-  form.btnDetail.Click();
-  ASSERT_TRUE(form.mDetails.Visible());
-  const int lines = form.mDetails.LineCount();
+  form.detailsButton.Click();
+  ASSERT_TRUE(form.detailsPane.Visible());
+  const int lines = form.detailsPane.LineCount();
   EXPECT_GE(lines, 2) << "the pane is narrower than the text";
   EXPECT_EQ(OuterHeight(form.hwnd()), 137 + std::min(lines, 6) * 16 + 10);
   // The last wrapped line starts inside the pane's client area.
-  const LRESULT lastChar = SendMessageW(form.mDetails.hwnd(), EM_LINEINDEX, lines - 1, 0);
-  const LRESULT at = SendMessageW(form.mDetails.hwnd(), EM_POSFROMCHAR, lastChar, 0);
+  const LRESULT lastChar = SendMessageW(form.detailsPane.hwnd(), EM_LINEINDEX, lines - 1, 0);
+  const LRESULT at = SendMessageW(form.detailsPane.hwnd(), EM_POSFROMCHAR, lastChar, 0);
   RECT client{};
-  GetClientRect(form.mDetails.hwnd(), &client);
+  GetClientRect(form.detailsPane.hwnd(), &client);
   EXPECT_LT(static_cast<short>(HIWORD(at)) + 8, client.bottom);
-  form.btnDetail.Click();
+  form.detailsButton.Click();
   EXPECT_EQ(OuterHeight(form.hwnd()), 137);
 }
 
@@ -217,17 +219,17 @@ TEST_F(ProgressDialog, BlankOnlyDetailsShowTheButtonAndNoLines) {
   form.Shared().SetErrorText(" \r\n\t\r\n ");
   form.EnterErrorReport("report");
   form.Show();
-  EXPECT_TRUE(form.btnDetail.Visible());
-  form.btnDetail.Click();
-  EXPECT_TRUE(form.mDetails.Visible());
-  EXPECT_EQ(form.mDetails.Text(), "");
+  EXPECT_TRUE(form.detailsButton.Visible());
+  form.detailsButton.Click();
+  EXPECT_TRUE(form.detailsPane.Visible());
+  EXPECT_EQ(form.detailsPane.Text(), "");
   EXPECT_EQ(OuterHeight(form.hwnd()), 137 + 10);
 }
 
 TEST_F(ProgressDialog, EmptyErrorTextOffersNoDetails) {
   form.Shared().SetErrorText("");
   form.EnterErrorReport("report");
-  EXPECT_FALSE(form.btnDetail.Visible());
+  EXPECT_FALSE(form.detailsButton.Visible());
 }
 
 TEST_F(ProgressDialog, ModalReportEndsWithCloseOrTheTitleBarAndResetsForTheNextDial) {
@@ -236,7 +238,7 @@ TEST_F(ProgressDialog, ModalReportEndsWithCloseOrTheTitleBarAndResetsForTheNextD
   bool visibleInside = false;
   test::RunInsideLoop([&] {
     visibleInside = form.Visible();
-    form.btnClose.Click();
+    form.closeButton.Click();
   });
   EXPECT_EQ(form.ShowModal(), 1);
   EXPECT_TRUE(visibleInside);
@@ -247,14 +249,14 @@ TEST_F(ProgressDialog, ModalReportEndsWithCloseOrTheTitleBarAndResetsForTheNextD
   EXPECT_FALSE(form.Shared().Cancelled()) << "closing a report is no cancel request";
 
   // The open details of a report do not survive into the next dial.
-  form.btnDetail.Click();
+  form.detailsButton.Click();
   form.Shared().SetCancelled(true);
   form.ResetForDialling();
   EXPECT_TRUE(form.bar.Visible());
-  EXPECT_FALSE(form.btnDetail.Visible());
-  EXPECT_FALSE(form.mDetails.Visible());
-  EXPECT_EQ(form.btnDetail.Text(), Text(TextId::ProgressDetailsOpen));
-  EXPECT_EQ(form.btnClose.Text(), Text(TextId::ButtonCancel));
+  EXPECT_FALSE(form.detailsButton.Visible());
+  EXPECT_FALSE(form.detailsPane.Visible());
+  EXPECT_EQ(form.detailsButton.Text(), Text(TextId::ProgressDetailsOpen));
+  EXPECT_EQ(form.closeButton.Text(), Text(TextId::ButtonCancel));
   EXPECT_EQ(OuterHeight(form.hwnd()), 137);
   EXPECT_FALSE(form.Shared().Cancelled());
 }
@@ -263,12 +265,12 @@ TEST(ProgressDialogLife, GoneWindowIsNoLongerOffered) {
   dw::Mutex lock;
   connection::ProgressShared* shared = nullptr;
   {
-    TfrmProgress form(nullptr, lock);
+    ui::ProgressDialog form(nullptr, lock);
     shared = &form.Shared();
     EXPECT_NE(shared->Window(), 0u);
-    EXPECT_EQ(test::FindForm(TfrmProgress::kClassName), form.hwnd());
+    EXPECT_EQ(test::FindForm(ui::ProgressDialog::kClassName), form.hwnd());
   }
-  EXPECT_EQ(test::FindForm(TfrmProgress::kClassName), nullptr);
+  EXPECT_EQ(test::FindForm(ui::ProgressDialog::kClassName), nullptr);
 }
 
 }  // namespace

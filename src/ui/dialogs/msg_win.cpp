@@ -17,7 +17,7 @@ HICON ConnectionIcon() {
   return user::SystemIcon(IDI_APPLICATION);
 }
 
-TfrmMsg::TfrmMsg(std::string_view text, int kind, std::span<const int> codes) {
+MessageDialog::MessageDialog(std::string_view text, int kind, std::span<const int> codes) {
   FormOptions options;
   options.className = kClassName;
   options.clientWidth = 299;
@@ -25,27 +25,28 @@ TfrmMsg::TfrmMsg(std::string_view text, int kind, std::span<const int> codes) {
   options.position = FormPosition::ScreenCentre;
   if (!CreateForm(options)) return;
 
-  lblMsg = AddLabel({kMsgLabelLeft, kMsgLabelTop, 225, kMsgLabelHeight}, "", kAnchorLeftTopRight,
-                    SS_LEFTNOWORDWRAP);
-  imgWarning = AddPicture(kIconBounds, SystemIcon(IDI_WARNING));
-  imgError = AddPicture(kIconBounds, SystemIcon(IDI_ERROR));
-  imgInfo = AddPicture(kIconBounds, SystemIcon(IDI_INFORMATION));
-  imgConfirm = AddPicture(kIconBounds, SystemIcon(IDI_QUESTION));
-  for (Picture* p : {&imgWarning, &imgError, &imgInfo, &imgConfirm}) p->SetVisible(false);
+  messageText = AddLabel({kMsgLabelLeft, kMsgLabelTop, 225, kMsgLabelHeight}, "",
+                         kAnchorLeftTopRight, SS_LEFTNOWORDWRAP);
+  warningIcon = AddPicture(kIconBounds, SystemIcon(IDI_WARNING));
+  errorIcon = AddPicture(kIconBounds, SystemIcon(IDI_ERROR));
+  infoIcon = AddPicture(kIconBounds, SystemIcon(IDI_INFORMATION));
+  questionIcon = AddPicture(kIconBounds, SystemIcon(IDI_QUESTION));
+  for (Picture* p : {&warningIcon, &errorIcon, &infoIcon, &questionIcon}) p->SetVisible(false);
 
   const MsgKindLook look = MsgKindLookOf(kind);
   SetCaption(Text(look.title));
   switch (look.icon) {
-    case MsgIcon::Warning: imgWarning.SetVisible(true); break;
-    case MsgIcon::Error: imgError.SetVisible(true); break;
-    case MsgIcon::Confirm: imgConfirm.SetVisible(true); break;
-    case MsgIcon::Info: imgInfo.SetVisible(true); break;
+    case MsgIcon::Warning: warningIcon.SetVisible(true); break;
+    case MsgIcon::Error: errorIcon.SetVisible(true); break;
+    case MsgIcon::Confirm: questionIcon.SetVisible(true); break;
+    case MsgIcon::Info: infoIcon.SetVisible(true); break;
   }
 
   const int width = MsgFormWidth(TextWidth(text));
   SetWidth(width);
-  SetControlBounds(lblMsg, {kMsgLabelLeft, kMsgLabelTop, MsgLabelWidth(width), kMsgLabelHeight});
-  lblMsg.SetText(text);
+  SetControlBounds(messageText,
+                   {kMsgLabelLeft, kMsgLabelTop, MsgLabelWidth(width), kMsgLabelHeight});
+  messageText.SetText(text);
 
   for (const MsgButton& b : MsgButtons(width, codes)) {
     Button button = AddButton({b.left, kMsgButtonTop, kMsgButtonWidth, kMsgButtonHeight},
@@ -56,12 +57,12 @@ TfrmMsg::TfrmMsg(std::string_view text, int kind, std::span<const int> codes) {
 }
 
 int ShowMsg(std::string_view text, int kind, std::span<const int> codes) {
-  TfrmMsg form(text, kind, codes);
+  MessageDialog form(text, kind, codes);
   if (form.hwnd() == nullptr) return kResultCancel;
   return form.ShowModal();
 }
 
-TfrmConnBreak::TfrmConnBreak(HWND owner) {
+ReconnectDialog::ReconnectDialog(HWND owner) {
   FormOptions options;
   options.className = kClassName;
   options.caption = Text(TextId::ConnBreakTitle);
@@ -72,21 +73,21 @@ TfrmConnBreak::TfrmConnBreak(HWND owner) {
   options.owner = owner;
   if (!CreateForm(options)) return;
 
-  Label1 = AddLabel({56, 16, 255, 13}, Text(TextId::ConnBreakQuestion));
+  questionText = AddLabel({56, 16, 255, 13}, Text(TextId::ConnBreakQuestion));
   // The question wraps; a one-line height would cut off "Восстановить?".
-  FitHeightToText(Label1);
-  Image1 = AddPicture({8, 21, 41, 41}, ConnectionIcon());
+  FitHeightToText(questionText);
+  icon = AddPicture({8, 21, 41, 41}, ConnectionIcon());
   // Created in tab order. The check box is never shown and nothing reads it:
   // every drop of the connection asks the question.
-  chbAuto = AddCheckBox({248, 48, 33, 17}, Text(TextId::ConnBreakAuto), true);
-  chbAuto.SetVisible(false);
-  Button2 = AddButton({88, 55, 75, 25}, Text(TextId::ButtonYes), {}, kResultYes, true);
-  Button1 = AddButton({168, 55, 75, 25}, Text(TextId::ButtonNo), {}, kResultNo);
-  SetActiveControl(Button2);
+  autoReconnect = AddCheckBox({248, 48, 33, 17}, Text(TextId::ConnBreakAuto), true);
+  autoReconnect.SetVisible(false);
+  yesButton = AddButton({88, 55, 75, 25}, Text(TextId::ButtonYes), {}, kResultYes, true);
+  noButton = AddButton({168, 55, 75, 25}, Text(TextId::ButtonNo), {}, kResultNo);
+  SetActiveControl(yesButton);
 }
 
-bool ShowConnBreak(HWND owner) {
-  TfrmConnBreak form(owner);
+bool AskToReconnect(HWND owner) {
+  ReconnectDialog form(owner);
   if (form.hwnd() == nullptr) return false;
   return form.ShowModal() == kResultYes;
 }

@@ -1,5 +1,5 @@
-// The program's own message box (TfrmMsg, ShowMsg) and the question asked
-// when the connection drops (TfrmConnBreak, ShowConnBreak). Both are modal,
+// The program's own message box (MessageDialog, ShowMsg) and the question asked
+// when the connection drops (ReconnectDialog, AskToReconnect). Both are modal,
 // built for one question and released before the function returns.
 #pragma once
 
@@ -15,16 +15,16 @@
 
 namespace dw::ui {
 
-class TfrmMsg final : public Form {
+class MessageDialog final : public Form {
  public:
   static constexpr const char* kClassName = "TfrmMsg";
 
   // Builds the box for `text` (code page 1251, one line), `kind` and the
   // button `codes`, sized and with its buttons placed; not shown yet.
-  TfrmMsg(std::string_view text, int kind, std::span<const int> codes);
+  MessageDialog(std::string_view text, int kind, std::span<const int> codes);
 
-  Label lblMsg;
-  Picture imgWarning, imgError, imgInfo, imgConfirm;
+  Label messageText;
+  Picture warningIcon, errorIcon, infoIcon, questionIcon;
   std::vector<Button> buttons;
 };
 
@@ -35,22 +35,22 @@ inline int ShowMsg(std::string_view text, int kind, std::initializer_list<int> c
   return ShowMsg(text, kind, std::span<const int>(codes.begin(), codes.size()));
 }
 
-class TfrmConnBreak final : public Form {
+class ReconnectDialog final : public Form {
  public:
   static constexpr const char* kClassName = "TfrmConnBreak";
 
   // `owner` is the application's window (may be null).
-  explicit TfrmConnBreak(HWND owner);
+  explicit ReconnectDialog(HWND owner);
 
-  Label Label1;
-  Picture Image1;
-  CheckBox chbAuto;
-  Button Button2;  // "Да"
-  Button Button1;  // "Нет"
+  Label questionText;
+  Picture icon;
+  CheckBox autoReconnect;
+  Button yesButton;
+  Button noButton;
 };
 
 // True exactly when the user chose "Да"; the title bar's close counts as "Нет".
-bool ShowConnBreak(HWND owner = nullptr);
+bool AskToReconnect(HWND owner = nullptr);
 
 // The connection icon of the dialogs: the program's own icon, or the
 // system's application icon where the module has none.

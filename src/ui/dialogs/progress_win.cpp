@@ -7,7 +7,7 @@
 
 namespace dw::ui {
 
-TfrmProgress::TfrmProgress(HWND mainWindow, dw::Mutex& progressLock) : shared_(progressLock) {
+ProgressDialog::ProgressDialog(HWND mainWindow, dw::Mutex& progressLock) : shared_(progressLock) {
   FormOptions options;
   options.className = kClassName;
   options.caption = Text(TextId::ProgressTitle);
@@ -23,60 +23,61 @@ TfrmProgress::TfrmProgress(HWND mainWindow, dw::Mutex& progressLock) : shared_(p
   layout_ = DiallingLayout();
   SetHeight(layout_.formHeight);
 
-  Image1 = AddPicture({8, 23, 41, 41}, ConnectionIcon());
-  lblProgress = AddLabel({56, 20, 265, 20}, Text(TextId::ProgressInitial), kAnchorAll);
-  btnClose = AddButton({248, 72, 73, 25}, Text(TextId::ButtonCancel), [this] { btnCloseClick(); },
-                       0, false, kAnchorTopRight);
+  icon = AddPicture({8, 23, 41, 41}, ConnectionIcon());
+  statusLine = AddLabel({56, 20, 265, 20}, Text(TextId::ProgressInitial), kAnchorAll);
+  closeButton = AddButton(
+      {248, 72, 73, 25}, Text(TextId::ButtonCancel), [this] { CancelOrClose(); }, 0, false,
+      kAnchorTopRight);
   bar = AddProgressBar({52, 44, 269, 17}, 0, kProgressBarMax, kProgressBarStep, kAnchorTopRight);
-  btnDetail = AddButton({4, 72, 75, 25}, Text(TextId::ProgressDetailsOpen),
-                        [this] { btnDetailClick(); });
-  btnDetail.SetVisible(false);
-  mDetails = AddMemo({8, 104, 314, 0}, COLOR_BTNFACE, kAnchorAll);
-  mDetails.SetVisible(false);
+  detailsButton = AddButton({4, 72, 75, 25}, Text(TextId::ProgressDetailsOpen),
+                            [this] { ShowOrHideDetails(); });
+  detailsButton.SetVisible(false);
+  detailsPane = AddMemo({8, 104, 314, 0}, COLOR_BTNFACE, kAnchorAll);
+  detailsPane.SetVisible(false);
   MirrorBar();
   shared_.SetWindow(reinterpret_cast<WindowHandle>(hwnd()));
 }
 
-TfrmProgress::~TfrmProgress() { shared_.SetWindow(0); }
+ProgressDialog::~ProgressDialog() { shared_.SetWindow(0); }
 
-void TfrmProgress::MirrorBar() {
+void ProgressDialog::MirrorBar() {
   shared_.MirrorBar(bar.Position(), kProgressBarMax, kProgressBarStep);
 }
 
-void TfrmProgress::Apply(const ProgressLayout& layout) {
+void ProgressDialog::Apply(const ProgressLayout& layout) {
   layout_ = layout;
   bar.SetVisible(layout.barVisible);
-  btnClose.SetText(Text(layout.closeCaption));
-  btnDetail.SetText(Text(layout.detailCaption));
-  btnDetail.SetVisible(layout.detailButtonVisible);
-  if (layout.detailsVisible) mDetails.SetLines(layout.detailLines);
-  mDetails.SetVisible(layout.detailsVisible);
+  closeButton.SetText(Text(layout.closeCaption));
+  detailsButton.SetText(Text(layout.detailCaption));
+  detailsButton.SetVisible(layout.detailButtonVisible);
+  if (layout.detailsVisible) detailsPane.SetLines(layout.detailLines);
+  detailsPane.SetVisible(layout.detailsVisible);
   SetHeight(layout.formHeight);
   RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void TfrmProgress::ResetForDialling() {
+void ProgressDialog::ResetForDialling() {
   Apply(DiallingLayout());
   shared_.SetCancelled(false);
 }
 
-void TfrmProgress::ShowDialling(std::string_view status) {
+void ProgressDialog::ShowDialling(std::string_view status) {
   bar.SetPosition(0);
   MirrorBar();
-  lblProgress.SetText(status);
+  statusLine.SetText(status);
   Show();
 }
 
-void TfrmProgress::EnterErrorReport(std::string_view caption) {
+void ProgressDialog::EnterErrorReport(std::string_view caption) {
   Hide();
   Apply(ErrorReportLayout(shared_.ErrorText()));
-  lblProgress.SetText(caption);
+  statusLine.SetText(caption);
 }
 
-void TfrmProgress::btnCloseClick() {
+void ProgressDialog::CancelOrClose() {
   if (CloseRequestFor(bar.Visible()) == CloseRequest::CancelDial) {
     // The dialog stays: the dial thread sees the request, cleans up and ends.
-    lblProgress.SetText(Text(TextId::ProgressUserCancelled));
+    statusLine.SetText(Text(TextId::ProgressUserCancelled));
     shared_.SetCancelled(true);
     return;
   }
@@ -84,13 +85,13 @@ void TfrmProgress::btnCloseClick() {
   SetModalResult(1);
 }
 
-void TfrmProgress::btnDetailClick() {
+void ProgressDialog::ShowOrHideDetails() {
   ProgressLayout next = ToggleDetails(layout_, shared_.ErrorText());
   if (next.detailsVisible && !next.detailLines.empty()) {
     // The pane wraps what is wider than itself: the height counts the lines
     // it shows, or a one-line description longer than the pane is cut off.
-    mDetails.SetLines(next.detailLines);
-    const int shown = mDetails.LineCount();
+    detailsPane.SetLines(next.detailLines);
+    const int shown = detailsPane.LineCount();
     if (shown > static_cast<int>(next.detailLines.size())) {
       next.formHeight = ProgressFormHeight(DetailsExtraHeight(static_cast<std::size_t>(shown)));
     }
@@ -98,17 +99,17 @@ void TfrmProgress::btnDetailClick() {
   Apply(next);
 }
 
-void TfrmProgress::OnShow() { shared_.SetErrorCode(0); }
+void ProgressDialog::OnShow() { shared_.SetErrorCode(0); }
 
-void TfrmProgress::OnCloseQuery(bool& canClose) {
+void ProgressDialog::OnCloseQuery(bool& canClose) {
   if (!Visible()) return;
-  btnCloseClick();
+  CancelOrClose();
   canClose = !bar.Visible();
 }
 
-void TfrmProgress::OnClose() { Sleep(10); }
+void ProgressDialog::OnClose() { Sleep(10); }
 
-bool TfrmProgress::OnFormMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+bool ProgressDialog::OnFormMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
   switch (message) {
     case kMsgProgressLastStep:
       bar.SetPosition(kProgressBarMax - kProgressBarStep);
@@ -123,7 +124,7 @@ bool TfrmProgress::OnFormMessage(UINT message, WPARAM, LPARAM, LRESULT& result) 
       return false;
   }
   MirrorBar();
-  if (status_) lblProgress.SetText(status_());
+  if (status_) statusLine.SetText(status_());
   result = 0;
   return true;
 }

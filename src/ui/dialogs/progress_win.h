@@ -1,4 +1,4 @@
-// TfrmProgress: the dialog a connection attempt shows. It owns the values
+// ProgressDialog: the dialog a connection attempt shows. It owns the values
 // the dial thread, the RAS notification and the user interface share (see
 // ProgressShared), handles the dial thread's step messages, and switches
 // between the dialling layout and the error report with its details.
@@ -22,14 +22,14 @@
 
 namespace dw::ui {
 
-class TfrmProgress final : public Form {
+class ProgressDialog final : public Form {
  public:
   static constexpr const char* kClassName = "TfrmProgress";
 
   // Centred on and kept above `mainWindow` (may be null). `progressLock` is
   // the process's progress lock.
-  TfrmProgress(HWND mainWindow, dw::Mutex& progressLock);
-  ~TfrmProgress() override;
+  ProgressDialog(HWND mainWindow, dw::Mutex& progressLock);
+  ~ProgressDialog() override;
 
   connection::ProgressShared& Shared() { return shared_; }
   const ProgressLayout& Layout() const { return layout_; }
@@ -47,15 +47,15 @@ class TfrmProgress final : public Form {
   // waits for the user to close it.
   void EnterErrorReport(std::string_view caption);
 
-  void btnCloseClick();
-  void btnDetailClick();
+  void CancelOrClose();
+  void ShowOrHideDetails();
 
-  Picture Image1;
-  Label lblProgress;
-  Button btnClose;
+  Picture icon;
+  Label statusLine;
+  Button closeButton;
   ProgressBar bar;
-  Button btnDetail;
-  Memo mDetails;
+  Button detailsButton;
+  Memo detailsPane;
 
  protected:
   void OnShow() override;

@@ -17,7 +17,7 @@ constexpr LRESULT kAnsweredNo = 2;
 
 }  // namespace
 
-TfrmQuestion::TfrmQuestion(std::string_view text) {
+ErrorQuestionDialog::ErrorQuestionDialog(std::string_view text) {
   FormOptions options;
   options.className = kClassName;
   options.caption = Text(TextId::QuestionTitle);
@@ -29,25 +29,25 @@ TfrmQuestion::TfrmQuestion(std::string_view text) {
   options.position = FormPosition::ScreenCentre;
   if (!CreateForm(options)) return;
 
-  lblQuestion = AddLabel({kMsgLabelLeft, kMsgLabelTop, 225, kMsgLabelHeight}, "",
-                         kAnchorLeftTopRight, SS_LEFTNOWORDWRAP);
-  imgError = AddPicture(kIconBounds, user::SystemIcon(IDI_ERROR));
+  questionText = AddLabel({kMsgLabelLeft, kMsgLabelTop, 225, kMsgLabelHeight}, "",
+                          kAnchorLeftTopRight, SS_LEFTNOWORDWRAP);
+  errorIcon = AddPicture(kIconBounds, user::SystemIcon(IDI_ERROR));
   const int width = MsgFormWidth(TextWidth(text));
   SetWidth(width);
-  SetControlBounds(lblQuestion,
+  SetControlBounds(questionText,
                    {kMsgLabelLeft, kMsgLabelTop, MsgLabelWidth(width), kMsgLabelHeight});
-  lblQuestion.SetText(text);
+  questionText.SetText(text);
 
   const int left = MsgFirstButtonLeft(width, 2);
-  btnYes = AddButton({left, kMsgButtonTop, kMsgButtonWidth, kMsgButtonHeight},
-                     Text(TextId::QuestionYes), {}, kResultYes, true);
-  btnNo = AddButton({left + kMsgButtonPitch, kMsgButtonTop, kMsgButtonWidth, kMsgButtonHeight},
-                    Text(TextId::QuestionNo), {}, kResultNo);
-  SetActiveControl(btnYes);
+  yesButton = AddButton({left, kMsgButtonTop, kMsgButtonWidth, kMsgButtonHeight},
+                        Text(TextId::QuestionYes), {}, kResultYes, true);
+  noButton = AddButton({left + kMsgButtonPitch, kMsgButtonTop, kMsgButtonWidth, kMsgButtonHeight},
+                       Text(TextId::QuestionNo), {}, kResultNo);
+  SetActiveControl(yesButton);
 }
 
 bool ShowErrorQuestion(std::string_view text) {
-  TfrmQuestion form(text);
+  ErrorQuestionDialog form(text);
   if (form.hwnd() == nullptr) return false;
   return form.ShowModal() == kResultYes;
 }

@@ -14,17 +14,17 @@
 
 namespace dw::ui {
 
-class TfrmQuestion final : public Form {
+class ErrorQuestionDialog final : public Form {
  public:
   static constexpr const char* kClassName = "TfrmQuestion";
 
   // Built for `text` (code page 1251, one line); not shown yet.
-  explicit TfrmQuestion(std::string_view text);
+  explicit ErrorQuestionDialog(std::string_view text);
 
-  Label lblQuestion;
-  Picture imgError;
-  Button btnYes;
-  Button btnNo;
+  Label questionText;
+  Picture errorIcon;
+  Button yesButton;
+  Button noButton;
 };
 
 // Shows the question modally on the calling thread; true for "&Yes". Closing

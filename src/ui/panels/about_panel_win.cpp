@@ -12,42 +12,43 @@ constexpr int kLine = 13;  // one line of the panels' font
 
 }  // namespace
 
-TAboutPanel::TAboutPanel(HWND parent, const Bounds& b, HMODULE resources, Shell& shell)
+AboutPanel::AboutPanel(HWND parent, const Bounds& b, HMODULE resources, Shell& shell)
     : shell_(shell) {
   if (!CreateContent(kClassName, parent, b)) return;
-  imgAbout.Create(hwnd(), {10, 4, 300, 24});
-  if (resources != nullptr) imgAbout.LoadGif(resources, "HEADING_ABOUT");
+  heading.Create(hwnd(), {10, 4, 300, 24});
+  if (resources != nullptr) heading.LoadGif(resources, "HEADING_ABOUT");
 
   const std::string product = AboutProductText();
   const int productTop = 44;
-  Label35 = AddText(hwnd(), {kLeft, productTop, kWidth, TextHeight(product, kWidth, TextStyle::Normal)},
-                    product, TextStyle::Normal);
+  productText =
+      AddText(hwnd(), {kLeft, productTop, kWidth, TextHeight(product, kWidth, TextStyle::Normal)},
+              product, TextStyle::Normal);
   // In the two empty lines under the name.
-  lblVersion = AddText(hwnd(), {kLeft, productTop + kLine + kLine / 2, kWidth, kLine},
-                       AboutVersionText(""), TextStyle::Normal);
-  lblVersion.BringToFront();  // the product text must not paint over it
-  int y = Label35.GetBounds().y + Label35.GetBounds().height + 2 * kLine;
+  versionText = AddText(hwnd(), {kLeft, productTop + kLine + kLine / 2, kWidth, kLine},
+                        AboutVersionText(""), TextStyle::Normal);
+  versionText.BringToFront();  // the product text must not paint over it
+  int y = productText.GetBounds().y + productText.GetBounds().height + 2 * kLine;
   const std::string notice = AboutNoticeText();
-  Label36 = AddText(hwnd(), {kLeft, y, kWidth, 2 * kLine + 2}, notice, TextStyle::Normal);
+  noticeText = AddText(hwnd(), {kLeft, y, kWidth, 2 * kLine + 2}, notice, TextStyle::Normal);
   y += 2 * kLine + 2 + kLine;
-  Label38 = AddText(hwnd(), {kLeft, y, kWidth, kLine + 2}, Text(TextId::AboutQuestions),
-                    TextStyle::Normal);
+  questionsText = AddText(hwnd(), {kLeft, y, kWidth, kLine + 2}, Text(TextId::AboutQuestions),
+                          TextStyle::Normal);
   y += kLine + 4;
-  lblWWW = AddText(hwnd(), {kLeft, y, 200, kLine + 2}, kWebSiteText, TextStyle::Link);
+  webLink = AddText(hwnd(), {kLeft, y, 200, kLine + 2}, kWebSiteText, TextStyle::Link);
   y += kLine + 3;
-  lblMail = AddText(hwnd(), {kLeft, y, 200, kLine + 2}, kSupportMail, TextStyle::Link);
-  Label12 = AddText(hwnd(), {10, 231, 200, 16}, Text(TextId::PanelReturn), TextStyle::Link);
+  mailLink = AddText(hwnd(), {kLeft, y, 200, kLine + 2}, kSupportMail, TextStyle::Link);
+  backLink = AddText(hwnd(), {10, 231, 200, 16}, Text(TextId::PanelReturn), TextStyle::Link);
 
   // Links open on a double-click only; a single click does nothing.
-  OnLinkDoubleClick(lblWWW.hwnd(), [this] { shell_.Open(std::string(kWebSiteAddress)); });
-  OnLinkDoubleClick(lblMail.hwnd(), [this] { shell_.Open(MailLinkTarget()); });
-  OnLinkClick(Label12.hwnd(), [this] {
+  OnLinkDoubleClick(webLink.hwnd(), [this] { shell_.Open(std::string(kWebSiteAddress)); });
+  OnLinkDoubleClick(mailLink.hwnd(), [this] { shell_.Open(MailLinkTarget()); });
+  OnLinkClick(backLink.hwnd(), [this] {
     if (onReturn) onReturn();
   });
 }
 
-void TAboutPanel::SetVersion(std::string_view programVersion) {
-  lblVersion.SetText(AboutVersionText(programVersion));
+void AboutPanel::SetVersion(std::string_view programVersion) {
+  versionText.SetText(AboutVersionText(programVersion));
 }
 
 }  // namespace dw::ui

@@ -14,23 +14,23 @@
 
 namespace dw::ui {
 
-class TAboutPanel final : public PanelContent {
+class AboutPanel final : public PanelContent {
  public:
-  static constexpr const char* kClassName = "TAboutPanel";
+  static constexpr const char* kClassName = "DialwaveAboutPanel";
 
   // A child of `parent` (the main window's panel) at `b` (normally
   // {0, 0, 500, 265}); `resources` holds HEADING_ABOUT; the links open
   // through `shell`, which must outlive the panel.
-  TAboutPanel(HWND parent, const Bounds& b, HMODULE resources, Shell& shell);
+  AboutPanel(HWND parent, const Bounds& b, HMODULE resources, Shell& shell);
   bool Created() const { return hwnd() != nullptr; }
 
-  // lblVersion := "Версия: " + version.
+  // versionText := "Версия: " + version.
   void SetVersion(std::string_view programVersion);
 
-  std::function<void()> onReturn;  // Label12 "<  Вернуться в программу"
+  std::function<void()> onReturn;  // "<  Вернуться в программу"
 
-  PictureBox imgAbout;
-  Label Label35, lblVersion, Label36, Label38, lblWWW, lblMail, Label12;
+  PictureBox heading;
+  Label productText, versionText, noticeText, questionsText, webLink, mailLink, backLink;
 
  private:
   Shell& shell_;

@@ -36,81 +36,81 @@ void StyleSkinButton(SkinButton& b, std::string_view caption) {
   b.font = {"Tahoma", -12, kBlack};
 }
 
-TAgreementPanel::TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources) {
+AgreementPanel::AgreementPanel(HWND parent, const Bounds& b, HMODULE resources) {
   if (!CreateContent(kClassName, parent, b)) return;
-  imgUA.Create(hwnd(), kHeading);
-  if (resources != nullptr) imgUA.LoadGif(resources, "HEADING_AGREEMENT");
+  heading.Create(hwnd(), kHeading);
+  if (resources != nullptr) heading.LoadGif(resources, "HEADING_AGREEMENT");
 
-  sbUA.Create(hwnd(), kBox, kAgreementRange, RGB(255, 255, 255));
-  scrollUA.Create(hwnd(), kBar, kAgreementBarMax, kAgreementBarPage, kAgreementBarSmallStep,
-                  kAgreementBarLargeStep);
+  textBox.Create(hwnd(), kBox, kAgreementRange, RGB(255, 255, 255));
+  scrollBar.Create(hwnd(), kBar, kAgreementBarMax, kAgreementBarPage, kAgreementBarSmallStep,
+                   kAgreementBarLargeStep);
   FillText();
 
   // Wheel: the box has moved itself; the bar follows.
-  sbUA.onWheel = [this] {
+  textBox.onWheel = [this] {
     RunGate();
-    scrollUA.SetPosition(sbUA.Position());
+    scrollBar.SetPosition(textBox.Position());
   };
-  sbUA.onMouseUp = [this] { OnMouseUp(); };
-  scrollUA.onChange = [this] {
-    sbUA.SetPosition(scrollUA.Position());
+  textBox.onMouseUp = [this] { OnMouseUp(); };
+  scrollBar.onChange = [this] {
+    textBox.SetPosition(scrollBar.Position());
     RunGate();
-    SetFocus(sbUA.hwnd());
+    SetFocus(textBox.hwnd());
   };
 
-  StyleSkinButton(btnDisagree, Text(TextId::AgreementDisagree));
-  StyleSkinButton(btnAgree, Text(TextId::AgreementAgree));
-  btnDisagree.onClick = [this](SkinButton&) {
+  StyleSkinButton(disagreeButton, Text(TextId::AgreementDisagree));
+  StyleSkinButton(agreeButton, Text(TextId::AgreementAgree));
+  disagreeButton.onClick = [this](SkinButton&) {
     if (onDisagree) onDisagree();
   };
-  btnAgree.onClick = [this](SkinButton&) {
+  agreeButton.onClick = [this](SkinButton&) {
     if (onAgree) onAgree();
   };
   disagreeWindow_.Create(hwnd(), kDisagree.x, kDisagree.y, kDisagree.width, kDisagree.height);
   agreeWindow_.Create(hwnd(), kAgree.x, kAgree.y, kAgree.width, kAgree.height);
 
-  lblUAReturn = AddText(hwnd(), kReturn, Text(TextId::PanelReturn), TextStyle::Link);
-  OnLinkClick(lblUAReturn.hwnd(), [this] {
+  backLink = AddText(hwnd(), kReturn, Text(TextId::PanelReturn), TextStyle::Link);
+  OnLinkClick(backLink.hwnd(), [this] {
     if (onReturn) onReturn();
   });
-  lblUAReturn.SetVisible(false);
+  backLink.SetVisible(false);
 }
 
-void TAgreementPanel::FillText() {
+void AgreementPanel::FillText() {
   int y = kTextTop;
   for (const AgreementSection& section : AgreementSections()) {
     for (const auto& [id, style] : {std::pair{section.heading, TextStyle::Bold},
                                     std::pair{section.text, TextStyle::Normal}}) {
       const int height = TextHeight(Text(id), kTextWidth, style);
-      AddText(sbUA.Content(), {kTextLeft, y, kTextWidth, height}, Text(id), style);
+      AddText(textBox.Content(), {kTextLeft, y, kTextWidth, height}, Text(id), style);
       y += height + (style == TextStyle::Bold ? kHeadingGap : kSectionGap);
     }
   }
   textBottom_ = y - kSectionGap;
 }
 
-void TAgreementPanel::ScrollToStart() {
-  sbUA.SetPosition(0);
-  scrollUA.SetPosition(0);
+void AgreementPanel::ScrollToStart() {
+  textBox.SetPosition(0);
+  scrollBar.SetPosition(0);
 }
 
-void TAgreementPanel::SetAgreeEnabled(bool enabled) { agreeWindow_.SetEnabled(enabled); }
+void AgreementPanel::SetAgreeEnabled(bool enabled) { agreeWindow_.SetEnabled(enabled); }
 
-void TAgreementPanel::ShowDecisionButtons(bool show) {
+void AgreementPanel::ShowDecisionButtons(bool show) {
   ShowWindow(agreeWindow_.hwnd(), show ? SW_SHOWNA : SW_HIDE);
   ShowWindow(disagreeWindow_.hwnd(), show ? SW_SHOWNA : SW_HIDE);
-  lblUAReturn.SetVisible(!show);
+  backLink.SetVisible(!show);
 }
 
-void TAgreementPanel::RunGate() {
-  if (AgreementGateOpen(sbUA.Position(), sbUA.Range(), sbUA.VisibleHeight())) {
+void AgreementPanel::RunGate() {
+  if (AgreementGateOpen(textBox.Position(), textBox.Range(), textBox.VisibleHeight())) {
     SetAgreeEnabled(true);
   }
 }
 
-void TAgreementPanel::OnMouseUp() {
+void AgreementPanel::OnMouseUp() {
   RunGate();
-  SetFocus(sbUA.hwnd());
+  SetFocus(textBox.hwnd());
 }
 
 }  // namespace dw::ui

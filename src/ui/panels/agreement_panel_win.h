@@ -18,23 +18,23 @@
 
 namespace dw::ui {
 
-class TAgreementPanel final : public PanelContent {
+class AgreementPanel final : public PanelContent {
  public:
-  static constexpr const char* kClassName = "TAgreementPanel";
+  static constexpr const char* kClassName = "DialwaveAgreementPanel";
   static constexpr int kWidth = 500;
   static constexpr int kHeight = 265;
 
   // Creates the content as a child of `parent` (the main window's panel) at
   // `b` (normally {0, 0, 500, 265}); `resources` holds the "GIF" heading
   // HEADING_AGREEMENT (the program's module; null: no heading).
-  TAgreementPanel(HWND parent, const Bounds& b, HMODULE resources);
+  AgreementPanel(HWND parent, const Bounds& b, HMODULE resources);
   bool Created() const { return hwnd() != nullptr; }
 
   // Text and bar back to the start (at start-up and whenever it is opened).
   void ScrollToStart();
   // The start-up sets it false; only the gate sets it true.
   void SetAgreeEnabled(bool enabled);
-  bool AgreeEnabled() const { return btnAgree.Enabled(); }
+  bool AgreeEnabled() const { return agreeButton.Enabled(); }
   // The two buttons (agreement not accepted yet) or the back link.
   void ShowDecisionButtons(bool show);
 
@@ -49,12 +49,12 @@ class TAgreementPanel final : public PanelContent {
   // The bottom of the last text line in the box's content (tests, layout).
   int TextBottom() const { return textBottom_; }
 
-  PictureBox imgUA;
-  ScrollBox sbUA;
-  SeparateScrollBar scrollUA;
-  SkinButton btnDisagree;
-  SkinButton btnAgree;
-  Label lblUAReturn;
+  PictureBox heading;
+  ScrollBox textBox;
+  SeparateScrollBar scrollBar;
+  SkinButton disagreeButton;
+  SkinButton agreeButton;
+  Label backLink;
 
  protected:
   void OnMouseUp() override;
@@ -63,8 +63,8 @@ class TAgreementPanel final : public PanelContent {
   void FillText();
   void RunGate();
 
-  ControlWindow disagreeWindow_{btnDisagree};
-  ControlWindow agreeWindow_{btnAgree};
+  ControlWindow disagreeWindow_{disagreeButton};
+  ControlWindow agreeWindow_{agreeButton};
   int textBottom_ = 0;
 };
 

@@ -15,7 +15,7 @@ namespace {
 constexpr Bounds kHeading{10, 4, 300, 24};
 constexpr Bounds kChoose{20, 36, 200, 14};
 constexpr Bounds kRefresh{420, 36, 60, 14};
-constexpr int kNoteTop = TSettingsPanel::kList.y + TSettingsPanel::kList.height + 8;
+constexpr int kNoteTop = SettingsPanel::kList.y + SettingsPanel::kList.height + 8;
 constexpr int kOptionsTop = 164;
 constexpr int kOptionStep = 20;
 constexpr Bounds kButton{395, 228, 85, 25};
@@ -24,22 +24,23 @@ COLORREF ToColorref(Color c) { return static_cast<COLORREF>(c); }
 
 }  // namespace
 
-TSettingsPanel::TSettingsPanel(HWND parent, const Bounds& b, HMODULE resources) {
+SettingsPanel::SettingsPanel(HWND parent, const Bounds& b, HMODULE resources) {
   if (!CreateContent(kClassName, parent, b)) return;
-  imgStart.Create(hwnd(), kHeading);
-  imgService.Create(hwnd(), kHeading);
+  installHeading.Create(hwnd(), kHeading);
+  serviceHeading.Create(hwnd(), kHeading);
   if (resources != nullptr) {
-    imgStart.LoadGif(resources, "HEADING_START");
-    imgService.LoadGif(resources, "HEADING_SERVICE");
+    installHeading.LoadGif(resources, "HEADING_START");
+    serviceHeading.LoadGif(resources, "HEADING_SERVICE");
   }
-  ShowWindow(imgService.hwnd(), SW_HIDE);
+  ShowWindow(serviceHeading.hwnd(), SW_HIDE);
 
-  Label1 = AddText(hwnd(), kChoose, Text(TextId::LabelChooseModem), TextStyle::Normal);
-  Label40 = AddText(hwnd(), kRefresh, Text(TextId::LinkRefresh), TextStyle::Link);
-  SetWindowLongPtrA(Label40.hwnd(), GWL_STYLE, GetWindowLongPtrA(Label40.hwnd(), GWL_STYLE) | SS_RIGHT);
-  Label41 = AddText(hwnd(), kRefresh, Text(TextId::LinkRefresh), TextStyle::Link);
-  Label41.SetVisible(false);
-  for (const Label& link : {Label40, Label41}) {
+  chooseModemText = AddText(hwnd(), kChoose, Text(TextId::LabelChooseModem), TextStyle::Normal);
+  refreshLink = AddText(hwnd(), kRefresh, Text(TextId::LinkRefresh), TextStyle::Link);
+  SetWindowLongPtrA(refreshLink.hwnd(), GWL_STYLE,
+                    GetWindowLongPtrA(refreshLink.hwnd(), GWL_STYLE) | SS_RIGHT);
+  hiddenRefreshLink = AddText(hwnd(), kRefresh, Text(TextId::LinkRefresh), TextStyle::Link);
+  hiddenRefreshLink.SetVisible(false);
+  for (const Label& link : {refreshLink, hiddenRefreshLink}) {
     HWND w = link.hwnd();
     OnLinkClick(w, [this, w] {
       if (onRefresh) onRefresh(w);
@@ -48,31 +49,31 @@ TSettingsPanel::TSettingsPanel(HWND parent, const Bounds& b, HMODULE resources) 
 
   // Owner-drawn with fixed 17-pixel items and no frame of its own; the grey
   // panel behind it, one pixel larger each way, is the frame.
-  lbConnections = ListBox(user::CreateWindowText(
+  modemList = ListBox(user::CreateWindowText(
       0, "LISTBOX", "",
       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | WS_CLIPSIBLINGS | LBS_NOTIFY |
           LBS_HASSTRINGS | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT,
       kList.x, kList.y, kList.width, kList.height, hwnd(), nullptr));
-  SendMessageA(lbConnections.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(TextStyle::Normal)),
+  SendMessageA(modemList.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(TextStyle::Normal)),
                FALSE);
-  SendMessageA(lbConnections.hwnd(), LB_SETITEMHEIGHT, 0, kModemItemHeight);
+  SendMessageA(modemList.hwnd(), LB_SETITEMHEIGHT, 0, kModemItemHeight);
   // The list's own mouse moves feed its tooltip.
-  listHook_.Attach(lbConnections.hwnd(), [this](UINT message, WPARAM, LPARAM lparam) {
+  listHook_.Attach(modemList.hwnd(), [this](UINT message, WPARAM, LPARAM lparam) {
     if (message == WM_MOUSEMOVE) ModemListMouseMove(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
   });
   // Created after the list, so it lies behind it.
   frameBrush_.reset(CreateSolidBrush(ToColorref(kModemFrameColour)));
-  Panel1 = Label(user::CreateWindowText(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                                        kList.x - 1, kList.y - 1, kList.width + 2,
-                                        kList.height + 2, hwnd(), nullptr));
+  listFrame = Label(user::CreateWindowText(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                           kList.x - 1, kList.y - 1, kList.width + 2,
+                                           kList.height + 2, hwnd(), nullptr));
   CreateTooltip();
 
   const std::string note = Text(TextId::LabelDeviceNote);
-  Label8 = AddText(hwnd(), {20, kNoteTop, 460, TextHeight(note, 460, TextStyle::Normal)}, note,
-                   TextStyle::Normal);
+  deviceNote = AddText(hwnd(), {20, kNoteTop, 460, TextHeight(note, 460, TextStyle::Normal)}, note,
+                       TextStyle::Normal);
 
-  CheckBox* boxes[] = {&chbDesktop, &chbAutorun, &chbCopy};
-  Label* labels[] = {&lblDesktop, &lblAutorun, &lblCopy};
+  CheckBox* boxes[] = {&desktopOption, &autorunOption, &copyOption};
+  Label* labels[] = {&desktopOptionText, &autorunOptionText, &copyOptionText};
   const TextId texts[] = {TextId::OptionDesktop, TextId::OptionAutorun, TextId::OptionCopy};
   for (int i = 0; i < 3; ++i) {
     const int y = kOptionsTop + kOptionStep * i;
@@ -88,50 +89,50 @@ TSettingsPanel::TSettingsPanel(HWND parent, const Bounds& b, HMODULE resources) 
     OnLinkClick(label, [box] { box.SetChecked(!box.Checked()); });
   }
 
-  StyleSkinButton(btnNext, Text(TextId::ActNext));
-  StyleSkinButton(btnSvcOK, Text(TextId::ActSelect));
-  btnNext.onClick = [this](SkinButton&) {
+  StyleSkinButton(nextButton, Text(TextId::ActNext));
+  StyleSkinButton(chooseButton, Text(TextId::ActSelect));
+  nextButton.onClick = [this](SkinButton&) {
     if (onNext) onNext();
   };
-  btnSvcOK.onClick = [this](SkinButton&) {
-    if (onSvcOK) onSvcOK();
+  chooseButton.onClick = [this](SkinButton&) {
+    if (onChoose) onChoose();
   };
   nextWindow_.Create(hwnd(), kButton.x, kButton.y, kButton.width, kButton.height);
-  svcOKWindow_.Create(hwnd(), kButton.x, kButton.y, kButton.width, kButton.height);
-  ShowWindow(svcOKWindow_.hwnd(), SW_HIDE);
+  chooseWindow_.Create(hwnd(), kButton.x, kButton.y, kButton.width, kButton.height);
+  ShowWindow(chooseWindow_.hwnd(), SW_HIDE);
 }
 
-TSettingsPanel::~TSettingsPanel() {
+SettingsPanel::~SettingsPanel() {
   listHook_.Detach();
   if (tooltip_ != nullptr) DestroyWindow(tooltip_);
 }
 
-void TSettingsPanel::CreateTooltip() {
+void SettingsPanel::CreateTooltip() {
   HWND top = GetAncestor(hwnd(), GA_ROOT);
   tooltip_ = user::CreateTooltip(TTS_ALWAYSTIP | TTS_NOPREFIX, top);
   if (tooltip_ == nullptr) return;
   user::AddTool(tooltip_, TTF_IDISHWND | TTF_SUBCLASS, hwnd(),
-                reinterpret_cast<UINT_PTR>(lbConnections.hwnd()), "");
+                reinterpret_cast<UINT_PTR>(modemList.hwnd()), "");
   // A long name on one line, however wide.
   SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
 }
 
-void TSettingsPanel::SetTooltipText(const std::string& cp1251) {
+void SettingsPanel::SetTooltipText(const std::string& cp1251) {
   if (tooltip_ == nullptr || cp1251 == tipText_) return;
   tipText_ = cp1251;
-  user::SetToolText(tooltip_, hwnd(), reinterpret_cast<UINT_PTR>(lbConnections.hwnd()), cp1251);
+  user::SetToolText(tooltip_, hwnd(), reinterpret_cast<UINT_PTR>(modemList.hwnd()), cp1251);
 }
 
-void TSettingsPanel::ModemListMouseMove(int x, int y) {
+void SettingsPanel::ModemListMouseMove(int x, int y) {
   RECT client{};
-  GetClientRect(lbConnections.hwnd(), &client);
-  const int top = static_cast<int>(SendMessageA(lbConnections.hwnd(), LB_GETTOPINDEX, 0, 0));
-  const int index = ModemItemAt(x, y, client.right, client.bottom, top, lbConnections.Count());
+  GetClientRect(modemList.hwnd(), &client);
+  const int top = static_cast<int>(SendMessageA(modemList.hwnd(), LB_GETTOPINDEX, 0, 0));
+  const int index = ModemItemAt(x, y, client.right, client.bottom, top, modemList.Count());
   // Off the items the tooltip keeps what it had.
-  if (index >= 0) SetTooltipText(lbConnections.Item(index));
+  if (index >= 0) SetTooltipText(modemList.Item(index));
 }
 
-void TSettingsPanel::DrawItem(const DRAWITEMSTRUCT& item) {
+void SettingsPanel::DrawItem(const DRAWITEMSTRUCT& item) {
   GdiCanvas canvas(item.hDC);
   canvas.SetFont("Tahoma", -11);
   const Rect r{item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom};
@@ -144,10 +145,10 @@ void TSettingsPanel::DrawItem(const DRAWITEMSTRUCT& item) {
     if (state.focused) canvas.DrawFocusRect(r);
     return;
   }
-  DrawModemItem(canvas, r, lbConnections.Item(static_cast<int>(item.itemID)), state);
+  DrawModemItem(canvas, r, modemList.Item(static_cast<int>(item.itemID)), state);
 }
 
-bool TSettingsPanel::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+bool SettingsPanel::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   switch (message) {
     case WM_MEASUREITEM: {
       auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
@@ -158,19 +159,19 @@ bool TSettingsPanel::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESU
     }
     case WM_DRAWITEM: {
       const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-      if (draw->hwndItem != lbConnections.hwnd()) return false;
+      if (draw->hwndItem != modemList.hwnd()) return false;
       DrawItem(*draw);
       result = TRUE;
       return true;
     }
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lparam) == Panel1.hwnd() && Panel1) {
+      if (reinterpret_cast<HWND>(lparam) == listFrame.hwnd() && listFrame) {
         result = reinterpret_cast<LRESULT>(frameBrush_.get());
         return true;
       }
       break;
     case WM_COMMAND:
-      if (reinterpret_cast<HWND>(lparam) == lbConnections.hwnd() && lbConnections) {
+      if (reinterpret_cast<HWND>(lparam) == modemList.hwnd() && modemList) {
         if (HIWORD(wparam) == LBN_DBLCLK && onModemDoubleClick) onModemDoubleClick();
         result = 0;
         return true;

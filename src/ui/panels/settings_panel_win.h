@@ -19,16 +19,16 @@
 
 namespace dw::ui {
 
-class TSettingsPanel final : public PanelContent {
+class SettingsPanel final : public PanelContent {
  public:
-  static constexpr const char* kClassName = "TSettingsPanel";
+  static constexpr const char* kClassName = "DialwaveSettingsPanel";
   static constexpr Bounds kList{20, 54, 460, 68};  // four items
 
   // A child of `parent` (the main window's panel) at `b` (normally
   // {0, 0, 500, 265}); `resources` holds HEADING_START and HEADING_SERVICE
   // (null: no headings).
-  TSettingsPanel(HWND parent, const Bounds& b, HMODULE resources);
-  ~TSettingsPanel() override;
+  SettingsPanel(HWND parent, const Bounds& b, HMODULE resources);
+  ~SettingsPanel() override;
   bool Created() const { return hwnd() != nullptr; }
 
   // The list's tooltip: its window and the text it shows now (code page 1251).
@@ -39,21 +39,22 @@ class TSettingsPanel final : public PanelContent {
   // One item drawn as the list asks for it (also for tests, on any DC).
   void DrawItem(const DRAWITEMSTRUCT& item);
 
-  ControlWindow& NextWindow() { return nextWindow_; }
-  ControlWindow& SvcOKWindow() { return svcOKWindow_; }
+  ControlWindow& NextButtonWindow() { return nextWindow_; }
+  ControlWindow& ChooseButtonWindow() { return chooseWindow_; }
 
-  std::function<void()> onNext;                // btnNext
-  std::function<void()> onSvcOK;               // btnSvcOK
-  std::function<void(HWND link)> onRefresh;    // Label40 or Label41
-  std::function<void()> onModemDoubleClick;    // lbConnections
+  std::function<void()> onNext;
+  std::function<void()> onChoose;
+  // Either "Обновить" link: the one clicked.
+  std::function<void(HWND link)> onRefresh;
+  std::function<void()> onModemDoubleClick;
 
-  PictureBox imgStart, imgService;
-  Label Label1, Label40, Label41, Label8;
-  Label Panel1;  // the list's grey frame
-  ListBox lbConnections;
-  CheckBox chbDesktop, chbAutorun, chbCopy;
-  Label lblDesktop, lblAutorun, lblCopy;
-  SkinButton btnNext, btnSvcOK;
+  PictureBox installHeading, serviceHeading;
+  Label chooseModemText, refreshLink, hiddenRefreshLink, deviceNote;
+  Label listFrame;  // the list's grey frame
+  ListBox modemList;
+  CheckBox desktopOption, autorunOption, copyOption;
+  Label desktopOptionText, autorunOptionText, copyOptionText;
+  SkinButton nextButton, chooseButton;
 
  protected:
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
@@ -62,8 +63,8 @@ class TSettingsPanel final : public PanelContent {
   void CreateTooltip();
   void SetTooltipText(const std::string& cp1251);
 
-  ControlWindow nextWindow_{btnNext};
-  ControlWindow svcOKWindow_{btnSvcOK};
+  ControlWindow nextWindow_{nextButton};
+  ControlWindow chooseWindow_{chooseButton};
   UniqueBrush frameBrush_;
   HWND tooltip_ = nullptr;
   std::string tipText_;

@@ -1,6 +1,6 @@
 // A dial thread against the in-process simulator. The test's thread plays
 // the user-interface thread: it serves the progress window (a handler that
-// moves a mirrored bar as TfrmProgress does) and the main window while the
+// moves a mirrored bar as ProgressDialog does) and the main window while the
 // dial runs, as the open-connection driver does.
 #pragma once
 
@@ -232,7 +232,7 @@ class DialTest : public ras::test::RasTest {
   ras::Handle connectionAfter = 0;
 
  private:
-  // As TfrmProgress: the bar moves, then the line shows the thread's status.
+  // As ProgressDialog: the bar moves, then the line shows the thread's status.
   void OnProgress(std::uint32_t message) {
     int pos = progress.BarPosition();
     switch (message) {

@@ -102,7 +102,7 @@ class FakeView final : public MainView {
     answers.pop_front();
     return a;
   }
-  bool ShowConnBreak() override {
+  bool AskToReconnect() override {
     ++connBreaks;
     return restoreAnswer;
   }

@@ -112,7 +112,7 @@ TEST_F(SkinButtonTest, OuterRingTakesThePenWidthThePreviousPaintLeft) {
 }
 
 TEST_F(SkinButtonTest, InnerRingIsFilledWithAFaceRectangleInsetByAllWidths) {
-  // btnDisagree: no outer ring, an inner ring of width 1.
+  // disagreeButton: no outer ring, an inner ring of width 1.
   button.SetSize(85, 25);
   button.outerRingWidth = 0;
   button.innerRingWidth = 1;
