@@ -139,8 +139,8 @@ int RunDialwave() {
   const ComScope com;
   ui::SystemConnectionServices services({environment->PlatformId(), clock, messages, registry.get(),
                                          &startup.progressLock, UpdateServerFromEnvironment()});
-  ui::TfrmGprsMain main({environment, &services, {}, registry.get(), nullptr, startup.commandLine,
-                         startup.winVer});
+  ui::MainWindow main(
+      {environment, &services, {}, registry.get(), nullptr, startup.commandLine, startup.winVer});
   if (!main.Create()) return 1;
   services.SetMainWindow(main.hwnd());
   application.SetMainWindow(main.hwnd());

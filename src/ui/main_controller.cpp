@@ -47,13 +47,16 @@ MainController::MainController(Setup setup)
       view_(*setup_.view),
       services_(*setup_.services),
       graph_(*setup_.graph) {
-  aNext_ = &actions_.Add("aNext", Text(TextId::ActNext), [this] { aNextExecute(); });
-  aExit_ = &actions_.Add("aExit", Text(TextId::ActExit), [this] { aExitExecute(); });
-  aConnect_ = &actions_.Add("aConnect", Text(TextId::ActConnect), [this] { aConnectExecute(); });
-  aRestore_ = &actions_.Add("aRestore", Text(TextId::ActRestore), [this] { aRestoreExecute(); });
-  aSvcOK_ = &actions_.Add("aSvcOK", Text(TextId::ActSelect), [this] { aSvcOKExecute(); });
-  aAbout_ = &actions_.Add("aAbout", Text(TextId::ActAbout));
-  aService_ = &actions_.Add("aService", Text(TextId::ActService));
+  installAction_ = &actions_.Add("Install", Text(TextId::ActNext), [this] { Install(); });
+  quitAction_ = &actions_.Add("Quit", Text(TextId::ActExit), [this] { Quit(); });
+  connectAction_ =
+      &actions_.Add("Connect", Text(TextId::ActConnect), [this] { ConnectOrDisconnect(); });
+  restoreAction_ =
+      &actions_.Add("Restore", Text(TextId::ActRestore), [this] { RestoreFromTray(); });
+  chooseModemAction_ =
+      &actions_.Add("ChooseModem", Text(TextId::ActSelect), [this] { ChooseModem(); });
+  aboutAction_ = &actions_.Add("About", Text(TextId::ActAbout));
+  serviceAction_ = &actions_.Add("Service", Text(TextId::ActService));
   actions_.SetOnUpdate([this] { UpdateControls(); });
 }
 
@@ -77,8 +80,10 @@ void MainController::ToBack(Panel panel) {
 void MainController::Create() {
   apnListUpdated_ = false;
   SetConnectionHandle(0);
-  view_.SetCaption(Ctl::lblTime, ConnectionTimeText(std::chrono::milliseconds(0)));
-  for (Ctl label : {Ctl::lblReceived, Ctl::lblTransmitted, Ctl::lblTotal}) view_.SetCaption(label, "0");
+  view_.SetCaption(ViewControl::ConnectionTime, ConnectionTimeText(std::chrono::milliseconds(0)));
+  for (ViewControl label :
+       {ViewControl::ReceivedBytes, ViewControl::SentBytes, ViewControl::TotalBytes})
+    view_.SetCaption(label, "0");
 
   settings_.FirstStart = !LoadSettings(*setup_.registry, setup_.commandLine, settings_);
   // A stage we never write (damaged or older registry) would leave the
@@ -90,7 +95,8 @@ void MainController::Create() {
     settings_.ProgramVersion = ProgramVersion(
         ReadVersionInfo(*setup_.environment, setup_.environment->ExecutablePath()));
   }
-  view_.SetCaption(Ctl::lblVersion, Text(TextId::VersionPrefix) + settings_.ProgramVersion);
+  view_.SetCaption(ViewControl::VersionText,
+                   Text(TextId::VersionPrefix) + settings_.ProgramVersion);
   configErrorShown_ = false;
   view_.SetTrayState(TrayMode::Show, Text(TextId::TrayDisconnected));
 
@@ -104,8 +110,8 @@ void MainController::Create() {
   } else {
     ShowStage(kShowAgreement);
     ToFront(Panel::Agreement);
-    view_.SetEnabled(Ctl::btnAgree, false);
-    view_.SetEnabled(Ctl::btnDisagree, true);
+    view_.SetEnabled(ViewControl::AgreeButton, false);
+    view_.SetEnabled(ViewControl::DisagreeButton, true);
   }
   FillModemList();
   view_.ResetAgreementScroll();
@@ -147,76 +153,81 @@ void MainController::UpdateControls() {
   switch (currentStage_) {
     case kShowInstall:
     case kShowService: {
-      aSvcOK_->SetCaption(Text(view_.SelectedModem() < 0 ? TextId::ActBack : TextId::ActSelect));
-      view_.SetCaption(Ctl::btnSvcOK, aSvcOK_->Caption());
+      chooseModemAction_->SetCaption(
+          Text(view_.SelectedModem() < 0 ? TextId::ActBack : TextId::ActSelect));
+      view_.SetCaption(ViewControl::ChooseModemButton, chooseModemAction_->Caption());
       if (RunningFromInstallFolder()) {
-        view_.SetVisible(Ctl::chbCopy, false);
-        view_.SetChecked(Ctl::chbCopy, false);
-        view_.SetVisible(Ctl::lblCopy, false);
+        view_.SetVisible(ViewControl::CopyOption, false);
+        view_.SetChecked(ViewControl::CopyOption, false);
+        view_.SetVisible(ViewControl::CopyOptionText, false);
       } else {
-        view_.SetVisible(Ctl::lblCopy, installing);
-        view_.SetVisible(Ctl::chbCopy, installing);
+        view_.SetVisible(ViewControl::CopyOptionText, installing);
+        view_.SetVisible(ViewControl::CopyOption, installing);
       }
-      for (Ctl c : {Ctl::imgStart, Ctl::btnNext, Ctl::lblAutorun, Ctl::chbAutorun, Ctl::lblDesktop,
-                    Ctl::chbDesktop}) {
+      for (ViewControl c : {ViewControl::InstallHeading, ViewControl::NextButton,
+                            ViewControl::AutorunOptionText, ViewControl::AutorunOption,
+                            ViewControl::DesktopOptionText, ViewControl::DesktopOption}) {
         view_.SetVisible(c, installing);
       }
-      view_.SetVisible(Ctl::imgService, !installing);
-      view_.SetVisible(Ctl::btnSvcOK, !installing);
+      view_.SetVisible(ViewControl::ServiceHeading, !installing);
+      view_.SetVisible(ViewControl::ChooseModemButton, !installing);
       break;
     }
     case kShowMain:
-      view_.SetCaption(Ctl::btnConnect, Text(connectionHandle_ != 0 ? TextId::CaptionDisconnect
-                                                                     : TextId::CaptionConnect));
+      view_.SetCaption(
+          ViewControl::ConnectButton,
+          Text(connectionHandle_ != 0 ? TextId::CaptionDisconnect : TextId::CaptionConnect));
       break;
     case kShowAgreement: {
       const bool first = settings_.StartStage == kStageAgreement;
-      view_.SetVisible(Ctl::btnAgree, first);
-      view_.SetVisible(Ctl::btnDisagree, first);
-      view_.SetVisible(Ctl::lblUAReturn, !first);
+      view_.SetVisible(ViewControl::AgreeButton, first);
+      view_.SetVisible(ViewControl::DisagreeButton, first);
+      view_.SetVisible(ViewControl::AgreementBackLink, !first);
       break;
     }
     default:
       break;
   }
-  view_.SetEnabled(Ctl::lblAbout, currentStage_ == kShowMain || currentStage_ == kShowService);
-  view_.SetEnabled(Ctl::lblAgreement, currentStage_ == kShowInstall || currentStage_ == kShowAbout ||
-                                          currentStage_ == kShowMain || currentStage_ == kShowService);
+  view_.SetEnabled(ViewControl::AboutLink,
+                   currentStage_ == kShowMain || currentStage_ == kShowService);
+  view_.SetEnabled(ViewControl::AgreementLink,
+                   currentStage_ == kShowInstall || currentStage_ == kShowAbout ||
+                       currentStage_ == kShowMain || currentStage_ == kShowService);
   // Not while a dial runs: a second connect from the tray menu would start
   // a second dial inside the first.
-  aConnect_->SetEnabled(settings_.StartStage == kStageInstalled && !connecting_);
-  aConnect_->SetCaption(
+  connectAction_->SetEnabled(settings_.StartStage == kStageInstalled && !connecting_);
+  connectAction_->SetCaption(
       Text(connectionHandle_ != 0 ? TextId::CaptionDisconnect : TextId::CaptionConnect));
 }
 
 // Navigation.
 
-void MainController::lblSettingsClick() {
+void MainController::OpenSettings() {
   if (connectionHandle_ != 0) return;
   ShowStage(kShowService);
   if (RefreshModemList()) UpdateControls();
   ToFront(Panel::Settings);
 }
 
-void MainController::lblAboutClick() {
+void MainController::OpenAbout() {
   aboutReturn_ = currentStage_;
   ShowStage(kShowAbout);
   ToFront(Panel::About);
 }
 
-void MainController::lblAgreementClick() {
+void MainController::OpenAgreement() {
   agreementReturn_ = currentStage_;
   ShowStage(kShowAgreement);
   ToFront(Panel::Agreement);
   view_.ResetAgreementScroll();
 }
 
-void MainController::Label12Click() {
+void MainController::ReturnFromAbout() {
   ToBack(Panel::About);
   ShowStage(aboutReturn_);
 }
 
-void MainController::btnAgreeClick() {
+void MainController::LeaveAgreement() {
   if (settings_.StartStage == kStageAgreement) {
     ShowStage(kShowInstall);
     settings_.StartStage = kStageInstall;
@@ -236,7 +247,7 @@ void MainController::StoreSelectedModem() {
                             : std::string(kUnknownModem);
 }
 
-void MainController::aNextExecute() {
+void MainController::Install() {
   if (!view_.RunInstallation()) return;
   StoreSelectedModem();
   ShowStage(kShowMain);
@@ -247,19 +258,19 @@ void MainController::aNextExecute() {
   UpdateControls();
 }
 
-void MainController::aSvcOKExecute() {
+void MainController::ChooseModem() {
   ToBack(Panel::Settings);
   StoreSelectedModem();
 }
 
-void MainController::aExitExecute() { view_.CloseWindow(); }
+void MainController::Quit() { view_.CloseWindow(); }
 
-void MainController::Label40Click(Ctl link) {
+void MainController::RefreshModems(ViewControl link) {
   // The previous colour comes back however the refresh ends: an error from
   // the modem enumeration goes on to the window's handler.
   struct Restore {
     MainView& view;
-    Ctl link;
+    ViewControl link;
     Color colour;
     ~Restore() { view.SetFontColour(link, colour); }
   } restore{view_, link, view_.FontColour(link)};
@@ -267,15 +278,15 @@ void MainController::Label40Click(Ctl link) {
   if (RefreshModemList()) UpdateControls();
 }
 
-void MainController::lbConnectionsDblClick() {
-  if (currentStage_ == kShowService) aSvcOK_->Execute();
+void MainController::ChooseDoubleClickedModem() {
+  if (currentStage_ == kShowService) chooseModemAction_->Execute();
 }
 
-void MainController::aRestoreExecute() { view_.RestoreApplication(); }
+void MainController::RestoreFromTray() { view_.RestoreApplication(); }
 
 // Connecting.
 
-void MainController::aConnectExecute() {
+void MainController::ConnectOrDisconnect() {
   if (connecting_) return;
   if (connectionHandle_ != 0) {
     view_.SetHourglass(true);
@@ -288,7 +299,7 @@ void MainController::aConnectExecute() {
     SetConnectionHandle(conn);
     if (conn != 0) {
       UpdateControls();
-      view_.Repaint(Ctl::Window);
+      view_.Repaint(ViewControl::Window);
     }
   }
   view_.SetHourglass(false);
@@ -303,14 +314,14 @@ void MainController::FinishDeferredClose() {
 
 ras::Handle MainController::Connect() {
   connecting_ = true;
-  aConnect_->SetEnabled(false);
-  view_.SetEnabled(Ctl::pnlMain, false);
+  connectAction_->SetEnabled(false);
+  view_.SetEnabled(ViewControl::MainPanel, false);
   struct Reenable {
     MainController& c;
     ~Reenable() {
       c.connecting_ = false;
-      c.aConnect_->SetEnabled(true);
-      c.view_.SetEnabled(Ctl::pnlMain, true);
+      c.connectAction_->SetEnabled(true);
+      c.view_.SetEnabled(ViewControl::MainPanel, true);
     }
   } reenable{*this};
 
@@ -318,10 +329,10 @@ ras::Handle MainController::Connect() {
   services_.EnumDevices(devices);
   if (IndexOf(devices, settings_.ModemName) < 0) {
     view_.ShowMsg(Text(TextId::ModemNotRegistered), kKindError, std::span<const int>(&kMsgOk, 1));
-    lblSettingsClick();
+    OpenSettings();
     return 0;
   }
-  view_.Repaint(Ctl::btnConnect);
+  view_.Repaint(ViewControl::ConnectButton);
   view_.ProcessPending();
   connection::ConnectRequest request;
   request.modem = settings_.ModemName;
@@ -379,7 +390,7 @@ void MainController::OnConnectionLost() {
   SetDisconnectedState();
   view_.BringApplicationToFront();
   if (view_.AskToReconnect()) {
-    view_.Repaint(Ctl::Window);
+    view_.Repaint(ViewControl::Window);
     Disconnect();
     restoring_ = true;
     const ras::Handle conn = Connect();
@@ -419,23 +430,23 @@ void MainController::RefreshOnRestore() {
   if (currentStage_ == kShowInstall || currentStage_ == kShowService) {
     if (RefreshModemList()) UpdateControls();
   } else if (currentStage_ == kShowMain) {
-    view_.Repaint(Ctl::gpnlStat);
+    view_.Repaint(ViewControl::SpeedGraph);
   }
-  aRestore_->SetEnabled(view_.ApplicationHidden());
+  restoreAction_->SetEnabled(view_.ApplicationHidden());
   view_.BringProgressToFront();
 }
 
 void MainController::OnMinimised() {
   view_.HideApplication();
   // The tray menu's "Открыть программу" is what brings it back.
-  aRestore_->SetEnabled(true);
+  restoreAction_->SetEnabled(true);
   view_.ProcessPending();
 }
 
 void MainController::OnRestored() { RefreshOnRestore(); }
 
 void MainController::OnActivated() {
-  if (aConnect_->Enabled()) RefreshOnRestore();
+  if (connectAction_->Enabled()) RefreshOnRestore();
 }
 
 // The modem list.
@@ -528,17 +539,17 @@ std::optional<DragMove> MainController::OnSkinMouseMove(bool leftHeld, bool anyB
 void MainController::OnSkinMouseUp(bool leftStillHeld) { drag_.MouseUp(leftStillHeld); }
 
 void MainController::OnTrayClick() {
-  if (!aRestore_->Enabled()) view_.BringApplicationToFront();
+  if (!restoreAction_->Enabled()) view_.BringApplicationToFront();
 }
 
 void MainController::OnTrayDoubleClick() { view_.RestoreApplication(); }
 
 std::vector<MainController::TrayItem> MainController::TrayMenu() {
   return {
-      {aRestore_->Caption(), aRestore_->Enabled(), true, aRestore_},
-      {aConnect_->Caption(), aConnect_->Enabled(), true, aConnect_},
-      {aExit_->Caption(), aExit_->Enabled(), true, aExit_},
-      {"   ", true, false, nullptr},  // N1
+      {restoreAction_->Caption(), restoreAction_->Enabled(), true, restoreAction_},
+      {connectAction_->Caption(), connectAction_->Enabled(), true, connectAction_},
+      {quitAction_->Caption(), quitAction_->Enabled(), true, quitAction_},
+      {"   ", true, false, nullptr},  // a separator, hidden
   };
 }
 

@@ -1,4 +1,4 @@
-// TfrmGprsMain's logic without a window: the stages and their panels, the
+// The main window's logic without a window: the stages and their panels, the
 // controls' state, connecting and disconnecting, the worker threads'
 // messages, the status display, the close flow, and the title strip's and
 // notification area's rules. The window (main_window_win) forwards its
@@ -24,11 +24,11 @@
 namespace dw::ui {
 
 // CurrentStage values: which panel and which look is shown.
-inline constexpr std::uint8_t kShowInstall = 0;    // pnlSettings, installation look
-inline constexpr std::uint8_t kShowAbout = 1;      // pnlAbout
-inline constexpr std::uint8_t kShowMain = 2;       // pnlMain
-inline constexpr std::uint8_t kShowAgreement = 3;  // pnlAgreement
-inline constexpr std::uint8_t kShowService = 4;    // pnlSettings, service look
+inline constexpr std::uint8_t kShowInstall = 0;    // the settings panel, installation look
+inline constexpr std::uint8_t kShowAbout = 1;      // the about panel
+inline constexpr std::uint8_t kShowMain = 2;       // the main panel
+inline constexpr std::uint8_t kShowAgreement = 3;  // the agreement panel
+inline constexpr std::uint8_t kShowService = 4;    // the settings panel, service look
 
 // The folder the program installs itself into.
 inline constexpr const char* kInstallFolder = "C:\\Korvana\\";
@@ -53,7 +53,7 @@ class MainController {
   struct Setup {
     MainView* view = nullptr;
     ConnectionServices* services = nullptr;
-    SpeedGraph* graph = nullptr;  // gpnlStat
+    SpeedGraph* graph = nullptr;
     Registry* registry = nullptr;  // the settings' home
     std::shared_ptr<const Environment> environment;
     CommandLine commandLine;
@@ -82,22 +82,31 @@ class MainController {
   bool RefreshModemList();
 
   // Navigation.
-  void lblSettingsClick();
-  void lblAboutClick();
-  void lblAgreementClick();
-  void Label12Click();      // back from the about panel
-  void btnAgreeClick();     // also lblUAReturn
-  void aNextExecute();      // btnNext
-  void aSvcOKExecute();     // btnSvcOK
-  void aConnectExecute();   // btnConnect and the tray menu
-  void aExitExecute();      // btnDisagree and the tray menu
-  void aRestoreExecute();   // the tray menu
-  // "Обновить" (Label40, or the hidden Label41): the modem list again,
-  // the link in the refresh colour meanwhile.
-  void Label40Click(Ctl link);
+  // The service look of the settings panel (not while connected).
+  void OpenSettings();
+  void OpenAbout();
+  void OpenAgreement();
+  // Back to the stage the about panel was opened from.
+  void ReturnFromAbout();
+  // "Согласен" or the back link: on to the installation at the first start,
+  // otherwise back to the stage the agreement was opened from.
+  void LeaveAgreement();
+  // "Далее": the installation step, then the main panel.
+  void Install();
+  // "Выбрать" (or "Назад"): the selected modem kept, the settings panel
+  // sent to the back.
+  void ChooseModem();
+  // The connect button and the tray menu: connects, or hangs up.
+  void ConnectOrDisconnect();
+  // "Не согласен" and the tray menu.
+  void Quit();
+  void RestoreFromTray();
+  // "Обновить" (`link` is the one clicked): the modem list again, the link
+  // in the refresh colour meanwhile.
+  void RefreshModems(ViewControl link);
   // A double-click on the modem list: select and go back, in the service
   // look only.
-  void lbConnectionsDblClick();
+  void ChooseDoubleClickedModem();
 
   // Worker messages (wParam, lParam as sent).
   void OnConnectionLost();                                          // 0x402
@@ -135,7 +144,8 @@ class MainController {
   // The notification-area icon.
   void OnTrayClick();
   void OnTrayDoubleClick();
-  // pmMain's items in order (N3, N2, N4, N1) with the actions they run.
+  // The tray menu's items in order (a separator last) with the actions
+  // they run.
   struct TrayItem {
     std::string caption;
     bool enabled = true;
@@ -146,13 +156,13 @@ class MainController {
 
   // State, for the window and for tests.
   ActionList& Actions() { return actions_; }
-  Action& aNext() { return *aNext_; }
-  Action& aExit() { return *aExit_; }
-  Action& aConnect() { return *aConnect_; }
-  Action& aRestore() { return *aRestore_; }
-  Action& aSvcOK() { return *aSvcOK_; }
-  Action& aAbout() { return *aAbout_; }
-  Action& aService() { return *aService_; }
+  Action& installAction() { return *installAction_; }
+  Action& quitAction() { return *quitAction_; }
+  Action& connectAction() { return *connectAction_; }
+  Action& restoreAction() { return *restoreAction_; }
+  Action& chooseModemAction() { return *chooseModemAction_; }
+  Action& aboutAction() { return *aboutAction_; }
+  Action& serviceAction() { return *serviceAction_; }
   Settings& settings() { return settings_; }
   std::uint8_t CurrentStage() const { return currentStage_; }
   ras::Handle ConnectionHandle() const { return connectionHandle_; }
@@ -186,9 +196,10 @@ class MainController {
   bool configErrorShown_ = false;
   std::uint32_t baselineReceived_ = 0;
   std::uint32_t baselineTransmitted_ = 0;
-  std::uint32_t maxSpeed_ = 0;  // lblMaxSpeed's tag
-  std::uint8_t aboutReturn_ = kShowMain;      // pnlAbout's tag
-  std::uint8_t agreementReturn_ = kShowMain;  // pnlAgreement's tag
+  std::uint32_t maxSpeed_ = 0;  // the highest speed shown since the reset
+  // The stages the about panel and the agreement go back to.
+  std::uint8_t aboutReturn_ = kShowMain;
+  std::uint8_t agreementReturn_ = kShowMain;
   PanelStack panels_;
 
   // A dial is running (OpenConnection has not returned).
@@ -204,13 +215,13 @@ class MainController {
   SkinDrag drag_;
 
   ActionList actions_;
-  Action* aNext_;
-  Action* aExit_;
-  Action* aConnect_;
-  Action* aRestore_;
-  Action* aSvcOK_;
-  Action* aAbout_;
-  Action* aService_;
+  Action* installAction_;
+  Action* quitAction_;
+  Action* connectAction_;
+  Action* restoreAction_;
+  Action* chooseModemAction_;
+  Action* aboutAction_;
+  Action* serviceAction_;
 };
 
 }  // namespace dw::ui

@@ -19,20 +19,21 @@ namespace dw::ui {
 
 enum class Panel { Agreement, Settings, Main, About };
 
-// The window's controls the controller changes, by their form names.
-enum class Ctl {
+// The window's controls the controller changes.
+enum class ViewControl {
   // main panel
-  pnlMain, btnConnect, lblConnStatus, lblMaxSpeed, lblReceived, lblTransmitted, lblTotal, lblTime,
-  lblSettings, gpnlStat,
+  MainPanel, ConnectButton, ConnectionStatus, MaximumSpeed, ReceivedBytes, SentBytes, TotalBytes,
+  ConnectionTime, SettingsLink, SpeedGraph,
   // settings panel
-  btnSvcOK, btnNext, chbCopy, lblCopy, imgStart, imgService, lblAutorun, chbAutorun, lblDesktop,
-  chbDesktop, Label40, Label41,
+  ChooseModemButton, NextButton, CopyOption, CopyOptionText, InstallHeading, ServiceHeading,
+  AutorunOptionText, AutorunOption, DesktopOptionText, DesktopOption, RefreshLink,
+  HiddenRefreshLink,  // never shown, answers as RefreshLink does
   // agreement panel
-  btnAgree, btnDisagree, lblUAReturn,
+  AgreeButton, DisagreeButton, AgreementBackLink,
   // about panel
-  lblVersion,
+  VersionText,
   // links outside the panels
-  lblAbout, lblAgreement,
+  AboutLink, AgreementLink,
   // the whole window
   Window,
 };
@@ -45,19 +46,19 @@ class MainView {
 
   // The panel in front; the others are out of sight.
   virtual void ShowPanel(Panel front) = 0;
-  virtual void SetCaption(Ctl control, const std::string& cp1251) = 0;
-  virtual void SetVisible(Ctl control, bool visible) = 0;
-  virtual void SetEnabled(Ctl control, bool enabled) = 0;
-  virtual bool Checked(Ctl control) const = 0;
-  virtual void SetChecked(Ctl control, bool checked) = 0;
+  virtual void SetCaption(ViewControl control, const std::string& cp1251) = 0;
+  virtual void SetVisible(ViewControl control, bool visible) = 0;
+  virtual void SetEnabled(ViewControl control, bool enabled) = 0;
+  virtual bool Checked(ViewControl control) const = 0;
+  virtual void SetChecked(ViewControl control, bool checked) = 0;
   // Width of a one-line text in the control's own font.
-  virtual int TextWidth(Ctl control, const std::string& cp1251) = 0;
-  virtual void SetWidth(Ctl control, int width) = 0;
+  virtual int TextWidth(ViewControl control, const std::string& cp1251) = 0;
+  virtual void SetWidth(ViewControl control, int width) = 0;
   // Paints the control (or the whole window) at once.
-  virtual void Repaint(Ctl control) = 0;
+  virtual void Repaint(ViewControl control) = 0;
   // A text's font colour; setting it repaints the text at once.
-  virtual Color FontColour(Ctl control) const = 0;
-  virtual void SetFontColour(Ctl control, Color colour) = 0;
+  virtual Color FontColour(ViewControl control) const = 0;
+  virtual void SetFontColour(ViewControl control, Color colour) = 0;
 
   // lbConnections
   virtual std::vector<std::string> ModemItems() const = 0;

@@ -7,14 +7,15 @@
 #include <algorithm>
 
 #include "install/installation.h"
+#include "platform/message_numbers.h"
 #include "platform/win32/adapters_win.h"
 #include "platform/win32/user_api_win.h"
 #include "platform/win32/wide.h"
 #include "ui/dialogs/msg_win.h"
+#include "ui/dialogs/progress_win.h"
 #include "ui/framework/message_loop_win.h"
 #include "ui/framework/popup_menu_win.h"
 #include "ui/install_actions_win.h"
-#include "platform/message_numbers.h"
 
 namespace dw::ui {
 namespace {
@@ -54,7 +55,7 @@ void GraphMouse(MainController& controller, UINT message, WPARAM wparam, LPARAM 
 
 // A panel: the part of the skin under it, and its controls' notifications
 // handed up to the main window.
-class TfrmGprsMain::PanelWindow final : public WindowBase {
+class MainWindow::PanelWindow final : public WindowBase {
  public:
   static constexpr const char* kClassName = "DialwavePanel";
   PanelWindow(TransparentPanel& face, HWND owner) : face_(face), owner_(owner) {}
@@ -102,8 +103,7 @@ class TfrmGprsMain::PanelWindow final : public WindowBase {
   HWND owner_;
 };
 
-TfrmGprsMain::TfrmGprsMain(Setup setup)
-    : setup_(std::move(setup)) {
+MainWindow::MainWindow(Setup setup) : setup_(std::move(setup)) {
   if (setup_.registry == nullptr) {
     ownRegistry_ = MakeWin32Registry();
     setup_.registry = ownRegistry_.get();
@@ -123,18 +123,18 @@ TfrmGprsMain::TfrmGprsMain(Setup setup)
   controller_ = std::make_unique<MainController>(c);
 }
 
-TfrmGprsMain::~TfrmGprsMain() {
+MainWindow::~MainWindow() {
   if (trayShown_) SetTrayState(TrayMode::Remove, "");
   graphHook_.Detach();
 }
 
-bool TfrmGprsMain::Create() { return CreateWindowAndControls(); }
+bool MainWindow::Create() { return CreateWindowAndControls(); }
 
-void TfrmGprsMain::Prepare() { controller_->Create(); }
+void MainWindow::Prepare() { controller_->Create(); }
 
-void TfrmGprsMain::ShowAtStart() { controller_->ShowAtStart(); }
+void MainWindow::ShowAtStart() { controller_->ShowAtStart(); }
 
-bool TfrmGprsMain::CreateWindowAndControls() {
+bool MainWindow::CreateWindowAndControls() {
   INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&init);
   const HMODULE module = GetModuleHandleA(nullptr);
@@ -156,10 +156,11 @@ bool TfrmGprsMain::CreateWindowAndControls() {
   }
   // The two top corners cut off at an angle, as the skin draws them.
   regionForm_ = std::make_unique<WindowRegionForm>(hwnd(), true);
-  frMain_ = std::make_unique<FormRegion>(*regionForm_, "frMain");
-  frMain_->SetRegion("L6,0,495,0,498,2,501,8,501,358,0,358,0,6,2,2");
+  // The region text's name, which its error messages begin with.
+  windowShape_ = std::make_unique<FormRegion>(*regionForm_, "frMain");
+  windowShape_->SetRegion("L6,0,495,0,498,2,501,8,501,358,0,358,0,6,2,2");
   regionForm_->SetLoading(false);
-  frMain_->Loaded();
+  windowShape_->Loaded();
 
   // The stock font has no Cyrillic letters on a non-Russian system.
   font_.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
@@ -170,11 +171,11 @@ bool TfrmGprsMain::CreateWindowAndControls() {
                               DEFAULT_PITCH | FF_SWISS, "Tahoma"));
   white_.reset(CreateSolidBrush(RGB(255, 255, 255)));
 
-  const std::pair<Panel, void (TfrmGprsMain::*)(HWND)> builders[] = {
-      {Panel::Agreement, &TfrmGprsMain::BuildAgreement},
-      {Panel::Settings, &TfrmGprsMain::BuildSettings},
-      {Panel::Main, &TfrmGprsMain::BuildMain},
-      {Panel::About, &TfrmGprsMain::BuildAbout},
+  const std::pair<Panel, void (MainWindow::*)(HWND)> builders[] = {
+      {Panel::Agreement, &MainWindow::BuildAgreement},
+      {Panel::Settings, &MainWindow::BuildSettings},
+      {Panel::Main, &MainWindow::BuildMain},
+      {Panel::About, &MainWindow::BuildAbout},
   };
   for (const auto& [panel, build] : builders) {
     TransparentPanel& face = panelFaces_[panel];
@@ -187,18 +188,20 @@ bool TfrmGprsMain::CreateWindowAndControls() {
     (this->*build)(window->hwnd());
     panels_[panel] = std::move(window);
   }
-  controls_[Ctl::pnlMain] = panels_[Panel::Main]->hwnd();
+  controls_[ViewControl::MainPanel] = panels_[Panel::Main]->hwnd();
   // The links below the panels.
-  controls_[Ctl::lblAgreement] = AddLabel(hwnd(), 14, 317, 200, 14, TextId::LinkAgreement, true);
-  controls_[Ctl::lblAbout] = AddLabel(hwnd(), 380, 317, 106, 14, TextId::ActAbout, true, SS_RIGHT);
-  clicks_[controls_[Ctl::lblAgreement]] = [this] { controller_->lblAgreementClick(); };
-  clicks_[controls_[Ctl::lblAbout]] = [this] { controller_->lblAboutClick(); };
+  controls_[ViewControl::AgreementLink] =
+      AddLabel(hwnd(), 14, 317, 200, 14, TextId::LinkAgreement, true);
+  controls_[ViewControl::AboutLink] =
+      AddLabel(hwnd(), 380, 317, 106, 14, TextId::ActAbout, true, SS_RIGHT);
+  clicks_[controls_[ViewControl::AgreementLink]] = [this] { controller_->OpenAgreement(); };
+  clicks_[controls_[ViewControl::AboutLink]] = [this] { controller_->OpenAbout(); };
   CreateGraphTooltip();
   return true;
 }
 
-HWND TfrmGprsMain::AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text,
-                                bool link, DWORD style) {
+HWND MainWindow::AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text,
+                              bool link, DWORD style) {
   const DWORD s = WS_CHILD | WS_VISIBLE | SS_NOPREFIX | (link ? SS_NOTIFY : 0) | style;
   HWND label = user::CreateWindowText(0, "STATIC", text, s, x, y, w, h, parent, nullptr);
   SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(link ? linkFont_.get() : font_.get()),
@@ -207,13 +210,13 @@ HWND TfrmGprsMain::AddLabelText(HWND parent, int x, int y, int w, int h, const s
   return label;
 }
 
-HWND TfrmGprsMain::AddLabel(HWND parent, int x, int y, int w, int h, TextId text, bool link,
-                            DWORD style) {
+HWND MainWindow::AddLabel(HWND parent, int x, int y, int w, int h, TextId text, bool link,
+                          DWORD style) {
   return AddLabelText(parent, x, y, w, h, dw::Text(text), link, style);
 }
 
-SkinButton& TfrmGprsMain::AddButton(Ctl id, HWND parent, int x, int y, int w, int h,
-                                     TextId caption, std::function<void()> onClick) {
+SkinButton& MainWindow::AddButton(ViewControl id, HWND parent, int x, int y, int w, int h,
+                                  TextId caption, std::function<void()> onClick) {
   auto button = std::make_unique<SkinButton>();
   SkinButton& b = *button;
   StyleButton(b, w > 150);
@@ -230,19 +233,19 @@ SkinButton& TfrmGprsMain::AddButton(Ctl id, HWND parent, int x, int y, int w, in
   return b;
 }
 
-void TfrmGprsMain::AddHeading(HWND parent, const char* resource, Ctl id) {
+void MainWindow::AddHeading(HWND parent, const char* resource, ViewControl id) {
   auto picture = LoadGifResource(GetModuleHandleA(nullptr), resource);
   if (picture == nullptr) return;
   auto face = std::make_unique<TransparentPanel>();
   face->background = picture.get();
   auto window = std::make_unique<ControlWindow>(*face);
   window->Create(parent, 20, 4, picture->Width(), picture->Height());
-  if (id != Ctl::Window) controls_[id] = window->hwnd();
+  if (id != ViewControl::Window) controls_[id] = window->hwnd();
   headings_.push_back(std::move(picture));
   skinned_.push_back({std::move(face), std::move(window)});
 }
 
-void TfrmGprsMain::BuildMain(HWND p) {
+void MainWindow::BuildMain(HWND p) {
   AddHeading(p, "HEADING_CONNECT");
   AddLabel(p, 20, 38, 190, 14, TextId::LabelSpeed);
   auto window = std::make_unique<ControlWindow>(graph_);
@@ -254,40 +257,40 @@ void TfrmGprsMain::BuildMain(HWND p) {
   graph_.bottomColour = 9687450;
   window->Create(p, 20, 56, 192, 45);
   graphWindow_ = window.get();
-  controls_[Ctl::gpnlStat] = window->hwnd();
+  controls_[ViewControl::SpeedGraph] = window->hwnd();
   graphHook_.Attach(window->hwnd(), [this](UINT message, WPARAM wparam, LPARAM lparam) {
     GraphMouse(*controller_, message, wparam, lparam);
   });
   skinned_.push_back({nullptr, std::move(window)});
-  controls_[Ctl::lblConnStatus] =
+  controls_[ViewControl::ConnectionStatus] =
       AddLabel(p, 20, 106, 250, 14, TextId::StatusDisconnected);
   AddLabel(p, 20, 126, 70, 14, TextId::LabelMaximum);
-  controls_[Ctl::lblMaxSpeed] = AddLabelText(p, 92, 126, 170, 14, "", false, 0);
+  controls_[ViewControl::MaximumSpeed] = AddLabelText(p, 92, 126, 170, 14, "", false, 0);
 
   AddLabel(p, 290, 38, 190, 14, TextId::LabelTraffic);
   AddLabel(p, 290, 58, 100, 14, TextId::LabelReceived);
   AddLabel(p, 290, 76, 100, 14, TextId::LabelTransmitted);
   AddLabel(p, 290, 94, 100, 14, TextId::LabelTotal);
-  controls_[Ctl::lblReceived] = AddLabelText(p, 392, 58, 90, 14, "0", false, SS_RIGHT);
-  controls_[Ctl::lblTransmitted] = AddLabelText(p, 392, 76, 90, 14, "0", false, SS_RIGHT);
-  controls_[Ctl::lblTotal] = AddLabelText(p, 392, 94, 90, 14, "0", false, SS_RIGHT);
+  controls_[ViewControl::ReceivedBytes] = AddLabelText(p, 392, 58, 90, 14, "0", false, SS_RIGHT);
+  controls_[ViewControl::SentBytes] = AddLabelText(p, 392, 76, 90, 14, "0", false, SS_RIGHT);
+  controls_[ViewControl::TotalBytes] = AddLabelText(p, 392, 94, 90, 14, "0", false, SS_RIGHT);
   AddLabel(p, 290, 122, 190, 14, TextId::LabelConnTime);
-  controls_[Ctl::lblTime] = AddLabelText(p, 290, 140, 190, 14, "", false, 0);
+  controls_[ViewControl::ConnectionTime] = AddLabelText(p, 290, 140, 190, 14, "", false, 0);
 
-  AddButton(Ctl::btnConnect, p, 20, 166, 193, 30, TextId::CaptionConnect,
-                                   [this] { controller_->aConnect().Execute(); });
-  HWND connectWindow = controls_[Ctl::btnConnect];
+  AddButton(ViewControl::ConnectButton, p, 20, 166, 193, 30, TextId::CaptionConnect,
+            [this] { controller_->connectAction().Execute(); });
+  HWND connectWindow = controls_[ViewControl::ConnectButton];
   // The button follows the connect action's enabled state.
-  controller_->aConnect().Bind([this, connectWindow](const Action& a) {
+  controller_->connectAction().Bind([this, connectWindow](const Action& a) {
     skinnedWindows_[connectWindow]->SetEnabled(a.Enabled());
   });
 
   AddLabel(p, 20, 212, 460, 28, TextId::LabelOtherDevice);
-  controls_[Ctl::lblSettings] = AddLabel(p, 20, 242, 80, 14, TextId::LinkSettings, true);
-  clicks_[controls_[Ctl::lblSettings]] = [this] { controller_->lblSettingsClick(); };
+  controls_[ViewControl::SettingsLink] = AddLabel(p, 20, 242, 80, 14, TextId::LinkSettings, true);
+  clicks_[controls_[ViewControl::SettingsLink]] = [this] { controller_->OpenSettings(); };
 }
 
-void TfrmGprsMain::AddPanelButton(Ctl id, SkinButton& button, ControlWindow& window) {
+void MainWindow::AddPanelButton(ViewControl id, SkinButton& button, ControlWindow& window) {
   // The caption also as the window's text, where tools and tests read it.
   user::SetText(window.hwnd(), button.caption);
   controls_[id] = window.hwnd();
@@ -295,49 +298,55 @@ void TfrmGprsMain::AddPanelButton(Ctl id, SkinButton& button, ControlWindow& win
   skinnedWindows_[window.hwnd()] = &window;
 }
 
-void TfrmGprsMain::BuildSettings(HWND p) {
+void MainWindow::BuildSettings(HWND p) {
   settingsPanel_ = std::make_unique<SettingsPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
                                                    GetModuleHandleA(nullptr));
   SettingsPanel& s = *settingsPanel_;
-  const std::pair<Ctl, HWND> parts[] = {
-      {Ctl::imgStart, s.installHeading.hwnd()},  {Ctl::imgService, s.serviceHeading.hwnd()},
-      {Ctl::chbDesktop, s.desktopOption.hwnd()}, {Ctl::lblDesktop, s.desktopOptionText.hwnd()},
-      {Ctl::chbAutorun, s.autorunOption.hwnd()}, {Ctl::lblAutorun, s.autorunOptionText.hwnd()},
-      {Ctl::chbCopy, s.copyOption.hwnd()},       {Ctl::lblCopy, s.copyOptionText.hwnd()},
-      {Ctl::Label40, s.refreshLink.hwnd()},      {Ctl::Label41, s.hiddenRefreshLink.hwnd()},
+  const std::pair<ViewControl, HWND> parts[] = {
+      {ViewControl::InstallHeading, s.installHeading.hwnd()},
+      {ViewControl::ServiceHeading, s.serviceHeading.hwnd()},
+      {ViewControl::DesktopOption, s.desktopOption.hwnd()},
+      {ViewControl::DesktopOptionText, s.desktopOptionText.hwnd()},
+      {ViewControl::AutorunOption, s.autorunOption.hwnd()},
+      {ViewControl::AutorunOptionText, s.autorunOptionText.hwnd()},
+      {ViewControl::CopyOption, s.copyOption.hwnd()},
+      {ViewControl::CopyOptionText, s.copyOptionText.hwnd()},
+      {ViewControl::RefreshLink, s.refreshLink.hwnd()},
+      {ViewControl::HiddenRefreshLink, s.hiddenRefreshLink.hwnd()},
   };
   for (const auto& [id, window] : parts) controls_[id] = window;
-  AddPanelButton(Ctl::btnNext, s.nextButton, s.NextButtonWindow());
-  AddPanelButton(Ctl::btnSvcOK, s.chooseButton, s.ChooseButtonWindow());
-  s.onNext = [this] { controller_->aNext().Execute(); };
-  s.onChoose = [this] { controller_->aSvcOK().Execute(); };
+  AddPanelButton(ViewControl::NextButton, s.nextButton, s.NextButtonWindow());
+  AddPanelButton(ViewControl::ChooseModemButton, s.chooseButton, s.ChooseButtonWindow());
+  s.onNext = [this] { controller_->installAction().Execute(); };
+  s.onChoose = [this] { controller_->chooseModemAction().Execute(); };
   s.onRefresh = [this](HWND link) {
-    controller_->Label40Click(link == settingsPanel_->hiddenRefreshLink.hwnd() ? Ctl::Label41
-                                                                               : Ctl::Label40);
+    controller_->RefreshModems(link == settingsPanel_->hiddenRefreshLink.hwnd()
+                                   ? ViewControl::HiddenRefreshLink
+                                   : ViewControl::RefreshLink);
   };
-  s.onModemDoubleClick = [this] { controller_->lbConnectionsDblClick(); };
+  s.onModemDoubleClick = [this] { controller_->ChooseDoubleClickedModem(); };
 }
 
-void TfrmGprsMain::BuildAgreement(HWND p) {
+void MainWindow::BuildAgreement(HWND p) {
   agreement_ = std::make_unique<AgreementPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
                                                 GetModuleHandleA(nullptr));
   AgreementPanel& a = *agreement_;
-  AddPanelButton(Ctl::btnAgree, a.agreeButton, a.AgreeWindow());
-  AddPanelButton(Ctl::btnDisagree, a.disagreeButton, a.DisagreeWindow());
-  controls_[Ctl::lblUAReturn] = a.backLink.hwnd();
-  a.onAgree = [this] { controller_->btnAgreeClick(); };
-  a.onDisagree = [this] { controller_->aExit().Execute(); };
-  a.onReturn = [this] { controller_->btnAgreeClick(); };
+  AddPanelButton(ViewControl::AgreeButton, a.agreeButton, a.AgreeWindow());
+  AddPanelButton(ViewControl::DisagreeButton, a.disagreeButton, a.DisagreeWindow());
+  controls_[ViewControl::AgreementBackLink] = a.backLink.hwnd();
+  a.onAgree = [this] { controller_->LeaveAgreement(); };
+  a.onDisagree = [this] { controller_->quitAction().Execute(); };
+  a.onReturn = [this] { controller_->LeaveAgreement(); };
 }
 
-void TfrmGprsMain::BuildAbout(HWND p) {
+void MainWindow::BuildAbout(HWND p) {
   about_ = std::make_unique<AboutPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
                                         GetModuleHandleA(nullptr), *setup_.shell);
-  controls_[Ctl::lblVersion] = about_->versionText.hwnd();
-  about_->onReturn = [this] { controller_->Label12Click(); };
+  controls_[ViewControl::VersionText] = about_->versionText.hwnd();
+  about_->onReturn = [this] { controller_->ReturnFromAbout(); };
 }
 
-PanelContent* TfrmGprsMain::ContentHolding(HWND control) const {
+PanelContent* MainWindow::ContentHolding(HWND control) const {
   HWND parent = GetParent(control);
   for (PanelContent* content : {static_cast<PanelContent*>(agreement_.get()),
                                 static_cast<PanelContent*>(settingsPanel_.get()),
@@ -347,27 +356,27 @@ PanelContent* TfrmGprsMain::ContentHolding(HWND control) const {
   return nullptr;
 }
 
-void TfrmGprsMain::CreateGraphTooltip() {
+void MainWindow::CreateGraphTooltip() {
   graphTip_ = user::CreateTooltip(TTS_ALWAYSTIP, hwnd());
   if (graphTip_ == nullptr) return;
   user::AddTool(graphTip_, TTF_IDISHWND | TTF_SUBCLASS, hwnd(),
-                reinterpret_cast<UINT_PTR>(controls_[Ctl::gpnlStat]), " ");
+                reinterpret_cast<UINT_PTR>(controls_[ViewControl::SpeedGraph]), " ");
 }
 
-HWND TfrmGprsMain::Hwnd(Ctl control) const {
-  if (control == Ctl::Window) return hwnd();
+HWND MainWindow::Hwnd(ViewControl control) const {
+  if (control == ViewControl::Window) return hwnd();
   auto it = controls_.find(control);
   return it == controls_.end() ? nullptr : it->second;
 }
 
-HWND TfrmGprsMain::PanelWindowOf(Panel panel) const {
+HWND MainWindow::PanelWindowOf(Panel panel) const {
   auto it = panels_.find(panel);
   return it == panels_.end() ? nullptr : it->second->hwnd();
 }
 
 // MainView
 
-void TfrmGprsMain::ShowPanel(Panel front) {
+void MainWindow::ShowPanel(Panel front) {
   for (auto& [panel, window] : panels_) {
     if (panel == front) {
       SetWindowPos(window->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -378,7 +387,7 @@ void TfrmGprsMain::ShowPanel(Panel front) {
   }
 }
 
-void TfrmGprsMain::SetCaption(Ctl control, const std::string& cp1251) {
+void MainWindow::SetCaption(ViewControl control, const std::string& cp1251) {
   HWND w = Hwnd(control);
   if (w == nullptr) return;
   if (auto b = buttons_.find(control); b != buttons_.end()) {
@@ -392,7 +401,7 @@ void TfrmGprsMain::SetCaption(Ctl control, const std::string& cp1251) {
   user::SetText(w, cp1251);
 }
 
-void TfrmGprsMain::SetVisible(Ctl control, bool visible) {
+void MainWindow::SetVisible(ViewControl control, bool visible) {
   HWND w = Hwnd(control);
   if (w == nullptr) return;
   // The control's own flag: on a panel out of sight every control looks
@@ -401,7 +410,7 @@ void TfrmGprsMain::SetVisible(Ctl control, bool visible) {
   if (shown != visible) ShowWindow(w, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void TfrmGprsMain::SetEnabled(Ctl control, bool enabled) {
+void MainWindow::SetEnabled(ViewControl control, bool enabled) {
   HWND w = Hwnd(control);
   if (w == nullptr || (IsWindowEnabled(w) != FALSE) == enabled) return;
   if (auto skinned = skinnedWindows_.find(w); skinned != skinnedWindows_.end()) {
@@ -409,19 +418,19 @@ void TfrmGprsMain::SetEnabled(Ctl control, bool enabled) {
     return;
   }
   EnableWindow(w, enabled ? TRUE : FALSE);
-  if (control != Ctl::pnlMain) InvalidateRect(w, nullptr, TRUE);
+  if (control != ViewControl::MainPanel) InvalidateRect(w, nullptr, TRUE);
 }
 
-bool TfrmGprsMain::Checked(Ctl control) const {
+bool MainWindow::Checked(ViewControl control) const {
   HWND w = Hwnd(control);
   return w != nullptr && SendMessageA(w, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TfrmGprsMain::SetChecked(Ctl control, bool checked) {
+void MainWindow::SetChecked(ViewControl control, bool checked) {
   if (HWND w = Hwnd(control)) SendMessageA(w, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-int TfrmGprsMain::TextWidth(Ctl control, const std::string& cp1251) {
+int MainWindow::TextWidth(ViewControl control, const std::string& cp1251) {
   HWND w = Hwnd(control);
   HDC dc = GetDC(w);
   if (dc == nullptr) return 0;
@@ -435,7 +444,7 @@ int TfrmGprsMain::TextWidth(Ctl control, const std::string& cp1251) {
   return size.cx;
 }
 
-void TfrmGprsMain::SetWidth(Ctl control, int width) {
+void MainWindow::SetWidth(ViewControl control, int width) {
   HWND w = Hwnd(control);
   if (w == nullptr) return;
   RECT r{};
@@ -447,24 +456,24 @@ void TfrmGprsMain::SetWidth(Ctl control, int width) {
   InvalidateRect(GetParent(w), nullptr, FALSE);
 }
 
-void TfrmGprsMain::Repaint(Ctl control) {
+void MainWindow::Repaint(ViewControl control) {
   if (HWND w = Hwnd(control)) RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-Color TfrmGprsMain::FontColour(Ctl control) const {
+Color MainWindow::FontColour(ViewControl control) const {
   HWND w = Hwnd(control);
   PanelContent* content = w != nullptr ? ContentHolding(w) : nullptr;
   return content != nullptr ? static_cast<Color>(content->TextColour(w)) : kBlack;
 }
 
-void TfrmGprsMain::SetFontColour(Ctl control, Color colour) {
+void MainWindow::SetFontColour(ViewControl control, Color colour) {
   HWND w = Hwnd(control);
   if (PanelContent* content = w != nullptr ? ContentHolding(w) : nullptr) {
     content->SetTextColour(w, static_cast<COLORREF>(colour));
   }
 }
 
-std::vector<std::string> TfrmGprsMain::ModemItems() const {
+std::vector<std::string> MainWindow::ModemItems() const {
   const ListBox& list = settingsPanel_->modemList;
   std::vector<std::string> items;
   const int count = list.Count();
@@ -472,73 +481,73 @@ std::vector<std::string> TfrmGprsMain::ModemItems() const {
   return items;
 }
 
-void TfrmGprsMain::SetModemItems(const std::vector<std::string>& items) {
+void MainWindow::SetModemItems(const std::vector<std::string>& items) {
   const ListBox& list = settingsPanel_->modemList;
   list.Clear();
   for (const std::string& item : items) list.Add(item);
 }
 
-int TfrmGprsMain::SelectedModem() const {
+int MainWindow::SelectedModem() const {
   const int index = settingsPanel_->modemList.Selected();
   return index == LB_ERR ? -1 : index;
 }
 
-void TfrmGprsMain::SelectModem(int index) { settingsPanel_->modemList.Select(index); }
+void MainWindow::SelectModem(int index) { settingsPanel_->modemList.Select(index); }
 
-void TfrmGprsMain::SetGraphTooltip(const std::string& cp1251) {
+void MainWindow::SetGraphTooltip(const std::string& cp1251) {
   if (graphTip_ == nullptr) return;
-  user::SetToolText(graphTip_, hwnd(), reinterpret_cast<UINT_PTR>(controls_[Ctl::gpnlStat]),
-                    cp1251);
+  user::SetToolText(graphTip_, hwnd(),
+                    reinterpret_cast<UINT_PTR>(controls_[ViewControl::SpeedGraph]), cp1251);
 }
 
-void TfrmGprsMain::EnableGraphTooltip(bool enabled) {
+void MainWindow::EnableGraphTooltip(bool enabled) {
   if (graphTip_ != nullptr) SendMessageA(graphTip_, TTM_ACTIVATE, enabled ? TRUE : FALSE, 0);
 }
 
-void TfrmGprsMain::ShowHintAt(HintAnchor anchor, int x, const std::string& cp1251, int y) {
+void MainWindow::ShowHintAt(HintAnchor anchor, int x, const std::string& cp1251, int y) {
   hints_.ShowHintAt(anchor, x, cp1251, y);
 }
 
-void TfrmGprsMain::ResetAgreementScroll() { agreement_->ScrollToStart(); }
+void MainWindow::ResetAgreementScroll() { agreement_->ScrollToStart(); }
 
-void TfrmGprsMain::SetHourglass(bool on) {
+void MainWindow::SetHourglass(bool on) {
   hourglass_ = on;
   SetCursor(LoadCursorA(nullptr, on ? MAKEINTRESOURCEA(32514) : MAKEINTRESOURCEA(32512)));
 }
 
-void TfrmGprsMain::ProcessPending() { DrainMessages(); }
+void MainWindow::ProcessPending() { DrainMessages(); }
 
-void TfrmGprsMain::BringApplicationToFront() {
+void MainWindow::BringApplicationToFront() {
   // Only a window on the screen: activation (the tray menu takes the
   // foreground) must not pull the window out of the notification area.
   if (!IsWindowVisible(hwnd())) return;
   SetForegroundWindow(hwnd());
 }
 
-void TfrmGprsMain::RestoreApplication() {
+void MainWindow::RestoreApplication() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
   UpdateWindow(hwnd());
   controller_->OnRestored();
 }
 
-void TfrmGprsMain::MinimiseApplication() { controller_->OnMinimised(); }
+void MainWindow::MinimiseApplication() { controller_->OnMinimised(); }
 
-void TfrmGprsMain::HideApplication() {
+void MainWindow::HideApplication() {
   // Hidden, the window leaves no taskbar button; the icon stays.
   ShowWindow(hwnd(), SW_HIDE);
 }
 
-bool TfrmGprsMain::ApplicationHidden() const {
+bool MainWindow::ApplicationHidden() const {
   return IsWindowVisible(hwnd()) == FALSE || IsIconic(hwnd()) != FALSE;
 }
 
-void TfrmGprsMain::HideWindow() { ShowWindow(hwnd(), SW_HIDE); }
+void MainWindow::HideWindow() { ShowWindow(hwnd(), SW_HIDE); }
 
-void TfrmGprsMain::CloseWindow() { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
+void MainWindow::CloseWindow() { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
 
-void TfrmGprsMain::BringProgressToFront() {
-  HWND progress = FindWindowA("TfrmProgress", nullptr);
+void MainWindow::BringProgressToFront() {
+  HWND progress = FindWindowA(ProgressDialog::kClassName, nullptr);
   DWORD pid = 0;
   if (progress != nullptr) GetWindowThreadProcessId(progress, &pid);
   if (progress != nullptr && pid == GetCurrentProcessId() && IsWindowVisible(progress)) {
@@ -547,13 +556,13 @@ void TfrmGprsMain::BringProgressToFront() {
   }
 }
 
-int TfrmGprsMain::ShowMsg(const std::string& cp1251, int kind, std::span<const int> codes) {
+int MainWindow::ShowMsg(const std::string& cp1251, int kind, std::span<const int> codes) {
   return ui::ShowMsg(cp1251, kind, codes);
 }
 
-bool TfrmGprsMain::AskToReconnect() { return ui::AskToReconnect(hwnd()); }
+bool MainWindow::AskToReconnect() { return ui::AskToReconnect(hwnd()); }
 
-void TfrmGprsMain::SetTrayState(TrayMode mode, const std::string& hint) {
+void MainWindow::SetTrayState(TrayMode mode, const std::string& hint) {
   if (mode == TrayMode::Show && !trayShown_) {
     trayShown_ = user::NotifyIcon(NIM_ADD, hwnd(), kTrayIconId, NIF_ICON | NIF_MESSAGE | NIF_TIP,
                                   kMsgTrayIcon,
@@ -572,28 +581,28 @@ namespace {
 // The settings panel's three option boxes as the installation step sees them.
 class ViewInstallOptions final : public install::InstallOptionControls {
  public:
-  explicit ViewInstallOptions(TfrmGprsMain& view) : view_(view) {}
+  explicit ViewInstallOptions(MainWindow& view) : view_(view) {}
   bool Checked(install::InstallOption option) const override { return view_.Checked(Box(option)); }
 
  private:
-  static Ctl Box(install::InstallOption option) {
+  static ViewControl Box(install::InstallOption option) {
     switch (option) {
       case install::InstallOption::Desktop:
-        return Ctl::chbDesktop;
+        return ViewControl::DesktopOption;
       case install::InstallOption::Autorun:
-        return Ctl::chbAutorun;
+        return ViewControl::AutorunOption;
       case install::InstallOption::Copy:
         break;
     }
-    return Ctl::chbCopy;
+    return ViewControl::CopyOption;
   }
-  TfrmGprsMain& view_;
+  MainWindow& view_;
 };
 
 }  // namespace
 
 // Tests may put their own step in; the program runs the real one.
-bool TfrmGprsMain::RunInstallation() {
+bool MainWindow::RunInstallation() {
   if (setup_.installStep) return setup_.installStep();
   ViewInstallOptions options(*this);
   return RunInstallationWin(options, *setup_.environment, hwnd());
@@ -601,27 +610,27 @@ bool TfrmGprsMain::RunInstallation() {
 
 // The hint window.
 
-void TfrmGprsMain::HintWindow::Create() {
+void MainWindow::HintWindow::Create() {
   window_ = user::CreateTooltip(TTS_NOPREFIX, owner_.hwnd());
   if (window_ == nullptr) return;
   user::AddTool(window_, TTF_TRACK | TTF_ABSOLUTE, owner_.hwnd(), 1, " ");
   SendMessageA(window_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
 }
 
-void TfrmGprsMain::HintWindow::Destroy() {
+void MainWindow::HintWindow::Destroy() {
   if (window_ != nullptr) DestroyWindow(window_);
   window_ = nullptr;
   text_.clear();
 }
 
-bool TfrmGprsMain::HintWindow::Visible() const {
+bool MainWindow::HintWindow::Visible() const {
   return window_ != nullptr && IsWindowVisible(window_) != FALSE;
 }
 
-void TfrmGprsMain::HintWindow::ShowAt(HintAnchor anchor, int x, int y, const std::string& text) {
+void MainWindow::HintWindow::ShowAt(HintAnchor anchor, int x, int y, const std::string& text) {
   if (window_ == nullptr) return;
   text_ = text;
-  HWND on = anchor == HintAnchor::Graph ? owner_.Hwnd(Ctl::gpnlStat) : owner_.hwnd();
+  HWND on = anchor == HintAnchor::Graph ? owner_.Hwnd(ViewControl::SpeedGraph) : owner_.hwnd();
   POINT point{x, y};
   ClientToScreen(on, &point);
   user::SetToolText(window_, owner_.hwnd(), 1, text);
@@ -629,18 +638,18 @@ void TfrmGprsMain::HintWindow::ShowAt(HintAnchor anchor, int x, int y, const std
   user::TrackTool(window_, owner_.hwnd(), 1, true);
 }
 
-void TfrmGprsMain::HintWindow::StartTimer(int ms) {
+void MainWindow::HintWindow::StartTimer(int ms) {
   timerRunning_ = SetTimer(owner_.hwnd(), kHintTimerId, static_cast<UINT>(ms), nullptr) != 0;
 }
 
-void TfrmGprsMain::HintWindow::StopTimer() {
+void MainWindow::HintWindow::StopTimer() {
   KillTimer(owner_.hwnd(), kHintTimerId);
   timerRunning_ = false;
 }
 
 // Messages.
 
-void TfrmGprsMain::OnCommand(HWND from, int code) {
+void MainWindow::OnCommand(HWND from, int code) {
   if (code != STN_CLICKED && code != BN_CLICKED) return;
   auto it = clicks_.find(from);
   if (it == clicks_.end()) return;
@@ -648,7 +657,7 @@ void TfrmGprsMain::OnCommand(HWND from, int code) {
   handler();
 }
 
-void TfrmGprsMain::OnTrayMessage(UINT mouse) {
+void MainWindow::OnTrayMessage(UINT mouse) {
   switch (mouse) {
     case WM_LBUTTONUP:
     case WM_MBUTTONUP:
@@ -666,7 +675,7 @@ void TfrmGprsMain::OnTrayMessage(UINT mouse) {
   }
 }
 
-void TfrmGprsMain::ShowTrayMenu() {
+void MainWindow::ShowTrayMenu() {
   controller_->UpdateControls();
   const auto menu = controller_->TrayMenu();
   std::vector<MenuItem> items;
@@ -684,7 +693,7 @@ void TfrmGprsMain::ShowTrayMenu() {
   }
 }
 
-bool TfrmGprsMain::SkinMouse(UINT message, WPARAM wparam, LPARAM lparam) {
+bool MainWindow::SkinMouse(UINT message, WPARAM wparam, LPARAM lparam) {
   const int x = GET_X_LPARAM(lparam);
   const int y = GET_Y_LPARAM(lparam);
   const bool left = (wparam & MK_LBUTTON) != 0;
@@ -727,7 +736,7 @@ bool TfrmGprsMain::SkinMouse(UINT message, WPARAM wparam, LPARAM lparam) {
   }
 }
 
-void TfrmGprsMain::PaintSkin(HDC dc) {
+void MainWindow::PaintSkin(HDC dc) {
   if (skin_ != nullptr) {
     GdiCanvas canvas(dc);
     canvas.Draw(0, 0, *skin_);
@@ -737,7 +746,7 @@ void TfrmGprsMain::PaintSkin(HDC dc) {
   FillRect(dc, &r, white_.get());
 }
 
-bool TfrmGprsMain::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+bool MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   result = 0;
   switch (message) {
     case kMsgConnectionLost:

@@ -1,4 +1,4 @@
-// The main window, TfrmGprsMain: 500 x 360, frameless, shaped by its region,
+// The main window: 500 x 360, frameless, shaped by its region,
 // the skin picture filling it and the four panels at (0, 49). It is
 // the MainView of the portable MainController, which holds all the logic;
 // this file only turns window messages into controller calls and controller
@@ -34,12 +34,13 @@
 
 namespace dw::ui {
 
-class TfrmGprsMain final : public WindowBase, public MainView {
+class MainWindow final : public WindowBase, public MainView {
  public:
   static constexpr int kClientWidth = 500;
   static constexpr int kClientHeight = 360;
   static constexpr int kPanelTop = 49;
   static constexpr int kPanelHeight = 265;
+  // A second copy, the probe and the journeys find the window by this class.
   static constexpr const char* kClassName = "TfrmGprsMain";
   // The notification-area icon's callback message.
   static constexpr UINT kMsgTrayIcon = WM_APP + 0x40;
@@ -57,8 +58,8 @@ class TfrmGprsMain final : public WindowBase, public MainView {
     std::uint32_t winVer = 0;  // the RAS generation's version, 0: unknown
   };
 
-  explicit TfrmGprsMain(Setup setup);
-  ~TfrmGprsMain() override;
+  explicit MainWindow(Setup setup);
+  ~MainWindow() override;
 
   // The window and its controls, not shown yet.
   bool Create();
@@ -69,8 +70,8 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   void ShowAtStart();
   MainController& controller() { return *controller_; }
   const Settings& settings() const { return controller_->settings(); }
-  // The control's window (the main window for Ctl::Window), or null.
-  HWND Hwnd(Ctl control) const;
+  // The control's window (the main window for ViewControl::Window), or null.
+  HWND Hwnd(ViewControl control) const;
   HWND PanelWindowOf(Panel panel) const;
   // The panels' contents (created with the window).
   AgreementPanel& agreementPanel() { return *agreement_; }
@@ -80,16 +81,16 @@ class TfrmGprsMain final : public WindowBase, public MainView {
 
   // MainView
   void ShowPanel(Panel front) override;
-  void SetCaption(Ctl control, const std::string& cp1251) override;
-  void SetVisible(Ctl control, bool visible) override;
-  void SetEnabled(Ctl control, bool enabled) override;
-  bool Checked(Ctl control) const override;
-  void SetChecked(Ctl control, bool checked) override;
-  int TextWidth(Ctl control, const std::string& cp1251) override;
-  void SetWidth(Ctl control, int width) override;
-  void Repaint(Ctl control) override;
-  Color FontColour(Ctl control) const override;
-  void SetFontColour(Ctl control, Color colour) override;
+  void SetCaption(ViewControl control, const std::string& cp1251) override;
+  void SetVisible(ViewControl control, bool visible) override;
+  void SetEnabled(ViewControl control, bool enabled) override;
+  bool Checked(ViewControl control) const override;
+  void SetChecked(ViewControl control, bool checked) override;
+  int TextWidth(ViewControl control, const std::string& cp1251) override;
+  void SetWidth(ViewControl control, int width) override;
+  void Repaint(ViewControl control) override;
+  Color FontColour(ViewControl control) const override;
+  void SetFontColour(ViewControl control, Color colour) override;
   std::vector<std::string> ModemItems() const override;
   void SetModemItems(const std::vector<std::string>& items) override;
   int SelectedModem() const override;
@@ -123,7 +124,7 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   // main window's timer that takes it away.
   class HintWindow final : public HintWindowPort {
    public:
-    explicit HintWindow(TfrmGprsMain& owner) : owner_(owner) {}
+    explicit HintWindow(MainWindow& owner) : owner_(owner) {}
     void Create() override;
     void Destroy() override;
     bool Visible() const override;
@@ -134,7 +135,7 @@ class TfrmGprsMain final : public WindowBase, public MainView {
     bool TimerRunning() const override { return timerRunning_; }
 
    private:
-    TfrmGprsMain& owner_;
+    MainWindow& owner_;
     HWND window_ = nullptr;
     std::string text_;
     bool timerRunning_ = false;
@@ -150,15 +151,15 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   void BuildAgreement(HWND panel);
   void BuildAbout(HWND panel);
   // A skinned button of a panel: its window answers to `id`.
-  void AddPanelButton(Ctl id, SkinButton& button, ControlWindow& window);
+  void AddPanelButton(ViewControl id, SkinButton& button, ControlWindow& window);
   PanelContent* ContentHolding(HWND control) const;
   HWND AddLabel(HWND parent, int x, int y, int w, int h, TextId text, bool link = false,
                 DWORD style = 0);
   HWND AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text, bool link,
                     DWORD style);
-  SkinButton& AddButton(Ctl id, HWND parent, int x, int y, int w, int h, TextId caption,
-                         std::function<void()> onClick);
-  void AddHeading(HWND parent, const char* resource, Ctl id = Ctl::Window);
+  SkinButton& AddButton(ViewControl id, HWND parent, int x, int y, int w, int h, TextId caption,
+                        std::function<void()> onClick);
+  void AddHeading(HWND parent, const char* resource, ViewControl id = ViewControl::Window);
   void OnCommand(HWND from, int code);
   void OnTrayMessage(UINT mouse);
   void ShowTrayMenu();
@@ -177,13 +178,13 @@ class TfrmGprsMain final : public WindowBase, public MainView {
   std::unique_ptr<GdiPicture> skin_;
   std::vector<std::unique_ptr<GdiPicture>> headings_;
   std::unique_ptr<WindowRegionForm> regionForm_;
-  std::unique_ptr<FormRegion> frMain_;
+  std::unique_ptr<FormRegion> windowShape_;
 
   std::map<Panel, std::unique_ptr<PanelWindow>> panels_;
   std::map<Panel, TransparentPanel> panelFaces_;
   std::vector<Skinned> skinned_;
-  std::map<Ctl, HWND> controls_;
-  std::map<Ctl, SkinButton*> buttons_;
+  std::map<ViewControl, HWND> controls_;
+  std::map<ViewControl, SkinButton*> buttons_;
   // Every skinned control's window: enabling goes through it.
   std::map<HWND, ControlWindow*> skinnedWindows_;
   std::map<HWND, std::function<void()>> clicks_;

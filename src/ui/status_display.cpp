@@ -65,10 +65,10 @@ std::string ConnectionTimeText(std::chrono::milliseconds connected) {
 void MainController::SetDisconnectedState() {
   SetConnectionHandle(0);
   connectedLook_ = false;
-  view_.SetCaption(Ctl::lblConnStatus, Text(TextId::StatusDisconnected));
+  view_.SetCaption(ViewControl::ConnectionStatus, Text(TextId::StatusDisconnected));
   view_.SetTrayState(TrayMode::Keep, Text(TextId::TrayDisconnected));
-  view_.SetCaption(Ctl::btnConnect, Text(TextId::CaptionConnect));
-  view_.Repaint(Ctl::btnConnect);
+  view_.SetCaption(ViewControl::ConnectButton, Text(TextId::CaptionConnect));
+  view_.Repaint(ViewControl::ConnectButton);
 }
 
 void MainController::SetConnectedState(bool reset) {
@@ -87,7 +87,7 @@ void MainController::SetConnectedState(bool reset) {
     statThread_->Resume();
   }
   connectedLook_ = true;
-  view_.SetCaption(Ctl::lblConnStatus, Text(TextId::StatusConnected));
+  view_.SetCaption(ViewControl::ConnectionStatus, Text(TextId::StatusConnected));
   view_.SetTrayState(TrayMode::Keep, Text(TextId::TrayConnected));
   // A connect sends the notice itself, after this and off this thread.
   if (settings_.FirstStart && !connecting_) {
@@ -100,18 +100,18 @@ void MainController::SetConnectedState(bool reset) {
     }
     settings_.FirstStart = false;
   }
-  view_.SetCaption(Ctl::btnConnect, Text(TextId::CaptionDisconnect));
-  view_.Repaint(Ctl::btnConnect);
+  view_.SetCaption(ViewControl::ConnectButton, Text(TextId::CaptionDisconnect));
+  view_.Repaint(ViewControl::ConnectButton);
 }
 
 void MainController::OnStatistics(std::uint32_t received, std::uint32_t sent) {
   if (statThread_ == nullptr || !statThread_->Running()) return;
   const std::chrono::milliseconds connected = statThread_->ConnectedTime();
-  view_.SetCaption(Ctl::lblTime, ConnectionTimeText(connected));
+  view_.SetCaption(ViewControl::ConnectionTime, ConnectionTimeText(connected));
 
   const std::uint32_t speed = statThread_->CurrentSpeed();
   if (speed > maxSpeed_) {
-    view_.SetCaption(Ctl::lblMaxSpeed, MaxSpeedText(speed));
+    view_.SetCaption(ViewControl::MaximumSpeed, MaxSpeedText(speed));
     maxSpeed_ = speed;
   }
   graph_.AddValue(speed);
@@ -120,13 +120,14 @@ void MainController::OnStatistics(std::uint32_t received, std::uint32_t sent) {
   // negative counts.
   const std::string texts[3] = {TrafficText(received), TrafficText(sent),
                                 TrafficText(std::uint64_t{received} + sent)};
-  const Ctl labels[3] = {Ctl::lblReceived, Ctl::lblTransmitted, Ctl::lblTotal};
+  const ViewControl labels[3] = {ViewControl::ReceivedBytes, ViewControl::SentBytes,
+                                 ViewControl::TotalBytes};
   int width = 0;
   for (int i = 0; i < 3; ++i) {
     view_.SetCaption(labels[i], texts[i]);
     width = std::max(width, view_.TextWidth(labels[i], texts[i]));
   }
-  for (Ctl label : labels) view_.SetWidth(label, width);
+  for (ViewControl label : labels) view_.SetWidth(label, width);
 
   const auto ms = std::max<std::int64_t>(0, connected.count());
   LocalDateTime time;
@@ -140,7 +141,7 @@ void MainController::OnStatistics(std::uint32_t received, std::uint32_t sent) {
   WriteLog("THREAD-new-stat", 0, line);
 
   view_.EnableGraphTooltip(!view_.HintShowing());
-  view_.Repaint(Ctl::gpnlStat);
+  view_.Repaint(ViewControl::SpeedGraph);
 }
 
 void MainController::OnGraphMouseMove(int x, int y) {

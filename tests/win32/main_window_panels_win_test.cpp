@@ -1,4 +1,4 @@
-// The agreement, settings and about panels inside the real TfrmGprsMain (fake
+// The agreement, settings and about panels inside the real MainWindow (fake
 // connection services, in-memory settings, a recording shell): the agreement
 // gate by wheel, scroll bar and button release, the way back when the
 // agreement is opened later, the owner-drawn modem list read back as pixels,
@@ -92,21 +92,21 @@ class MainWindowPanels : public ::testing::Test {
     }
     auto environment = std::make_shared<FixedEnvironment>();
     environment->executablePath = "C:\\Program Files\\Dialwave\\dialwave.exe";
-    TfrmGprsMain::Setup setup{environment, &services, [] { return true; }, &registry};
+    MainWindow::Setup setup{environment, &services, [] { return true; }, &registry};
     setup.shell = &shell;
-    window = std::make_unique<TfrmGprsMain>(setup);
+    window = std::make_unique<MainWindow>(setup);
     ASSERT_TRUE(window->Create());
     services.controller = &window->controller();
     window->Prepare();
     main = window->hwnd();
   }
-  HWND agree() const { return window->Hwnd(Ctl::btnAgree); }
+  HWND agree() const { return window->Hwnd(ViewControl::AgreeButton); }
   bool AgreeEnabled() const { return IsWindowEnabled(agree()) != FALSE; }
 
   MemoryRegistry registry;
   FakeServices services;
   FakeShell shell;
-  std::unique_ptr<TfrmGprsMain> window;
+  std::unique_ptr<MainWindow> window;
   HWND main = nullptr;
 };
 
@@ -167,8 +167,8 @@ TEST_F(MainWindowPanels, ScrollBarAndReleaseOpenTheGateOfTheRealWindow) {
 TEST_F(MainWindowPanels, DisagreeClosesTheWindow) {
   Make();
   AgreementPanel& a = window->agreementPanel();
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnDisagree)), "Не согласен");
-  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(Ctl::btnDisagree)));
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::DisagreeButton)), "Не согласен");
+  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(ViewControl::DisagreeButton)));
   a.disagreeButton.LeftButtonDown(40, 12);
   a.disagreeButton.LeftButtonUp(40, 12);
   MSG msg{};
@@ -180,12 +180,12 @@ TEST_F(MainWindowPanels, AgreementOpenedLaterShowsOnlyTheWayBackFromTheTop) {
   AgreementPanel& a = window->agreementPanel();
   for (int i = 0; i < 30; ++i) Wheel(a.textBox.hwnd(), -120);
   ASSERT_EQ(a.textBox.Position(), 360);
-  Command(main, window->Hwnd(Ctl::lblAgreement), STN_CLICKED);
+  Command(main, window->Hwnd(ViewControl::AgreementLink), STN_CLICKED);
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Agreement)));
   EXPECT_EQ(a.textBox.Position(), 0);
   EXPECT_EQ(a.scrollBar.Position(), 0);
   EXPECT_FALSE(Shown(agree()));
-  EXPECT_FALSE(Shown(window->Hwnd(Ctl::btnDisagree)));
+  EXPECT_FALSE(Shown(window->Hwnd(ViewControl::DisagreeButton)));
   EXPECT_TRUE(Shown(a.backLink.hwnd()));
   EXPECT_EQ(TextOf(a.backLink.hwnd()), "<  Вернуться в программу");
   Command(a.hwnd(), a.backLink.hwnd(), STN_CLICKED);
@@ -366,7 +366,7 @@ TEST_F(MainWindowPanels, DoubleClickSelectsOnlyInTheServiceLook) {
 
   window.reset();
   Make("2");
-  Command(main, window->Hwnd(Ctl::lblSettings), STN_CLICKED);
+  Command(main, window->Hwnd(ViewControl::SettingsLink), STN_CLICKED);
   ASSERT_EQ(window->controller().CurrentStage(), kShowService);
   HWND serviceList = window->settingsPanel().modemList.hwnd();
   SendMessageW(serviceList, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
@@ -379,11 +379,11 @@ TEST_F(MainWindowPanels, DoubleClickSelectsOnlyInTheServiceLook) {
 
 TEST_F(MainWindowPanels, RefreshLinkTakesTheRefreshColourAndGivesItBackAfterAnError) {
   Make("2");
-  Command(main, window->Hwnd(Ctl::lblSettings), STN_CLICKED);
+  Command(main, window->Hwnd(ViewControl::SettingsLink), STN_CLICKED);
   SettingsPanel& s = window->settingsPanel();
   EXPECT_EQ(TextOf(s.refreshLink.hwnd()), "Обновить");
   EXPECT_FALSE(Shown(s.hiddenRefreshLink.hwnd()));
-  EXPECT_EQ(window->FontColour(Ctl::Label40), Rgb(0x33, 0x00, 0x79));
+  EXPECT_EQ(window->FontColour(ViewControl::RefreshLink), Rgb(0x33, 0x00, 0x79));
   // The colour the text is painted in, as the panel hands it out.
   const auto painted = [&] {
     HDC dc = GetDC(s.refreshLink.hwnd());
@@ -414,10 +414,10 @@ TEST_F(MainWindowPanels, RefreshLinkTakesTheRefreshColourAndGivesItBackAfterAnEr
 
 TEST_F(MainWindowPanels, AboutPanelLinksOpenThroughTheShellOnADoubleClick) {
   Make("2");
-  Command(main, window->Hwnd(Ctl::lblAbout), STN_CLICKED);
+  Command(main, window->Hwnd(ViewControl::AboutLink), STN_CLICKED);
   AboutPanel& about = window->aboutPanel();
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::About)));
-  EXPECT_EQ(window->Hwnd(Ctl::lblVersion), about.versionText.hwnd());
+  EXPECT_EQ(window->Hwnd(ViewControl::VersionText), about.versionText.hwnd());
   EXPECT_EQ(TextOf(about.versionText.hwnd()).rfind("Версия: ", 0), 0u);
   Command(about.hwnd(), about.webLink.hwnd(), STN_CLICKED);
   EXPECT_TRUE(shell.opened.empty());
@@ -473,9 +473,9 @@ TEST_F(MainWindowPanels, TextsFitAndKeepApartInEveryLook) {
   ExpectTextsFitAndKeepApart(window->agreementPanel().hwnd());
   window.reset();
   Make("2");
-  Command(main, window->Hwnd(Ctl::lblSettings), STN_CLICKED);
+  Command(main, window->Hwnd(ViewControl::SettingsLink), STN_CLICKED);
   ExpectTextsFitAndKeepApart(window->settingsPanel().hwnd(), frame());
-  Command(main, window->Hwnd(Ctl::lblAgreement), STN_CLICKED);
+  Command(main, window->Hwnd(ViewControl::AgreementLink), STN_CLICKED);
   ExpectTextsFitAndKeepApart(window->agreementPanel().hwnd());
 }
 

@@ -1,4 +1,4 @@
-// The real TfrmGprsMain on fake connection services and an in-memory
+// The real MainWindow on fake connection services and an in-memory
 // settings store: its controls read back (captions, places, visibility,
 // enabling) stage by stage, the worker messages reach the controller through
 // the window, and the notification-area icon comes and goes.
@@ -41,8 +41,8 @@ class MainWindowTest : public ::testing::Test {
     registry.SetText(kSettingsRoot, kSettingsKeyPath, "Dummy", "");  // the key exists
     auto environment = std::make_shared<FixedEnvironment>();
     environment->executablePath = "C:\\Program Files\\Dialwave\\dialwave.exe";
-    window = std::make_unique<TfrmGprsMain>(TfrmGprsMain::Setup{
-        environment, &services, [this] { return ++installs, true; }, &registry});
+    window = std::make_unique<MainWindow>(
+        MainWindow::Setup{environment, &services, [this] { return ++installs, true; }, &registry});
     ASSERT_TRUE(window->Create());
     services.controller = &window->controller();
     window->Prepare();
@@ -51,7 +51,7 @@ class MainWindowTest : public ::testing::Test {
 
   MemoryRegistry registry;
   FakeServices services;
-  std::unique_ptr<TfrmGprsMain> window;
+  std::unique_ptr<MainWindow> window;
   HWND main = nullptr;
   int installs = 0;
 };
@@ -75,27 +75,27 @@ TEST_F(MainWindowTest, StagesReadBackFromTheRealControls) {
   // A first start: the agreement, "Согласен" disabled.
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Agreement)));
   EXPECT_FALSE(Shown(window->PanelWindowOf(Panel::Main)));
-  HWND agree = window->Hwnd(Ctl::btnAgree);
+  HWND agree = window->Hwnd(ViewControl::AgreeButton);
   EXPECT_EQ(TextOf(agree), "Согласен");
   EXPECT_FALSE(IsWindowEnabled(agree));
-  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(Ctl::btnDisagree)));
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnDisagree)), "Не согласен");
-  EXPECT_FALSE(Shown(window->Hwnd(Ctl::lblUAReturn)));
-  EXPECT_FALSE(IsWindowEnabled(window->Hwnd(Ctl::lblAbout)));
+  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(ViewControl::DisagreeButton)));
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::DisagreeButton)), "Не согласен");
+  EXPECT_FALSE(Shown(window->Hwnd(ViewControl::AgreementBackLink)));
+  EXPECT_FALSE(IsWindowEnabled(window->Hwnd(ViewControl::AboutLink)));
 
   // Scrolled to the end, the agreement can be accepted.
   SendMessageW(main, WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);  // not from the bar: ignored
   EXPECT_FALSE(IsWindowEnabled(agree));
-  c.btnAgreeClick();
+  c.LeaveAgreement();
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Settings)));
   EXPECT_FALSE(Shown(window->PanelWindowOf(Panel::Agreement)));
-  HWND next = window->Hwnd(Ctl::btnNext);
+  HWND next = window->Hwnd(ViewControl::NextButton);
   EXPECT_TRUE(Shown(next));
   EXPECT_EQ(TextOf(next), "Далее");
-  EXPECT_FALSE(Shown(window->Hwnd(Ctl::btnSvcOK)));
-  EXPECT_TRUE(Shown(window->Hwnd(Ctl::chbCopy)));
-  EXPECT_EQ(SendMessageW(window->Hwnd(Ctl::chbDesktop), BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(Ctl::lblAgreement)));
+  EXPECT_FALSE(Shown(window->Hwnd(ViewControl::ChooseModemButton)));
+  EXPECT_TRUE(Shown(window->Hwnd(ViewControl::CopyOption)));
+  EXPECT_EQ(SendMessageW(window->Hwnd(ViewControl::DesktopOption), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(ViewControl::AgreementLink)));
 
   // "Далее" by its real button window: a press and a release.
   const RECT n = PlaceOf(next, main);
@@ -105,7 +105,7 @@ TEST_F(MainWindowTest, StagesReadBackFromTheRealControls) {
   EXPECT_EQ(installs, 1);
   EXPECT_EQ(c.CurrentStage(), kShowMain);
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Main)));
-  HWND connect = window->Hwnd(Ctl::btnConnect);
+  HWND connect = window->Hwnd(ViewControl::ConnectButton);
   EXPECT_EQ(TextOf(connect), "Подключиться");
   const RECT r = PlaceOf(connect, main);
   EXPECT_EQ(r.left, 20);
@@ -113,31 +113,32 @@ TEST_F(MainWindowTest, StagesReadBackFromTheRealControls) {
   EXPECT_EQ(r.right - r.left, 193);
   EXPECT_EQ(r.bottom - r.top, 30);
   EXPECT_TRUE(IsWindowEnabled(connect));
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblConnStatus)), "Соединение с GPRS не установлено");
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblTime)), "0 часов 00 минут");
-  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(Ctl::lblAbout)));
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ConnectionStatus)),
+            "Соединение с GPRS не установлено");
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ConnectionTime)), "0 часов 00 минут");
+  EXPECT_TRUE(IsWindowEnabled(window->Hwnd(ViewControl::AboutLink)));
 
   // The service look, from the "Настройки" link's real window.
   SendMessageW(main, WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
-               reinterpret_cast<LPARAM>(window->Hwnd(Ctl::lblSettings)));
+               reinterpret_cast<LPARAM>(window->Hwnd(ViewControl::SettingsLink)));
   EXPECT_EQ(c.CurrentStage(), kShowService);
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Settings)));
-  EXPECT_TRUE(Shown(window->Hwnd(Ctl::btnSvcOK)));
+  EXPECT_TRUE(Shown(window->Hwnd(ViewControl::ChooseModemButton)));
   EXPECT_FALSE(Shown(next));
-  EXPECT_FALSE(Shown(window->Hwnd(Ctl::chbCopy)));
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnSvcOK)), "Выбрать");
+  EXPECT_FALSE(Shown(window->Hwnd(ViewControl::CopyOption)));
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ChooseModemButton)), "Выбрать");
   window->SelectModem(-1);
   c.UpdateControls();
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnSvcOK)), "Назад");
-  c.aSvcOK().Execute();
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ChooseModemButton)), "Назад");
+  c.chooseModemAction().Execute();
   EXPECT_EQ(c.settings().ModemName, "Unknown");
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Main)));
 
   // About and back.
-  c.lblAboutClick();
+  c.OpenAbout();
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::About)));
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblVersion)).rfind("Версия: ", 0), 0u);
-  c.Label12Click();
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::VersionText)).rfind("Версия: ", 0), 0u);
+  c.ReturnFromAbout();
   EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Main)));
 }
 
@@ -156,31 +157,32 @@ TEST_F(MainWindowTest, WorkerMessagesReachTheDisplay) {
   Make();
   // Adopted at start: the connected look, without dialling.
   EXPECT_TRUE(services.dialled.empty());
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblConnStatus)), "Соединение c GPRS установлено");
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnConnect)), "Отключиться");
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ConnectionStatus)), "Соединение c GPRS установлено");
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ConnectButton)), "Отключиться");
   ASSERT_NE(services.lastThread, nullptr);
   services.lastThread->speed = 9000001;
   services.lastThread->elapsed = std::chrono::minutes(63);
   SendMessageW(main, kMsgStatistics, 10000, 1);
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblMaxSpeed)), "9 Mбайт/сек");
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblReceived)), "10000 байт");
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblTransmitted)), "1 байт");
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblTotal)), "10 Kбайт");
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblTime)), "1 часов 03 минут");
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::MaximumSpeed)), "9 Mбайт/сек");
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ReceivedBytes)), "10000 байт");
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::SentBytes)), "1 байт");
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::TotalBytes)), "10 Kбайт");
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ConnectionTime)), "1 часов 03 минут");
   // One width and one left edge: the right-aligned numbers end together.
-  const RECT a = PlaceOf(window->Hwnd(Ctl::lblReceived), main);
-  const RECT b = PlaceOf(window->Hwnd(Ctl::lblTransmitted), main);
-  const RECT t = PlaceOf(window->Hwnd(Ctl::lblTotal), main);
+  const RECT a = PlaceOf(window->Hwnd(ViewControl::ReceivedBytes), main);
+  const RECT b = PlaceOf(window->Hwnd(ViewControl::SentBytes), main);
+  const RECT t = PlaceOf(window->Hwnd(ViewControl::TotalBytes), main);
   EXPECT_EQ(a.right, b.right);
   EXPECT_EQ(a.right, t.right);
   EXPECT_EQ(a.left, t.left);
   EXPECT_GT(a.right - a.left, 10);
 
   // A disconnect by the button: the disconnected look again.
-  window->controller().aConnect().Execute();
+  window->controller().connectAction().Execute();
   EXPECT_EQ(services.closed, std::vector<ras::Handle>{0x77});
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::btnConnect)), "Подключиться");
-  EXPECT_EQ(TextOf(window->Hwnd(Ctl::lblReceived)), "10000 байт") << "kept while disconnected";
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ConnectButton)), "Подключиться");
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ReceivedBytes)), "10000 байт")
+      << "kept while disconnected";
 }
 
 // The icon itself needs a notification area, which the headless driver

@@ -17,6 +17,7 @@ namespace dw::ui {
 
 class MessageDialog final : public Form {
  public:
+  // The journeys find the box by this class.
   static constexpr const char* kClassName = "TfrmMsg";
 
   // Builds the box for `text` (code page 1251, one line), `kind` and the
@@ -37,6 +38,7 @@ inline int ShowMsg(std::string_view text, int kind, std::initializer_list<int> c
 
 class ReconnectDialog final : public Form {
  public:
+  // The journeys find the question by this class.
   static constexpr const char* kClassName = "TfrmConnBreak";
 
   // `owner` is the application's window (may be null).

@@ -24,6 +24,7 @@ namespace dw::ui {
 
 class ProgressDialog final : public Form {
  public:
+  // The journeys and the probe find the dialog by this class.
   static constexpr const char* kClassName = "TfrmProgress";
 
   // Centred on and kept above `mainWindow` (may be null). `progressLock` is

@@ -16,7 +16,7 @@ namespace dw::ui {
 
 class ErrorQuestionDialog final : public Form {
  public:
-  static constexpr const char* kClassName = "TfrmQuestion";
+  static constexpr const char* kClassName = "DialwaveErrorQuestion";
 
   // Built for `text` (code page 1251, one line); not shown yet.
   explicit ErrorQuestionDialog(std::string_view text);

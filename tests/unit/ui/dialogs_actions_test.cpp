@@ -15,7 +15,7 @@ namespace {
 
 TEST(Actions, BoundControlsFollowOnlyRealChanges) {
   ActionList list;
-  Action& connect = list.Add("aConnect", "A");
+  Action& connect = list.Add("Connect", "A");
   std::vector<std::string> seen;
   connect.Bind([&](const Action& a) {
     seen.push_back(a.Caption() + (a.Enabled() ? "+" : "-") + (a.Visible() ? "v" : "h"));
@@ -26,17 +26,17 @@ TEST(Actions, BoundControlsFollowOnlyRealChanges) {
   connect.SetEnabled(false);
   connect.SetVisible(false);
   EXPECT_EQ(seen, (std::vector<std::string>{"A+v", "B+v", "B-v", "B-h"}));
-  EXPECT_EQ(list.Find("aConnect"), &connect);
-  EXPECT_EQ(list.Find("aNext"), nullptr);
+  EXPECT_EQ(list.Find("Connect"), &connect);
+  EXPECT_EQ(list.Find("Install"), nullptr);
 }
 
 TEST(Actions, DisabledOrEmptyActionsDoNotRun) {
   int runs = 0;
-  Action a("aExit", "x", [&] { ++runs; });
+  Action a("Quit", "x", [&] { ++runs; });
   EXPECT_TRUE(a.Execute());
   a.SetEnabled(false);
   EXPECT_FALSE(a.Execute());
-  Action none("aAbout");
+  Action none("About");
   EXPECT_FALSE(none.Execute());
   EXPECT_EQ(runs, 1);
 }

@@ -15,16 +15,16 @@ TEST_F(MainStages, FirstStartShowsTheAgreementWithAgreeDisabled) {
   EXPECT_EQ(c.CurrentStage(), kShowAgreement);
   EXPECT_EQ(view.panel, Panel::Agreement);
   EXPECT_TRUE(c.settings().FirstStart);
-  EXPECT_FALSE(view.IsEnabled(Ctl::btnAgree));
-  EXPECT_TRUE(view.IsEnabled(Ctl::btnDisagree));
-  EXPECT_TRUE(view.IsVisible(Ctl::btnAgree));
-  EXPECT_FALSE(view.IsVisible(Ctl::lblUAReturn));
-  EXPECT_FALSE(c.aConnect().Enabled());
-  EXPECT_FALSE(view.IsEnabled(Ctl::lblAbout));
-  EXPECT_FALSE(view.IsEnabled(Ctl::lblAgreement));
-  EXPECT_EQ(view.Caption(Ctl::lblTime), "0 часов 00 минут");
-  EXPECT_EQ(view.Caption(Ctl::lblTotal), "0");
-  EXPECT_EQ(view.Caption(Ctl::lblVersion), "Версия: 1.0");
+  EXPECT_FALSE(view.IsEnabled(ViewControl::AgreeButton));
+  EXPECT_TRUE(view.IsEnabled(ViewControl::DisagreeButton));
+  EXPECT_TRUE(view.IsVisible(ViewControl::AgreeButton));
+  EXPECT_FALSE(view.IsVisible(ViewControl::AgreementBackLink));
+  EXPECT_FALSE(c.connectAction().Enabled());
+  EXPECT_FALSE(view.IsEnabled(ViewControl::AboutLink));
+  EXPECT_FALSE(view.IsEnabled(ViewControl::AgreementLink));
+  EXPECT_EQ(view.Caption(ViewControl::ConnectionTime), "0 часов 00 минут");
+  EXPECT_EQ(view.Caption(ViewControl::TotalBytes), "0");
+  EXPECT_EQ(view.Caption(ViewControl::VersionText), "Версия: 1.0");
   ASSERT_FALSE(view.trayModes.empty());
   EXPECT_EQ(view.trayModes.front(), TrayMode::Show);
   EXPECT_EQ(Cp1251ToUtf8(view.trayHint), "Dialwave - Отключено");
@@ -41,10 +41,10 @@ TEST_P(MainUnknownStage, ShowsTheWholeAgreementAndStoresAKnownStage) {
   MainController& c = Created();
   EXPECT_EQ(c.settings().StartStage, kStageAgreement);
   EXPECT_EQ(view.panel, Panel::Agreement);
-  EXPECT_TRUE(view.IsVisible(Ctl::btnAgree));
-  EXPECT_TRUE(view.IsVisible(Ctl::btnDisagree));
-  EXPECT_FALSE(view.IsVisible(Ctl::lblUAReturn));
-  c.btnAgreeClick();
+  EXPECT_TRUE(view.IsVisible(ViewControl::AgreeButton));
+  EXPECT_TRUE(view.IsVisible(ViewControl::DisagreeButton));
+  EXPECT_FALSE(view.IsVisible(ViewControl::AgreementBackLink));
+  c.LeaveAgreement();
   EXPECT_EQ(c.CurrentStage(), kShowInstall);
   c.OnClose();
   const auto stored = registry.RawValue(kSettingsRoot, kSettingsKeyPath, "StartStage");
@@ -56,33 +56,35 @@ INSTANTIATE_TEST_SUITE_P(Stages, MainUnknownStage, ::testing::Values("1", "4", "
 
 TEST_F(MainStages, AgreeThenNextLeadsToTheMainPanelWithConnectEnabled) {
   MainController& c = Created();
-  c.btnAgreeClick();
+  c.LeaveAgreement();
   EXPECT_EQ(c.CurrentStage(), kShowInstall);
   EXPECT_EQ(c.settings().StartStage, kStageInstall);
   EXPECT_EQ(view.panel, Panel::Settings);
   // The installation look.
-  for (Ctl ctl : {Ctl::imgStart, Ctl::btnNext, Ctl::lblAutorun, Ctl::chbAutorun, Ctl::lblDesktop,
-                  Ctl::chbDesktop, Ctl::lblCopy, Ctl::chbCopy}) {
+  for (ViewControl ctl :
+       {ViewControl::InstallHeading, ViewControl::NextButton, ViewControl::AutorunOptionText,
+        ViewControl::AutorunOption, ViewControl::DesktopOptionText, ViewControl::DesktopOption,
+        ViewControl::CopyOptionText, ViewControl::CopyOption}) {
     EXPECT_TRUE(view.IsVisible(ctl)) << static_cast<int>(ctl);
   }
-  EXPECT_FALSE(view.IsVisible(Ctl::imgService));
-  EXPECT_FALSE(view.IsVisible(Ctl::btnSvcOK));
-  EXPECT_TRUE(view.IsEnabled(Ctl::lblAgreement));
-  EXPECT_FALSE(view.IsEnabled(Ctl::lblAbout));
-  EXPECT_FALSE(c.aConnect().Enabled());
+  EXPECT_FALSE(view.IsVisible(ViewControl::ServiceHeading));
+  EXPECT_FALSE(view.IsVisible(ViewControl::ChooseModemButton));
+  EXPECT_TRUE(view.IsEnabled(ViewControl::AgreementLink));
+  EXPECT_FALSE(view.IsEnabled(ViewControl::AboutLink));
+  EXPECT_FALSE(c.connectAction().Enabled());
 
   view.selected = 1;
-  c.aNext().Execute();
+  c.installAction().Execute();
   EXPECT_EQ(view.installations, 1);
   EXPECT_EQ(c.settings().ModemName, "Other Modem");
   EXPECT_EQ(c.CurrentStage(), kShowMain);
   EXPECT_EQ(c.settings().StartStage, kStageInstalled);
   EXPECT_EQ(view.panel, Panel::Main);
-  EXPECT_TRUE(c.aConnect().Enabled());
-  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Подключиться");
-  EXPECT_EQ(Cp1251ToUtf8(c.aConnect().Caption()), "Подключиться");
-  EXPECT_TRUE(view.IsEnabled(Ctl::lblAbout));
-  EXPECT_TRUE(view.IsEnabled(Ctl::lblAgreement));
+  EXPECT_TRUE(c.connectAction().Enabled());
+  EXPECT_EQ(view.Caption(ViewControl::ConnectButton), "Подключиться");
+  EXPECT_EQ(Cp1251ToUtf8(c.connectAction().Caption()), "Подключиться");
+  EXPECT_TRUE(view.IsEnabled(ViewControl::AboutLink));
+  EXPECT_TRUE(view.IsEnabled(ViewControl::AgreementLink));
 }
 
 TEST_F(MainStages, AFailedInstallationStepStaysOnTheSettingsPanel) {
@@ -90,7 +92,7 @@ TEST_F(MainStages, AFailedInstallationStepStaysOnTheSettingsPanel) {
   MainController& c = Created();
   EXPECT_EQ(view.panel, Panel::Settings);
   view.installResult = false;
-  c.aNext().Execute();
+  c.installAction().Execute();
   EXPECT_EQ(c.CurrentStage(), kShowInstall);
   EXPECT_EQ(c.settings().StartStage, kStageInstall);
   EXPECT_EQ(view.panel, Panel::Settings);
@@ -100,57 +102,59 @@ TEST_F(MainStages, CopyOptionIsHiddenAndUntickedInTheInstallFolder) {
   Store("StartStage", "0");
   executablePath = "c:\\KORVANA\\dialwave.exe";
   Created();
-  EXPECT_FALSE(view.IsVisible(Ctl::chbCopy));
-  EXPECT_FALSE(view.IsVisible(Ctl::lblCopy));
-  EXPECT_FALSE(view.Checked(Ctl::chbCopy));
-  EXPECT_TRUE(view.IsVisible(Ctl::chbDesktop));
+  EXPECT_FALSE(view.IsVisible(ViewControl::CopyOption));
+  EXPECT_FALSE(view.IsVisible(ViewControl::CopyOptionText));
+  EXPECT_FALSE(view.Checked(ViewControl::CopyOption));
+  EXPECT_TRUE(view.IsVisible(ViewControl::DesktopOption));
 }
 
 TEST_F(MainStages, ServiceLookHasNoInstallationOptions) {
   Installed();
   MainController& c = Created();
-  c.lblSettingsClick();
+  c.OpenSettings();
   EXPECT_EQ(c.CurrentStage(), kShowService);
   EXPECT_EQ(view.panel, Panel::Settings);
-  for (Ctl ctl : {Ctl::imgStart, Ctl::btnNext, Ctl::lblAutorun, Ctl::chbAutorun, Ctl::lblDesktop,
-                  Ctl::chbDesktop, Ctl::lblCopy, Ctl::chbCopy}) {
+  for (ViewControl ctl :
+       {ViewControl::InstallHeading, ViewControl::NextButton, ViewControl::AutorunOptionText,
+        ViewControl::AutorunOption, ViewControl::DesktopOptionText, ViewControl::DesktopOption,
+        ViewControl::CopyOptionText, ViewControl::CopyOption}) {
     EXPECT_FALSE(view.IsVisible(ctl)) << static_cast<int>(ctl);
   }
-  EXPECT_TRUE(view.IsVisible(Ctl::imgService));
-  EXPECT_TRUE(view.IsVisible(Ctl::btnSvcOK));
-  EXPECT_EQ(view.Caption(Ctl::btnSvcOK), "Выбрать");
+  EXPECT_TRUE(view.IsVisible(ViewControl::ServiceHeading));
+  EXPECT_TRUE(view.IsVisible(ViewControl::ChooseModemButton));
+  EXPECT_EQ(view.Caption(ViewControl::ChooseModemButton), "Выбрать");
   view.selected = -1;
   c.UpdateControls();
-  EXPECT_EQ(view.Caption(Ctl::btnSvcOK), "Назад");
-  EXPECT_EQ(Cp1251ToUtf8(c.aSvcOK().Caption()), "Назад");
+  EXPECT_EQ(view.Caption(ViewControl::ChooseModemButton), "Назад");
+  EXPECT_EQ(Cp1251ToUtf8(c.chooseModemAction().Caption()), "Назад");
 }
 
 TEST_F(MainStages, AboutAndAgreementReturnToWhereTheyWereOpened) {
   Installed();
   MainController& c = Created();
-  c.lblSettingsClick();
+  c.OpenSettings();
   ASSERT_EQ(c.CurrentStage(), kShowService);
-  c.lblAboutClick();
+  c.OpenAbout();
   EXPECT_EQ(c.CurrentStage(), kShowAbout);
   EXPECT_EQ(view.panel, Panel::About);
-  EXPECT_FALSE(view.IsEnabled(Ctl::lblAbout));
-  EXPECT_TRUE(view.IsEnabled(Ctl::lblAgreement));
-  c.Label12Click();
+  EXPECT_FALSE(view.IsEnabled(ViewControl::AboutLink));
+  EXPECT_TRUE(view.IsEnabled(ViewControl::AgreementLink));
+  c.ReturnFromAbout();
   EXPECT_EQ(c.CurrentStage(), kShowService);
   EXPECT_EQ(view.panel, Panel::Settings);
 
-  c.aSvcOKExecute();
+  c.ChooseModem();
   EXPECT_EQ(view.panel, Panel::Main);
-  c.lblAgreementClick();
+  c.OpenAgreement();
   EXPECT_EQ(view.panel, Panel::Agreement);
   EXPECT_EQ(c.CurrentStage(), kShowAgreement);
   // Accepted long ago: only the way back.
-  EXPECT_FALSE(view.IsVisible(Ctl::btnAgree));
-  EXPECT_FALSE(view.IsVisible(Ctl::btnDisagree));
-  EXPECT_TRUE(view.IsVisible(Ctl::lblUAReturn));
-  EXPECT_FALSE(view.IsEnabled(Ctl::lblAgreement));
-  EXPECT_FALSE(view.IsEnabled(Ctl::lblAbout));
-  c.btnAgreeClick();  // lblUAReturn
+  EXPECT_FALSE(view.IsVisible(ViewControl::AgreeButton));
+  EXPECT_FALSE(view.IsVisible(ViewControl::DisagreeButton));
+  EXPECT_TRUE(view.IsVisible(ViewControl::AgreementBackLink));
+  EXPECT_FALSE(view.IsEnabled(ViewControl::AgreementLink));
+  EXPECT_FALSE(view.IsEnabled(ViewControl::AboutLink));
+  c.LeaveAgreement();  // the back link
   EXPECT_EQ(view.panel, Panel::Main);
   EXPECT_EQ(c.settings().StartStage, kStageInstalled);
 }
@@ -162,7 +166,7 @@ TEST_F(MainStages, SettingsLinkIsIgnoredWhileConnected) {
   MainController& c = Created();
   ASSERT_EQ(c.ConnectionHandle(), 77u);
   const int enums = services.enumCalls;
-  c.lblSettingsClick();
+  c.OpenSettings();
   EXPECT_EQ(c.CurrentStage(), kShowMain);
   EXPECT_EQ(view.panel, Panel::Main);
   EXPECT_EQ(services.enumCalls, enums);
@@ -183,10 +187,10 @@ TEST_F(MainStages, StartStageTwoAdoptsAConnectionWithoutDialling) {
   EXPECT_TRUE(services.stats.running);
   EXPECT_EQ(services.stats.baselineReceived, 500u);
   EXPECT_EQ(services.stats.baselineSent, 60u);
-  EXPECT_EQ(view.Caption(Ctl::lblConnStatus), "Соединение c GPRS установлено");
-  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Отключиться");
+  EXPECT_EQ(view.Caption(ViewControl::ConnectionStatus), "Соединение c GPRS установлено");
+  EXPECT_EQ(view.Caption(ViewControl::ConnectButton), "Отключиться");
   EXPECT_EQ(Cp1251ToUtf8(view.trayHint), "Dialwave - Подключено");
-  EXPECT_EQ(Cp1251ToUtf8(c.aConnect().Caption()), "Отключиться");
+  EXPECT_EQ(Cp1251ToUtf8(c.connectAction().Caption()), "Отключиться");
   EXPECT_EQ(view.panel, Panel::Main);
 }
 
@@ -196,7 +200,7 @@ TEST_F(MainStages, StartStageTwoWithNothingUpStaysDisconnected) {
   EXPECT_EQ(services.checkedModems.size(), 1u);
   EXPECT_EQ(c.ConnectionHandle(), 0u);
   EXPECT_FALSE(c.HasStatThread());
-  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Подключиться");
+  EXPECT_EQ(view.Caption(ViewControl::ConnectButton), "Подключиться");
 }
 
 TEST_F(MainStages, AutoStartMinimisesToTheTrayOtherwiseRestores) {
@@ -205,7 +209,7 @@ TEST_F(MainStages, AutoStartMinimisesToTheTrayOtherwiseRestores) {
   c.ShowAtStart();
   EXPECT_EQ(view.minimises, 1);
   EXPECT_TRUE(view.hidden);
-  EXPECT_TRUE(c.aRestore().Enabled());
+  EXPECT_TRUE(c.restoreAction().Enabled());
   EXPECT_EQ(view.restores, 0);
 
   view.minimises = 0;
@@ -213,7 +217,7 @@ TEST_F(MainStages, AutoStartMinimisesToTheTrayOtherwiseRestores) {
   d.ShowAtStart();
   EXPECT_EQ(view.minimises, 0);
   EXPECT_EQ(view.restores, 1);
-  EXPECT_FALSE(d.aRestore().Enabled()) << "the window is on the screen";
+  EXPECT_FALSE(d.restoreAction().Enabled()) << "the window is on the screen";
 }
 
 using MainModems = MainFixture;
@@ -262,37 +266,38 @@ TEST_F(MainModems, CyrillicNamesCompareIgnoringCase) {
 TEST_F(MainModems, RefreshLinkShowsTheRefreshColourOnlyWhileItRuns) {
   Installed("Other Modem");
   MainController& c = Created();
-  c.lblSettingsClick();
-  view.fontColours[Ctl::Label40] = kSettingsLinkColour;
+  c.OpenSettings();
+  view.fontColours[ViewControl::RefreshLink] = kSettingsLinkColour;
   Color during = 0;
-  services.duringEnum = [&] { during = view.FontColour(Ctl::Label40); };
+  services.duringEnum = [&] { during = view.FontColour(ViewControl::RefreshLink); };
   services.devices = {"Other Modem", "New Phone"};
-  view.captions.erase(Ctl::btnSvcOK);
-  c.Label40Click(Ctl::Label40);
+  view.captions.erase(ViewControl::ChooseModemButton);
+  c.RefreshModems(ViewControl::RefreshLink);
   EXPECT_EQ(during, Rgb(0x68, 0x54, 0x96));
-  EXPECT_EQ(view.FontColour(Ctl::Label40), kSettingsLinkColour);
+  EXPECT_EQ(view.FontColour(ViewControl::RefreshLink), kSettingsLinkColour);
   EXPECT_EQ(view.items, services.devices);
   EXPECT_EQ(view.selected, 0);
-  EXPECT_EQ(view.Caption(Ctl::btnSvcOK), "Выбрать") << "a changed list updates the controls";
+  EXPECT_EQ(view.Caption(ViewControl::ChooseModemButton), "Выбрать")
+      << "a changed list updates the controls";
 
   // Unchanged: no update; the hidden twin restores its own colour.
-  view.captions.erase(Ctl::btnSvcOK);
-  view.fontColours[Ctl::Label41] = Rgb(1, 2, 3);
-  c.Label40Click(Ctl::Label41);
-  EXPECT_EQ(view.Caption(Ctl::btnSvcOK), "");
-  EXPECT_EQ(view.FontColour(Ctl::Label41), Rgb(1, 2, 3));
-  EXPECT_EQ(view.FontColour(Ctl::Label40), kSettingsLinkColour);
+  view.captions.erase(ViewControl::ChooseModemButton);
+  view.fontColours[ViewControl::HiddenRefreshLink] = Rgb(1, 2, 3);
+  c.RefreshModems(ViewControl::HiddenRefreshLink);
+  EXPECT_EQ(view.Caption(ViewControl::ChooseModemButton), "");
+  EXPECT_EQ(view.FontColour(ViewControl::HiddenRefreshLink), Rgb(1, 2, 3));
+  EXPECT_EQ(view.FontColour(ViewControl::RefreshLink), kSettingsLinkColour);
 }
 
 TEST_F(MainModems, RefreshLinkGetsItsColourBackWhenAnErrorEscapes) {
   Installed();
   MainController& c = Created();
-  view.fontColours[Ctl::Label40] = kSettingsLinkColour;
+  view.fontColours[ViewControl::RefreshLink] = kSettingsLinkColour;
   services.duringEnum = [] { throw std::runtime_error("enumeration failed"); };
-  EXPECT_THROW(c.Label40Click(Ctl::Label40), std::runtime_error);
+  EXPECT_THROW(c.RefreshModems(ViewControl::RefreshLink), std::runtime_error);
   ASSERT_EQ(view.fontColourChanges.size(), 2u);
   EXPECT_EQ(view.fontColourChanges[0].second, kRefreshLinkColour);
-  EXPECT_EQ(view.FontColour(Ctl::Label40), kSettingsLinkColour);
+  EXPECT_EQ(view.FontColour(ViewControl::RefreshLink), kSettingsLinkColour);
 }
 
 TEST_F(MainModems, DoubleClickSelectsOnlyInTheServiceLook) {
@@ -300,22 +305,22 @@ TEST_F(MainModems, DoubleClickSelectsOnlyInTheServiceLook) {
   MainController& c = Created();
   ASSERT_EQ(c.CurrentStage(), kShowInstall);
   view.selected = 1;
-  c.lbConnectionsDblClick();
+  c.ChooseDoubleClickedModem();
   EXPECT_EQ(view.panel, Panel::Settings) << "the installation look stays";
   EXPECT_EQ(view.installations, 0);
   EXPECT_EQ(c.settings().ModemName, "");
 
   Installed("Korvana GPRS Modem");
   Created();
-  controller->lblSettingsClick();
+  controller->OpenSettings();
   view.selected = 1;
-  controller->lbConnectionsDblClick();
+  controller->ChooseDoubleClickedModem();
   EXPECT_EQ(view.panel, Panel::Main);
   EXPECT_EQ(controller->settings().ModemName, "Other Modem");
   // Anywhere else it does nothing either.
-  controller->lblAboutClick();
+  controller->OpenAbout();
   view.selected = 0;
-  controller->lbConnectionsDblClick();
+  controller->ChooseDoubleClickedModem();
   EXPECT_EQ(view.panel, Panel::About);
   EXPECT_EQ(controller->settings().ModemName, "Other Modem");
 }
@@ -329,61 +334,61 @@ TEST_F(MainConnect, ConnectAndDisconnectWithTheButton) {
   services.counters = {1000, 200};
   bool disabledDuringDial = false;
   services.duringDial = [&] {
-    disabledDuringDial = !view.IsEnabled(Ctl::pnlMain) && !c.aConnect().Enabled();
+    disabledDuringDial = !view.IsEnabled(ViewControl::MainPanel) && !c.connectAction().Enabled();
     c.UpdateControls();  // the idle rhythm while the driver waits
-    disabledDuringDial = disabledDuringDial && !c.aConnect().Enabled();
+    disabledDuringDial = disabledDuringDial && !c.connectAction().Enabled();
   };
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_TRUE(disabledDuringDial);
   EXPECT_EQ(services.dialled, std::vector<std::string>{"Korvana GPRS Modem"});
   EXPECT_EQ(c.ConnectionHandle(), 0x55u);
-  EXPECT_TRUE(view.IsEnabled(Ctl::pnlMain));
-  EXPECT_TRUE(c.aConnect().Enabled());
-  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Отключиться");
-  EXPECT_EQ(Cp1251ToUtf8(c.aConnect().Caption()), "Отключиться");
+  EXPECT_TRUE(view.IsEnabled(ViewControl::MainPanel));
+  EXPECT_TRUE(c.connectAction().Enabled());
+  EXPECT_EQ(view.Caption(ViewControl::ConnectButton), "Отключиться");
+  EXPECT_EQ(Cp1251ToUtf8(c.connectAction().Caption()), "Отключиться");
   EXPECT_EQ(services.stats.baselineReceived, 1000u);
   EXPECT_TRUE(services.stats.running);
   EXPECT_FALSE(view.hourglass);
 
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_EQ(services.closed, std::vector<ras::Handle>{0x55});
   EXPECT_EQ(c.ConnectionHandle(), 0u);
   EXPECT_EQ(services.mainHandle, 0u);
   EXPECT_FALSE(services.stats.running);
   EXPECT_EQ(services.stats.accumulates, 1);
-  EXPECT_EQ(view.Caption(Ctl::lblConnStatus), "Соединение с GPRS не установлено");
-  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Подключиться");
+  EXPECT_EQ(view.Caption(ViewControl::ConnectionStatus), "Соединение с GPRS не установлено");
+  EXPECT_EQ(view.Caption(ViewControl::ConnectButton), "Подключиться");
   EXPECT_EQ(Cp1251ToUtf8(view.trayHint), "Dialwave - Отключено");
   EXPECT_FALSE(view.hourglass);
   c.UpdateControls();
-  EXPECT_EQ(Cp1251ToUtf8(c.aConnect().Caption()), "Подключиться");
+  EXPECT_EQ(Cp1251ToUtf8(c.connectAction().Caption()), "Подключиться");
 }
 
 TEST_F(MainConnect, AFailedDialReenablesAndKeepsNoHandle) {
   Installed();
   MainController& c = Created();
   services.dialResult = 0;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_EQ(services.dialled.size(), 1u);
   EXPECT_EQ(c.ConnectionHandle(), 0u);
-  EXPECT_TRUE(c.aConnect().Enabled());
-  EXPECT_TRUE(view.IsEnabled(Ctl::pnlMain));
+  EXPECT_TRUE(c.connectAction().Enabled());
+  EXPECT_TRUE(view.IsEnabled(ViewControl::MainPanel));
   EXPECT_FALSE(c.HasStatThread());
 }
 
 TEST_F(MainConnect, NothingSelectedStoresUnknownAndTheNextConnectOpensTheServiceSettings) {
   Installed();
   MainController& c = Created();
-  c.lblSettingsClick();
+  c.OpenSettings();
   view.selected = -1;
   c.UpdateControls();
-  EXPECT_EQ(view.Caption(Ctl::btnSvcOK), "Назад");
-  c.aSvcOK().Execute();
+  EXPECT_EQ(view.Caption(ViewControl::ChooseModemButton), "Назад");
+  c.chooseModemAction().Execute();
   EXPECT_EQ(c.settings().ModemName, "Unknown");
   EXPECT_EQ(view.panel, Panel::Main);
 
   services.dialResult = 0x99;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_TRUE(services.dialled.empty());
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(Cp1251ToUtf8(view.messages[0].text),
@@ -393,18 +398,18 @@ TEST_F(MainConnect, NothingSelectedStoresUnknownAndTheNextConnectOpensTheService
   EXPECT_EQ(c.CurrentStage(), kShowService);
   EXPECT_EQ(view.panel, Panel::Settings);
   EXPECT_EQ(c.ConnectionHandle(), 0u);
-  EXPECT_TRUE(c.aConnect().Enabled());
-  EXPECT_TRUE(view.IsEnabled(Ctl::pnlMain));
+  EXPECT_TRUE(c.connectAction().Enabled());
+  EXPECT_TRUE(view.IsEnabled(ViewControl::MainPanel));
 }
 
 TEST_F(MainConnect, ADriverErrorStillReenables) {
   Installed();
   MainController& c = Created();
   services.duringDial = [] { throw std::runtime_error("driver"); };
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_EQ(c.ConnectionHandle(), 0u);
-  EXPECT_TRUE(c.aConnect().Enabled());
-  EXPECT_TRUE(view.IsEnabled(Ctl::pnlMain));
+  EXPECT_TRUE(c.connectAction().Enabled());
+  EXPECT_TRUE(view.IsEnabled(ViewControl::MainPanel));
 }
 
 using MainMessages = MainFixture;
@@ -425,7 +430,7 @@ TEST_F(MainMessages, ConnectionLostAndRestoredKeepsGraphAndMaximum) {
   Installed();
   MainController& c = Created();
   services.dialResult = 0x10;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   FakeStatThread& thread = *services.lastThread;
   thread.speed = 50000;
   thread.elapsed = std::chrono::minutes(3);
@@ -449,14 +454,14 @@ TEST_F(MainMessages, ConnectionLostAndRestoredKeepsGraphAndMaximum) {
   EXPECT_GT(services.stats.restarts, restarts) << "time and counts start from zero";
   EXPECT_EQ(services.stats.created, 1) << "one sampler per run";
   EXPECT_TRUE(services.stats.running);
-  EXPECT_EQ(view.Caption(Ctl::lblConnStatus), "Соединение c GPRS установлено");
+  EXPECT_EQ(view.Caption(ViewControl::ConnectionStatus), "Соединение c GPRS установлено");
   // The hang-up was skipped: the handle was already 0.
   EXPECT_EQ(services.closed, std::vector<ras::Handle>{0});
 
   // A new connection by the button resets both.
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   services.dialResult = 0x12;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_EQ(c.MaxSpeedRecord(), 0u);
   EXPECT_TRUE(graph.samples().empty());
 }
@@ -465,28 +470,28 @@ TEST_F(MainMessages, ConnectionLostAndDeclinedPausesTheSampler) {
   Installed();
   MainController& c = Created();
   services.dialResult = 0x10;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   view.restoreAnswer = false;
   c.OnConnectionLost();
   EXPECT_EQ(services.dialled.size(), 1u);
   EXPECT_EQ(c.ConnectionHandle(), 0u);
   EXPECT_FALSE(services.stats.running);
   EXPECT_EQ(services.stats.accumulates, 1);
-  EXPECT_EQ(view.Caption(Ctl::lblConnStatus), "Соединение с GPRS не установлено");
+  EXPECT_EQ(view.Caption(ViewControl::ConnectionStatus), "Соединение с GPRS не установлено");
 }
 
 TEST_F(MainMessages, LateMessagesOfAPausedSamplerAreDropped) {
   Installed();
   MainController& c = Created();
   services.dialResult = 0x10;
-  c.aConnect().Execute();
-  c.aConnect().Execute();  // disconnected: the sampler paused
+  c.connectAction().Execute();
+  c.connectAction().Execute();  // disconnected: the sampler paused
   services.lastThread->speed = 5000;
   c.OnStatistics(100, 100);
   c.OnConnectionLost();
   EXPECT_EQ(view.connBreaks, 0);
   EXPECT_TRUE(graph.samples().empty());
-  EXPECT_NE(view.Caption(Ctl::lblReceived), "100 байт");
+  EXPECT_NE(view.Caption(ViewControl::ReceivedBytes), "100 байт");
 }
 
 TEST_F(MainMessages, WakeUpRefreshesByStage) {
@@ -496,11 +501,11 @@ TEST_F(MainMessages, WakeUpRefreshesByStage) {
   view.repaints.clear();
   c.RefreshOnRestore();
   EXPECT_EQ(view.toFront, 1);
-  EXPECT_EQ(std::count(view.repaints.begin(), view.repaints.end(), Ctl::gpnlStat), 1);
-  EXPECT_FALSE(c.aRestore().Enabled());
+  EXPECT_EQ(std::count(view.repaints.begin(), view.repaints.end(), ViewControl::SpeedGraph), 1);
+  EXPECT_FALSE(c.restoreAction().Enabled());
   EXPECT_EQ(view.progressToFront, 1);
 
-  c.lblSettingsClick();
+  c.OpenSettings();
   services.devices.push_back("Plugged Phone");
   c.RefreshOnRestore();
   EXPECT_EQ(view.items.back(), "Plugged Phone");
@@ -590,7 +595,7 @@ TEST_F(MainClose, SessionEndDuringADialCancelsItAndSaves) {
   Installed();
   MainController& c = Created();
   services.duringDial = [&] { c.OnSessionEnd(); };
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_EQ(services.cancels, 1);
   EXPECT_TRUE(registry.RawValue(kSettingsRoot, kSettingsKeyPath, "APNs").has_value());
   EXPECT_EQ(view.closeRequests, 0) << "the system ends the program, not us";
@@ -613,7 +618,7 @@ TEST_F(MainClose, CloseDuringADialCancelsItAndClosesAfterwards) {
   MainController& c = Created();
   bool allowed = true;
   services.duringDial = [&] { allowed = c.OnCloseQuery(); };
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_FALSE(allowed);
   EXPECT_EQ(services.cancels, 1);
   EXPECT_EQ(view.closeRequests, 1) << "the close follows the dial";
@@ -627,11 +632,11 @@ TEST_F(MainClose, CloseDuringAHangUpWaitsForItAndClosesAfterwards) {
   Installed();
   MainController& c = Created();
   services.dialResult = 0x55;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   ASSERT_EQ(c.ConnectionHandle(), 0x55u);
   bool allowed = true;
   services.duringHangUp = [&] { allowed = c.OnCloseQuery(); };
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_FALSE(allowed);
   EXPECT_TRUE(view.messages.empty()) << "no question about a connection being closed";
   EXPECT_EQ(services.closed, std::vector<ras::Handle>{0x55}) << "one hang-up";
@@ -649,17 +654,17 @@ TEST_F(MainConnect, AHangUpThatNeverCompletesKeepsTheConnectedState) {
   Installed();
   MainController& c = Created();
   services.dialResult = 0x55;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   services.hangUpNeverCompletes = true;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_EQ(c.ConnectionHandle(), 0x55u);
   EXPECT_EQ(services.mainHandle, 0x55u);
   EXPECT_TRUE(services.stats.running);
-  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Отключиться");
+  EXPECT_EQ(view.Caption(ViewControl::ConnectButton), "Отключиться");
   EXPECT_FALSE(view.hourglass);
-  EXPECT_TRUE(c.aConnect().Enabled());
+  EXPECT_TRUE(c.connectAction().Enabled());
   services.hangUpNeverCompletes = false;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   EXPECT_EQ(c.ConnectionHandle(), 0u);
   EXPECT_FALSE(services.stats.running);
   EXPECT_EQ(services.closed, (std::vector<ras::Handle>{0x55, 0x55}));
@@ -668,16 +673,16 @@ TEST_F(MainConnect, AHangUpThatNeverCompletesKeepsTheConnectedState) {
   // finds the connection gone, and the user, who asked for that, is not
   // asked whether to restore it.
   services.dialResult = 0x56;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   services.hangUpNeverCompletes = true;
-  c.aConnect().Execute();
+  c.connectAction().Execute();
   ASSERT_EQ(c.ConnectionHandle(), 0x56u);
   services.openConnection = 0;
   c.OnConnectionLost();
   EXPECT_EQ(view.connBreaks, 0);
   EXPECT_EQ(c.ConnectionHandle(), 0u);
   EXPECT_FALSE(services.stats.running);
-  EXPECT_EQ(view.Caption(Ctl::btnConnect), "Подключиться");
+  EXPECT_EQ(view.Caption(ViewControl::ConnectButton), "Подключиться");
   EXPECT_EQ(services.dialled.size(), 2u) << "nothing dialled again";
 }
 
@@ -696,7 +701,7 @@ TEST_F(MainChrome, SkinZonesMinimiseCloseAndTheGapDoesNothing) {
   c.OnSkinClick(472, 21);
   EXPECT_EQ(view.minimises, 2);
   EXPECT_TRUE(view.hidden);
-  EXPECT_TRUE(c.aRestore().Enabled()) << "the tray menu can bring it back";
+  EXPECT_TRUE(c.restoreAction().Enabled()) << "the tray menu can bring it back";
   c.OnSkinClick(475, 5);
   c.OnSkinClick(494, 21);
   EXPECT_EQ(view.closeRequests, 2);
@@ -735,7 +740,7 @@ TEST_F(MainChrome, DraggingKeepsTheGrabPointUnderThePointer) {
 TEST_F(MainChrome, TrayClicksAndMenu) {
   Installed();
   MainController& c = Created();
-  c.ShowAtStart();  // on the screen: aRestore disabled
+  c.ShowAtStart();  // on the screen: restoreAction disabled
   view.toFront = 0;
   c.OnTrayClick();
   EXPECT_EQ(view.toFront, 1);
@@ -746,7 +751,7 @@ TEST_F(MainChrome, TrayClicksAndMenu) {
   EXPECT_TRUE(view.hidden);
   c.OnTrayDoubleClick();
   EXPECT_FALSE(view.hidden);
-  EXPECT_FALSE(c.aRestore().Enabled());
+  EXPECT_FALSE(c.restoreAction().Enabled());
 
   const auto menu = c.TrayMenu();
   ASSERT_EQ(menu.size(), 4u);

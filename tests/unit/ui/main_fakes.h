@@ -33,23 +33,25 @@ class FakeView final : public MainView {
   };
 
   void ShowPanel(Panel front) override { panel = front; }
-  void SetCaption(Ctl c, const std::string& text) override { captions[c] = text; }
-  void SetVisible(Ctl c, bool v) override { visible[c] = v; }
-  void SetEnabled(Ctl c, bool e) override { enabled[c] = e; }
-  bool Checked(Ctl c) const override {
+  void SetCaption(ViewControl c, const std::string& text) override { captions[c] = text; }
+  void SetVisible(ViewControl c, bool v) override { visible[c] = v; }
+  void SetEnabled(ViewControl c, bool e) override { enabled[c] = e; }
+  bool Checked(ViewControl c) const override {
     auto it = checked.find(c);
     return it == checked.end() || it->second;  // the options start ticked
   }
-  void SetChecked(Ctl c, bool v) override { checked[c] = v; }
+  void SetChecked(ViewControl c, bool v) override { checked[c] = v; }
   // Eight pixels a character: enough to tell texts apart.
-  int TextWidth(Ctl, const std::string& text) override { return static_cast<int>(text.size()) * 8; }
-  void SetWidth(Ctl c, int w) override { widths[c] = w; }
-  void Repaint(Ctl c) override { repaints.push_back(c); }
-  Color FontColour(Ctl c) const override {
+  int TextWidth(ViewControl, const std::string& text) override {
+    return static_cast<int>(text.size()) * 8;
+  }
+  void SetWidth(ViewControl c, int w) override { widths[c] = w; }
+  void Repaint(ViewControl c) override { repaints.push_back(c); }
+  Color FontColour(ViewControl c) const override {
     auto it = fontColours.find(c);
     return it == fontColours.end() ? kBlack : it->second;
   }
-  void SetFontColour(Ctl c, Color colour) override {
+  void SetFontColour(ViewControl c, Color colour) override {
     fontColours[c] = colour;
     fontColourChanges.push_back({c, colour});
   }
@@ -115,28 +117,28 @@ class FakeView final : public MainView {
     return installResult;
   }
 
-  std::string Caption(Ctl c) const {
+  std::string Caption(ViewControl c) const {
     auto it = captions.find(c);
     return it == captions.end() ? std::string() : Cp1251ToUtf8(it->second);
   }
   // Unset counts as the form's design state: visible and enabled.
-  bool IsVisible(Ctl c) const {
+  bool IsVisible(ViewControl c) const {
     auto it = visible.find(c);
     return it == visible.end() || it->second;
   }
-  bool IsEnabled(Ctl c) const {
+  bool IsEnabled(ViewControl c) const {
     auto it = enabled.find(c);
     return it == enabled.end() || it->second;
   }
 
   MainController* controller = nullptr;
   Panel panel = Panel::Main;
-  std::map<Ctl, std::string> captions;
-  std::map<Ctl, bool> visible, enabled, checked;
-  std::map<Ctl, int> widths;
-  std::vector<Ctl> repaints;
-  std::map<Ctl, Color> fontColours;
-  std::vector<std::pair<Ctl, Color>> fontColourChanges;
+  std::map<ViewControl, std::string> captions;
+  std::map<ViewControl, bool> visible, enabled, checked;
+  std::map<ViewControl, int> widths;
+  std::vector<ViewControl> repaints;
+  std::map<ViewControl, Color> fontColours;
+  std::vector<std::pair<ViewControl, Color>> fontColourChanges;
   std::vector<std::string> items;
   int selected = -1;
   std::string graphTooltip;

@@ -68,7 +68,7 @@ class StatusDisplay : public MainFixture {
     Installed();
     MainController& c = Created();
     services.dialResult = 0x20;
-    c.aConnect().Execute();
+    c.connectAction().Execute();
     thread = services.lastThread;
     return c;
   }
@@ -80,31 +80,32 @@ TEST_F(StatusDisplay, SampleFillsTheLabelsAndTheGraph) {
   thread->speed = 9001;
   thread->elapsed = std::chrono::hours(25) + std::chrono::minutes(3);
   c.OnStatistics(10000, 1);
-  EXPECT_EQ(view.Caption(Ctl::lblTime), "1 часов 03 минут");
-  EXPECT_EQ(view.Caption(Ctl::lblMaxSpeed), "9 Kбайт/сек");
-  EXPECT_EQ(view.Caption(Ctl::lblReceived), "10000 байт");
-  EXPECT_EQ(view.Caption(Ctl::lblTransmitted), "1 байт");
-  EXPECT_EQ(view.Caption(Ctl::lblTotal), "10 Kбайт");
+  EXPECT_EQ(view.Caption(ViewControl::ConnectionTime), "1 часов 03 минут");
+  EXPECT_EQ(view.Caption(ViewControl::MaximumSpeed), "9 Kбайт/сек");
+  EXPECT_EQ(view.Caption(ViewControl::ReceivedBytes), "10000 байт");
+  EXPECT_EQ(view.Caption(ViewControl::SentBytes), "1 байт");
+  EXPECT_EQ(view.Caption(ViewControl::TotalBytes), "10 Kбайт");
   EXPECT_EQ(graph.samples(), std::vector<std::uint32_t>{9001});
   // One width for the three, the widest text's.
-  const int widest = view.TextWidth(Ctl::lblReceived, view.captions[Ctl::lblReceived]);
-  EXPECT_EQ(view.widths[Ctl::lblReceived], widest);
-  EXPECT_EQ(view.widths[Ctl::lblTransmitted], widest);
-  EXPECT_EQ(view.widths[Ctl::lblTotal], widest);
+  const int widest =
+      view.TextWidth(ViewControl::ReceivedBytes, view.captions[ViewControl::ReceivedBytes]);
+  EXPECT_EQ(view.widths[ViewControl::ReceivedBytes], widest);
+  EXPECT_EQ(view.widths[ViewControl::SentBytes], widest);
+  EXPECT_EQ(view.widths[ViewControl::TotalBytes], widest);
 }
 
 TEST_F(StatusDisplay, ALowerSpeedLeavesTheMaximum) {
   MainController& c = Connected();
   thread->speed = 9000000;
   c.OnStatistics(0, 0);
-  EXPECT_EQ(view.Caption(Ctl::lblMaxSpeed), "8789 Kбайт/сек");
+  EXPECT_EQ(view.Caption(ViewControl::MaximumSpeed), "8789 Kбайт/сек");
   thread->speed = 9000;
   c.OnStatistics(0, 0);
-  EXPECT_EQ(view.Caption(Ctl::lblMaxSpeed), "8789 Kбайт/сек");
+  EXPECT_EQ(view.Caption(ViewControl::MaximumSpeed), "8789 Kбайт/сек");
   EXPECT_EQ(c.MaxSpeedRecord(), 9000000u);
   thread->speed = 9000001;
   c.OnStatistics(0, 0);
-  EXPECT_EQ(view.Caption(Ctl::lblMaxSpeed), "9 Mбайт/сек");
+  EXPECT_EQ(view.Caption(ViewControl::MaximumSpeed), "9 Mбайт/сек");
   EXPECT_EQ(graph.samples(), (std::vector<std::uint32_t>{9000000, 9000, 9000001}));
 }
 
@@ -116,7 +117,7 @@ TEST_F(StatusDisplay, GraphTooltipFollowsTheCustomHint) {
   view.hintShowing = false;
   c.OnStatistics(0, 0);
   EXPECT_TRUE(view.graphTooltipEnabled);
-  EXPECT_EQ(view.repaints.back(), Ctl::gpnlStat);
+  EXPECT_EQ(view.repaints.back(), ViewControl::SpeedGraph);
 }
 
 TEST_F(StatusDisplay, HoverAndClickReadOuts) {
@@ -152,12 +153,12 @@ TEST_F(StatusDisplay, FirstStartNoticeOnTheFirstConnectionOnly) {
   folder.Configure({"/l", "/n"});
   MainController& c = Created();
   ASSERT_TRUE(c.settings().FirstStart);
-  c.btnAgreeClick();
-  c.aNext().Execute();
+  c.LeaveAgreement();
+  c.installAction().Execute();
   services.dialResult = 0x30;
-  c.aConnect().Execute();
-  c.aConnect().Execute();
-  c.aConnect().Execute();
+  c.connectAction().Execute();
+  c.connectAction().Execute();
+  c.connectAction().Execute();
   // The connect sends it, after 0x406 and off the window's thread.
   ASSERT_EQ(services.requests.size(), 2u);
   EXPECT_TRUE(services.requests[0].notifyFirstStart);
@@ -189,8 +190,8 @@ TEST_F(StatusDisplay, AConnectionAdoptedAtTheFirstStartSendsTheNoticeOnce) {
   services.existing = 0x31;
   services.openConnection = 0x31;
   services.firstStartBody = "";
-  c.btnAgreeClick();
-  c.aNext().Execute();
+  c.LeaveAgreement();
+  c.installAction().Execute();
   EXPECT_EQ(services.firstStartNotices, 1);
   EXPECT_FALSE(c.settings().FirstStart);
   bool notice = false;
@@ -205,20 +206,20 @@ TEST_F(StatusDisplay, AConnectionAdoptedAtTheFirstStartSendsTheNoticeOnce) {
 
 TEST_F(StatusDisplay, TheConnectAsksForTheRefreshUntilOneSucceedsAndKeepsWhatComesBack) {
   MainController& c = Created();
-  c.btnAgreeClick();
-  c.aNext().Execute();
+  c.LeaveAgreement();
+  c.installAction().Execute();
   services.dialResult = 0x30;
   services.dialledApnList = {"internet.ltkvr", "internet.kvr"};
-  c.aConnect().Execute();  // connect, refresh fails
-  c.aConnect().Execute();  // hang up
+  c.connectAction().Execute();  // connect, refresh fails
+  c.connectAction().Execute();  // hang up
   EXPECT_EQ(c.settings().ApnList, services.dialledApnList) << "the dial's order is kept";
   EXPECT_FALSE(c.ApnListUpdated());
   services.refreshedVersion = "1.0.7";
   services.refreshedApnList = {"fresh.kvr"};
   services.dialledApnList.clear();
-  c.aConnect().Execute();
-  c.aConnect().Execute();
-  c.aConnect().Execute();
+  c.connectAction().Execute();
+  c.connectAction().Execute();
+  c.connectAction().Execute();
   ASSERT_EQ(services.requests.size(), 3u);
   EXPECT_TRUE(services.requests[0].refreshApns);
   EXPECT_TRUE(services.requests[1].refreshApns) << "a failed refresh is tried again";
@@ -234,9 +235,9 @@ TEST_F(StatusDisplay, DisconnectedLabelsKeepTheirValues) {
   MainController& c = Connected();
   thread->speed = 123;
   c.OnStatistics(40, 2);
-  c.aConnect().Execute();
-  EXPECT_EQ(view.Caption(Ctl::lblReceived), "40 байт");
-  EXPECT_EQ(view.Caption(Ctl::lblMaxSpeed), "123 байт/сек");
+  c.connectAction().Execute();
+  EXPECT_EQ(view.Caption(ViewControl::ReceivedBytes), "40 байт");
+  EXPECT_EQ(view.Caption(ViewControl::MaximumSpeed), "123 байт/сек");
 }
 
 }  // namespace
