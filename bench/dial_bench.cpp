@@ -128,7 +128,7 @@ struct Rig {
     progress.MirrorBar(0, 600, 10);
     progress.SetErrorCode(0);
     std::vector<std::string> apns = {"internet.kvr", "internet.ltkvr"};
-    dw::connection::TDialThread thread(
+    dw::connection::DialThread thread(
         {&registry, 2, &messages, mainWindow, &progress, &clock, &waiter});
     thread.ModemName = kModem;
     thread.EntryName = entryName;

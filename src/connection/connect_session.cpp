@@ -27,7 +27,7 @@ ConnectResult ConnectSession::Run(const ConnectRequest& request, ConnectObserver
   result.entryName = request.entryName;
   result.apnList = request.apnList;
 
-  TDialThread thread(setup_.dial);
+  DialThread thread(setup_.dial);
   thread.SetReturnValue(0);
   thread.ModemName = request.modem;
   thread.EntryName = request.entryName;
@@ -39,7 +39,7 @@ ConnectResult ConnectSession::Run(const ConnectRequest& request, ConnectObserver
   // thread.
   struct Finish {
     ConnectSession& session;
-    TDialThread& thread;
+    DialThread& thread;
     ConnectObserver& observer;
     ~Finish() {
       if (!thread.Terminated()) {

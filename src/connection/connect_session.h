@@ -64,7 +64,7 @@ class ConnectSession {
                     ConnectResult& result);
 
   ConnectSetup setup_;
-  TDialThread* thread_ = nullptr;
+  DialThread* thread_ = nullptr;
   bool closing_ = false;
 };
 

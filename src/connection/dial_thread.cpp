@@ -24,7 +24,7 @@ namespace dw::connection {
 using ras::Dword;
 using ras::Handle;
 
-struct TDialThread::Shared {
+struct DialThread::Shared {
   WindowMessages* messages = nullptr;
   ProgressShared* progress = nullptr;
 
@@ -68,7 +68,7 @@ constexpr Dword kRetryable[] = {629, 660, 668, 676, 678, 691, 719, 730, 734, 736
 struct Registry {
   dw::Mutex mutex;
   dw::ConditionVariable idle;
-  TDialThread::Shared* current = nullptr;
+  DialThread::Shared* current = nullptr;
   int active = 0;
 };
 
@@ -79,7 +79,7 @@ Registry& Running() {
 
 class Registration {
  public:
-  explicit Registration(TDialThread::Shared* shared) : shared_(shared) {
+  explicit Registration(DialThread::Shared* shared) : shared_(shared) {
     std::lock_guard lock(Running().mutex);
     Running().current = shared_;
   }
@@ -93,7 +93,7 @@ class Registration {
   Registration& operator=(const Registration&) = delete;
 
  private:
-  TDialThread::Shared* shared_;
+  DialThread::Shared* shared_;
 };
 
 std::string WithCode(TextId text, Dword code) { return Text(text) + std::to_string(code); }
@@ -138,7 +138,7 @@ const std::string* StateText(Dword state) {
 // the bar to its end ends the dial thread's wait, and the thread judges the
 // attempt from them (a time-out when neither is there). The wake comes last,
 // so the thread's own messages after its wait follow the step.
-void Notify(TDialThread::Shared& t, Dword state, Dword error) {
+void Notify(DialThread::Shared& t, Dword state, Dword error) {
   if (error != 0) {
     t.SetStatus(WithCode(TextId::DialLinkError, error));
     t.progress->SetErrorText(ras::GetRasErrorDescr(error));
@@ -196,33 +196,35 @@ bool DialThreadRegistered() {
   return Running().current != nullptr;
 }
 
-TDialThread::TDialThread(const DialDependencies& deps)
-    : deps_(deps), shared_(std::make_shared<Shared>()), terminatedEvent_(deps.messages->NewEvent()) {
+DialThread::DialThread(const DialDependencies& deps)
+    : deps_(deps),
+      shared_(std::make_shared<Shared>()),
+      terminatedEvent_(deps.messages->NewEvent()) {
   shared_->messages = deps.messages;
   shared_->progress = deps.progress;
 }
 
-TDialThread::~TDialThread() { WaitFor(); }
+DialThread::~DialThread() { WaitFor(); }
 
-void TDialThread::Resume() {
+void DialThread::Resume() {
   if (!thread_.joinable()) thread_ = dw::Thread([this] { Execute(); });
 }
 
-void TDialThread::Terminate() {
+void DialThread::Terminate() {
   terminated_.store(true, std::memory_order_release);
   terminatedEvent_->Set();
 }
 
-void TDialThread::WaitFor() {
+void DialThread::WaitFor() {
   if (thread_.joinable() && thread_.get_id() != dw::CurrentThreadId()) thread_.join();
 }
 
-std::string TDialThread::StatusText() const {
+std::string DialThread::StatusText() const {
   std::lock_guard lock(shared_->statusMutex);
   return shared_->status;
 }
 
-void DW_RASAPI TDialThread::DialNotify(unsigned, Dword state, Dword error) {
+void DW_RASAPI DialThread::DialNotify(unsigned, Dword state, Dword error) {
   Registry& r = Running();
   Shared* target;
   {
@@ -243,18 +245,18 @@ void DW_RASAPI TDialThread::DialNotify(unsigned, Dword state, Dword error) {
   r.idle.notify_all();
 }
 
-void TDialThread::SetStatus(std::string text) {
+void DialThread::SetStatus(std::string text) {
   shared_->SetStatus(std::move(text));
   ReportStep();
 }
 
-void TDialThread::ReportStep() { shared_->ReportStep(); }
+void DialThread::ReportStep() { shared_->ReportStep(); }
 
-void TDialThread::SendProgress(std::uint32_t message) {
+void DialThread::SendProgress(std::uint32_t message) {
   if (const WindowHandle window = deps_.progress->Window()) deps_.messages->Send(window, message, 0, 0);
 }
 
-void TDialThread::Execute() {
+void DialThread::Execute() {
   {
     Registration registration(shared_.get());
     try {
@@ -272,7 +274,7 @@ void TDialThread::Execute() {
 
 // After an error half-way through an attempt: a dial handle left open would
 // keep the modem busy for every later dial.
-void TDialThread::HangUpQuietly() {
+void DialThread::HangUpQuietly() {
   const Handle conn = connection_.load();
   if (conn == 0 || returnValue_.load() == conn) return;
   try {
@@ -285,7 +287,7 @@ void TDialThread::HangUpQuietly() {
 // A pass that ended without news: a dial whose handle RAS no longer knows
 // will never be notified again, so waiting out the bar would end as "modem
 // silent" half a minute later. It ends as RAS reports a remote drop.
-void TDialThread::NoticeDialGone() {
+void DialThread::NoticeDialGone() {
   const Handle conn = connection_.load();
   if (conn == 0) return;
   const ras::Binding ras = ras::CallBinding();
@@ -302,14 +304,14 @@ void TDialThread::NoticeDialGone() {
   connection_.store(0);  // nothing left to hang up
 }
 
-bool TDialThread::WaitEnds() const {
+bool DialThread::WaitEnds() const {
   const ProgressShared& progress = *deps_.progress;
   return shared_->dialDone.load() ||
          progress.BarPosition() >= progress.BarMax() - progress.BarStep() ||
          progress.Cancelled() || progress.ErrorCode() != 0 || Terminated();
 }
 
-void TDialThread::Run() {
+void DialThread::Run() {
   const std::uint32_t winVer = ras::CurrentRasContext().winVer;
 
   // An existing connection through this modem is adopted as it is.
@@ -338,7 +340,7 @@ void TDialThread::Run() {
   Dial(*entry, ras::ReadField(*entry, kEntryPhone, kPhoneField));
 }
 
-void TDialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNumber) {
+void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNumber) {
   const ras::Binding ras = ras::CallBinding();
   const std::string login(kOperatorLogin);
   std::vector<std::uint8_t> params(
@@ -393,7 +395,7 @@ void TDialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownN
       Dword r = 0;
       for (int start = 0; start < 2; ++start) {
         Handle conn = 0;
-        r = ras.Dial(params.data(), reinterpret_cast<void*>(&TDialThread::DialNotify), &conn);
+        r = ras.Dial(params.data(), reinterpret_cast<void*>(&DialThread::DialNotify), &conn);
         connection_.store(conn);
         if (r == 0) break;
         ras::LogRasError("Dial", r);

@@ -1,4 +1,4 @@
-// TDialThread: turns "connect through this modem" into a RAS connection. It
+// DialThread: turns "connect through this modem" into a RAS connection. It
 // adopts a connection that is already up, or makes sure the phone-book entry
 // is usable and dials it once per APN and number until one connects, showing
 // its progress on the progress dialog and using the bar as the time limit.
@@ -57,14 +57,14 @@ std::string ApnCommand(std::string_view apn);
 // Without leading and trailing blanks and control characters.
 std::string TrimApn(std::string_view apn);
 
-class TDialThread {
+class DialThread {
  public:
-  explicit TDialThread(const DialDependencies& deps);
+  explicit DialThread(const DialDependencies& deps);
   // Waits for Execute to end: destroy only after Terminated(), or from a
   // thread that is not the one serving the thread's messages.
-  ~TDialThread();
-  TDialThread(const TDialThread&) = delete;
-  TDialThread& operator=(const TDialThread&) = delete;
+  ~DialThread();
+  DialThread(const DialThread&) = delete;
+  DialThread& operator=(const DialThread&) = delete;
 
   // Filled before Resume. EntryName may be replaced during the run; ApnList
   // is the caller's list, reordered after a success, never owned.

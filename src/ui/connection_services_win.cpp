@@ -2,22 +2,23 @@
 
 #include "connection/after_connect.h"
 #include "connection/current_connection.h"
-#include "ui/open_connection_win.h"
 #include "connection/presence.h"
-#include "connection/stat_thread.h"
 #include "connection/statistics.h"
+#include "connection/traffic_sampler.h"
 #include "modem/modems.h"
 #include "platform/tcp.h"
 #include "platform/win32/adapters_win.h"
 #include "ui/framework/message_loop_win.h"
+#include "ui/open_connection_win.h"
 #include "update/update_client.h"
 
 namespace dw::ui {
 namespace {
 
-class StatThreadAdapter final : public StatisticsThread {
+class TrafficSamplerAdapter final : public StatisticsThread {
  public:
-  explicit StatThreadAdapter(connection::TStatThread::Setup setup) : thread_(std::move(setup)) {}
+  explicit TrafficSamplerAdapter(connection::TrafficSampler::Setup setup)
+      : thread_(std::move(setup)) {}
   void SetBaseline(std::uint32_t received, std::uint32_t sent) override {
     thread_.SetBaseline(received, sent);
   }
@@ -31,7 +32,7 @@ class StatThreadAdapter final : public StatisticsThread {
   void Terminate() override { thread_.Terminate(); }
 
  private:
-  connection::TStatThread thread_;
+  connection::TrafficSampler thread_;
 };
 
 }  // namespace
@@ -85,12 +86,12 @@ void SystemConnectionServices::SetMainConnectionHandle(ras::Handle conn) {
 }
 
 std::unique_ptr<StatisticsThread> SystemConnectionServices::CreateStatThread() {
-  connection::TStatThread::Setup setup;
+  connection::TrafficSampler::Setup setup;
   setup.messages = setup_.messages;
   setup.clock = setup_.clock;
   setup.target = reinterpret_cast<WindowHandle>(mainWindow_);
   setup.connIsOpen = [](ras::Handle conn) { return connection::ConnIsOpen(conn); };
-  return std::make_unique<StatThreadAdapter>(std::move(setup));
+  return std::make_unique<TrafficSamplerAdapter>(std::move(setup));
 }
 
 // On a worker, the window served meanwhile; the program's end leaves it

@@ -154,7 +154,7 @@ class DialWineTest : public ::testing::Test {
 
   // The driver's part: the dialog shown, the thread run while this thread
   // serves the dialog, then the thread's result.
-  ras::Handle Run(ui::ProgressDialog& form, connection::TDialThread& thread,
+  ras::Handle Run(ui::ProgressDialog& form, connection::DialThread& thread,
                   std::vector<std::string>& apns) {
     form.SetStatusSource([&thread] { return thread.StatusText(); });
     form.ShowDialling(Text(TextId::ConnSearching));

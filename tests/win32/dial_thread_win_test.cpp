@@ -19,7 +19,7 @@ TEST_F(DialThreadWine, ADialThroughTheSimulatorReachesConnectedWithThisGeneratio
   UseSimulator("apn internet.kvr connect\napn * error 734\nnumber *99***1# connect\nnumber * error 691\n");
   SaveEntry("*99***1#");
   ui::ProgressDialog form(nullptr, lock_);
-  connection::TDialThread thread(Deps(form));
+  connection::DialThread thread(Deps(form));
   std::vector<std::string> apns = {"bad.apn", "internet.kvr"};
   const DWORD start = GetTickCount();
   const ras::Handle conn = Run(form, thread, apns);
@@ -47,7 +47,7 @@ TEST_F(DialThreadWine, CancelDuringTheWaitHangsUpAndRestoresUserInit) {
   UseSimulator("number * silent\n");
   SaveEntry("*99***1#");
   ui::ProgressDialog form(nullptr, lock_);
-  connection::TDialThread thread(Deps(form));
+  connection::DialThread thread(Deps(form));
   std::vector<std::string> apns = {"internet.kvr"};
   // Cancel as the user would, once the dial waits.
   thread.SetReturnValue(0);

@@ -15,10 +15,11 @@
 #include <vector>
 
 #include "connection/current_connection.h"
-#include "connection/stat_thread.h"
 #include "connection/statistics.h"
+#include "connection/traffic_sampler.h"
 #include "core/entry_points.h"
 #include "missing_calls_win.h"
+#include "platform/message_numbers.h"
 #include "platform/registry.h"
 #include "platform/win32/adapters_win.h"
 #include "ras/binding.h"
@@ -27,7 +28,6 @@
 #include "ras/records.h"
 #include "ras_module_support_win.h"
 #include "support_win.h"
-#include "platform/message_numbers.h"
 
 namespace dw {
 namespace {
@@ -307,7 +307,7 @@ TEST_F(StatisticsWine, From2000OnTheConnectionsCountersComeFromRasWithTheGenerat
 struct LoopWindow {
   std::vector<UINT> messages;
   std::vector<WPARAM> received;
-  connection::TStatThread* thread = nullptr;
+  connection::TrafficSampler* thread = nullptr;
   int pausedInHandler = 0;
 };
 LoopWindow* g_loop = nullptr;
@@ -347,7 +347,7 @@ TEST_F(StatisticsWine, TheThreadReportsSamplesAndTheLossToARealWindow) {
   }
   connection::SetMainConnectionHandle(conn_);
 
-  connection::TStatThread::Setup setup;
+  connection::TrafficSampler::Setup setup;
   setup.messages = std::shared_ptr<WindowMessages>(MakeWin32WindowMessages());
   setup.clock = std::shared_ptr<Clock>(MakeSystemClock());
   setup.target = reinterpret_cast<WindowHandle>(window);
@@ -364,7 +364,7 @@ TEST_F(StatisticsWine, TheThreadReportsSamplesAndTheLossToARealWindow) {
   setup.period = std::chrono::milliseconds(300);
   setup.slice = std::chrono::milliseconds(50);
   {
-    connection::TStatThread thread(std::move(setup));
+    connection::TrafficSampler thread(std::move(setup));
     loop.thread = &thread;
     thread.SetBaseline(baseReceived, baseSent);
     ASSERT_TRUE(thread.Resume());

@@ -158,7 +158,7 @@ class DialTest : public ras::test::RasTest {
 
   // Runs a dial to its end while serving the windows; `eachPass` runs on
   // this (the user-interface) thread between two waits.
-  ras::Handle RunDial(TDialThread& thread, std::vector<std::string>& apns,
+  ras::Handle RunDial(DialThread& thread, std::vector<std::string>& apns,
                       std::function<void()> eachPass = {}) {
     thread.ModemName = kModem;
     if (thread.EntryName.empty()) thread.EntryName = kEntry;
@@ -182,7 +182,7 @@ class DialTest : public ras::test::RasTest {
     return thread.ReturnValue();
   }
   ras::Handle RunDial(std::vector<std::string>& apns, std::function<void()> eachPass = {}) {
-    TDialThread thread(Deps());
+    DialThread thread(Deps());
     const ras::Handle result = RunDial(thread, apns, std::move(eachPass));
     entryAfter = thread.EntryName;
     connectionAfter = thread.Connection();
@@ -256,7 +256,7 @@ class DialTest : public ras::test::RasTest {
 
   WindowHandle mainWin_ = 0;
   WindowHandle progressWin_ = 0;
-  TDialThread* current_ = nullptr;
+  DialThread* current_ = nullptr;
 };
 
 }  // namespace dw::connection::test

@@ -22,7 +22,7 @@ TEST_F(DialNotifyRace, LateNotificationsNeverReachAThreadThatEnded) {
   dw::Thread ras([&] {
     ras::Dword state = 0;
     while (!stop.load()) {
-      TDialThread::DialNotify(ras::kWmRasDialEvent, state, 0);
+      DialThread::DialNotify(ras::kWmRasDialEvent, state, 0);
       state = (state + 1) % 22;
       calls.fetch_add(1);
       std::this_thread::yield();
@@ -44,7 +44,7 @@ TEST_F(DialNotifyRace, LateNotificationsNeverReachAThreadThatEnded) {
     deps.progress = shared.get();
     std::vector<std::string> apns = {"internet.kvr"};
     {
-      auto thread = std::make_unique<TDialThread>(deps);
+      auto thread = std::make_unique<DialThread>(deps);
       thread->ModemName = kModem;
       thread->EntryName = kEntry;
       thread->ApnList = &apns;
@@ -76,7 +76,7 @@ TEST_F(DialNotifyRace, StatusIsReadWhileRasReplacesIt) {
   Prepare(ras::Generation::kWin2000);
   for (int run = 0; run < 4; ++run) {
     std::vector<std::string> apns = {"internet.kvr"};
-    TDialThread thread(Deps());
+    DialThread thread(Deps());
     // The progress window reads the status on each step, while RAS's thread
     // writes it.
     EXPECT_NE(RunDial(thread, apns), 0u) << run;

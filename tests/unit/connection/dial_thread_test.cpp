@@ -326,14 +326,15 @@ TEST_F(DialThread, EveryStateSetsItsStatusAndConnectedEndsTheWait) {
       played = true;
       for (const Row& row : rows) {
         const std::size_t before = events.size();
-        TDialThread::DialNotify(ras::kWmRasDialEvent, row.state, 0);
+        connection::DialThread::DialNotify(ras::kWmRasDialEvent, row.state, 0);
         steps.push_back(static_cast<int>(events.size() - before));
         seen.push_back(events.back().status);
       }
       const std::string status = events.back().status;
-      TDialThread::DialNotify(ras::kWmRasDialEvent, 999, 0);  // unknown: a step, nothing else
+      // Unknown: a step, nothing else.
+      connection::DialThread::DialNotify(ras::kWmRasDialEvent, 999, 0);
       EXPECT_EQ(events.back().status, status);
-      TDialThread::DialNotify(ras::kWmRasDialEvent, last, 0);
+      connection::DialThread::DialNotify(ras::kWmRasDialEvent, last, 0);
     });
     ASSERT_TRUE(played);
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -359,7 +360,7 @@ TEST_F(DialThread, AnErrorNotificationRecordsCodeAndDescription) {
   EXPECT_EQ(RunDial(apns, [&] {
               if (played || events.empty() || events.back().status != Text(TextId::RasStateConnectDevice)) return;
               played = true;
-              TDialThread::DialNotify(ras::kWmRasDialEvent, 2, 692);
+              connection::DialThread::DialNotify(ras::kWmRasDialEvent, 2, 692);
             }),
             0u);
   EXPECT_EQ(progress.ErrorCode(), 692u);
@@ -385,7 +386,7 @@ TEST_F(DialThread, AnErrorsCodeIsStoredBeforeItsStepMovesTheBar) {
     if (played || events.empty() || events.back().status != Text(TextId::RasStateConnectDevice)) return;
     played = true;
     progress.MirrorBar(580, 600, 10);  // this step is the bar's last
-    TDialThread::DialNotify(ras::kWmRasDialEvent, 2, 678);
+    connection::DialThread::DialNotify(ras::kWmRasDialEvent, 2, 678);
   });
   ASSERT_TRUE(played);
   ASSERT_FALSE(codesAtStep.empty());
@@ -467,8 +468,8 @@ TEST_F(DialThread, ANotificationAfterTheThreadEndedIsIgnored) {
   ASSERT_NE(RunDial(apns), 0u);
   const std::size_t before = events.size();
   progress.SetErrorCode(0);
-  TDialThread::DialNotify(ras::kWmRasDialEvent, 8193, 0);
-  TDialThread::DialNotify(ras::kWmRasDialEvent, 0, 691);
+  connection::DialThread::DialNotify(ras::kWmRasDialEvent, 8193, 0);
+  connection::DialThread::DialNotify(ras::kWmRasDialEvent, 0, 691);
   messages_.ProcessPending();
   EXPECT_EQ(events.size(), before) << "no step reached the progress window";
   EXPECT_EQ(progress.ErrorCode(), 0u);

@@ -11,8 +11,8 @@
 
 #include "platform/clock.h"
 #include "platform/messages.h"
-#include "ras/records.h"
 #include "platform/threads.h"
+#include "ras/records.h"
 
 namespace dw::connection {
 
@@ -33,7 +33,7 @@ inline constexpr std::chrono::milliseconds kStatPeriod{2000};
 // operations below are safe from any thread; the main window uses the
 // setters while the thread is paused (or not yet started), as it must for
 // the numbers to mean anything.
-class TStatThread {
+class TrafficSampler {
  public:
   using ConnectionCheck = std::function<bool(ras::Handle)>;
   using StatisticsReader =
@@ -58,15 +58,15 @@ class TStatThread {
   };
 
   // Created paused: no thread runs until the first Resume.
-  explicit TStatThread(Setup setup);
+  explicit TrafficSampler(Setup setup);
   // Terminates the thread and waits for it, serving the calling thread's
   // messages meanwhile (the thread may be waiting in a send to it). Call on
   // the target window's thread. A thread still busy after `shutdownLimit`
   // (a RAS call that hangs past its guard) is left to end on its own; it
   // touches nothing this object owned alone.
-  ~TStatThread();
-  TStatThread(const TStatThread&) = delete;
-  TStatThread& operator=(const TStatThread&) = delete;
+  ~TrafficSampler();
+  TrafficSampler(const TrafficSampler&) = delete;
+  TrafficSampler& operator=(const TrafficSampler&) = delete;
 
   // The first call starts the thread (which begins with ResetCounters);
   // later calls let a paused thread go on. False when the thread could not

@@ -1,4 +1,4 @@
-#include "connection/stat_thread.h"
+#include "connection/traffic_sampler.h"
 
 #include <algorithm>
 #include <exception>
@@ -9,15 +9,22 @@
 #include "connection/current_connection.h"
 #include "connection/statistics.h"
 #include "log/log.h"
-#include "ras/error_text.h"
 #include "platform/message_numbers.h"
 #include "platform/threads.h"
+#include "ras/error_text.h"
 
 namespace dw::connection {
+namespace {
+
+// Log sources as the support staff's field logs know them.
+constexpr const char* kLogResume = "TStatThread-Resume";
+constexpr const char* kLogLoop = "TStatThread-Execute";
+
+}  // namespace
 
 // Everything the thread touches, shared with it so that a thread left to
 // end on its own never reaches freed memory.
-struct TStatThread::Core {
+struct TrafficSampler::Core {
   explicit Core(Setup s) : setup(std::move(s)), exited(setup.messages->NewEvent()) {}
 
   const Setup setup;
@@ -61,8 +68,8 @@ struct TStatThread::Core {
       r -= baselineReceived;
       s -= baselineSent;
       const long long interval = std::chrono::abs(current - elapsed).count();
-      const long long difference = (static_cast<long long>(r) - received) +
-                                   (static_cast<long long>(s) - sent);
+      const long long difference =
+          (static_cast<long long>(r) - received) + (static_cast<long long>(s) - sent);
       // A counter that went down (reset, wrap) counts by the size of its drop.
       const unsigned long long bytes =
           static_cast<unsigned long long>(difference < 0 ? -difference : difference);
@@ -85,7 +92,7 @@ enum class Checkpoint { kGoOn, kAfterPause, kStop };
 
 }  // namespace
 
-TStatThread::TStatThread(Setup setup) {
+TrafficSampler::TrafficSampler(Setup setup) {
   if (!setup.getStatistics) setup.getStatistics = GetStatistics;
   if (!setup.connection) setup.connection = MainConnectionHandle;
   if (setup.slice.count() <= 0) setup.slice = std::chrono::milliseconds(1);
@@ -94,7 +101,7 @@ TStatThread::TStatThread(Setup setup) {
   core_->ResetLocked();
 }
 
-TStatThread::~TStatThread() {
+TrafficSampler::~TrafficSampler() {
   Terminate();
   if (!thread_.joinable()) return;
   // The thread may be blocked in a send to this very thread: keep serving
@@ -109,16 +116,16 @@ TStatThread::~TStatThread() {
   }
 }
 
-bool TStatThread::Resume() {
+bool TrafficSampler::Resume() {
   std::unique_lock lock(core_->mutex);
   if (core_->terminated) return false;
   core_->pauseRequested = false;
   if (!core_->started) {
     try {
-      thread_ = dw::Thread(&TStatThread::Execute, core_);
+      thread_ = dw::Thread(&TrafficSampler::Execute, core_);
     } catch (const std::exception& e) {
       lock.unlock();
-      WriteLog("TStatThread-Resume", ras::kCaughtErrorCode, e.what());
+      WriteLog(kLogResume, ras::kCaughtErrorCode, e.what());
       return false;
     }
     core_->started = true;
@@ -128,7 +135,7 @@ bool TStatThread::Resume() {
   return true;
 }
 
-void TStatThread::Pause() {
+void TrafficSampler::Pause() {
   std::lock_guard lock(core_->mutex);
   if (!core_->pauseRequested) {
     core_->pauseRequested = true;
@@ -136,7 +143,7 @@ void TStatThread::Pause() {
   }
 }
 
-void TStatThread::Terminate() {
+void TrafficSampler::Terminate() {
   {
     std::lock_guard lock(core_->mutex);
     core_->terminated = true;
@@ -144,55 +151,55 @@ void TStatThread::Terminate() {
   core_->wake.notify_all();
 }
 
-bool TStatThread::Running() const {
+bool TrafficSampler::Running() const {
   std::lock_guard lock(core_->mutex);
   return core_->started && !core_->pauseRequested && !core_->terminated;
 }
 
-bool TStatThread::WaitsPaused() const {
+bool TrafficSampler::WaitsPaused() const {
   std::lock_guard lock(core_->mutex);
   return core_->parked;
 }
 
-void TStatThread::ResetCounters() {
+void TrafficSampler::ResetCounters() {
   std::lock_guard lock(core_->mutex);
   core_->ResetLocked();
 }
 
-void TStatThread::Restart() { ResetCounters(); }
+void TrafficSampler::Restart() { ResetCounters(); }
 
-void TStatThread::Accumulate() {
+void TrafficSampler::Accumulate() {
   std::lock_guard lock(core_->mutex);
   core_->accumulated += core_->elapsed;
 }
 
-void TStatThread::SetBaseline(std::uint32_t received, std::uint32_t sent) {
+void TrafficSampler::SetBaseline(std::uint32_t received, std::uint32_t sent) {
   std::lock_guard lock(core_->mutex);
   core_->baselineReceived = received;
   core_->baselineSent = sent;
 }
 
-std::uint32_t TStatThread::CurrentSpeed() const {
+std::uint32_t TrafficSampler::CurrentSpeed() const {
   std::lock_guard lock(core_->mutex);
   return core_->speed;
 }
 
-std::chrono::milliseconds TStatThread::ConnectedTime() const {
+std::chrono::milliseconds TrafficSampler::ConnectedTime() const {
   std::lock_guard lock(core_->mutex);
   return core_->elapsed + core_->accumulated;
 }
 
-std::uint32_t TStatThread::Received() const {
+std::uint32_t TrafficSampler::Received() const {
   std::lock_guard lock(core_->mutex);
   return core_->received;
 }
 
-std::uint32_t TStatThread::Sent() const {
+std::uint32_t TrafficSampler::Sent() const {
   std::lock_guard lock(core_->mutex);
   return core_->sent;
 }
 
-void TStatThread::Sample(ras::Handle conn) {
+void TrafficSampler::Sample(ras::Handle conn) {
   std::uint32_t r = 0;
   std::uint32_t s = 0;
   const ras::Dword result = core_->setup.getStatistics(r, s, conn);
@@ -200,7 +207,7 @@ void TStatThread::Sample(ras::Handle conn) {
   core_->ApplySampleLocked(result, r, s);
 }
 
-void TStatThread::Execute(std::shared_ptr<Core> core) {
+void TrafficSampler::Execute(std::shared_ptr<Core> core) {
   Core& c = *core;
   std::uint64_t epoch = 0;
   {
@@ -285,9 +292,9 @@ void TStatThread::Execute(std::shared_ptr<Core> core) {
       }
     }
   } catch (const std::exception& e) {
-    WriteLog("TStatThread-Execute", ras::kCaughtErrorCode, e.what());
+    WriteLog(kLogLoop, ras::kCaughtErrorCode, e.what());
   } catch (...) {
-    WriteLog("TStatThread-Execute", ras::kCaughtErrorCode, "unknown error");
+    WriteLog(kLogLoop, ras::kCaughtErrorCode, "unknown error");
   }
   c.exited->Set();
 }

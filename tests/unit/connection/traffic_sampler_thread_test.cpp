@@ -1,6 +1,6 @@
 // The statistics loop on its own thread, with a fake clock and a test UI
 // thread that plays the main window.
-#include "connection/stat_thread.h"
+#include "connection/traffic_sampler.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +63,7 @@ class StatLoop : public ::testing::Test {
     window_ = messages_->AddWindow([this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) {
       // Null while the thread object is being destroyed, as for the main
       // window after it let go of it.
-      TStatThread* t = thread_.get();
+      TrafficSampler* t = thread_.get();
       Seen seen{m, w, l, clock_->Monotonic(), Checks(),
                 t ? t->CurrentSpeed() : 0u, t ? t->ConnectedTime() : milliseconds(-1),
                 t && t->Running()};
@@ -71,7 +71,7 @@ class StatLoop : public ::testing::Test {
       if (onMessage_) onMessage_(seen);
       return std::intptr_t{0};
     });
-    TStatThread::Setup setup;
+    TrafficSampler::Setup setup;
     setup.messages = counting_;
     setup.clock = clock_;
     setup.target = window_;
@@ -97,7 +97,7 @@ class StatLoop : public ::testing::Test {
       return ras::Dword{0};
     };
     setup.shutdownLimit = shutdownLimit;
-    thread_ = std::make_unique<TStatThread>(std::move(setup));
+    thread_ = std::make_unique<TrafficSampler>(std::move(setup));
     thread_->SetBaseline(100'000, 50'000);
   }
 
@@ -146,7 +146,7 @@ class StatLoop : public ::testing::Test {
   std::uint32_t readings_ = 0;
   std::vector<Seen> got_;  // UI thread only
   std::function<void(const Seen&)> onMessage_;
-  std::unique_ptr<TStatThread> thread_;  // last: goes first
+  std::unique_ptr<TrafficSampler> thread_;  // last: goes first
 };
 
 TEST_F(StatLoop, EveryTwoSecondsASampleCountedFromTheBaseline) {
@@ -177,7 +177,7 @@ TEST_F(StatLoop, ALossIsReportedAtTheSecondFailedCheckInARowAndThenAtEveryCheck)
   thread_->Resume();
   ASSERT_TRUE(ServeUntil([&] { return got_.size() >= 6; }));
   const std::vector<std::pair<std::uint32_t, int>> expected = {
-      {kMsgStatistics, 1},    {kMsgStatistics, 3},    {kMsgConnectionLost, 5},
+      {kMsgStatistics, 1},     {kMsgStatistics, 3},     {kMsgConnectionLost, 5},
       {kMsgConnectionLost, 6}, {kMsgConnectionLost, 7}, {kMsgStatistics, 8}};
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(got_[i].message, expected[i].first) << i;
@@ -330,16 +330,15 @@ class SteadyClock final : public Clock {
 TEST(StatLoopRealClock, TerminateDoesNotWaitOutThePeriod) {
   auto messages = std::make_shared<TestWindowMessages>();
   std::atomic<int> checks{0};
-  TStatThread::Setup setup;
+  TrafficSampler::Setup setup;
   setup.messages = messages;
   setup.clock = std::make_shared<SteadyClock>();
-  setup.target = messages->AddWindow([](std::uint32_t, std::uintptr_t, std::intptr_t) {
-    return std::intptr_t{0};
-  });
+  setup.target = messages->AddWindow(
+      [](std::uint32_t, std::uintptr_t, std::intptr_t) { return std::intptr_t{0}; });
   setup.connection = [] { return kConn; };
   setup.connIsOpen = [&checks](ras::Handle) { return ++checks, true; };
   setup.period = milliseconds(60'000);
-  auto thread = std::make_unique<TStatThread>(std::move(setup));
+  auto thread = std::make_unique<TrafficSampler>(std::move(setup));
   thread->Resume();
   dw::SleepFor(milliseconds(50));
   const auto before = Steady::now();
@@ -360,12 +359,11 @@ TEST(StatLoopHung, AThreadStuckPastTheLimitIsLeftToEndOnItsOwn) {
   std::weak_ptr<int> watch = token;
   auto messages = std::make_shared<TestWindowMessages>();
   {
-    TStatThread::Setup setup;
+    TrafficSampler::Setup setup;
     setup.messages = messages;
     setup.clock = std::make_shared<FakeClock>();
-    setup.target = messages->AddWindow([](std::uint32_t, std::uintptr_t, std::intptr_t) {
-      return std::intptr_t{0};
-    });
+    setup.target = messages->AddWindow(
+        [](std::uint32_t, std::uintptr_t, std::intptr_t) { return std::intptr_t{0}; });
     setup.connection = [] { return kConn; };
     // A presence check that hangs until released, as a RAS call past its guard.
     setup.connIsOpen = [gate, token](ras::Handle) {
@@ -378,7 +376,7 @@ TEST(StatLoopHung, AThreadStuckPastTheLimitIsLeftToEndOnItsOwn) {
     setup.getStatistics = [](std::uint32_t&, std::uint32_t&, ras::Handle) { return ras::Dword{0}; };
     setup.shutdownLimit = milliseconds(100);
     token.reset();
-    TStatThread thread(std::move(setup));
+    TrafficSampler thread(std::move(setup));
     thread.Resume();
     {
       std::unique_lock lock(gate->mutex);

@@ -1,5 +1,5 @@
 // The sampling arithmetic, one step at a time with no thread running.
-#include "connection/stat_thread.h"
+#include "connection/traffic_sampler.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ using std::chrono::milliseconds;
 class StatSample : public ::testing::Test {
  protected:
   StatSample() {
-    TStatThread::Setup setup;
+    TrafficSampler::Setup setup;
     setup.messages = messages_;
     setup.clock = clock_;
     setup.target = 1;
@@ -29,7 +29,7 @@ class StatSample : public ::testing::Test {
       }
       return result_;
     };
-    thread_ = std::make_unique<TStatThread>(std::move(setup));
+    thread_ = std::make_unique<TrafficSampler>(std::move(setup));
   }
 
   void Reading(std::uint32_t received, std::uint32_t sent, ras::Dword result = 0) {
@@ -44,7 +44,7 @@ class StatSample : public ::testing::Test {
   std::uint32_t sent_ = 0;
   ras::Dword result_ = 0;
   ras::Handle lastHandle_ = 0;
-  std::unique_ptr<TStatThread> thread_;
+  std::unique_ptr<TrafficSampler> thread_;
 };
 
 TEST_F(StatSample, TheFirstSampleAfterRestartCountsFromTheBaselineOverTheTimeSinceTheReset) {
