@@ -145,7 +145,7 @@ int RunDialwave() {
   services.SetMainWindow(main.hwnd());
   application.SetMainWindow(main.hwnd());
   // RAS is bound per Windows generation; its waits serve this thread's
-  // messages, and 0x405 goes to the main window.
+  // messages, and kMsgSystemConfigError goes to the main window.
   static const auto waiter = ras::MakeMessagesWaiter(*messages);
   ras::ConfigureRas({startup.rasLibrary.get(), startup.winVer, &startup.rasReadyWaitCount,
                      waiter.get(), messages.get(), reinterpret_cast<WindowHandle>(main.hwnd()),

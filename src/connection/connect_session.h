@@ -24,7 +24,7 @@ class ConnectObserver {
   // Serves the user-interface thread until `event` is set or `limit` has
   // passed. False when the program is ending: the session then cancels.
   virtual bool Serve(const Event& event, std::chrono::milliseconds limit) = 0;
-  // A connection exists (0x406); nothing has been asked of the server yet.
+  // A connection exists (kMsgConnected); nothing has been asked of the server yet.
   virtual void Connected(ras::Handle conn) = 0;
   // The APN refresh starts.
   virtual void Updating() = 0;

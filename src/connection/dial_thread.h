@@ -35,7 +35,7 @@ struct DialDependencies {
   Registry* registry = nullptr;     // the modems' driver keys ("UserInit")
   std::uint32_t platformId = 2;     // 1: Windows 9x layout of those keys, 2: NT
   WindowMessages* messages = nullptr;
-  WindowHandle mainWindow = 0;      // receives the traffic baseline (0x407); 0: none
+  WindowHandle mainWindow = 0;      // receives kMsgTrafficBaseline; 0: none
   ProgressShared* progress = nullptr;  // the progress dialog's shared side
   Clock* clock = nullptr;           // the pause between two dial starts
   ras::RasWaiter* waiter = nullptr; // the passes of the wait for a dial

@@ -1,7 +1,8 @@
-// The statistics thread: every 2 seconds it checks that the main window's
-// connection is still up, samples its byte counters, and tells the main
-// window by synchronous messages: 0x403 (received, sent since the baseline)
-// with a sample, 0x402 from the second failed check in a row on.
+// TrafficSampler, the statistics thread: every 2 seconds it checks that the
+// main window's connection is still up, samples its byte counters, and tells
+// the main window by synchronous messages: kMsgStatistics (received, sent
+// since the baseline) with a sample, kMsgConnectionLost from the second
+// failed check in a row on.
 #pragma once
 
 #include <chrono>
@@ -21,13 +22,13 @@ inline constexpr std::chrono::milliseconds kStatPeriod{2000};
 // Pausing is cooperative: Pause() only asks, and the thread stops at its
 // next safe point (between two slices of its sleep, before a send, after a
 // send returns). It never stops inside a send, so the main window may pause
-// it from the handler of the thread's own 0x402; the thread stops once that
-// handler has returned. After a pause the thread starts a fresh period and
+// it from the handler of the thread's own kMsgConnectionLost; the thread
+// stops once that handler has returned. After a pause the thread starts a fresh period and
 // forgets an earlier failed check.
 //
 // A message the thread had already committed to before Pause() or
-// Terminate() may still arrive once; the main window drops 0x402 and 0x403
-// while Running() is false.
+// Terminate() may still arrive once; the main window drops
+// kMsgConnectionLost and kMsgStatistics while Running() is false.
 //
 // The counters, the baseline and the times are kept under a lock, so the
 // operations below are safe from any thread; the main window uses the

@@ -35,7 +35,7 @@ struct RasContext {
   std::uint32_t winVer = 0;
   std::atomic<std::int32_t>* readyWaitCount = nullptr;  // null: always the normal wait
   RasWaiter* waiter = nullptr;
-  WindowMessages* messages = nullptr;  // carries 0x405 to `mainWindow`
+  WindowMessages* messages = nullptr;  // carries kMsgSystemConfigError to `mainWindow`
   WindowHandle mainWindow = 0;
   std::chrono::milliseconds passLength{500};
 };

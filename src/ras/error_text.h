@@ -11,7 +11,7 @@ namespace dw::ras {
 inline constexpr std::int32_t kCaughtErrorCode = 888;
 
 // The system's text for `code`, empty when it has none. For 711 the
-// program's own text, after the main window has handled 0x405 (RAS is not
+// program's own text, after the main window has handled kMsgSystemConfigError (RAS is not
 // asked). Any thread; never fails its caller.
 std::string GetRasErrorDescr(Dword code);
 

@@ -396,7 +396,7 @@ void MainController::OnConnectionLost() {
     const ras::Handle conn = Connect();
     restoring_ = false;
     SetConnectionHandle(conn);
-    // The driver's 0x406 has normally put the connected look on already.
+    // The driver's kMsgConnected has normally put the connected look on already.
     if (conn != 0 && !connectedLook_) SetConnectedState(false);
   } else {
     SetConnectionHandle(0);

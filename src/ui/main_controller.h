@@ -109,11 +109,11 @@ class MainController {
   void ChooseDoubleClickedModem();
 
   // Worker messages (wParam, lParam as sent).
-  void OnConnectionLost();                                          // 0x402
-  void OnStatistics(std::uint32_t received, std::uint32_t sent);   // 0x403
-  void OnSystemConfigError();                                       // 0x405
-  void OnConnected(ras::Handle conn);                               // 0x406
-  void OnTrafficBaseline(std::uint32_t received, std::uint32_t sent);  // 0x407
+  void OnConnectionLost();                                             // kMsgConnectionLost
+  void OnStatistics(std::uint32_t received, std::uint32_t sent);      // kMsgStatistics
+  void OnSystemConfigError();                                          // kMsgSystemConfigError
+  void OnConnected(ras::Handle conn);                                  // kMsgConnected
+  void OnTrafficBaseline(std::uint32_t received, std::uint32_t sent);  // kMsgTrafficBaseline
 
   // Application-wide events.
   void OnMinimised();
@@ -208,7 +208,7 @@ class MainController {
   bool closeAfterDial_ = false;
   bool disconnecting_ = false;  // a hang-up is waiting for RAS
   bool hangUpUnconfirmed_ = false;  // the last hang-up left the connection up
-  // A broken connection is being restored: its 0x406 keeps graph and record.
+  // A broken connection is being restored: its kMsgConnected keeps graph and record.
   bool restoring_ = false;
   bool connectedLook_ = false;
 

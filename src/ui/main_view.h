@@ -60,7 +60,7 @@ class MainView {
   virtual Color FontColour(ViewControl control) const = 0;
   virtual void SetFontColour(ViewControl control, Color colour) = 0;
 
-  // lbConnections
+  // The modem list.
   virtual std::vector<std::string> ModemItems() const = 0;
   virtual void SetModemItems(const std::vector<std::string>& items) = 0;
   // -1 when nothing is selected.
@@ -74,7 +74,7 @@ class MainView {
   virtual void ShowHintAt(HintAnchor anchor, int x, const std::string& cp1251, int y) = 0;
   virtual bool HintShowing() const = 0;
 
-  // sbUA and scrollUA back to the top.
+  // The agreement text and its scroll bar back to the top.
   virtual void ResetAgreementScroll() = 0;
 
   virtual void SetHourglass(bool on) = 0;
@@ -142,7 +142,7 @@ class ConnectionServices {
   virtual bool CloseConnection(ras::Handle conn) = 0;
   virtual ras::Dword GetStatistics(std::uint32_t& received, std::uint32_t& sent,
                                    ras::Handle conn) = 0;
-  // The open-connection driver: progress dialog, dial thread, 0x406 to the
+  // The open-connection driver: progress dialog, dial thread, kMsgConnected to the
   // window, then the first-start notice and the APN list refresh as asked.
   virtual connection::ConnectResult OpenConnection(const connection::ConnectRequest& request) = 0;
   // Asks a running OpenConnection to give up as soon as it can.

@@ -1,6 +1,6 @@
 // OpenConnection: the one way the main window connects. A Win32 shell over
 // the connect session: the progress dialog shows what the session tells it,
-// the main window gets 0x406, and the user-interface thread is served
+// the main window gets kMsgConnected, and the user-interface thread is served
 // whenever the session waits.
 #pragma once
 
@@ -26,7 +26,8 @@ namespace dw::connection {
 
 // What the driver works with; everything outlives the call.
 struct OpenConnectionContext {
-  HWND mainWindow = nullptr;         // gets 0x406 and 0x407; owns the dialog
+  // Gets kMsgConnected and kMsgTrafficBaseline; owns the dialog.
+  HWND mainWindow = nullptr;
   Registry* registry = nullptr;      // the modems' "UserInit"
   std::uint32_t platformId = 2;      // Environment::PlatformId()
   WindowMessages* messages = nullptr;

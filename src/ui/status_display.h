@@ -14,7 +14,7 @@ std::uint64_t DivideRoundingToEven(std::uint64_t value, std::uint64_t divisor);
 // value / divisor rounded up.
 std::uint64_t DivideRoundingUp(std::uint64_t value, std::uint64_t divisor);
 
-// lblMaxSpeed: above 9 000 000 in Mбайт/сек, above 9 000 in Kбайт/сек
+// The maximum speed: above 9 000 000 in Mбайт/сек, above 9 000 in Kбайт/сек
 // (rounded to nearest, Latin K and M), otherwise in байт/сек.
 std::string MaxSpeedText(std::uint32_t bytesPerSecond);
 

@@ -89,10 +89,10 @@ TEST(ControlsOnScreen, SkinnedWindowWithButtonsAndGraph) {
                                 100, 100, 500, 360, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
   WindowRegionForm form(window, true);
-  FormRegion frMain(form, "frMain");
-  frMain.SetRegion("L6,0,495,0,498,2,501,8,501,358,0,358,0,6,2,2");
+  FormRegion windowShape(form, "frMain");
+  windowShape.SetRegion("L6,0,495,0,498,2,501,8,501,358,0,358,0,6,2,2");
   form.SetLoading(false);
-  frMain.Loaded();
+  windowShape.Loaded();
 
   SkinButton connect, agree, disagree;
   // "Подключиться", "Согласен", "Не согласен" in code page 1251.

@@ -21,7 +21,7 @@ namespace {
 using test::DialWineTest;
 using ui::test::ChildInfo;
 
-// The main window's part: it records 0x406 and 0x407, and on WM_CLOSE during
+// The main window's part: it records kMsgConnected and kMsgTrafficBaseline, and on WM_CLOSE during
 // a dial cancels it and closes only after OpenConnection has returned.
 struct Host {
   HWND hwnd = nullptr;
@@ -186,7 +186,7 @@ TEST_F(OpenConnectionWine, ASuccessHandsTheConnectionOverBeforeTheApnRefreshAndS
   ASSERT_FALSE(host_.received.empty());
   EXPECT_EQ(host_.received.back(), (std::pair<UINT, WPARAM>{kMsgConnected, static_cast<WPARAM>(conn)}));
   EXPECT_EQ(host_.received.front().first, static_cast<UINT>(kMsgTrafficBaseline));
-  EXPECT_EQ(requestsAtConnected, 0u) << "0x406 comes before the refresh asks the server";
+  EXPECT_EQ(requestsAtConnected, 0u) << "kMsgConnected comes before the refresh asks the server";
   EXPECT_EQ(server.Requests().size(), 2u);
   EXPECT_TRUE(apnListUpdated_);
   EXPECT_EQ(apns, (std::vector<std::string>{"internet.new", "internet.kvr"}));

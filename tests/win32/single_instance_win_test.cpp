@@ -82,6 +82,7 @@ TEST_F(SingleInstance, WakeUpMessageReachesTheMainWindowThroughTheApplicationWin
   ASSERT_NE(app, nullptr) << "the application window carries the title";
   EXPECT_FALSE(IsWindowVisible(app));
 
+  // The number itself, as a second copy of any version sends it (kMsgWakeUp).
   SendMessageW(app, 0x404, 0, 0);
   EXPECT_TRUE(IsWindowVisible(main));
   EXPECT_FALSE(IsIconic(main));

@@ -8,6 +8,8 @@ namespace {
 // Process-wide list of coordinators, one per form (user-interface thread only).
 RegionCoordinator* g_coordinators = nullptr;
 
+// The errors name the components by their published class names ("TFormRegion",
+// "TExternalRegion", "TMacrosExtRgn"), as the region language's users know them.
 RegionForm& FormOf(RegionOwner& owner, const char* className) {
   RegionForm* form = owner.AsForm();
   if (form == nullptr) {

@@ -1,4 +1,4 @@
-// The about panel's content (pnlAbout): heading picture, product text with
+// The about panel's content: heading picture, product text with
 // the version, the maker's notice and customer-service number, the web-site
 // and mail links (opened by a double-click), and the back link.
 #pragma once

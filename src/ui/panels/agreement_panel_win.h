@@ -1,4 +1,4 @@
-// The agreement panel's content (pnlAgreement): heading picture, the
+// The agreement panel's content: heading picture, the
 // agreement text in a scroll box with its separate scroll bar, "Не согласен"
 // and "Согласен", or the back link once the agreement has been accepted.
 // "Согласен" is enabled only by the gate: the text brought within reach of

@@ -1,4 +1,4 @@
-// The settings panel's content (pnlSettings): the two heading pictures
+// The settings panel's content: the two heading pictures
 // (installation and service look), "Выберите модем", the owner-drawn modem
 // list in its grey frame with its tooltip, the "Обновить" links, the note,
 // the installation options and the two buttons "Далее" and "Выбрать". Which

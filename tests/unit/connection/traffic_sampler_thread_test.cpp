@@ -286,7 +286,7 @@ TEST_F(StatLoop, RestoredWithinTheLossHandlerTheThreadGoesOnWithAFreshPeriod) {
 TEST_F(StatLoop, DestroyedWhileItWaitsInASendTheUiThreadServesItAndJoins) {
   Make();
   thread_->Resume();
-  // Not served: the thread's first 0x403 waits for this thread.
+  // Not served: the thread's first kMsgStatistics waits for this thread.
   const auto deadline = Steady::now() + std::chrono::seconds(20);
   while (counting_->sends == 0 && Steady::now() < deadline) {
     dw::SleepFor(milliseconds(1));

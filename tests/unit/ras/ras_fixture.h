@@ -12,6 +12,7 @@
 
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/test_messages.h"
+#include "platform/message_numbers.h"
 #include "platform/plain_event.h"
 #include "ras/context.h"
 #include "ras/readiness.h"
@@ -98,7 +99,7 @@ class RasTest : public sim::test::SimTest {
     Start(g, std::move(scenario));
     proxy_ = std::make_unique<ProxyLibrary>(*library_);
     mainWindow_ = messages_.AddWindow([this](std::uint32_t message, std::uintptr_t, std::intptr_t) {
-      if (message == 0x405) ++configErrors_;
+      if (message == kMsgSystemConfigError) ++configErrors_;
       return std::intptr_t{0};
     });
     Configure();

@@ -50,7 +50,7 @@ TEST_F(FormRegionTest, OwnerMustBeAFormAndOnlyOneFormRegionPerForm) {
   FormRegion first(form, "frMain");
   try {
     FormRegion second(form, "frOther");
-    FAIL() << "a second TFormRegion was accepted";
+    FAIL() << "a second FormRegion was accepted";
   } catch (const DuplicateComponentError& e) {
     EXPECT_STREQ(e.what(), "Only one TFormRegion component on a form is allowed");
   }

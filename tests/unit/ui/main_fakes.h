@@ -230,7 +230,7 @@ class FakeServices final : public ConnectionServices {
   connection::ConnectResult OpenConnection(const connection::ConnectRequest& request) override {
     dialled.push_back(request.modem);
     requests.push_back(request);
-    // As the driver: the baseline (0x407) from the dial thread, then 0x406,
+    // As the driver: kMsgTrafficBaseline from the dial thread, then kMsgConnected,
     // then the exchanges after it.
     connection::ConnectResult result;
     result.entryName = request.entryName;

@@ -15,7 +15,7 @@ constexpr Color kDown = Rgb(0xBC, 0xB9, 0xF6);
 constexpr Color kRing = Rgb(0xCD, 0xD8, 0xE2);
 constexpr Color kNavy = Rgb(0x00, 0x06, 0x74);
 
-// btnConnect of the main window.
+// The main window's connect button.
 void MakeConnect(SkinButton& b) {
   b.SetSize(193, 30);
   b.caption = "Connect";

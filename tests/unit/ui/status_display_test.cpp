@@ -159,7 +159,7 @@ TEST_F(StatusDisplay, FirstStartNoticeOnTheFirstConnectionOnly) {
   c.connectAction().Execute();
   c.connectAction().Execute();
   c.connectAction().Execute();
-  // The connect sends it, after 0x406 and off the window's thread.
+  // The connect sends it, after kMsgConnected and off the window's thread.
   ASSERT_EQ(services.requests.size(), 2u);
   EXPECT_TRUE(services.requests[0].notifyFirstStart);
   EXPECT_FALSE(services.requests[1].notifyFirstStart);
