@@ -197,18 +197,6 @@ dw_xvfb_stop() {
   DW_XVFB_PID=
 }
 
-# dw_screen_start: a screen script's display, a private Xvfb; when the script
-# exits, the Wine server of its prefix (if it made one) and the Xvfb stop.
-dw_screen_start() {
-  trap dw_screen_stop EXIT
-  dw_xvfb_start
-}
-
-dw_screen_stop() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  dw_xvfb_stop
-}
-
 # dw_wait_visible_window NAME_REGEX SECONDS: prints the X id of the first
 # visible window whose title matches, waiting up to SECONDS.
 dw_wait_visible_window() {

@@ -109,7 +109,9 @@ class ComScope {
 int RunDialwave() {
   // 1. Process-wide values; none of them can stop the start.
   const std::shared_ptr<const Environment> environment = MakeWin32Environment();
-  StartupState& startup = Startup();
+  // Static, as the services below: RAS's workers, which may outlive this
+  // function, keep pointers into it (the library, the wait count).
+  static StartupState startup;
   FillStartupValues(startup, environment->WinVer(), environment->Arguments(), LoadSystemRasLibrary());
 
   // 2. The framework: the application window exists before the instance check.

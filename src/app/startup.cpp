@@ -2,11 +2,6 @@
 
 namespace dw {
 
-StartupState& Startup() {
-  static StartupState state;
-  return state;
-}
-
 void FillStartupValues(StartupState& state, std::uint32_t winVer,
                        const std::vector<std::string>& arguments,
                        std::unique_ptr<RasLibrary> rasLibrary) {

@@ -29,9 +29,6 @@ struct StartupState {
   dw::Mutex progressLock;
 };
 
-// The process's values. Filled once by the entry before any worker exists.
-StartupState& Startup();
-
 // Fills `state` from the machine and the command line (step 1 of start-up);
 // none of it can stop the start.
 void FillStartupValues(StartupState& state, std::uint32_t winVer,

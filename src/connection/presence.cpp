@@ -11,6 +11,7 @@
 #include "ras/binding.h"
 #include "ras/error_text.h"
 #include "ras/record_access.h"
+#include "text/fold.h"
 #include "text/texts.h"
 
 namespace dw::connection {
@@ -34,20 +35,6 @@ Handle ReadHandle(const std::vector<std::uint8_t>& record, std::size_t offset) {
   Handle handle = 0;
   if (offset + sizeof handle <= record.size()) std::memcpy(&handle, record.data() + offset, sizeof handle);
   return handle;
-}
-
-// Letter case of code page 1251, Cyrillic included.
-unsigned char Fold(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
-  if (c == 0xA8) return 0xB8;  // Ё
-  return c;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return Fold(static_cast<unsigned char>(x)) == Fold(static_cast<unsigned char>(y));
-         });
 }
 
 void LogCaught(const char* source, const std::exception* e) {
@@ -93,7 +80,7 @@ Handle CheckAlreadyConnected(const std::string& modem, std::string& entryName,
     const std::string apn =
         ApnOfModemInit(modem::ModemInitStore(*context.registry, context.platformId).Read(device));
     const bool ours = !apn.empty() && std::any_of(apnList.begin(), apnList.end(), [&](const auto& a) {
-      return SameIgnoringCase(a, apn);
+      return SameIgnoringCase1251(a, apn);
     });
     if (ours) return result = handle;
 

@@ -17,10 +17,11 @@
 
 #include "install/installation.h"
 #include "platform/win32/adapters_win.h"
-#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "text/cp1251.h"
 #include "ui/install_actions_win.h"
+
+#include "test_handles_win.h"
 
 namespace dw {
 namespace {

@@ -13,7 +13,6 @@
 
 #include "platform/fake/fake_shell.h"
 #include "platform/win32/canvas_win.h"
-#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "text/cp1251.h"
 #include "ui/controls/control_window_win.h"
@@ -22,6 +21,8 @@
 #include "ui/panels/about_panel_win.h"
 #include "ui/panels/agreement.h"
 #include "ui/panels/agreement_panel_win.h"
+
+#include "test_handles_win.h"
 
 namespace dw::ui {
 namespace {

@@ -8,10 +8,11 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/win32/unique_handle.h"
 #include "ui/framework/picture_box_win.h"
 #include "ui/framework/scroll_box_win.h"
 #include "ui/framework/window_win.h"
+
+#include "test_handles_win.h"
 
 namespace dw::ui {
 namespace {

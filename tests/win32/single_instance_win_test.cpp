@@ -53,7 +53,7 @@ class SingleInstance : public ::testing::Test {
     return main;
   }
 
-  UniqueHandleKernel turn_;
+  UniqueKernelHandle turn_;
   Child first_;
   Child second_;
 };
@@ -122,7 +122,7 @@ TEST_F(SingleInstance, NormalStartShowsAFramelessCentredWindow) {
 
 TEST_F(SingleInstance, SecondCopyThatFindsNoWindowEndsSilently) {
   // A first copy that is still starting: it holds the name, has no window yet.
-  UniqueHandleKernel mutex(CreateMutexA(nullptr, FALSE, "KorvanaDialwave"));
+  UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, "KorvanaDialwave"));
   ASSERT_TRUE(mutex);
   second_ = Start(BinDir() + L"dialwave.exe", L"");
   ASSERT_TRUE(second_.process);

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "platform/win32/unique_handle.h"
+#include "test_handles_win.h"
 
 namespace dw::test {
 
@@ -22,7 +22,7 @@ inline std::wstring BinDir() {
 }
 
 struct Child {
-  UniqueHandleKernel process;
+  UniqueKernelHandle process;
   DWORD id = 0;
 
   // Waits up to `ms`; the exit code, or -1 when still running.
@@ -64,8 +64,8 @@ inline std::string Capture(const std::wstring& exe, const std::wstring& argument
   HANDLE read = nullptr;
   HANDLE write = nullptr;
   if (!CreatePipe(&read, &write, &sa, 0)) return {};
-  UniqueHandleKernel readEnd(read);
-  UniqueHandleKernel writeEnd(write);
+  UniqueKernelHandle readEnd(read);
+  UniqueKernelHandle writeEnd(write);
   SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
   std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW si{};
@@ -80,7 +80,7 @@ inline std::string Capture(const std::wstring& exe, const std::wstring& argument
     return "[could not start: error " + std::to_string(GetLastError()) + "]";
   }
   CloseHandle(pi.hThread);
-  UniqueHandleKernel process(pi.hProcess);
+  UniqueKernelHandle process(pi.hProcess);
   writeEnd.reset();
   std::string out;
   char buffer[4096];
@@ -106,7 +106,7 @@ inline HWND WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD 
 }
 
 inline int CountProcesses(const wchar_t* exeName) {
-  UniqueHandleKernel snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (snapshot.get() == INVALID_HANDLE_VALUE) {
     snapshot.release();
     return -1;

@@ -52,25 +52,10 @@ struct KernelHandleTraits {
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { CloseHandle(h); }
 };
-struct FileHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { CloseHandle(h); }
-};
 struct KeyTraits {
   using Handle = HKEY;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { RegCloseKey(h); }
-};
-struct ModuleTraits {
-  using Handle = HMODULE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { FreeLibrary(h); }
-};
-struct WindowTraits {
-  using Handle = HWND;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { DestroyWindow(h); }
 };
 struct SocketTraits {
   using Handle = SOCKET;
@@ -84,12 +69,8 @@ struct GdiObjectTraits {
   static void Close(Handle h) { DeleteObject(h); }
 };
 
-using UniqueHandleKernel = UniqueHandle<KernelHandleTraits>;  // events, mutexes, threads, processes
-using UniqueEvent = UniqueHandleKernel;
-using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueEvent = UniqueHandle<KernelHandleTraits>;
 using UniqueKey = UniqueHandle<KeyTraits>;
-using UniqueModule = UniqueHandle<ModuleTraits>;
-using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;

@@ -5,7 +5,8 @@
 namespace dw::ui {
 namespace {
 
-// Process-wide list of coordinators, one per form (user-interface thread only).
+// One coordinator per form, found from the form alone by whichever region
+// component of it comes first; a list no form owns (user-interface thread only).
 RegionCoordinator* g_coordinators = nullptr;
 
 // The errors name the components by their published class names ("TFormRegion",

@@ -7,6 +7,8 @@
 namespace dw::ui {
 namespace {
 
+// Every list that exists: the message loops update them when idle without
+// knowing who owns them (user-interface thread only).
 std::vector<ActionList*>& Lists() {
   static std::vector<ActionList*> lists;
   return lists;
