@@ -1,6 +1,7 @@
 #include "usage/ledger_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -47,27 +48,43 @@ const CrcTables& Tables() {
 }
 
 std::uint32_t Word(const unsigned char* p) {
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-         std::uint32_t{p[3]} << 24;
-}
-
-void Put(std::string& out, std::size_t at, std::uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) {
-    out[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+  } else {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
   }
 }
 
-std::uint64_t Get(std::string_view in, std::size_t at, int bytes) {
-  std::uint64_t value = 0;
-  for (int i = 0; i < bytes; ++i) {
-    value |= std::uint64_t{static_cast<unsigned char>(in[at + static_cast<std::size_t>(i)])}
-             << (8 * i);
+// Little-endian fields; a plain copy where the machine is little-endian
+// (every target), byte by byte elsewhere.
+template <typename T>
+void Put(std::string& out, std::size_t at, T value) {
+  char* p = out.data() + at;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &value, sizeof value);
+  } else {
+    for (std::size_t i = 0; i < sizeof value; ++i) p[i] = static_cast<char>(value >> (8 * i));
+  }
+}
+
+template <typename T>
+T Get(std::string_view in, std::size_t at) {
+  T value = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&value, in.data() + at, sizeof value);
+  } else {
+    for (std::size_t i = 0; i < sizeof value; ++i) {
+      value |= static_cast<T>(static_cast<T>(static_cast<unsigned char>(in[at + i])) << (8 * i));
+    }
   }
   return value;
 }
 
 Day GetDay(std::string_view in, std::size_t at) {
-  return static_cast<Day>(static_cast<std::int32_t>(static_cast<std::uint32_t>(Get(in, at, 4))));
+  return static_cast<Day>(Get<std::uint32_t>(in, at));
 }
 
 bool AllZero(std::string_view bytes) {
@@ -104,29 +121,28 @@ std::uint32_t Crc32(std::string_view bytes) {
 std::string EncodeSlot(const Ledger& ledger, std::uint64_t sequence, WrittenAt written) {
   std::string slot(kSlotBytes, '\0');
   std::memcpy(slot.data(), kSlotMagic, sizeof kSlotMagic);
-  Put(slot, kVersionAt, kFormatVersion, 2);
-  Put(slot, kSequenceAt, sequence, 8);
+  Put<std::uint16_t>(slot, kVersionAt, kFormatVersion);
+  Put<std::uint64_t>(slot, kSequenceAt, sequence);
   const auto& days = ledger.Days();
   const std::size_t count = std::min(days.size(), kMaxDays);
-  Put(slot, kCountAt, count, 4);
+  Put(slot, kCountAt, static_cast<std::uint32_t>(count));
   const BudgetMarks& m = ledger.marks;
-  Put(slot, kMarksPeriodAt, static_cast<std::uint32_t>(m.period), 4);
-  Put(slot, kMarksAllowanceAt, m.allowanceMb, 4);
-  Put(slot, kMarksFlagsAt,
-      (m.warned80 ? kWarned80 : 0) | (m.warned100 ? kWarned100 : 0) |
-          (m.connectAnyway ? kConnectAnyway : 0),
-      4);
-  Put(slot, kWrittenDayAt, static_cast<std::uint32_t>(written.day), 4);
-  Put(slot, kWrittenMsAt, written.msOfDay, 4);
+  Put(slot, kMarksPeriodAt, static_cast<std::uint32_t>(m.period));
+  Put<std::uint32_t>(slot, kMarksAllowanceAt, m.allowanceMb);
+  const std::uint32_t flags = (m.warned80 ? kWarned80 : 0) | (m.warned100 ? kWarned100 : 0) |
+                              (m.connectAnyway ? kConnectAnyway : 0);
+  Put(slot, kMarksFlagsAt, flags);
+  Put(slot, kWrittenDayAt, static_cast<std::uint32_t>(written.day));
+  Put<std::uint32_t>(slot, kWrittenMsAt, written.msOfDay);
   std::size_t at = kSlotHeaderBytes;
   for (std::size_t i = days.size() - count; i < days.size(); ++i) {
-    Put(slot, at, static_cast<std::uint32_t>(days[i].day), 4);
-    Put(slot, at + 4, days[i].usage.received, 8);
-    Put(slot, at + 12, days[i].usage.sent, 8);
-    Put(slot, at + 20, days[i].usage.connectedMs, 8);
+    Put(slot, at, static_cast<std::uint32_t>(days[i].day));
+    Put<std::uint64_t>(slot, at + 4, days[i].usage.received);
+    Put<std::uint64_t>(slot, at + 12, days[i].usage.sent);
+    Put<std::uint64_t>(slot, at + 20, days[i].usage.connectedMs);
     at += kDayRecordBytes;
   }
-  Put(slot, kCrcAt, Crc32(std::string_view(slot).substr(0, kCrcAt)), 4);
+  Put(slot, kCrcAt, Crc32(std::string_view(slot).substr(0, kCrcAt)));
   return slot;
 }
 
@@ -138,24 +154,25 @@ Slot DecodeSlot(std::string_view bytes) {
   if (bytes.size() < kSlotBytes || std::memcmp(bytes.data(), kSlotMagic, sizeof kSlotMagic) != 0) {
     return slot;
   }
-  if (Get(bytes, kCrcAt, 4) != Crc32(bytes.substr(0, kCrcAt))) return slot;
+  if (Get<std::uint32_t>(bytes, kCrcAt) != Crc32(bytes.substr(0, kCrcAt))) return slot;
   // Every version keeps magic, version, sequence and the CRC where they are.
-  slot.version = static_cast<std::uint16_t>(Get(bytes, kVersionAt, 2));
-  slot.sequence = Get(bytes, kSequenceAt, 8);
+  slot.version = Get<std::uint16_t>(bytes, kVersionAt);
+  slot.sequence = Get<std::uint64_t>(bytes, kSequenceAt);
   if (slot.version > kFormatVersion) {
     slot.state = SlotState::kNewerVersion;
     return slot;
   }
   if (slot.version != kFormatVersion) return slot;
 
-  const std::uint64_t count = Get(bytes, kCountAt, 4);
-  const auto flags = static_cast<std::uint32_t>(Get(bytes, kMarksFlagsAt, 4));
+  const std::uint64_t count = Get<std::uint32_t>(bytes, kCountAt);
+  const auto flags = Get<std::uint32_t>(bytes, kMarksFlagsAt);
   if (count > kMaxDays || (flags & ~kKnownFlags) != 0) return slot;
   std::vector<DayUsage> days;
   days.reserve(static_cast<std::size_t>(count));
   for (std::size_t i = 0, at = kSlotHeaderBytes; i < count; ++i, at += kDayRecordBytes) {
     days.push_back({GetDay(bytes, at),
-                    {Get(bytes, at + 4, 8), Get(bytes, at + 12, 8), Get(bytes, at + 20, 8)}});
+                    {Get<std::uint64_t>(bytes, at + 4), Get<std::uint64_t>(bytes, at + 12),
+                     Get<std::uint64_t>(bytes, at + 20)}});
   }
   // Unused room stays zero; days come in order, each once.
   if (!AllZero(bytes.substr(kSlotHeaderBytes + count * kDayRecordBytes,
@@ -164,12 +181,12 @@ Slot DecodeSlot(std::string_view bytes) {
     return slot;
   }
   slot.ledger.marks.period = GetDay(bytes, kMarksPeriodAt);
-  slot.ledger.marks.allowanceMb = static_cast<std::uint32_t>(Get(bytes, kMarksAllowanceAt, 4));
+  slot.ledger.marks.allowanceMb = Get<std::uint32_t>(bytes, kMarksAllowanceAt);
   slot.ledger.marks.warned80 = (flags & kWarned80) != 0;
   slot.ledger.marks.warned100 = (flags & kWarned100) != 0;
   slot.ledger.marks.connectAnyway = (flags & kConnectAnyway) != 0;
   slot.written.day = GetDay(bytes, kWrittenDayAt);
-  slot.written.msOfDay = static_cast<std::uint32_t>(Get(bytes, kWrittenMsAt, 4));
+  slot.written.msOfDay = Get<std::uint32_t>(bytes, kWrittenMsAt);
   slot.state = SlotState::kIntact;
   return slot;
 }
