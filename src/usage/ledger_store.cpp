@@ -65,7 +65,7 @@ bool LedgerStore::Load(Ledger& ledger, const LocalDateTime& now) {
       state_ = State::kNew;
       return true;
     case ReadResult::kFailed:
-      WriteLog("USAGE-File", kCaughtErrorLogCode, "cannot read " + path_ + "; tried again later");
+      Problem("cannot read " + path_ + "; tried again later");
       state_ = State::kUnread;
       return false;
     case ReadResult::kRead:
@@ -95,6 +95,13 @@ bool LedgerStore::Load(Ledger& ledger, const LocalDateTime& now) {
   return false;
 }
 
+void LedgerStore::Problem(const std::string& what) {
+  // Tried again every minute: said once until something changes.
+  if (what == lastProblem_) return;
+  lastProblem_ = what;
+  WriteLog("USAGE-File", kCaughtErrorLogCode, what);
+}
+
 bool LedgerStore::SetAside(const LocalDateTime& now, const char* why) {
   std::string stem = path_;
   const auto slash = stem.find_last_of("\\/");
@@ -119,8 +126,7 @@ bool LedgerStore::SetAside(const LocalDateTime& now, const char* why) {
     }
     break;
   }
-  WriteLog("USAGE-File", kCaughtErrorLogCode,
-           path_ + " " + why + " and cannot be renamed; tried again later");
+  Problem(path_ + " " + why + " and cannot be renamed; tried again later");
   state_ = State::kUnread;
   return false;
 }
@@ -152,10 +158,11 @@ bool LedgerStore::Write(Ledger& ledger, const LocalDateTime& now) {
       ++sequence_;
     }
   }
-  if (!ok && !writeFailureLogged_) {
-    WriteLog("USAGE-File", kCaughtErrorLogCode, "cannot write " + path_ + "; tried again later");
+  if (ok) {
+    lastProblem_.clear();
+  } else {
+    Problem("cannot write " + path_ + "; tried again later");
   }
-  writeFailureLogged_ = !ok;
   return ok;
 }
 

@@ -56,6 +56,7 @@ class LedgerStore {
   // Reads and decodes; sets state_, and the ledger read into `ledger`.
   bool Load(Ledger& ledger, const LocalDateTime& now);
   bool SetAside(const LocalDateTime& now, const char* why);
+  void Problem(const std::string& what);
 
   std::shared_ptr<DataFiles> files_;
   std::string path_;
@@ -63,7 +64,7 @@ class LedgerStore {
   int newest_ = 0;
   std::uint64_t sequence_ = 0;
   std::string setAside_;
-  bool writeFailureLogged_ = false;
+  std::string lastProblem_;  // the last problem logged, until a write works
 };
 
 }  // namespace dw::usage

@@ -130,11 +130,12 @@ bool UsageRecorder::FlushNow(const LocalDateTime& now, std::chrono::milliseconds
 
 bool UsageRecorder::Write(const LocalDateTime& now, std::chrono::milliseconds monotonic) {
   ledger_.Trim(DayOf(now));
-  // A failed write is tried again a whole interval later, not every sample.
+  // A failed write is tried again a whole interval later, not every sample,
+  // even when it held a warning.
   lastWrite_ = monotonic;
+  urgent_ = false;
   if (!store_.Write(ledger_, now)) return false;
   dirty_ = false;
-  urgent_ = false;
   return true;
 }
 

@@ -15,6 +15,7 @@ ReadResult MemoryDataFiles::Read(const std::string& path, std::size_t limit, std
 
 bool MemoryDataFiles::WriteAt(const std::string& path, std::uint64_t offset,
                               std::string_view bytes) {
+  ++attempts_;
   if (powerCut_ || failWrites_) return false;
   ++writes_;
   std::size_t reach = bytes.size();

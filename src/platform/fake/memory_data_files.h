@@ -35,7 +35,9 @@ class MemoryDataFiles final : public DataFiles {
   std::optional<std::string> Content(const std::string& path) const;
   void SetContent(const std::string& path, std::string bytes) { files_[path] = std::move(bytes); }
   const std::map<std::string, std::string>& Files() const { return files_; }
+  // Writes that reached the "disk" (in whole or in part), and all asked for.
   int Writes() const { return writes_; }
+  int WriteAttempts() const { return attempts_; }
 
  private:
   std::map<std::string, std::string> files_;
@@ -45,6 +47,7 @@ class MemoryDataFiles final : public DataFiles {
   bool failWrites_ = false;
   bool failRenames_ = false;
   int writes_ = 0;
+  int attempts_ = 0;
 };
 
 }  // namespace dw

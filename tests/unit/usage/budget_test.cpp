@@ -65,6 +65,33 @@ TEST_F(Budget, EachWarningComesOncePerPeriodAndSurvivesARestart) {
   EXPECT_EQ(Step(*recorder, 1), BudgetNews{});
 }
 
+TEST_F(Budget, AWarningIsWrittenAtOnceButAFailingDiskIsNotTriedAtEverySample) {
+  auto recorder = MakeRecorder(files_, time_, {1, 4, false});
+  Connect(*recorder);
+  Step(*recorder, 100);  // the first sample's write
+  const int writes = files_->Writes();
+  EXPECT_EQ(Step(*recorder, 100), BudgetNews{});
+  EXPECT_EQ(files_->Writes(), writes);
+  EXPECT_TRUE(Step(*recorder, 4 * kMiB).warn80);
+  EXPECT_EQ(files_->Writes(), writes + 1);  // not a minute later: now
+
+  files_->FailWrites(true);
+  recorder = MakeRecorder(files_, time_, {1, 2, false});  // a new allowance: warnings anew
+  Connect(*recorder);
+  const int attempts = files_->WriteAttempts();
+  EXPECT_TRUE(Step(*recorder, 1).warn100);
+  EXPECT_EQ(files_->WriteAttempts(), attempts + 1);  // tried at once, failed
+  for (int i = 0; i < 20; ++i) Step(*recorder, 1);
+  EXPECT_EQ(files_->WriteAttempts(), attempts + 1);  // not at every sample after
+  files_->FailWrites(false);
+  for (int i = 0; i < 10; ++i) Step(*recorder, 1);  // a minute after the failed one
+  EXPECT_EQ(files_->WriteAttempts(), attempts + 2);
+  EXPECT_EQ(files_->Writes(), writes + 2);
+  recorder = MakeRecorder(files_, time_, {1, 2, false});
+  Connect(*recorder);
+  EXPECT_EQ(Step(*recorder, 1), BudgetNews{});  // the warning was kept after all
+}
+
 TEST_F(Budget, ANewAllowanceStartsTheWarningsOverAndNoneMeansNoGuard) {
   auto recorder = MakeRecorder(files_, time_, {1, 4, false});
   Connect(*recorder);
