@@ -1,7 +1,6 @@
 #include "usage/calendar.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace dw::usage {
 namespace {
@@ -69,9 +68,22 @@ std::int64_t MsOfDay(const LocalDateTime& time) {
 
 std::string IsoDate(Day day) {
   const Date d = DateOf(day);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
-  return text;
+  return ZeroPadded(d.year, 4) + '-' + ZeroPadded(d.month, 2) + '-' + ZeroPadded(d.day, 2);
+}
+
+std::string ZeroPadded(std::int64_t value, int width) {
+  const bool negative = value < 0;
+  std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value)
+                                     : static_cast<std::uint64_t>(value);
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + magnitude % 10));
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (static_cast<int>(digits.size()) < width) {
+    digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
+  }
+  return negative ? '-' + digits : digits;
 }
 
 }  // namespace dw::usage

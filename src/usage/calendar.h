@@ -40,4 +40,9 @@ std::int64_t MsOfDay(const LocalDateTime& time);
 // "YYYY-MM-DD".
 std::string IsoDate(Day day);
 
+// `value` in decimal with at least `width` digits (leading zeros), a minus
+// sign before them when negative. Not snprintf: in the Windows build that is
+// mingw's own printf, some 30 KB of the download.
+std::string ZeroPadded(std::int64_t value, int width);
+
 }  // namespace dw::usage

@@ -1,7 +1,5 @@
 #include "usage/ledger_store.h"
 
-#include <cstdio>
-#include <cstring>
 #include <utility>
 
 #include "log/log.h"
@@ -107,15 +105,17 @@ bool LedgerStore::SetAside(const LocalDateTime& now, const char* why) {
   const auto slash = stem.find_last_of("\\/");
   const auto dot = stem.find_last_of('.');
   if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) stem.resize(dot);
+  const std::string stamp = "-" + ZeroPadded(now.year, 4) + ZeroPadded(now.month, 2) +
+                            ZeroPadded(now.day, 2) + "-" + ZeroPadded(now.hour, 2) +
+                            ZeroPadded(now.minute, 2) + ZeroPadded(now.second, 2);
   for (int attempt = 1; attempt <= 100; ++attempt) {
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, "-%04d%02d%02d-%02d%02d%02d", now.year, now.month,
-                  now.day, now.hour, now.minute, now.second);
+    std::string name = stem;
+    name += stamp;
     if (attempt > 1) {
-      const std::size_t used = std::strlen(suffix);
-      std::snprintf(suffix + used, sizeof suffix - used, "-%d", attempt);
+      name += '-';
+      name += std::to_string(attempt);
     }
-    const std::string name = stem + suffix + ".bad";
+    name += ".bad";
     if (files_->Exists(name)) continue;
     if (files_->Rename(path_, name)) {
       setAside_ = name;

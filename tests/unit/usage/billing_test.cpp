@@ -28,6 +28,12 @@ TEST(Calendar, DayNumbersRoundTripAcrossCenturiesAndLeapDays) {
   }
   EXPECT_EQ(IsoDate(D(2026, 2, 3)), "2026-02-03");
   EXPECT_EQ(IsoDate(D(1969, 12, 31)), "1969-12-31");
+  EXPECT_EQ(IsoDate(D(999, 1, 9)), "0999-01-09");
+  EXPECT_EQ(ZeroPadded(7, 2), "07");
+  EXPECT_EQ(ZeroPadded(12345, 2), "12345");
+  EXPECT_EQ(ZeroPadded(0, 1), "0");
+  EXPECT_EQ(ZeroPadded(-5, 3), "-005");
+  EXPECT_EQ(ZeroPadded(INT64_MIN, 1), "-9223372036854775808");
 }
 
 TEST(Calendar, ReadingsOutOfRangeAreClampedNotWrapped) {
