@@ -20,7 +20,7 @@
 #include "platform/fake/memory_registry.h"
 #include "settings/settings.h"
 #include "settings/stored_form.h"
-#include "usage/budget.h"
+#include "usage/budget_settings.h"
 
 namespace {
 

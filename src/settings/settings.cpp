@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "settings/stored_form.h"
-#include "usage/budget.h"
+#include "usage/budget_settings.h"
 
 namespace dw {
 namespace {

@@ -2,10 +2,6 @@
 
 namespace dw::usage {
 
-int ValidBillingDay(int billingDay) {
-  return billingDay >= 1 && billingDay <= 31 ? billingDay : kDefaultBillingDay;
-}
-
 Day PeriodStartIn(int year, int month, int billingDay) {
   billingDay = ValidBillingDay(billingDay);
   NormaliseMonth(year, month);

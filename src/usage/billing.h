@@ -7,14 +7,10 @@
 
 #include <vector>
 
+#include "usage/budget_settings.h"
 #include "usage/calendar.h"
 
 namespace dw::usage {
-
-inline constexpr int kDefaultBillingDay = 1;
-
-// 1 to 31; anything else is the default.
-int ValidBillingDay(int billingDay);
 
 struct Period {
   Day first = 0;  // both days belong to the period

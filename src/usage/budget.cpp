@@ -5,39 +5,10 @@
 namespace dw::usage {
 namespace {
 
-std::optional<std::uint64_t> Decimal(std::string_view text, std::uint64_t max) {
-  if (text.empty() || text.size() > 12) return std::nullopt;
-  std::uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  if (value > max) return std::nullopt;
-  return value;
-}
-
 // A forecast further out than this says only that it is not soon.
 constexpr std::uint64_t kFurthestForecastDays = 36'525;
 
 }  // namespace
-
-std::optional<int> BillingDayFromText(std::string_view text) {
-  const auto value = Decimal(text, 31);
-  if (!value || *value == 0) return std::nullopt;
-  return static_cast<int>(*value);
-}
-
-std::optional<std::uint32_t> AllowanceFromText(std::string_view text) {
-  const auto value = Decimal(text, kMaxAllowanceMb);
-  if (!value) return std::nullopt;
-  return static_cast<std::uint32_t>(*value);
-}
-
-std::optional<bool> FlagFromText(std::string_view text) {
-  if (text == "1") return true;
-  if (text == "0") return false;
-  return std::nullopt;
-}
 
 bool MarksFor(BudgetMarks& marks, const Period& period, std::uint32_t allowanceMb) {
   if (marks.period == period.first && marks.allowanceMb == allowanceMb) return false;

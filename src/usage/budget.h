@@ -1,40 +1,15 @@
 // The budget guard: an allowance per billing period, its warnings at 80 %
 // and 100 %, the forecast of the day it runs out, and the optional
 // disconnect when it is used up.
-//
-// A megabyte is 2^20 = 1,048,576 bytes everywhere in Dialwave, as the
-// traffic display's K (1024 bytes) and M.
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
 
 #include "usage/billing.h"
+#include "usage/budget_settings.h"
 #include "usage/ledger.h"
 
 namespace dw::usage {
-
-inline constexpr std::uint64_t kBytesPerMegabyte = 1u << 20;
-// About ten terabytes: far beyond any tariff, and the arithmetic stays exact.
-inline constexpr std::uint32_t kMaxAllowanceMb = 10'000'000;
-
-struct BudgetSettings {
-  int billingDay = kDefaultBillingDay;  // 1 to 31
-  std::uint32_t allowanceMb = 0;        // 0: no allowance, no guard
-  bool disconnectWhenUsedUp = false;
-
-  std::uint64_t AllowanceBytes() const { return allowanceMb * kBytesPerMegabyte; }
-  bool operator==(const BudgetSettings&) const = default;
-};
-
-// The stored texts (decimal digits only, no sign or blank); nullopt when
-// the text is not a value in range, and the caller keeps its default.
-std::optional<int> BillingDayFromText(std::string_view text);
-std::optional<std::uint32_t> AllowanceFromText(std::string_view text);
-// "1" or "0".
-std::optional<bool> FlagFromText(std::string_view text);
 
 // What a sample or a check found; each warning comes once per period.
 struct BudgetNews {
