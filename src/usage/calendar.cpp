@@ -75,15 +75,15 @@ std::string ZeroPadded(std::int64_t value, int width) {
   const bool negative = value < 0;
   std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value)
                                      : static_cast<std::uint64_t>(value);
-  std::string digits;
+  std::string text;  // backwards, then turned round
   do {
-    digits.insert(digits.begin(), static_cast<char>('0' + magnitude % 10));
+    text += static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  if (static_cast<int>(digits.size()) < width) {
-    digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
-  }
-  return negative ? '-' + digits : digits;
+  while (static_cast<int>(text.size()) < width) text += '0';
+  if (negative) text += '-';
+  std::reverse(text.begin(), text.end());
+  return text;
 }
 
 }  // namespace dw::usage
