@@ -5,23 +5,17 @@
 // write of the file and the file's size after 400 days of use.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "connection/statistics.h"
-#include "core/clock.h"
-#include "core/entry_points.h"
-#include "core/simulator.h"
-#include "core/store.h"
 #include "platform/fake/memory_data_files.h"
 #include "platform/fake/memory_registry.h"
-#include "platform/fake/test_messages.h"
 #include "ras/binding.h"
 #include "ras/context.h"
-#include "ras/readiness.h"
 #include "ras/records.h"
+#include "sim_rig.h"
 #include "usage/recorder.h"
 
 namespace {
@@ -31,32 +25,10 @@ using namespace std::chrono_literals;
 
 // A connection up in the in-process simulator, the RAS layer bound to it as
 // the program binds the system's; dials at once (no notification delay).
-struct Connected {
-  dw::sim::MemoryStore store;
-  std::unique_ptr<dw::sim::SimClock> clock = dw::sim::MakeSystemSimClock();
-  dw::MemoryRegistry registry;
-  std::unique_ptr<dw::sim::Simulator> simulator;
-  std::unique_ptr<dw::sim::SimRasLibrary> library;
-  dw::TestWindowMessages messages;
-  std::unique_ptr<dw::ras::RasWaiter> waiter;
-  std::atomic<std::int32_t> waitCount{20};
+struct Connected : dw::bench::SimRig {
   dw::ras::Handle conn = 0;
 
-  Connected() {
-    store.Reset();
-    dw::sim::Scenario scenario = dw::sim::DefaultScenario();
-    scenario.notifyDelayMs = 0;
-    store.SetScenario(scenario);
-    dw::sim::Host host;
-    host.generation = dw::ras::Generation::kWinXp;
-    host.store = &store;
-    host.clock = clock.get();
-    host.registry = &registry;
-    simulator = std::make_unique<dw::sim::Simulator>(std::move(host));
-    library = std::make_unique<dw::sim::SimRasLibrary>(*simulator);
-    waiter = dw::ras::MakeMessagesWaiter(messages);
-    dw::ras::ConfigureRas({library.get(), 501, &waitCount, waiter.get(), &messages, 0, 500ms});
-
+  Connected() : SimRig(dw::sim::MakeSystemSimClock(), Immediate()) {
     dw::ras::v501::RasEntryA entry{};
     entry.dwSize = sizeof entry;
     entry.dwFramingProtocol = 1;
@@ -75,8 +47,11 @@ struct Connected {
   }
   ~Connected() {
     if (conn != 0) dw::ras::CallBinding().HangUp(conn);
-    while (dw::ras::RunningRasWorkers() != 0) std::this_thread::yield();
-    dw::ras::ConfigureRas({});
+  }
+  static dw::sim::Scenario Immediate() {
+    dw::sim::Scenario scenario = dw::sim::DefaultScenario();
+    scenario.notifyDelayMs = 0;
+    return scenario;
   }
 };
 
