@@ -3,50 +3,18 @@
 // wakes when the worker is done instead of sleeping a whole 500 ms pass.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <memory>
 
-#include "core/clock.h"
-#include "core/entry_points.h"
-#include "core/simulator.h"
-#include "core/store.h"
-#include "platform/fake/memory_registry.h"
-#include "platform/fake/test_messages.h"
 #include "ras/binding.h"
-#include "ras/context.h"
-#include "ras/readiness.h"
+#include "sim_rig.h"
 
 namespace {
 
 using dw::ras::Dword;
 
-struct Rig {
-  dw::sim::MemoryStore store;
-  dw::sim::FakeSimClock clock;
-  dw::MemoryRegistry registry;
-  std::unique_ptr<dw::sim::Simulator> simulator;
-  std::unique_ptr<dw::sim::SimRasLibrary> library;
-  dw::TestWindowMessages messages;
-  std::unique_ptr<dw::ras::RasWaiter> waiter;
-  std::atomic<std::int32_t> waitCount{20};
-
-  Rig() {
-    store.Reset();
-    dw::sim::Host host;
-    host.generation = dw::ras::Generation::kWinXp;
-    host.store = &store;
-    host.clock = &clock;
-    host.registry = &registry;
-    simulator = std::make_unique<dw::sim::Simulator>(std::move(host));
-    library = std::make_unique<dw::sim::SimRasLibrary>(*simulator);
-    waiter = dw::ras::MakeMessagesWaiter(messages);
-    dw::ras::ConfigureRas({library.get(), 501, &waitCount, waiter.get(), &messages, 0,
-                           std::chrono::milliseconds(500)});
-  }
-  ~Rig() {
-    while (dw::ras::RunningRasWorkers() != 0) std::this_thread::yield();
-    dw::ras::ConfigureRas({});
-  }
+// No delays of the simulator's own: its clock never moves.
+struct Rig : dw::bench::SimRig {
+  Rig() : SimRig(std::make_unique<dw::sim::FakeSimClock>()) {}
 };
 
 void BareEnumDevices(benchmark::State& state) {

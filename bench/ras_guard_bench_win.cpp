@@ -13,9 +13,11 @@
 #include "ras/binding.h"
 #include "ras/context.h"
 #include "ras/readiness.h"
+#include "timing_win.h"
 
 namespace {
 
+using dw::bench::MicrosecondsPerCall;
 using dw::ras::Dword;
 
 class ModuleLibrary final : public dw::RasLibrary {
@@ -29,15 +31,6 @@ class ModuleLibrary final : public dw::RasLibrary {
  private:
   HMODULE module_;
 };
-
-template <typename F>
-double MicrosecondsPerCall(int calls, F call) {
-  call();  // warm-up
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < calls; ++i) call();
-  const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
-  return spent.count() / calls;
-}
 
 }  // namespace
 

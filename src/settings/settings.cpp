@@ -1,8 +1,10 @@
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "settings/stored_form.h"
+#include "usage/budget_settings.h"
 
 namespace dw {
 namespace {
@@ -12,6 +14,9 @@ constexpr std::string_view kConnection = "Connection";
 constexpr std::string_view kApns = "APNs";
 constexpr std::string_view kApnVersion = "APNVersion";
 constexpr std::string_view kStartStage = "StartStage";
+constexpr std::string_view kBillingDay = "BillingDay";
+constexpr std::string_view kAllowance = "AllowanceMB";
+constexpr std::string_view kUsedUpDisconnect = "UsedUpDisconnect";
 
 }  // namespace
 
@@ -28,6 +33,9 @@ bool LoadSettings(const Registry& registry, const CommandLine& commandLine, Sett
   // an overlapping copy (-Wrestrict, a known false alarm).
   settings.ApnVersion = Settings().ApnVersion;
   settings.StartStage = kStageAgreement;
+  settings.BillingDay = Settings().BillingDay;
+  settings.AllowanceMb = Settings().AllowanceMb;
+  settings.DisconnectWhenUsedUp = Settings().DisconnectWhenUsedUp;
   settings.FirstStart = true;
 
   const auto key = registry.OpenReadOnly(kSettingsRoot, keyPath);
@@ -46,6 +54,16 @@ bool LoadSettings(const Registry& registry, const CommandLine& commandLine, Sett
   if (auto apns = read(kApns)) settings.ApnList = ApnListFromText(*apns);
   if (auto version = read(kApnVersion)) settings.ApnVersion = std::move(*version);
   if (auto stage = read(kStartStage)) settings.StartStage = ParseStartStage(*stage);
+  if (auto day = read(kBillingDay)) {
+    settings.BillingDay = usage::BillingDayFromText(*day).value_or(settings.BillingDay);
+  }
+  if (auto mb = read(kAllowance)) {
+    settings.AllowanceMb = usage::AllowanceFromText(*mb).value_or(settings.AllowanceMb);
+  }
+  if (auto flag = read(kUsedUpDisconnect)) {
+    settings.DisconnectWhenUsedUp =
+        usage::FlagFromText(*flag).value_or(settings.DisconnectWhenUsedUp);
+  }
   return true;
 }
 
@@ -62,6 +80,9 @@ void SaveSettings(Registry& registry, const CommandLine& commandLine, const Sett
   write(kApns, ApnListText(settings.ApnList));
   write(kApnVersion, settings.ApnVersion);
   write(kStartStage, std::to_string(settings.StartStage));
+  write(kBillingDay, std::to_string(usage::ValidBillingDay(settings.BillingDay)));
+  write(kAllowance, std::to_string(std::min(settings.AllowanceMb, usage::kMaxAllowanceMb)));
+  write(kUsedUpDisconnect, settings.DisconnectWhenUsedUp ? "1" : "0");
 }
 
 void SaveSettingsAtClose(Registry& registry, const CommandLine& commandLine,

@@ -30,18 +30,24 @@ struct Settings {
   std::vector<std::string> ApnList = DefaultApnList();
   std::string ApnVersion = "0";
   std::uint8_t StartStage = kStageAgreement;
+  // The usage ledger's budget: billing day 1-31, allowance in MB (2^20
+  // bytes; 0: none), hang up when it is used up.
+  int BillingDay = 1;
+  std::uint32_t AllowanceMb = 0;
+  bool DisconnectWhenUsedUp = false;
   bool FirstStart = false;     // the key could not be opened at load
   std::string ProgramVersion;  // "1.0" of file version "1.0.0.311"
 };
 
 // Resets `settings` to the defaults and reads every stored value over them;
-// the form (encrypted, or plain with "/r") follows `commandLine`. Returns
-// whether the key could be opened and sets FirstStart to the opposite.
+// a budget value out of range keeps its default. The form (encrypted, or
+// plain with "/r") follows `commandLine`. Returns whether the key could be
+// opened and sets FirstStart to the opposite.
 // Opens the key read-only: loading never creates it.
 bool LoadSettings(const Registry& registry, const CommandLine& commandLine, Settings& settings,
                   std::string_view keyPath = kSettingsKeyPath);
 
-// Writes the five stored values, creating the key when missing. A key that
+// Writes the stored values, creating the key when missing. A key that
 // cannot be created or opened for writing saves nothing, silently; a value the
 // system refuses is skipped and the others are still written.
 void SaveSettings(Registry& registry, const CommandLine& commandLine, const Settings& settings,

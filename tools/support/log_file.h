@@ -1,5 +1,5 @@
-// Reading the log file a subscriber sent: names arrive as UTF-8, and each
-// system opens them its own way.
+// Reading a file a subscriber sent (the log, the usage ledger): names
+// arrive as UTF-8, and each system opens them its own way.
 #pragma once
 
 #include <optional>

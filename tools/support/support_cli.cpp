@@ -13,6 +13,8 @@
 #include "platform/tcp.h"
 #include "text/cp1251.h"
 #include "update/check_update.h"
+#include "usage/calendar.h"
+#include "usage/ledger_file.h"
 
 namespace dw::support {
 namespace {
@@ -33,6 +35,8 @@ constexpr const char* kUsage =
     "  settings          print the values under HKEY_LOCAL_MACHINE\\Software\\Korvana\\Dialwave\n"
     "                    as Name=value, decrypted, and mark values stored in plain text\n"
     "                    (Windows build only)\n"
+    "  usage FILE        print a usage ledger (usage.dat) as CSV, one day a line:\n"
+    "                    date (YYYY-MM-DD),bytes received,bytes sent,connected seconds\n"
     "  check-update [--version V] [--apns A,B,...]\n"
     "                    ask the update server (DIALWAVE_UPDATE_SERVER, host or host:port,\n"
     "                    or the built-in one) for the APN list as Dialwave would, and print\n"
@@ -125,6 +129,38 @@ int Decrypt(const std::string& hex, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
+int PrintUsage(const std::string& file, std::ostream& out, std::ostream& err) {
+  const LogFile read = ReadLogFile(file);
+  if (read.error == LogFileError::kFolder) {
+    return Fail(err, file + ": is a folder, not a usage file");
+  }
+  if (read.error == LogFileError::kCannotOpen) return Fail(err, "cannot open " + file);
+  if (read.error == LogFileError::kCannotRead) return Fail(err, "cannot read " + file);
+  const usage::LedgerImage image = usage::DecodeFile(read.content);
+  switch (image.state) {
+    case usage::FileState::kDamaged:
+      return Fail(err, file + ": damaged usage file: neither of its two copies is intact");
+    case usage::FileState::kNewerVersion:
+      return Fail(err, file + ": written by a newer Dialwave (usage file format " +
+                           std::to_string(image.version) + "; this tool reads format " +
+                           std::to_string(usage::kFormatVersion) + ")");
+    case usage::FileState::kEmpty:
+    case usage::FileState::kIntact:
+      break;
+  }
+  // Dialwave reads the newest intact copy; so does this.
+  if (image.otherDamaged) {
+    err << "dialwave-support: note: " << file
+        << ": one copy is damaged; the newest intact one is printed\n";
+  }
+  out << "date,bytes_received,bytes_sent,connected_seconds\n";
+  for (const usage::DayUsage& day : image.ledger.Days()) {
+    out << usage::IsoDate(day.day) << ',' << day.usage.received << ',' << day.usage.sent << ','
+        << day.usage.connectedMs / 1000 << '\n';
+  }
+  return kExitOk;
+}
+
 int PrintSettings(const Registry* registry, std::ostream& out, std::ostream& err) {
   if (registry == nullptr) return Fail(err, "settings: only the Windows build reads the registry");
   const auto key = registry->OpenReadOnly(kSettingsRoot, kSettingsKeyPath);
@@ -165,8 +201,8 @@ int RunSupport(const std::vector<std::string>& arguments, const Registry* regist
     const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
     return RunCheckUpdate(rest, kProgramVersion, client, out, err);
   }
-  const bool takesArgument =
-      command == "decrypt-log" || command == "encrypt" || command == "decrypt";
+  const bool takesArgument = command == "decrypt-log" || command == "encrypt" ||
+                             command == "decrypt" || command == "usage";
   if (takesArgument ? arguments.size() != 2 : (command != "settings" || arguments.size() != 1)) {
     return Usage(err);
   }
@@ -176,6 +212,7 @@ int RunSupport(const std::vector<std::string>& arguments, const Registry* regist
     return kExitOk;
   }
   if (command == "decrypt") return Decrypt(arguments[1], out, err);
+  if (command == "usage") return PrintUsage(arguments[1], out, err);
   return PrintSettings(registry, out, err);
 }
 

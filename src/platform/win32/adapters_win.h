@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/clock.h"
+#include "platform/data_files.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
@@ -17,6 +18,7 @@ std::unique_ptr<WindowMessages> MakeWin32WindowMessages();
 // Shell links need COM initialised on the calling thread.
 std::unique_ptr<Shell> MakeWin32Shell();
 std::unique_ptr<FileSystem> MakeWin32FileSystem();
+std::unique_ptr<DataFiles> MakeWin32DataFiles();
 
 // rasapi32.dll by its full path in the system directory, never through the
 // search path: the program runs from a shared folder at every log-on, and a

@@ -146,6 +146,62 @@ TEST(LoadSettings, MissingOrNonTextValuesKeepTheirDefaults) {
   EXPECT_EQ(s.StartStage, kStageAgreement);
 }
 
+TEST(LoadSettings, TheBudgetRoundTripsAndABadStoredValueKeepsItsDefault) {
+  Settings budget = Changed();
+  budget.BillingDay = 31;
+  budget.AllowanceMb = 4096;
+  budget.DisconnectWhenUsedUp = true;
+  for (const CommandLine& form : {kEncrypted, kPlain}) {
+    MemoryRegistry registry;
+    SaveSettings(registry, form, budget);
+    EXPECT_EQ(FromStoredForm(StoredText(registry, "BillingDay"), form.plainSettings), "31");
+    EXPECT_EQ(FromStoredForm(StoredText(registry, "AllowanceMB"), form.plainSettings), "4096");
+    EXPECT_EQ(FromStoredForm(StoredText(registry, "UsedUpDisconnect"), form.plainSettings), "1");
+    EXPECT_EQ(LooksEncrypted(StoredText(registry, "AllowanceMB")), !form.plainSettings);
+    Settings back;
+    ASSERT_TRUE(LoadSettings(registry, form, back));
+    EXPECT_EQ(back.BillingDay, 31);
+    EXPECT_EQ(back.AllowanceMb, 4096u);
+    EXPECT_TRUE(back.DisconnectWhenUsedUp);
+  }
+
+  // An older program's key has none of them: the defaults.
+  Settings s = budget;
+  MemoryRegistry older;
+  older.SetText(kRoot, kKey, "StartStage", EncryptString("2"));
+  ASSERT_TRUE(LoadSettings(older, kEncrypted, s));
+  EXPECT_EQ(s.BillingDay, 1);
+  EXPECT_EQ(s.AllowanceMb, 0u);
+  EXPECT_FALSE(s.DisconnectWhenUsedUp);
+
+  // Values out of range, garbage or of another type: each its default,
+  // nothing else disturbed.
+  MemoryRegistry bad;
+  bad.SetText(kRoot, kKey, "BillingDay", EncryptString("32"));
+  bad.SetText(kRoot, kKey, "AllowanceMB", EncryptString("-5"));
+  bad.SetValue(kRoot, kKey, "UsedUpDisconnect", MemoryRegistry::ValueType::kDword, {1, 0, 0, 0});
+  bad.SetText(kRoot, kKey, "StartStage", EncryptString("2"));
+  s = budget;
+  ASSERT_TRUE(LoadSettings(bad, kEncrypted, s));
+  EXPECT_EQ(s.BillingDay, 1);
+  EXPECT_EQ(s.AllowanceMb, 0u);
+  EXPECT_FALSE(s.DisconnectWhenUsedUp);
+  EXPECT_EQ(s.StartStage, kStageInstalled);
+  bad.SetText(kRoot, kKey, "BillingDay", "1F");  // a stored text that is no encryption
+  bad.SetText(kRoot, kKey, "UsedUpDisconnect", EncryptString("yes"));
+  ASSERT_TRUE(LoadSettings(bad, kEncrypted, s));
+  EXPECT_EQ(s.BillingDay, 1);
+  EXPECT_FALSE(s.DisconnectWhenUsedUp);
+
+  // What memory holds out of range is stored in range.
+  budget.BillingDay = 40;
+  budget.AllowanceMb = 4'000'000'000u;
+  MemoryRegistry clamped;
+  SaveSettings(clamped, kPlain, budget);
+  EXPECT_EQ(StoredText(clamped, "BillingDay"), "1");
+  EXPECT_EQ(StoredText(clamped, "AllowanceMB"), "10000000");
+}
+
 TEST(ParseStartStage, DecimalTextLowEightBitsOtherwiseZero) {
   const struct {
     const char* text;

@@ -13,6 +13,7 @@
 #include "log/log.h"
 #include "text/cp1251.h"
 #include "unit/log/log_test_support.h"
+#include "usage/ledger_file.h"
 
 #include <sys/wait.h>
 
@@ -152,6 +153,72 @@ TEST_F(SupportTool, ErrorsAndUsage) {
 
   ToolRun settings = Tool({"settings"});  // no registry on this side
   EXPECT_EQ(settings.status, 1);
+}
+
+TEST_F(SupportTool, UsagePrintsTheNewestIntactCopyAsCsvAndRefusesADamagedFile) {
+  testing::LogFolder folder;  // a private folder to write in
+  const std::string path = (folder.LogPath().parent_path() / "usage.dat").string();
+  const auto write = [&](const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  };
+  usage::Ledger older;
+  older.Add(usage::DayOf(2026, 2, 28), {1000, 200, 59'999});
+  usage::Ledger newer = older;
+  newer.Add(usage::DayOf(2026, 3, 1), {std::uint64_t{5} << 32, 7, 3'600'000});
+  newer.Add(usage::DayOf(1999, 12, 31), {1, 2, 3});
+  std::string file = usage::EncodeSlot(older, 1) + usage::EncodeSlot(newer, 2);
+  write(file);
+
+  ToolRun run = Tool({"usage", path});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "date,bytes_received,bytes_sent,connected_seconds\n"
+            "1999-12-31,1,2,0\n"
+            "2026-02-28,1000,200,59\n"
+            "2026-03-01,21474836480,7,3600\n");
+  EXPECT_EQ(run.err, "");
+
+  // One copy damaged: the other is printed, and support staff are told.
+  file[usage::kSlotBytes + 60] ^= 1;
+  write(file);
+  run = Tool({"usage", path});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "date,bytes_received,bytes_sent,connected_seconds\n2026-02-28,1000,200,59\n");
+  EXPECT_NE(run.err.find("one copy is damaged"), std::string::npos) << run.err;
+
+  // Both: refused, with one clear line and no CSV.
+  file[60] ^= 1;
+  write(file);
+  run = Tool({"usage", path});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "dialwave-support: " + path +
+                         ": damaged usage file: neither of its two copies is intact\n");
+  write("GPRSlog.log is not a ledger");
+  EXPECT_EQ(Tool({"usage", path}).status, 1);
+
+  // A newer program's file is not guessed at.
+  std::string v2 = usage::EncodeSlot(newer, 3);
+  v2[4] = 2;
+  const std::uint32_t crc = usage::Crc32(std::string_view(v2).substr(0, usage::kSlotBytes - 4));
+  for (int i = 0; i < 4; ++i) v2[usage::kSlotBytes - 4 + i] = static_cast<char>(crc >> (8 * i));
+  write(v2 + std::string(usage::kSlotBytes, '\0'));
+  run = Tool({"usage", path});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("newer Dialwave (usage file format 2; this tool reads format 1)"),
+            std::string::npos)
+      << run.err;
+
+  // Never written: nothing to list.
+  write("");
+  run = Tool({"usage", path});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "date,bytes_received,bytes_sent,connected_seconds\n");
+
+  EXPECT_EQ(Tool({"usage", "/nonexistent/usage.dat"}).status, 1);
+  EXPECT_EQ(Tool({"usage", folder.LogPath().parent_path().string()}).status, 1);
+  EXPECT_EQ(Tool({"usage"}).status, 2);
+  EXPECT_NE(Tool({"--help"}).out.find("usage FILE"), std::string::npos);
 }
 
 TEST_F(SupportTool, CheckUpdateReportsAnUnreachableServer) {
