@@ -561,13 +561,11 @@ void WriteEntry(Writer& w, const Facts& f) {
   w.End();
 
   w << TextId::ReportDialParams;
+  w.End();
   if (f.params.empty()) {
-    w.End();
     RasFailure(w, f.paramsResult);
     return;
   }
-  w << "0";
-  w.End();
   const auto& p = f.params;
   const bool user = !ras::ReadField(p, offsetof(Params, szUserName), ras::kUnLen + 1).empty();
   const bool password = !ras::ReadField(p, offsetof(Params, szPassword), ras::kPwLen + 1).empty();

@@ -151,7 +151,7 @@ namespace dw {
   X(ReportPassword, "Пароль: ")                                       \
   X(ReportSaved, " (сохранён)")                                       \
   X(ReportNotSaved, " (не сохранён)")                                 \
-  X(ReportDialParams, "Параметры набора (RasGetEntryDialParams): ")   \
+  X(ReportDialParams, "Параметры набора (RasGetEntryDialParams):")   \
   X(ReportApnList, "Список APN:")                                     \
   X(ReportVersionKey, "Ключ версии списка APN: ")                     \
   X(ReportUpdateAnswer, "Последний ответ сервера обновлений: ")       \

@@ -56,7 +56,7 @@ std::optional<ReadReport> ParseReport(std::string_view text) {
   ReadReport report;
   const auto titles = report::SectionTitles();
   std::size_t next = 0;  // the title expected next
-  std::optional<TextId> section;
+  TextId section = TextId::Count;  // none yet, or after the end
   const std::string endLine = SectionOf(TextId::ReportEnd);
   const std::vector<std::pair<TextId, std::string>> factLabels = {
       {TextId::ReportFileVersion, Utf8(TextId::ReportFileVersion)},
@@ -86,7 +86,7 @@ std::optional<ReadReport> ParseReport(std::string_view text) {
     const std::string_view line = lines[i];
     if (line == endLine) {
       report.ended = true;
-      section.reset();
+      section = TextId::Count;
       continue;
     }
     // Sections in their order; one found later than expected means the ones
@@ -100,11 +100,11 @@ std::optional<ReadReport> ParseReport(std::string_view text) {
       opened = true;
       break;
     }
-    if (opened || !section) continue;
-    if (*section == TextId::ReportSecAttempts) {
+    if (opened || section == TextId::Count) continue;
+    if (section == TextId::ReportSecAttempts) {
       if (auto attempt = AttemptOf(line)) report.attempts.push_back(std::move(*attempt));
     }
-    if (*section == TextId::ReportSecLog) continue;  // the log's lines are the program's, not facts
+    if (section == TextId::ReportSecLog) continue;  // the log's lines are the program's, not facts
     for (const auto& [id, label] : factLabels) {
       if (!StartsWith(line, label)) continue;
       report.facts.emplace_back(line);
@@ -119,15 +119,15 @@ std::optional<ReadReport> ParseReport(std::string_view text) {
       }
       break;
     }
-    if (*section == TextId::ReportSecModems && StartsWith(line, "  ")) {
+    if (section == TextId::ReportSecModems && StartsWith(line, "  ")) {
       std::string type(line.substr(2, line.find(':') == std::string_view::npos ? 0 : line.find(':') - 2));
       for (char& c : type) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
       modemListed = modemListed || type == "modem";
     }
-    if (*section == TextId::ReportSecSettings && line.find(damaged) != std::string_view::npos) {
+    if (section == TextId::ReportSecSettings && line.find(damaged) != std::string_view::npos) {
       report.facts.emplace_back(line);
     }
-    if (*section == TextId::ReportSecModems && StartsWith(line, Utf8(TextId::ReportRasFailed))) {
+    if (section == TextId::ReportSecModems && StartsWith(line, Utf8(TextId::ReportRasFailed))) {
       report.facts.emplace_back(line);
       std::uint32_t code = 0;
       bool digits = false;
