@@ -117,10 +117,11 @@ Ring ReadRing(const RegistryKey& key) {
       ring.damaged = true;
       continue;
     }
-    ring.attempts.push_back(std::move(*parsed));
+    // In order of their numbers as they come: twenty at most.
+    auto at = ring.attempts.begin();
+    while (at != ring.attempts.end() && at->number < parsed->number) ++at;
+    ring.attempts.insert(at, std::move(*parsed));
   }
-  std::sort(ring.attempts.begin(), ring.attempts.end(),
-            [](const NumberedAttempt& a, const NumberedAttempt& b) { return a.number < b.number; });
   return ring;
 }
 

@@ -60,18 +60,10 @@ std::string ShownTime(const LocalDateTime& t) {
 
 std::string ShownDate(const LocalDateTime& t) { return ShownTime(t).substr(0, 10); }
 
-const char* ModuleName(ras::Module m) {
-  switch (m) {
-    case ras::Module::kRas98:
-      return "Ras98";
-    case ras::Module::kRasMe:
-      return "RasME";
-    case ras::Module::kRas2k:
-      return "Ras2k";
-    case ras::Module::kRasXp:
-      return "RasXP";
-  }
-  return "?";
+// The binding modules' names, "Ras" and the generation: Ras98, RasME, ...
+std::string ModuleName(ras::Module m) {
+  constexpr std::array<const char*, 4> kGenerations = {"98", "ME", "2k", "XP"};
+  return std::string("Ras") + kGenerations[static_cast<std::size_t>(m)];
 }
 
 const char* GenerationName(ras::Generation g) {
