@@ -724,16 +724,7 @@ void WriteLogTail(Writer& w, const Facts& f) {
     w.End();
     return;
   }
-  std::vector<std::string_view> lines;
-  std::string_view rest = f.log.bytes;
-  while (!rest.empty()) {
-    const auto end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    rest.remove_prefix(end + 1);
-  }
+  std::vector<std::string_view> lines = SplitLines(f.log.bytes);
   // A tail that starts inside a line shows no half line.
   if (!f.log.whole && !lines.empty()) lines.erase(lines.begin());
   if (lines.size() > kLogLinesShown) lines.erase(lines.begin(), lines.end() - kLogLinesShown);
@@ -764,6 +755,32 @@ std::string SectionLine(std::string_view title) {
   line += title;
   line += " ==";
   return line;
+}
+
+std::string ReportFileName(const LocalDateTime& now) {
+  std::string name = "Dialwave-report-";
+  AppendDigits(name, static_cast<std::uint64_t>(std::clamp(now.year, 0, 9999)), 4);
+  for (const int part : {now.month, now.day, -1, now.hour, now.minute}) {
+    if (part < 0) {
+      name += '-';
+    } else {
+      AppendDigits(name, static_cast<std::uint64_t>(std::clamp(part, 0, 99)), 2);
+    }
+  }
+  return name + ".txt";
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
 }
 
 std::string MaskLogLine(std::string_view line) {

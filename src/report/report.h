@@ -24,6 +24,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/environment.h"
@@ -104,6 +105,18 @@ struct ReportSources {
   const Clock* clock = nullptr;
 };
 
+// The name the about panel's link gives the report on the desktop:
+// "Dialwave-report-YYYYMMDD-HHMM.txt", ASCII so that every code page can
+// name it, and a new one for each minute.
+std::string ReportFileName(const LocalDateTime& now);
+
+// This machine's report into the file `path`, through the system's own ports
+// and `registry` (the program's); RAS through the layer's current context,
+// as BuildReport. For the about panel's link on a worker, and /report.
+// False when the file could not be written (nothing of it is there then).
+bool WriteSystemReport(const Environment& environment, Registry& registry, const Clock& clock,
+                       const UsageLedgerView* usage, const std::string& path);
+
 inline constexpr std::size_t kLogLinesShown = 200;
 
 // The report's text. Every pointer of `sources` but `usage` is required.
@@ -117,6 +130,10 @@ bool WriteReport(const ReportSources& sources, const std::string& path);
 // TextId::ReportEnd; a report without it was cut short.
 std::span<const TextId> SectionTitles();
 std::string SectionLine(std::string_view title);
+
+// The lines of a text, ended by LF or CR LF, without their ends; a last
+// line end adds no empty line.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 // A log line as the report shows it: "User:" and "Pswd:" values masked.
 std::string MaskLogLine(std::string_view line);

@@ -22,11 +22,15 @@ int RunReportCommand(const Environment& environment, const std::vector<std::stri
 
   const auto registry = MakeWin32Registry();
   const auto clock = MakeSystemClock();
+  return WriteSystemReport(environment, *registry, *clock, nullptr, arguments[1]) ? kReportWritten
+                                                                                  : kReportNotWritten;
+}
+
+bool WriteSystemReport(const Environment& environment, Registry& registry, const Clock& clock,
+                       const UsageLedgerView* usage, const std::string& path) {
   const auto system = MakeWin32SystemFacts(environment.PlatformId(), environment.WinVer());
   const auto files = MakeWin32ReportFiles(environment.PlatformId());
-  const ReportSources sources{&environment, system.get(), registry.get(), files.get(), nullptr,
-                              clock.get()};
-  return WriteReport(sources, arguments[1]) ? kReportWritten : kReportNotWritten;
+  return WriteReport({&environment, system.get(), &registry, files.get(), usage, &clock}, path);
 }
 
 }  // namespace dw::report

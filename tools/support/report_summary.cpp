@@ -40,15 +40,7 @@ std::optional<ReportedAttempt> AttemptOf(std::string_view line) {
 }  // namespace
 
 std::optional<ReadReport> ParseReport(std::string_view text) {
-  std::vector<std::string_view> lines;
-  for (std::string_view rest = text; !rest.empty();) {
-    const auto end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    rest.remove_prefix(end + 1);
-  }
+  std::vector<std::string_view> lines = report::SplitLines(text);
   // A UTF-8 byte-order mark, as an editor may have saved it.
   if (!lines.empty() && StartsWith(lines[0], "\xEF\xBB\xBF")) lines[0].remove_prefix(3);
   if (lines.empty() || lines[0] != TextUtf8(TextId::ReportTitle)) return std::nullopt;

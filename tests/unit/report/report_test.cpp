@@ -334,6 +334,11 @@ TEST_F(Report, LogShowsTheLastLinesDecrypted) {
   EXPECT_EQ(lines[2], "last");
 }
 
+TEST(ReportFileName, OneAMinuteInAscii) {
+  EXPECT_EQ(ReportFileName({2026, 3, 9, 7, 5, 59, 0}), "Dialwave-report-20260309-0705.txt");
+  EXPECT_EQ(ReportFileName({2026, 12, 31, 23, 59, 0, 0}), "Dialwave-report-20261231-2359.txt");
+}
+
 TEST_F(Report, WriteReportGoesThroughTheFilesPort) {
   StartAt(Generation::kWin98);
   const ReportSources sources{&environment_, &facts_, &registry_, &files_, nullptr, &clock_};
