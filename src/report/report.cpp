@@ -456,7 +456,7 @@ void WriteModems(Writer& w, const Facts& f) {
         w << "; UserInit: " << TextId::ReportModemRights;
       } else if (!d.userInit.empty()) {
         w << "; UserInit: ";
-        w.Value(d.userInit);
+        w.Value(MaskModemCommands(d.userInit));
       } else if (d.modem) {
         w << "; UserInit: " << TextId::ReportNone;
       }
@@ -768,6 +768,23 @@ std::string ReportFileName(const LocalDateTime& now) {
     }
   }
   return name + ".txt";
+}
+
+std::string MaskModemCommands(std::string_view init) {
+  std::string out(init);
+  std::string upper = out;
+  for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  // +CGAUTH and ^AUTHDATA (3GPP and vendors' PDP login), $QCPDPP (Qualcomm's).
+  for (const std::string_view key : {std::string_view("AUTH"), std::string_view("QCPDPP")}) {
+    for (auto at = upper.find(key); at != std::string::npos; at = upper.find(key, at + 1)) {
+      const auto equals = upper.find('=', at);
+      const auto end = std::min(upper.find(';', at), upper.size());
+      if (equals == std::string::npos || equals > end) continue;
+      out.replace(equals + 1, end - equals - 1, kMask);
+      upper.replace(equals + 1, end - equals - 1, kMask);
+    }
+  }
+  return out;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

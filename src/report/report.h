@@ -7,7 +7,8 @@
 //
 // Secrets: the entry's user name, password and domain and the operator's
 // login never appear. Their fields read "***"; settings values the program
-// does not know are hidden; a log line's "User:" and "Pswd:" are masked; and
+// does not know are hidden; a log line's "User:" and "Pswd:" and the login a
+// modem command carries are masked; and
 // every text taken from the machine has each of those secrets (three
 // characters or more) replaced by "***" wherever it occurs in it.
 //
@@ -130,6 +131,10 @@ bool WriteReport(const ReportSources& sources, const std::string& path);
 // TextId::ReportEnd; a report without it was cut short.
 std::span<const TextId> SectionTitles();
 std::string SectionLine(std::string_view title);
+
+// A modem's initialisation as the report shows it: the arguments of the
+// commands that carry a PDP login (+CGAUTH, ^AUTHDATA, $QCPDPP) masked.
+std::string MaskModemCommands(std::string_view init);
 
 // The lines of a text, ended by LF or CR LF, without their ends; a last
 // line end adds no empty line.

@@ -161,7 +161,7 @@ TEST_F(Report, NoSecretAppearsAnywhere) {
   // login, a settings value the program does not know, the log's dial
   // parameters and free texts, an attempt's text, a modem's command.
   StoreSettings({{"Password", kPassword}, {"Credentials", kUser + ":" + kPassword}});
-  SetUserInit(kModem, "AT+CGAUTH=1,1,\"" + kUser + "\",\"" + kPassword + "\"");
+  SetUserInit(kModem, "AT+CGDCONT=1,\"IP\",\"internet.kvr\";+CGAUTH=1,1,\"modem.user\",\"" + kPassword + "\"");
   files_.files[kLog] =
       "12:00:00 : src: DIAL-params      code: 0         msg: Entry: Korvana ; Phone: *99***1#  ; APN: "
       "internet.kvr  User: pvlok  ; Pswd: pvlok  \r\n" +
@@ -179,7 +179,7 @@ TEST_F(Report, NoSecretAppearsAnywhere) {
 
   const std::string report = Build();
   for (const std::string& secret : {kUser, kPassword, std::string("pvlok"), std::string("some one"),
-                                    std::string("another secret")}) {
+                                    std::string("another secret"), std::string("modem.user")}) {
     EXPECT_FALSE(Has(report, secret)) << secret << "\n" << Cp1251ToUtf8(report);
   }
   const std::string entry = Joined(Section(report, TextId::ReportSecEntry));
@@ -191,7 +191,7 @@ TEST_F(Report, NoSecretAppearsAnywhere) {
   const std::string log = Joined(Section(report, TextId::ReportSecLog));
   EXPECT_TRUE(Has(log, "User: ***  ; Pswd: ***")) << Cp1251ToUtf8(log);
   EXPECT_TRUE(Has(log, "typed *** and ***"));
-  EXPECT_TRUE(Has(report, "AT+CGAUTH=1,1,\"***\",\"***\""));
+  EXPECT_TRUE(Has(report, "UserInit: AT+CGDCONT=1,\"IP\",\"internet.kvr\";+CGAUTH=***\r\n"));
 }
 
 TEST_F(Report, MaskLogLineMasksValuesNotTheirNeighbours) {
@@ -200,6 +200,15 @@ TEST_F(Report, MaskLogLineMasksValuesNotTheirNeighbours) {
   EXPECT_EQ(MaskLogLine("User:x"), "User:***");
   EXPECT_EQ(MaskLogLine("Pswd:"), "Pswd:***");
   EXPECT_EQ(MaskLogLine("no secrets here"), "no secrets here");
+}
+
+TEST(MaskModemCommands, LoginsOfPdpCommandsOnly) {
+  EXPECT_EQ(MaskModemCommands("AT+CGDCONT=1,\"IP\",\"internet.kvr\""), "AT+CGDCONT=1,\"IP\",\"internet.kvr\"");
+  EXPECT_EQ(MaskModemCommands("at+cgauth=1,1,\"u\",\"p\";+CGDCONT=1,\"IP\",\"a\""),
+            "at+cgauth=***;+CGDCONT=1,\"IP\",\"a\"");
+  EXPECT_EQ(MaskModemCommands("AT^AUTHDATA=1,1,\"\",\"p\",\"u\" $QCPDPP=1,1,\"p\",\"u\""), "AT^AUTHDATA=***");
+  EXPECT_EQ(MaskModemCommands("AT+CGAUTH?"), "AT+CGAUTH?");
+  EXPECT_EQ(MaskModemCommands(""), "");
 }
 
 TEST_F(Report, MissingLogAndLedgerAreStatedAndALedgerIsShown) {
