@@ -194,21 +194,29 @@ TEST_F(Report, NoSecretAppearsAnywhere) {
   EXPECT_TRUE(Has(report, "UserInit: AT+CGDCONT=1,\"IP\",\"internet.kvr\";+CGAUTH=***\r\n"));
 }
 
-TEST_F(Report, MaskLogLineMasksValuesNotTheirNeighbours) {
-  EXPECT_EQ(MaskLogLine("Entry: K ; Phone: 1  ; APN: a  User: u v  ; Pswd: p ; q  "),
-            "Entry: K ; Phone: 1  ; APN: a  User: ***  ; Pswd: *** ; q  ");
-  EXPECT_EQ(MaskLogLine("User:x"), "User:***");
-  EXPECT_EQ(MaskLogLine("Pswd:"), "Pswd:***");
-  EXPECT_EQ(MaskLogLine("no secrets here"), "no secrets here");
-}
-
-TEST(MaskModemCommands, LoginsOfPdpCommandsOnly) {
-  EXPECT_EQ(MaskModemCommands("AT+CGDCONT=1,\"IP\",\"internet.kvr\""), "AT+CGDCONT=1,\"IP\",\"internet.kvr\"");
-  EXPECT_EQ(MaskModemCommands("at+cgauth=1,1,\"u\",\"p\";+CGDCONT=1,\"IP\",\"a\""),
-            "at+cgauth=***;+CGDCONT=1,\"IP\",\"a\"");
-  EXPECT_EQ(MaskModemCommands("AT^AUTHDATA=1,1,\"\",\"p\",\"u\" $QCPDPP=1,1,\"p\",\"u\""), "AT^AUTHDATA=***");
-  EXPECT_EQ(MaskModemCommands("AT+CGAUTH?"), "AT+CGAUTH?");
-  EXPECT_EQ(MaskModemCommands(""), "");
+TEST(ReportMasks, ValuesOfLoginsNotTheirNeighbours) {
+  struct Row {
+    std::string (*mask)(std::string_view);
+    const char* in;
+    const char* out;
+  };
+  for (const Row& r : std::initializer_list<Row>{
+           {MaskLogLine, "Entry: K ; Phone: 1  ; APN: a  User: u v  ; Pswd: p ; q  ",
+            "Entry: K ; Phone: 1  ; APN: a  User: ***  ; Pswd: *** ; q  "},
+           {MaskLogLine, "User:x", "User:***"},
+           {MaskLogLine, "Pswd:", "Pswd:***"},
+           {MaskLogLine, "no secrets here", "no secrets here"},
+           {MaskModemCommands, "AT+CGDCONT=1,\"IP\",\"internet.kvr\"", "AT+CGDCONT=1,\"IP\",\"internet.kvr\""},
+           {MaskModemCommands, "at+cgauth=1,1,\"u\",\"p\";+CGDCONT=1,\"IP\",\"a\"",
+            "at+cgauth=***;+CGDCONT=1,\"IP\",\"a\""},
+           {MaskModemCommands, "AT^AUTHDATA=1,1,\"\",\"p\",\"u\" $QCPDPP=1,1,\"p\",\"u\"", "AT^AUTHDATA=***"},
+           {MaskModemCommands, "AT$QCPDPP=1,1,\"p\",\"u\"", "AT$QCPDPP=***"},
+           {MaskModemCommands, "AT+CGDCONT=1,\"IP\",\"authnet\";+CGDCONT=2,\"IP\",\"b\"",
+            "AT+CGDCONT=1,\"IP\",\"authnet\";+CGDCONT=2,\"IP\",\"b\""},
+           {MaskModemCommands, "AT+CGAUTH?", "AT+CGAUTH?"},
+       }) {
+    EXPECT_EQ(r.mask(r.in), r.out) << r.in;
+  }
 }
 
 TEST_F(Report, MissingLogAndLedgerAreStatedAndALedgerIsShown) {
