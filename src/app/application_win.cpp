@@ -7,6 +7,7 @@
 #include "platform/registry.h"
 #include "platform/win32/adapters_win.h"
 #include "ras/context.h"
+#include "report/report_command.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/user_api_win.h"
 #include "text/texts.h"
@@ -109,6 +110,10 @@ class ComScope {
 int RunDialwave() {
   // 1. Process-wide values; none of them can stop the start.
   const std::shared_ptr<const Environment> environment = MakeWin32Environment();
+  // "/report FILE" ends here, before any window or the single instance.
+  if (report::IsReportCommand(environment->Arguments())) {
+    return report::RunReportCommand(*environment, environment->Arguments());
+  }
   // Static, as the services below: RAS's workers, which may outlive this
   // function, keep pointers into it (the library, the wait count).
   static StartupState startup;

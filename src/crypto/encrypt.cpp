@@ -78,4 +78,23 @@ std::string DecryptString(std::string_view hex) {
   return std::string(area.begin(), end);
 }
 
+std::optional<std::string> DecryptIntact(std::string_view hex) {
+  const std::size_t length = hex.size() / 2;
+  if (hex.size() % 2 != 0 || length < 16 || length % 8 != 0) return std::nullopt;
+  std::vector<std::uint8_t> area(length, 0);
+  for (std::size_t i = 0; i < length; ++i) {
+    const int high = HexValue(hex[2 * i]);
+    const int low = HexValue(hex[2 * i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    area[i] = static_cast<std::uint8_t>(high * 16 + low);
+  }
+  DecryptBuffer(area.data(), length);
+  const auto end = std::find(area.begin(), area.end(), 0);
+  const auto n = static_cast<std::size_t>(end - area.begin());
+  if (PaddedLength(n) != length || std::any_of(end, area.end(), [](std::uint8_t b) { return b != 0; })) {
+    return std::nullopt;
+  }
+  return std::string(area.begin(), end);
+}
+
 }  // namespace dw

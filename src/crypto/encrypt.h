@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,5 +22,10 @@ std::string EncryptString(std::string_view text);
 // Never fails: input that is not EncryptString's output gives meaningless
 // characters up to the first zero byte. Lower-case digits are accepted.
 std::string DecryptString(std::string_view hex);
+
+// The text only when `hex` is whole EncryptString output: its length fits
+// the text and the zero fill came back intact. A damaged value, or one
+// written in another form, gives nullopt instead of meaningless characters.
+std::optional<std::string> DecryptIntact(std::string_view hex);
 
 }  // namespace dw

@@ -1,4 +1,4 @@
-// The registry as the core sees it: keys under the two roots the program
+// The registry as the core sees it: keys under the three roots the program
 // uses, text values in the system's ANSI code page (1251 on the systems we
 // are made for), binary values, and subkey names.
 #pragma once
@@ -15,6 +15,7 @@ namespace dw {
 enum class RegistryRoot {
   kLocalMachine,  // HKEY_LOCAL_MACHINE
   kDynData,       // HKEY_DYN_DATA: the 9x performance counters
+  kCurrentUser,   // HKEY_CURRENT_USER: what every user may write
 };
 
 // An open key. Closed when destroyed. Value names compare without regard to

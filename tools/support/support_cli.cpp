@@ -6,12 +6,14 @@
 
 #include "crypto/encrypt.h"
 #include "support/log_file.h"
+#include "support/report_summary.h"
 #include "log/log.h"
 #include "settings/settings.h"
 #include "settings/stored_form.h"
 #include "platform/clock.h"
 #include "platform/tcp.h"
 #include "text/cp1251.h"
+#include "text/texts.h"
 #include "update/check_update.h"
 #include "usage/calendar.h"
 #include "usage/ledger_file.h"
@@ -32,6 +34,10 @@ constexpr const char* kUsage =
     "                    lines that are not encrypted pass through unchanged\n"
     "  encrypt TEXT      print the stored (encrypted) form of TEXT\n"
     "  decrypt HEX       print the text of a stored (encrypted) form\n"
+    "  report FILE       check a support report (dialwave.exe /report FILE, or the about\n"
+    "                    panel's link) for completeness and sum it up, the likeliest\n"
+    "                    cause of a failing connection first; exit status 1 when the\n"
+    "                    file is not a report or a section is missing\n"
     "  settings          print the values under HKEY_LOCAL_MACHINE\\Software\\Korvana\\Dialwave\n"
     "                    as Name=value, decrypted, and mark values stored in plain text\n"
     "                    (Windows build only)\n"
@@ -120,6 +126,21 @@ int DecryptLog(const std::string& file, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
+int SumUpReport(const std::string& file, std::ostream& out, std::ostream& err) {
+  const LogFile read = ReadLogFile(file);
+  if (read.error == LogFileError::kFolder) return Fail(err, file + ": is a folder, not a report");
+  if (read.error == LogFileError::kCannotOpen) return Fail(err, "cannot open " + file);
+  if (read.error == LogFileError::kCannotRead) return Fail(err, "cannot read " + file);
+  const auto report = ParseReport(ToUtf8(read.content));
+  if (!report) {
+    return Fail(err, file + ": not a Dialwave support report (its first line is not \"" +
+                         std::string(TextUtf8(TextId::ReportTitle)) + "\")");
+  }
+  PrintSummary(*report, out);
+  if (!report->Complete()) return Fail(err, file + ": the report is incomplete");
+  return kExitOk;
+}
+
 int Decrypt(const std::string& hex, std::ostream& out, std::ostream& err) {
   if (!LooksEncrypted(hex)) {
     return Fail(err,
@@ -202,11 +223,13 @@ int RunSupport(const std::vector<std::string>& arguments, const Registry* regist
     return RunCheckUpdate(rest, kProgramVersion, client, out, err);
   }
   const bool takesArgument = command == "decrypt-log" || command == "encrypt" ||
-                             command == "decrypt" || command == "usage";
+                             command == "decrypt" || command == "usage" ||
+                             command == "report";
   if (takesArgument ? arguments.size() != 2 : (command != "settings" || arguments.size() != 1)) {
     return Usage(err);
   }
   if (command == "decrypt-log") return DecryptLog(arguments[1], out, err);
+  if (command == "report") return SumUpReport(arguments[1], out, err);
   if (command == "encrypt") {
     out << EncryptString(Utf8ToCp1251(arguments[1])) << "\n";
     return kExitOk;

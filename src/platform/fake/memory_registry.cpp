@@ -65,7 +65,9 @@ struct MemoryRegistry::State {
   // way refuses writes. Returns no node when the key is not there.
   Found Walk(RegistryRoot root, std::string_view path, bool create) {
     Found f;
-    f.node = root == RegistryRoot::kLocalMachine ? localMachine : dynData;
+    f.node = root == RegistryRoot::kLocalMachine ? localMachine
+             : root == RegistryRoot::kCurrentUser ? currentUser
+                                                   : dynData;
     for (const auto part : SplitPath(path)) {
       f.denyWrite = f.denyWrite || f.node->denyWrite;
       f.denyAccess = f.denyAccess || f.node->denyAccess;
@@ -86,6 +88,7 @@ struct MemoryRegistry::State {
   dw::Mutex mutex;
   std::shared_ptr<Node> localMachine = std::make_shared<Node>();
   std::shared_ptr<Node> dynData = std::make_shared<Node>();
+  std::shared_ptr<Node> currentUser = std::make_shared<Node>();
   int writes = 0;
 };
 

@@ -9,7 +9,14 @@ namespace dw {
 namespace {
 
 HKEY RootKey(RegistryRoot root) {
-  return root == RegistryRoot::kDynData ? HKEY_DYN_DATA : HKEY_LOCAL_MACHINE;
+  switch (root) {
+    case RegistryRoot::kDynData:
+      return HKEY_DYN_DATA;
+    case RegistryRoot::kCurrentUser:
+      return HKEY_CURRENT_USER;
+    default:
+      return HKEY_LOCAL_MACHINE;
+  }
 }
 
 // The API takes paths relative to the root; a leading separator would name

@@ -11,8 +11,19 @@
 
 #include "crypto/encrypt.h"
 #include "log/log.h"
+#include "platform/fake/memory_registry.h"
+#include "ras/advice.h"
+#include "ras/context.h"
+#include "ras/readiness.h"
+#include "core/entry_points.h"
+#include "core/simulator.h"
+#include "core/store.h"
+#include "platform/threads.h"
+#include "report/history.h"
 #include "text/cp1251.h"
+#include "text/texts.h"
 #include "unit/log/log_test_support.h"
+#include "unit/report/report_fakes.h"
 #include "usage/ledger_file.h"
 
 #include <sys/wait.h>
@@ -231,6 +242,135 @@ TEST_F(SupportTool, CheckUpdateReportsAnUnreachableServer) {
   EXPECT_NE(run.out.find("version=1.0.7\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("apn=internet.kvr\n"), std::string::npos) << "the old list stays";
   EXPECT_EQ(Tool({"check-update", "--bogus"}).status, 2);
+}
+
+// A report as the program writes it, with these connect attempts, oldest
+// first; RAS is the simulator's default service, or none without `ras`.
+std::string MadeReport(const std::vector<ras::Dword>& codes, bool ras = true) {
+  MemoryRegistry registry;
+  sim::MemoryStore store;
+  sim::FakeSimClock simClock;
+  sim::Simulator simulator({ras::Generation::kWinXp, &store, &simClock, &registry, {}});
+  const sim::SimRasLibrary library(simulator);
+  ras::ConfigureRas({ras ? &library : nullptr, 501, nullptr, nullptr, nullptr, 0,
+                     std::chrono::milliseconds(500)});
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    report::ConnectAttempt a;
+    a.time = {2026, 12, 9, 10, static_cast<int>(i), 0, 0};
+    a.apn = "internet.kvr";
+    a.number = "*99***1#";
+    a.code = codes[i];
+    EXPECT_TRUE(report::RecordAttempt(registry, a));
+  }
+  FixedEnvironment environment;
+  report::FixedFacts facts;
+  report::MemoryFiles files;
+  FakeClock clock;
+  std::string report = report::BuildReport({&environment, &facts, &registry, &files, nullptr, &clock});
+  for (int i = 0; i < 500 && ras::RunningRasWorkers() != 0; ++i) dw::SleepFor(std::chrono::milliseconds(10));
+  ras::ConfigureRas({});
+  return report;
+}
+
+class SupportReport : public SupportTool {
+ protected:
+  ToolRun Read(const std::string& content) {
+    const auto file = std::filesystem::temp_directory_path() /
+                      ("dw-report-" + std::to_string(::getpid()) + "-" + std::to_string(files_++) + ".txt");
+    std::ofstream(file, std::ios::binary) << content;
+    ToolRun run = Tool({"report", file.string()});
+    std::filesystem::remove(file);
+    return run;
+  }
+  static std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    for (std::size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+      lines.push_back(text.substr(at, end - at));
+    }
+    return lines;
+  }
+  int files_ = 0;
+};
+
+TEST_F(SupportReport, TheLikeliestCauseComesFirst) {
+  // Failures since the last connection: 633 once, then 691 twice.
+  const ToolRun run = Read(MadeReport({734, 0, 633, 691, 691}));
+  ASSERT_EQ(run.status, 0) << run.err << run.out;
+  const auto lines = Lines(run.out);
+  ASSERT_GE(lines.size(), 4u) << run.out;
+  EXPECT_EQ(lines[0], "Likeliest cause: RAS error 691, " + Cp1251ToUtf8(ras::AdviceCause(691)) +
+                          " (2 of 3 failed attempts since the last connection; latest 09.12.2026 10:04:00)");
+  EXPECT_EQ(lines[1], "What to do: " + Cp1251ToUtf8(ras::Advice(691)));
+  EXPECT_EQ(lines[2], "Also: RAS error 633 (1x), " + Cp1251ToUtf8(ras::AdviceCause(633)));
+  EXPECT_EQ(lines[3], "Attempts in the report: 5");
+  EXPECT_EQ(lines.back(), "Report: complete");
+  EXPECT_NE(run.out.find("  " + std::string(TextUtf8(TextId::ReportFileVersion)) + "1.0.0.1\n"),
+            std::string::npos);
+  EXPECT_EQ(run.err, "");
+
+  // Equal counts: the newest code.
+  const ToolRun tie = Read(MadeReport({633, 691}));
+  EXPECT_EQ(Lines(tie.out).at(0).rfind("Likeliest cause: RAS error 691,", 0), 0u) << tie.out;
+  // The last attempt connected.
+  const ToolRun fine = Read(MadeReport({691, 0}));
+  EXPECT_EQ(Lines(fine.out).at(0).rfind("Likeliest cause: none seen: the last connect attempt succeeded", 0), 0u)
+      << fine.out;
+  // No attempt at all: what else the report shows (here: no RAS library).
+  const ToolRun none = Read(MadeReport({}, false));
+  EXPECT_EQ(Lines(none.out).at(0).rfind("Likeliest cause: the RAS library (rasapi32.dll) is not loaded", 0), 0u)
+      << none.out;
+}
+
+TEST_F(SupportReport, ReadsItAsNotepadMayHaveSavedIt) {
+  const std::string report = MadeReport({691});
+  // UTF-8 with a byte-order mark and bare line feeds.
+  std::string utf8 = "\xEF\xBB\xBF" + Cp1251ToUtf8(report);
+  utf8.erase(std::remove(utf8.begin(), utf8.end(), '\r'), utf8.end());
+  const ToolRun run = Read(utf8);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out).at(0).rfind("Likeliest cause: RAS error 691,", 0), 0u) << run.out;
+}
+
+TEST_F(SupportReport, AReportCutShortIsIncomplete) {
+  const std::string report = MadeReport({691});
+  // Cut inside the settings section: it and every later one go, and the end.
+  const std::string cut = report.substr(0, report.find(Text(TextId::ReportSecSettings)) + 4);
+  const ToolRun run = Read(cut);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("Report: INCOMPLETE; missing sections: " +
+                         std::string(TextUtf8(TextId::ReportSecSettings)) + ", " +
+                         std::string(TextUtf8(TextId::ReportSecAttempts))),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("its end is missing"), std::string::npos);
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+
+  // A section taken out of the middle is missing too, the end being there.
+  const std::string title = "\r\n" + report::SectionLine(Text(TextId::ReportSecRights)) + "\r\n";
+  std::string holed = report;
+  holed.erase(holed.find(title), title.size());
+  const ToolRun hole = Read(holed);
+  EXPECT_EQ(hole.status, 1);
+  EXPECT_NE(hole.out.find("missing sections: " + std::string(TextUtf8(TextId::ReportSecRights)) + "\n"),
+            std::string::npos)
+      << hole.out;
+}
+
+TEST_F(SupportReport, RefusesWhatIsNotAReport) {
+  const std::string log = "9:05:03 : src: WINVER      code: 501         msg: version of Windows\r\n";
+  for (const std::string& content : {log, std::string(), std::string("Dialwave\r\n"),
+                                     EncryptString(Text(TextId::ReportTitle))}) {
+    const ToolRun run = Read(content);
+    EXPECT_EQ(run.status, 1) << content;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("not a Dialwave support report"), std::string::npos) << run.err;
+  }
+  const ToolRun missing = Tool({"report", "/nonexistent/report.txt"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("cannot open"), std::string::npos);
+  EXPECT_EQ(Tool({"report"}).status, 2);
+  EXPECT_EQ(Tool({"report", "a", "b"}).status, 2);
 }
 
 }  // namespace
