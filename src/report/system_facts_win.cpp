@@ -74,7 +74,7 @@ class Win32SystemFacts final : public SystemFacts {
     const auto info = Lookup<TokenInfoFn>(advapi, "GetTokenInformation");
     HANDLE token = nullptr;
     if (!open || !info || !open(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
-    const UniqueHandleKernel owned(token);
+    const UniqueKernelHandle owned(token);
     DWORD value = 0;
     DWORD size = 0;
     if (info(token, kTokenElevation, &value, sizeof value, &size)) {

@@ -52,6 +52,12 @@ struct KernelHandleTraits {
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { CloseHandle(h); }
 };
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { CloseHandle(h); }
+};
+
 struct KeyTraits {
   using Handle = HKEY;
   static Handle Invalid() { return nullptr; }
@@ -69,7 +75,9 @@ struct GdiObjectTraits {
   static void Close(Handle h) { DeleteObject(h); }
 };
 
-using UniqueEvent = UniqueHandle<KernelHandleTraits>;
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueEvent = UniqueKernelHandle;
+using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueKey = UniqueHandle<KeyTraits>;
 using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
