@@ -50,13 +50,14 @@ struct Flavour {
   ras::Binding entries;  // RASENTRY calls
   ras::Binding calls;    // entry list and dial parameters
   bool win9x;
-  bool xp;
+  bool xp;  // the entry record has XP's fields
   const char* sizeTag;  // log tag of a failed size query in CreateConnection
 };
 
 Flavour Current() {
   const ras::Generation g = ras::GenerationOf(ras::CurrentRasContext().winVer);
-  return {ras::EntryBinding(), ras::CallBinding(), ras::IsWin9x(g), g == ras::Generation::kWinXp,
+  const ras::Binding entries = ras::EntryBinding();
+  return {entries, ras::CallBinding(), ras::IsWin9x(g), entries.module() == ras::Module::kRasXp,
           g == ras::Generation::kWinMe ? "CreateConn-GetEntrySize" : "GetEntrySize"};
 }
 
