@@ -495,6 +495,10 @@ Dword Simulator::SetEntryProperties(const char* phonebook, const char* entry, co
       result = ras::kErrorInvalidParameter;
       return;
     }
+    if (scenario.entryWriteDenied) {
+      result = ras::kErrorAccessDenied;
+      return;
+    }
     Entry* e = state.FindEntry(name);
     if (e == nullptr) {
       state.entries.push_back(

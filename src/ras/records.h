@@ -38,6 +38,7 @@ inline constexpr std::size_t kDnLen = 15;
 
 // Result codes the program and the simulator name.
 inline constexpr Dword kSuccess = 0;
+inline constexpr Dword kErrorAccessDenied = 5;  // e.g. a phone-book write a user may not make
 inline constexpr Dword kErrorInvalidHandle = 6;
 inline constexpr Dword kErrorInvalidParameter = 87;
 inline constexpr Dword kErrorCallNotImplemented = 120;

@@ -380,6 +380,57 @@ TEST_F(Phonebook, AnEntryRasRefusesIsLoggedAndLeavesTheNameEmpty) {
   }
 }
 
+// A user who may not change the phone book (a standard user from Vista on):
+// RAS answers 5 to the save, which the caller is told apart from other
+// failures, whichever way the entry was reached.
+TEST_F(Phonebook, ASaveTheSystemRefusesIsToldAsARefusal) {
+  for (Generation g : sim::test::kGenerations) {
+    SCOPED_TRACE(static_cast<int>(g));
+    sim::Scenario s = WithOtherModems();
+    s.entryWriteDenied = true;
+    StartRas(g, s);
+    // A new entry: not created, the name stays empty.
+    std::string name;
+    EntrySave saved = EntrySave::kSaved;
+    ASSERT_TRUE(CheckConnName(kModem, name, &saved).has_value());
+    EXPECT_EQ(saved, EntrySave::kRefused);
+    EXPECT_EQ(name, "");
+    EXPECT_TRUE(Names().empty());
+    EXPECT_TRUE(Logged("src: RAS-Repair-SetEntryProperties      code: 5"));
+
+    // The remembered entry, which the administrator made: kept as it is.
+    store_.Update([](const sim::Scenario&, sim::State& state) {
+      sim::Entry e{"Korvana", std::vector<std::uint8_t>(sizeof(Entry), 0), "", ""};
+      Entry record{};
+      record.dwSize = sizeof record;
+      std::strcpy(record.szDeviceType, "modem");
+      std::strcpy(record.szDeviceName, kModem);
+      std::strcpy(record.szLocalPhoneNumber, "*99#");
+      std::memcpy(e.record.data(), &record, sizeof record);
+      state.entries.push_back(e);
+    });
+    name = "Korvana";
+    saved = EntrySave::kSaved;
+    ASSERT_TRUE(CheckConnName(kModem, name, &saved).has_value());
+    EXPECT_EQ(saved, EntrySave::kRefused);
+    EXPECT_EQ(name, "Korvana");
+  }
+}
+
+TEST_F(Phonebook, SavesThatWorkOrFailOtherwiseAreNotRefusals) {
+  StartRas(Generation::kVista);
+  std::string name;
+  EntrySave saved = EntrySave::kFailed;
+  ASSERT_TRUE(CheckConnName(kModem, name, &saved).has_value());
+  EXPECT_EQ(saved, EntrySave::kSaved);
+  name = "Korvana";
+  ASSERT_TRUE(CheckConnName("Unplugged Modem", name, &saved).has_value());
+  EXPECT_EQ(saved, EntrySave::kFailed) << "87: RAS has no such device";
+  SetFault(false, true);
+  EXPECT_FALSE(CheckConnName(kModem, name, &saved).has_value());
+  EXPECT_EQ(saved, EntrySave::kFailed);
+}
+
 Dword DW_RASAPI SizeQueryDenied(const char*, const char* entry, void* record, Dword* size,
                                 std::uint8_t*, Dword*) {
   if (record == nullptr && entry != nullptr && *entry == 0) {
