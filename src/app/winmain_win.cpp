@@ -1,7 +1,7 @@
+#include "platform/win32/win.h"
 #include "app/application_win.h"
 #include "app/set_init.h"
 #include "platform/command_line.h"
-#include "platform/win32/win.h"
 
 // The ANSI entry point, which every generation starts; the arguments are read
 // with GetCommandLineA. The administrator's step is told apart first, before

@@ -16,16 +16,13 @@
 namespace dw {
 namespace {
 
-using test::BinDir;
-using test::Child;
-using test::Start;
-using test::WaitForWindow;
-
 constexpr const char* kNtClass =
     "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
 constexpr const char* kSettingsKey = "Software\\Korvana\\Dialwave";
 
-bool Is9x() { return (GetVersion() & 0x80000000u) != 0; }
+bool Is9x() {
+  return (GetVersion() & 0x80000000u) != 0;
+}
 
 std::optional<std::string> ReadText(const std::string& key, const char* name) {
   HKEY k = nullptr;
@@ -43,8 +40,8 @@ std::optional<std::string> ReadText(const std::string& key, const char* name) {
 
 void WriteText(const std::string& key, const char* name, const std::string& text) {
   HKEY k = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &k, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &k, nullptr),
             ERROR_SUCCESS)
       << key;
   RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -76,11 +73,9 @@ std::vector<std::string> Snapshot(const char* key) {
 // again at the end.
 class SetInitMode : public ::testing::Test {
  protected:
+  // The prefix's other tests wait their turn (prefix_turn_win.cpp): no
+  // other copy of the program runs meanwhile.
   void SetUp() override {
-    turn_.reset(CreateMutexW(nullptr, FALSE, L"DwSingleInstanceTests"));
-    ASSERT_TRUE(turn_);
-    const DWORD r = WaitForSingleObject(turn_.get(), 150000);
-    ASSERT_TRUE(r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) << "another test kept the turn";
     modem_ = "SetInit Test Modem " + std::to_string(GetCurrentProcessId());
     std::string sub = std::to_string(9000 + GetCurrentProcessId() % 1000);
     if (Is9x()) {
@@ -102,32 +97,32 @@ class SetInitMode : public ::testing::Test {
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, userInitKey_.c_str());
     if (!enumKey_.empty()) RegDeleteKeyA(HKEY_LOCAL_MACHINE, enumKey_.c_str());
-    ReleaseMutex(turn_.get());
   }
 
   long RunStep(const std::string& modem, const std::string& apn) {
     const std::string arguments = SetInitArguments({modem, apn});
-    Child step = Start(BinDir() + L"dialwave.exe", Wide(arguments));
+    test::Child step = test::Start(test::BinDir() + L"dialwave.exe", Wide(arguments));
     EXPECT_TRUE(step.process) << "could not start dialwave.exe";
     const long code = step.WaitExit(60000);
     if (code == -1) step.Kill();
     return code;
   }
 
-  UniqueHandleKernel turn_;
   std::string modem_;
   std::string enumKey_;
   std::string userInitKey_;
-  Child first_;
+  test::Child first_;
 };
 
 // The log beside the program as it is now (other tests write one there).
 std::string LogFileState() {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW((BinDir() + L"GPRSlog.log").c_str(), GetFileExInfoStandard, &data)) {
+  if (!GetFileAttributesExW((test::BinDir() + L"GPRSlog.log").c_str(), GetFileExInfoStandard,
+                            &data)) {
     return "none";
   }
-  return std::to_string(data.nFileSizeLow) + "@" + std::to_string(data.ftLastWriteTime.dwLowDateTime);
+  return std::to_string(data.nFileSizeLow) + "@" +
+         std::to_string(data.ftLastWriteTime.dwLowDateTime);
 }
 
 TEST_F(SetInitMode, WritesTheDialsCommandAndReadsBackAsWritten) {
@@ -142,16 +137,17 @@ TEST_F(SetInitMode, WritesTheDialsCommandAndReadsBackAsWritten) {
 TEST_F(SetInitMode, RefusesAnUnsafeApnAnUnknownModemAndAnythingElse) {
   EXPECT_EQ(RunStep(modem_, "x\";ATD*99#;\""), static_cast<long>(SetInitExit::kUnsafeApn));
   EXPECT_EQ(RunStep(modem_ + " 2", "internet.kvr"), static_cast<long>(SetInitExit::kNoModem));
-  Child bare = Start(BinDir() + L"dialwave.exe", L"/setinit \"" + Wide(modem_) + L"\" internet.kvr");
+  test::Child bare = test::Start(test::BinDir() + L"dialwave.exe",
+                                 L"/setinit \"" + Wide(modem_) + L"\" internet.kvr");
   EXPECT_EQ(bare.WaitExit(60000), static_cast<long>(SetInitExit::kUsage))
       << "plain text, not hexadecimal";
   EXPECT_EQ(ReadText(userInitKey_, "UserInit"), "ATZ");
 }
 
 TEST_F(SetInitMode, ARunningCopyNeitherHearsOfItNorLosesItsPlace) {
-  first_ = Start(BinDir() + L"dialwave.exe", L"/auto");
+  first_ = test::Start(test::BinDir() + L"dialwave.exe", L"/auto");
   ASSERT_TRUE(first_.process);
-  HWND main = WaitForWindow(L"TfrmGprsMain", nullptr, 30000);
+  HWND main = test::WaitForWindow(L"TfrmGprsMain", nullptr, 30000);
   ASSERT_NE(main, nullptr);
   ASSERT_FALSE(IsWindowVisible(main)) << "/auto starts in the notification area";
 

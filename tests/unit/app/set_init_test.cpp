@@ -66,8 +66,8 @@ TEST(SetInit, AnythingButExactlyTheSwitchAndTwoHexArgumentsIsNotTheMode) {
 class SetInitRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    registry_.SetText(RegistryRoot::kLocalMachine, std::string(kNtClass) + "\\0000",
-                      "FriendlyName", "Other Modem");
+    registry_.SetText(RegistryRoot::kLocalMachine, std::string(kNtClass) + "\\0000", "FriendlyName",
+                      "Other Modem");
     registry_.SetText(RegistryRoot::kLocalMachine, std::string(kNtClass) + "\\0000", "UserInit",
                       "ATZ");
     registry_.SetText(RegistryRoot::kLocalMachine, device_, "FriendlyName", kModem);
@@ -103,10 +103,9 @@ TEST_F(SetInitRun, TheModeAndTheDialBuildTheSameCommand) {
 TEST_F(SetInitRun, AnApnTheUpdateClientWouldRefuseIsNeverWritten) {
   EXPECT_EQ(Run(kModem, ""), SetInitExit::kUsage) << "an empty APN is no argument at all";
   for (const std::string& apn :
-       {std::string("with blank"), std::string("quote\"d"),
-        std::string("back\\slash"), std::string("a,b"), std::string("a;b"),
-        std::string("x\";ATD*99#;\""), std::string("tab\t"), std::string(101, 'x'),
-        Utf8ToCp1251("интернет")}) {
+       {std::string("with blank"), std::string("quote\"d"), std::string("back\\slash"),
+        std::string("a,b"), std::string("a;b"), std::string("x\";ATD*99#;\""), std::string("tab\t"),
+        std::string(101, 'x'), Utf8ToCp1251("интернет")}) {
     EXPECT_EQ(Run(kModem, apn), SetInitExit::kUnsafeApn) << apn;
   }
   EXPECT_EQ(registry_.WriteCount(), 0);

@@ -273,28 +273,28 @@ TEST_F(Phonebook, SwitchingModemsLeavesTheOldEntryAndFindsOrMakesOneForTheNewMod
 
 TEST_F(Phonebook, OnXpAndLaterTheRepairDropsThePrerequisiteEntryAndNothingElse) {
   for (Generation g : {Generation::kWinXp, Generation::kVista}) {
-  SCOPED_TRACE(static_cast<int>(g));
-  StartRas(g);
-  Entry vpn{};
-  vpn.dwSize = Size(Record::kEntry);
-  vpn.dwFramingProtocol = 1;
-  vpn.dwType = 1;
-  std::strcpy(vpn.szDeviceType, "modem");
-  std::strcpy(vpn.szDeviceName, kModem);
-  std::strcpy(vpn.szPrerequisiteEntry, "Carrier");
-  std::strcpy(vpn.szPrerequisitePbk, "C:\\pbk");
-  vpn.dwRedialCount = 7;
-  ASSERT_EQ(Fn<ras::RasSetEntryPropertiesAFn>("RasSetEntryPropertiesA")(nullptr, "Korvana", &vpn,
-                                                                        vpn.dwSize, nullptr, 0),
-            0u);
-  std::string name = "Korvana";
-  ASSERT_TRUE(CheckConnName(kModem, name).has_value());
-  Entry e;
-  ASSERT_TRUE(Stored("Korvana", e));
-  EXPECT_STREQ(e.szPrerequisiteEntry, "");
-  EXPECT_STREQ(e.szPrerequisitePbk, "C:\\pbk");
-  EXPECT_EQ(e.dwRedialCount, 7u);
-  ExpectOperatorSettings(e, kModem, "*99***1#");
+    SCOPED_TRACE(static_cast<int>(g));
+    StartRas(g);
+    Entry vpn{};
+    vpn.dwSize = Size(Record::kEntry);
+    vpn.dwFramingProtocol = 1;
+    vpn.dwType = 1;
+    std::strcpy(vpn.szDeviceType, "modem");
+    std::strcpy(vpn.szDeviceName, kModem);
+    std::strcpy(vpn.szPrerequisiteEntry, "Carrier");
+    std::strcpy(vpn.szPrerequisitePbk, "C:\\pbk");
+    vpn.dwRedialCount = 7;
+    ASSERT_EQ(Fn<ras::RasSetEntryPropertiesAFn>("RasSetEntryPropertiesA")(nullptr, "Korvana", &vpn,
+                                                                          vpn.dwSize, nullptr, 0),
+              0u);
+    std::string name = "Korvana";
+    ASSERT_TRUE(CheckConnName(kModem, name).has_value());
+    Entry e;
+    ASSERT_TRUE(Stored("Korvana", e));
+    EXPECT_STREQ(e.szPrerequisiteEntry, "");
+    EXPECT_STREQ(e.szPrerequisitePbk, "C:\\pbk");
+    EXPECT_EQ(e.dwRedialCount, 7u);
+    ExpectOperatorSettings(e, kModem, "*99***1#");
   }
 }
 
