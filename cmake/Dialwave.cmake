@@ -32,3 +32,5 @@ endfunction()
 # The Wine harness every Windows test runs through (see scripts/wine-run).
 set(DW_WINE_RUN ${PROJECT_SOURCE_DIR}/scripts/wine-run)
 set(DW_GENERATIONS win98 winme win2k winxp)
+# Vista to 11, as Wine plays Windows 7 and Windows 10.
+set(DW_NT6_GENERATIONS win7 win10)

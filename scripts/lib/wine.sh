@@ -1,7 +1,8 @@
 # Wine harness, sourced by scripts and tests. Everything Wine touches stays
 # under $DW_BUILD_ROOT/wine: per architecture (win32 for i686 programs, win64
 # for x86_64 ones) one base prefix made once, and a copy of it per Windows
-# generation ("win98", "winme", "win2k", "winxp", "win7" = Wine's default)
+# generation ("win98", "winme", "win2k", "winxp", "win7", "win10"; "default"
+# keeps whatever this Wine plays by default)
 # and per kind: "-x..." (screen tests) and "-run" (scripts/run) draw on
 # $DISPLAY, the others are headless with Wine's null graphics driver.
 
@@ -72,11 +73,13 @@ dw_wine_env() {
   mkdir -p "$HOME" "$TMPDIR"
 }
 
-# Generation name -> Wine's version setting ("" keeps Wine's default).
+# Generation name -> Wine's version setting ("" keeps Wine's default). Named
+# even where it is today's default, so that another Wine plays the same
+# system. Windows 10 reports itself as 6.2 to a program without a manifest.
 dw_wine_version_of() {
   case $1 in
-    win98 | winme | win2k | winxp) echo "$1" ;;
-    win7 | default) echo "" ;;
+    win98 | winme | win2k | winxp | win7 | win10) echo "$1" ;;
+    default) echo "" ;;
     *) echo "unknown Windows generation '$1'" >&2; return 1 ;;
   esac
 }

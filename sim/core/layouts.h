@@ -1,6 +1,6 @@
 // The simulator's own record layouts, written from the published headers
-// (ras.h blocks 0x400, 0x401, 0x500, 0x501, pack 4) and the published
-// per-system requirements. It deliberately does not derive anything from
+// (ras.h blocks 0x400, 0x401, 0x500, 0x501, 0x600, 0x601, pack 4) and the
+// published per-system requirements. It deliberately does not derive anything from
 // the program's ras/records.h: a size the program gets wrong must fail here.
 #pragma once
 
@@ -17,41 +17,63 @@ using Dword = std::uint32_t;
 // HRASCONN and ULONG_PTR grow by 4 bytes on x86_64; pack 4 keeps the rest.
 inline constexpr Dword kWide = sizeof(void*) == 8 ? 4 : 0;
 
-// The system generation by GetVersionEx's major*100+minor: exact values only.
+// The system generation by GetVersionEx's major*100+minor: 410, 490 and 501
+// exactly, NT 6 and later from 600 on.
 constexpr Generation GenerationOfWinVer(std::uint32_t winVer) {
   return winVer == 410   ? Generation::kWin98
          : winVer == 490 ? Generation::kWinMe
          : winVer == 501 ? Generation::kWinXp
+         : winVer >= 600 ? Generation::kVista
                          : Generation::kWin2000;
 }
 
 constexpr bool Is9x(Generation g) { return g == Generation::kWin98 || g == Generation::kWinMe; }
 
 // sizeof `r` in header block `block`; 0 where that block has no such record.
+// 0x600 adds to RASENTRY two IPv6 name servers and two interface metrics
+// (40 bytes) and to RASCONN a correlation GUID; 0x601 adds to RASENTRY an
+// IPv6 address, its prefix length and the outage time (24 bytes), to
+// RASDIALPARAMS the interface index and to RASCONNSTATUS two tunnel end
+// points (a DWORD and a 16-byte address each) and the sub-state.
 constexpr Dword SizeInBlock(Record r, unsigned block) {
   switch (r) {
     case Record::kEntryName:
       return block >= 0x500 ? 532 : 264;
     case Record::kEntry:
-      return block >= 0x501 ? 2884 : block >= 0x500 ? 2088 : block >= 0x401 ? 1796 : 1768;
+      return block >= 0x601   ? 2948
+             : block >= 0x600 ? 2924
+             : block >= 0x501 ? 2884
+             : block >= 0x500 ? 2088
+             : block >= 0x401 ? 1796
+                              : 1768;
     case Record::kDialParams:
-      return block >= 0x401 ? 1060 + kWide : 1052;
+      return block >= 0x601 ? 1064 + kWide : block >= 0x401 ? 1060 + kWide : 1052;
     case Record::kDevInfo:
       return 152;
     case Record::kConn:
-      return (block >= 0x501 ? 704 : block >= 0x500 ? 692 : block >= 0x401 ? 676 : 412) + kWide;
+      return (block >= 0x600   ? 720
+              : block >= 0x501 ? 704
+              : block >= 0x500 ? 692
+              : block >= 0x401 ? 676
+                               : 412) +
+             kWide;
     case Record::kConnStatus:
-      return block >= 0x401 ? 288 : 160;
+      return block >= 0x601 ? 332 : block >= 0x401 ? 288 : 160;
     case Record::kStats:
       return block >= 0x500 ? 60 : 0;
   }
   return 0;
 }
 
+// Every header block, oldest first.
+inline constexpr unsigned kBlocks[] = {0x400, 0x401, 0x500, 0x501, 0x600, 0x601};
+
 // The block whose size each system requires in `dwSize`. Not simply the
 // system's newest block: ME keeps the 0x400 RASENTRY and XP the 0x500
-// RASCONN; 9x has no RAS_STATS (0).
+// RASCONN; 9x has no RAS_STATS (0). From Vista on, the records the program
+// writes on XP (ras/records.h says why): what strict mode holds it to.
 constexpr unsigned RequiredBlock(Generation g, Record r) {
+  if (g == Generation::kVista) g = Generation::kWinXp;
   const bool is98 = g == Generation::kWin98;
   switch (r) {
     case Record::kEntryName:
@@ -81,7 +103,17 @@ constexpr unsigned NewestBlock(Generation g) {
   return g == Generation::kWin98    ? 0x400
          : g == Generation::kWinMe  ? 0x401
          : g == Generation::kWin2000 ? 0x500
-                                     : 0x501;
+         : g == Generation::kWinXp  ? 0x501
+                                    : 0x601;
+}
+
+// The size of the system's own records, which it reports to a size query
+// and takes besides the required one. Before Vista the same as required;
+// from Vista on the 0x601 records (Windows 7's), larger than any the
+// program has.
+constexpr Dword OwnSize(Generation g, Record r) {
+  if (g != Generation::kVista) return RequiredSize(g, r);
+  return SizeInBlock(r, NewestBlock(g));
 }
 
 // Offsets (in the newest block) of every field the simulator reads or writes.

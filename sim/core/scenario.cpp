@@ -204,6 +204,8 @@ std::optional<Scenario> ParseScenario(const std::string& text, std::string* erro
         s.all711 = true;
       else if (rest == "hangup-never")
         s.hangupNever = true;
+      else if (rest == "entry-write-denied")
+        s.entryWriteDenied = true;
       else
         ok = false;
     } else {
@@ -244,6 +246,7 @@ std::string FormatScenario(const Scenario& s) {
   if (s.hung) out << "fault hung\n";
   if (s.all711) out << "fault all-711\n";
   if (s.hangupNever) out << "fault hangup-never\n";
+  if (s.entryWriteDenied) out << "fault entry-write-denied\n";
   return out.str();
 }
 

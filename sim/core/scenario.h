@@ -67,6 +67,9 @@ struct Scenario {
   bool hung = false;         // every call but RasGetErrorStringA blocks
   bool all711 = false;       // every call but RasGetErrorStringA answers 711
   bool hangupNever = false;  // RasHangUpA answers 0 and nothing happens
+  // RasSetEntryPropertiesA answers 5 (access denied) to a request it would
+  // otherwise carry out: a user who may not change the phone book.
+  bool entryWriteDenied = false;
 
   // The rule for an APN or a number. With no rules at all everything
   // connects; otherwise a name without a rule of its own follows "*", and

@@ -86,11 +86,14 @@ T LoadRecord(const void* from, Dword size) {
   return record;
 }
 
-// The first `size` bytes of a newest-layout record into the caller's buffer.
+// The first `size` bytes of a newest-layout record into the caller's buffer;
+// the fields of a larger record (a later system's) that the simulator does
+// not keep are zero.
 template <typename T>
 void StoreRecord(void* to, Dword size, T record) {
   record.dwSize = size;
   std::memcpy(to, &record, std::min<std::size_t>(size, sizeof(T)));
+  if (size > sizeof(T)) std::memset(static_cast<std::uint8_t*>(to) + sizeof(T), 0, size - sizeof(T));
 }
 
 Dword SizeField(const void* record) {
@@ -250,8 +253,10 @@ bool Simulator::SizeOk(const Scenario& scenario, Record record, Dword size) cons
   if (size == 0) return false;
   // A later service pack takes its own larger records as well as the older.
   if (size == scenario.reportedSizes[static_cast<std::size_t>(record)]) return true;
+  // Its own records (from Vista on larger than the program's) it takes too.
+  if (size == layout::OwnSize(host_.generation, record)) return true;
   if (scenario.strict) return size == layout::RequiredSize(host_.generation, record);
-  for (unsigned block : {0x400u, 0x401u, 0x500u, 0x501u}) {
+  for (unsigned block : layout::kBlocks) {
     if (block <= layout::NewestBlock(host_.generation) &&
         layout::SizeInBlock(record, block) == size) {
       return true;
@@ -292,7 +297,7 @@ Dword Simulator::GetErrorString(unsigned code, char* text, Dword size) {
 template <typename Write>
 Dword Simulator::Enumerate(const Scenario& scenario, Record record, void* buffer, Dword* bytes,
                            Dword* count, Dword n, Write write) const {
-  const Dword own = scenario.ReportedSize(record, layout::RequiredSize(host_.generation, record));
+  const Dword own = scenario.ReportedSize(record, layout::OwnSize(host_.generation, record));
   if (buffer == nullptr) {
     *bytes = n * own;
     *count = n;
@@ -433,7 +438,7 @@ Dword Simulator::GetEntryProperties(const char* phonebook, const char* entry, vo
     if (deviceInfoSize != nullptr) *deviceInfoSize = 0;
     if (record == nullptr) {
       *recordSize = scenario.ReportedSize(Record::kEntry,
-                                          layout::RequiredSize(host_.generation, Record::kEntry));
+                                          layout::OwnSize(host_.generation, Record::kEntry));
       result = ras::kErrorBufferTooSmall;
       return;
     }
@@ -488,6 +493,10 @@ Dword Simulator::SetEntryProperties(const char* phonebook, const char* entry, co
     // options must fit it: else the entry lacks what a dial needs.
     if (!EntryFitsDevices(scenario, incoming, size, layout::Is9x(host_.generation))) {
       result = ras::kErrorInvalidParameter;
+      return;
+    }
+    if (scenario.entryWriteDenied) {
+      result = ras::kErrorAccessDenied;
       return;
     }
     Entry* e = state.FindEntry(name);

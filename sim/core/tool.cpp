@@ -195,6 +195,8 @@ const char* GenerationName(ras::Generation generation) {
       return "win2k";
     case ras::Generation::kWinXp:
       return "winxp";
+    case ras::Generation::kVista:
+      return "vista";  // and every later NT
   }
   return "win2k";
 }

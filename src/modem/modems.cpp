@@ -82,6 +82,13 @@ Dword EnumDevices(std::vector<std::string>& names) {
   return ras::kErrorUnknown;
 }
 
+std::string ApnInitCommand(std::string_view apn) {
+  std::string command = "AT+CGDCONT=1,\"IP\",\"";
+  command += apn;
+  command += '"';
+  return command;
+}
+
 ModemRightsError::ModemRightsError() : std::runtime_error(Text(TextId::ModemNoRights)) {}
 
 ModemInitStore::ModemInitStore(Registry& registry, std::uint32_t platformId)
@@ -113,6 +120,41 @@ bool ModemInitStore::Write(const std::string& modem, const std::string& text) {
     if (target && target->WriteText("UserInit", text)) written = true;
   }
   return written;
+}
+
+InitWrite ModemInitStore::Store(const std::string& modem, const std::string& text) {
+  const std::string classKey = ClassKey();
+  if (!registry_.KeyExists(RegistryRoot::kLocalMachine, classKey)) return InitWrite::kNoModem;
+  const auto classHandle = registry_.OpenReadOnly(RegistryRoot::kLocalMachine, classKey);
+  if (!classHandle) return InitWrite::kRefused;  // it exists, but not for this user
+  bool found = false;
+  bool refused = false;
+  bool failed = false;
+  const auto put = [&](const std::string& path) {
+    RegistryWrite why = RegistryWrite::kDone;
+    const auto key = registry_.CreateForWrite(RegistryRoot::kLocalMachine, path, why);
+    if (key) why = key->PutText("UserInit", text);
+    refused = refused || why == RegistryWrite::kDenied;
+    failed = failed || why == RegistryWrite::kFailed;
+  };
+  for (const std::string& sub : classHandle->SubkeyNames()) {
+    const std::string path = classKey + "\\" + sub;
+    const auto device = registry_.OpenReadOnly(RegistryRoot::kLocalMachine, path);
+    if (!device || device->ReadText("FriendlyName") != modem) continue;
+    if (nt_) {
+      found = true;
+      put(path);
+      continue;
+    }
+    // Without a driver name the path would be the services class key itself.
+    const auto driver = device->ReadText("Driver");
+    if (!driver || driver->empty()) continue;
+    found = true;
+    put(k9xDriverRoot + *driver);
+  }
+  if (refused) return InitWrite::kRefused;
+  if (failed) return InitWrite::kFailed;
+  return found ? InitWrite::kWritten : InitWrite::kNoModem;
 }
 
 std::string ModemInitStore::Read(const std::string& modem) const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/registry.h"
@@ -17,11 +18,23 @@ namespace dw::modem {
 // `names` stays empty; 635 for a caught error.
 ras::Dword EnumDevices(std::vector<std::string>& names);
 
+// The modem command that selects `apn` for the GPRS context a dial uses:
+// AT+CGDCONT=1,"IP","<apn>".
+std::string ApnInitCommand(std::string_view apn);
+
 // The class key exists but cannot be opened (a user without the rights).
 // Carries the fixed text for the user.
 class ModemRightsError : public std::runtime_error {
  public:
   ModemRightsError();
+};
+
+// How a write of a modem's initialisation went.
+enum class InitWrite {
+  kWritten,  // every modem of that name holds the text now
+  kNoModem,  // no modem of that name, or no modem class key at all
+  kRefused,  // the system refused the user: only an administrator may write it
+  kFailed,   // any other failure
 };
 
 // The modems' driver keys in the layout of the platform: NT (platform id 2)
@@ -36,6 +49,11 @@ class ModemInitStore {
   // Writes `text` as "UserInit" of every modem named `modem`; true when at
   // least one write succeeded. Raises ModemRightsError.
   bool Write(const std::string& modem, const std::string& text);
+  // The same write, telling a refusal (access denied) from the rest; never
+  // raises. Keys are opened for writing only for the modems of that name.
+  // Any refusal is kRefused even when another modem of the name was
+  // written: which of them RAS dials is not known.
+  InitWrite Store(const std::string& modem, const std::string& text);
 
   // The class key searched ("\Enum\Root\MDMGEN" on 9x when "\Enum\Root\Modem"
   // is missing).

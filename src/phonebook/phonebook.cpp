@@ -50,13 +50,14 @@ struct Flavour {
   ras::Binding entries;  // RASENTRY calls
   ras::Binding calls;    // entry list and dial parameters
   bool win9x;
-  bool xp;
+  bool xp;  // the entry record has XP's fields
   const char* sizeTag;  // log tag of a failed size query in CreateConnection
 };
 
 Flavour Current() {
   const ras::Generation g = ras::GenerationOf(ras::CurrentRasContext().winVer);
-  return {ras::EntryBinding(), ras::CallBinding(), ras::IsWin9x(g), g == ras::Generation::kWinXp,
+  const ras::Binding entries = ras::EntryBinding();
+  return {entries, ras::CallBinding(), ras::IsWin9x(g), entries.module() == ras::Module::kRasXp,
           g == ras::Generation::kWinMe ? "CreateConn-GetEntrySize" : "GetEntrySize"};
 }
 
@@ -98,8 +99,10 @@ bool IsKnownPhoneNumber(std::string_view number) {
          KnownPhoneNumbers.end();
 }
 
-std::optional<EntryRecord> CheckConnName(const std::string& modem, std::string& entryName) {
-  return Catching("CheckConnName", std::optional<EntryRecord>{}, [&]() -> std::optional<EntryRecord> {
+std::optional<EntryRecord> CheckConnName(const std::string& modem, std::string& entryName,
+                                         EntrySave* saved) {
+  EntrySave save = EntrySave::kFailed;
+  auto found = Catching("CheckConnName", std::optional<EntryRecord>{}, [&]() -> std::optional<EntryRecord> {
     const Flavour f = Current();
     Dword size = 0;
     QueryEntrySize(f, size);  // only the size matters here
@@ -114,7 +117,7 @@ std::optional<EntryRecord> CheckConnName(const std::string& modem, std::string& 
       const bool otherModem = r == ras::kSuccess && DeviceName(record) != modem;
       if (!gone && !otherModem) {
         ras::LogRasError("CheckConnName-GetEntryProperties", r);
-        RepairProp(record, entryName, modem, false);
+        save = RepairEntry(record, entryName, modem, false);
         return record;
       }
     }
@@ -124,14 +127,16 @@ std::optional<EntryRecord> CheckConnName(const std::string& modem, std::string& 
     std::string foundName;
     if (FindAnotherConn(modem, foundName, record)) {
       entryName = foundName;
-      RepairProp(record, entryName, modem, false);
+      save = RepairEntry(record, entryName, modem, false);
     } else {
       std::string newName;
-      CreateConnection(modem, record, newName);
+      save = CreateConnection(modem, record, newName);
       entryName = newName;
     }
     return record;
   });
+  if (saved != nullptr) *saved = save;
+  return found;
 }
 
 bool FindAnotherConn(const std::string& modem, std::string& entryName, EntryRecord& record) {
@@ -195,7 +200,12 @@ bool FindAnotherConn(const std::string& modem, std::string& entryName, EntryReco
 
 bool RepairProp(EntryRecord& record, const std::string& entryName, const std::string& modem,
                 bool forceNumber) {
-  return Catching("RepairProp", false, [&] {
+  return RepairEntry(record, entryName, modem, forceNumber) == EntrySave::kSaved;
+}
+
+EntrySave RepairEntry(EntryRecord& record, const std::string& entryName, const std::string& modem,
+                      bool forceNumber) {
+  return Catching("RepairProp", EntrySave::kFailed, [&] {
     const Flavour f = Current();
     const Dword size = ras::ReadDword(record, 0);
     // RAS reads dwSize bytes: a record shorter than that would be overrun.
@@ -225,13 +235,15 @@ bool RepairProp(EntryRecord& record, const std::string& entryName, const std::st
     }
     const Dword r = f.entries.SetEntryProperties(entryName.c_str(), record.data(), size, nullptr, 0);
     ras::LogRasError("Repair-SetEntryProperties", r);
-    return r == ras::kSuccess;
+    return r == ras::kSuccess            ? EntrySave::kSaved
+           : r == ras::kErrorAccessDenied ? EntrySave::kRefused
+                                          : EntrySave::kFailed;
   });
 }
 
-void CreateConnection(const std::string& modem, EntryRecord& record, std::string& entryName) {
+EntrySave CreateConnection(const std::string& modem, EntryRecord& record, std::string& entryName) {
   entryName.clear();
-  Catching("CreateConnection", 0, [&] {
+  return Catching("CreateConnection", EntrySave::kFailed, [&] {
     const Flavour f = Current();
     Dword size = 0;
     const Dword r = QueryEntrySize(f, size);
@@ -243,8 +255,9 @@ void CreateConnection(const std::string& modem, EntryRecord& record, std::string
     }
     record = NewRecord(size);
     const std::string name = ValidateEntryName();
-    if (RepairProp(record, name, modem, true)) entryName = name;
-    return 0;
+    const EntrySave save = RepairEntry(record, name, modem, true);
+    if (save == EntrySave::kSaved) entryName = name;
+    return save;
   });
 }
 

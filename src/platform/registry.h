@@ -18,6 +18,10 @@ enum class RegistryRoot {
   kCurrentUser,   // HKEY_CURRENT_USER: what every user may write
 };
 
+// Why a write or an open for writing failed: kDenied when the system
+// refused the user access (a limited user, a standard user from Vista on).
+enum class RegistryWrite { kDone, kDenied, kFailed };
+
 // An open key. Closed when destroyed. Value names compare without regard to
 // case, as in the system's registry.
 class RegistryKey {
@@ -38,6 +42,10 @@ class RegistryKey {
   // Writes a text value, replacing any value of that name. False when the
   // key was opened read-only or the system refuses; the old value then stays.
   virtual bool WriteText(std::string_view name, std::string_view text) = 0;
+  // The same write, telling a refusal from other failures.
+  virtual RegistryWrite PutText(std::string_view name, std::string_view text) {
+    return WriteText(name, text) ? RegistryWrite::kDone : RegistryWrite::kFailed;
+  }
 
   // Names of the direct subkeys, in the system's order; empty on failure.
   virtual std::vector<std::string> SubkeyNames() const = 0;
@@ -57,6 +65,13 @@ class Registry {
   virtual std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path) = 0;
   // Read and write access; the key and any missing parents are created.
   virtual std::unique_ptr<RegistryKey> Create(RegistryRoot root, std::string_view path) = 0;
+  // The same, with `why` set when it fails.
+  virtual std::unique_ptr<RegistryKey> CreateForWrite(RegistryRoot root, std::string_view path,
+                                                      RegistryWrite& why) {
+    auto key = Create(root, path);
+    why = key ? RegistryWrite::kDone : RegistryWrite::kFailed;
+    return key;
+  }
   // Read access only: works for users who may not write under the root.
   virtual std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root,
                                                     std::string_view path) const = 0;

@@ -151,6 +151,10 @@ void SleepFor(const std::chrono::duration<Rep, Period>& duration) {
   SleepMs(std::chrono::ceil<std::chrono::milliseconds>(duration).count());
 }
 
+// True where the loader calls no TLS callbacks (the 9x family), so each
+// Thread frees the C++ runtime's per-thread blocks itself as it ends.
+bool ThreadEndCleanUpByProgram();
+
 // A thread started through _beginthreadex, so the C runtime keeps its
 // per-thread data right. Like std::thread, a joinable thread must be joined
 // or detached before it is destroyed.

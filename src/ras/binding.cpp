@@ -13,17 +13,20 @@ Dword Guarded(const char* name, Args... args) {
   return reinterpret_cast<Fn>(ResolveEntryPoint(name))(args...);
 }
 
+// Follows the generation, so that the choice by WinVer is made in one place.
 Module ModuleOf(std::uint32_t winVer, bool entryRecords) {
-  switch (winVer) {
-    case 410:
+  switch (GenerationOf(winVer)) {
+    case Generation::kWin98:
       return Module::kRas98;
-    case 490:
+    case Generation::kWinMe:
       return Module::kRasMe;
-    case 501:
+    case Generation::kWinXp:
+    case Generation::kVista:
       return entryRecords ? Module::kRasXp : Module::kRas2k;
-    default:
-      return Module::kRas2k;
+    case Generation::kWin2000:
+      break;
   }
+  return Module::kRas2k;
 }
 
 }  // namespace

@@ -14,9 +14,11 @@ namespace dw::ras {
 // The four binding modules.
 enum class Module { kRas98, kRasMe, kRas2k, kRasXp };
 
-// The module for phone-book entry records (RASENTRY).
+// The module for phone-book entry records (RASENTRY), by the generation of
+// `winVer` (records.h): RasXp on XP and from Vista on.
 Module EntryModule(std::uint32_t winVer);
-// The module for every other call: XP shares the Windows 2000 records.
+// The module for every other call: XP and later share the Windows 2000
+// records.
 Module CallModule(std::uint32_t winVer);
 
 // The `dwSize` module `m` writes for `r`; 0 when the module has no such record

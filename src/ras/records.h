@@ -38,6 +38,7 @@ inline constexpr std::size_t kDnLen = 15;
 
 // Result codes the program and the simulator name.
 inline constexpr Dword kSuccess = 0;
+inline constexpr Dword kErrorAccessDenied = 5;  // e.g. a phone-book write a user may not make
 inline constexpr Dword kErrorInvalidHandle = 6;
 inline constexpr Dword kErrorInvalidParameter = 87;
 inline constexpr Dword kErrorCallNotImplemented = 120;
@@ -327,9 +328,21 @@ using RasDevInfoA = ras::RasDevInfoA;
 #undef DW_RASCONNSTATUS_401
 
 // The generations the program tells apart, and the record each uses.
-enum class Generation { kWin98, kWinMe, kWin2000, kWinXp };
+// kVista is every NT from 6.0 on (Vista, 7, 8, 8.1, 10, 11; without a
+// manifest 8.1 and later report 6.2). Their RAS takes every record an
+// earlier header defined: a record's dwSize says which header block the
+// caller was built with ("set dwSize to sizeof(...) to identify the version
+// of the structure", the RasDial, RasEnumConnections and
+// RasGetEntryProperties pages of the Windows documentation), and the SDK's
+// ras.h only appends fields in its 0x600, 0x601 and 0x602 blocks, so an
+// older record is a prefix of the newer one. From Vista on the program
+// therefore writes what it writes on XP, the newest records it knows: the
+// XP RASENTRY (whose prerequisite entry it must clear there too) and the
+// Windows 2000 records of every other call.
+enum class Generation { kWin98, kWinMe, kWin2000, kWinXp, kVista };
 
-// By WinVer, exact values only: 410, 490 and 501; everything else is Win2000.
+// By WinVer: 410, 490 and 501 exactly, 600 and above; every other value
+// (95, NT 4, 2000, and 502, the 64-bit XP and Server 2003) is Win2000.
 constexpr Generation GenerationOf(std::uint32_t winVer) {
   switch (winVer) {
     case 410:
@@ -339,7 +352,7 @@ constexpr Generation GenerationOf(std::uint32_t winVer) {
     case 501:
       return Generation::kWinXp;
     default:
-      return Generation::kWin2000;
+      return winVer >= 600 ? Generation::kVista : Generation::kWin2000;
   }
 }
 
@@ -355,6 +368,7 @@ inline constexpr Record kAllRecords[] = {Record::kEntryName, Record::kEntry, Rec
 // The header generation (0x400, 0x401, 0x500, 0x501) whose layout `g` writes
 // into `dwSize` for `r`; 0 when the generation has no such record.
 constexpr unsigned LayoutOf(Generation g, Record r) {
+  if (g == Generation::kVista) g = Generation::kWinXp;
   switch (r) {
     case Record::kEntryName:
       return IsWin9x(g) ? 0x400 : 0x500;
@@ -408,7 +422,8 @@ constexpr Dword RecordSize(Generation g, Record r) {
   return layout == 0 ? 0 : SizeOfLayout(r, layout);
 }
 
-// The newest header generation a system of generation `g` knows.
+// The newest header generation of a system of generation `g` that the
+// program has records for.
 constexpr unsigned NewestLayout(Generation g) {
   switch (g) {
     case Generation::kWin98:
@@ -418,6 +433,7 @@ constexpr unsigned NewestLayout(Generation g) {
     case Generation::kWin2000:
       return 0x500;
     case Generation::kWinXp:
+    case Generation::kVista:  // the newest the program knows; the system knows more
       return 0x501;
   }
   return 0x400;
@@ -560,6 +576,14 @@ static_assert(RecordSize(Generation::kWinMe, Record::kStats) == 0);
 static_assert(RecordSize(Generation::kWin2000, Record::kStats) == 60);
 static_assert(RecordSize(Generation::kWinXp, Record::kStats) == 60);
 #endif
+
+// From Vista on, XP's records, on every architecture.
+static_assert([] {
+  for (Record r : kAllRecords) {
+    if (RecordSize(Generation::kVista, r) != RecordSize(Generation::kWinXp, r)) return false;
+  }
+  return true;
+}());
 
 // Every later layout begins with the earlier one: a record of an older size
 // is the prefix of the newest.

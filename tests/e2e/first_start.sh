@@ -35,8 +35,10 @@ check_shortcuts() {
     case $E2E_GEN:$link in
       win98:*[Pp]ublic* | win98:*ProgramData* | win98:*[Aa]ll\ [Uu]sers*)
         fail "a 9x shortcut in the all-users folders: $link" ;;
-      winxp:*[Pp]ublic* | winxp:*ProgramData* | winxp:*[Aa]ll\ [Uu]sers*) ;;
-      winxp:*) fail "an NT shortcut outside the all-users folders: $link" ;;
+      win2k:*[Pp]ublic* | winxp:*[Pp]ublic* | win7:*[Pp]ublic* | win10:*[Pp]ublic*) ;;
+      win2k:*ProgramData* | winxp:*ProgramData* | win7:*ProgramData* | win10:*ProgramData*) ;;
+      win2k:*[Aa]ll\ [Uu]sers* | winxp:*[Aa]ll\ [Uu]sers*) ;;
+      win2k:* | winxp:* | win7:* | win10:*) fail "an NT shortcut outside the all-users folders: $link" ;;
     esac
     if command -v lnkinfo >/dev/null; then
       info=$E2E_WORK/lnkinfo.txt

@@ -9,7 +9,7 @@
 #   journey() { ...; }          # runs once per generation, $E2E_GEN set
 #   e2e_main "$@"
 # Generations: the arguments, else $DW_E2E_GEN (CTest gives one), else all
-# four. Screenshots: build/screenshots/e2e/<journey>-<gen>-<step>.png.
+# six. Screenshots: build/screenshots/e2e/<journey>-<gen>-<step>.png.
 #
 # The screen and program scripts of tests/win32 use the same library without
 # e2e_main: e2e_begin [screen], then e2e_prefix GEN KIND for each prefix.
@@ -24,7 +24,7 @@ set -euo pipefail
 E2E_NAME=$(basename "$0" .sh)
 E2E_BIN=${DW_BIN_DIR:-$DW_BUILD_ROOT/$(dw_runnable_build)/bin}
 E2E_SHOTS=$DW_BUILD_ROOT/screenshots/e2e
-E2E_ALL_GENS="win98 winme win2k winxp"
+E2E_ALL_GENS="win98 winme win2k winxp win7 win10"
 E2E_MODEM="Korvana GPRS Modem"
 E2E_PID=
 E2E_SERVER_PID=

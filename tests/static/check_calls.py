@@ -24,10 +24,11 @@ W9X_ORDER = ["95", "98", "98SE", "ME"]
 NT_ORDER = ["NT3.1", "NT3.5", "NT3.51", "NT4", "2000", "XP", "2003", "Vista",
             "7", "8", "8.1", "10", "11"]
 # Per generation: which table column decides, and the newest system that
-# counts as present there. Wine's "win98" reports 98 SE's build, but the
-# program is meant for the first edition too.
+# counts as present there. Wine's "win98" reports 98 SE's build (2222),
+# and 98 SE is the target: the first edition's C runtime is a Visual C++ 5
+# one, which the table does not vouch for.
 GENERATIONS = {
-    "win98": ("win9x", "98"),
+    "win98": ("win9x", "98SE"),
     "winme": ("win9x", "ME"),
     "win2k": ("nt", "2000"),
     "winxp": ("nt", "XP"),

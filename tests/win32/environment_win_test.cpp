@@ -22,7 +22,8 @@ TEST(Environment, WinVerFollowsTheWindowsGeneration) {
     std::uint32_t winVer;
     std::uint32_t platformId;
   } expected[] = {{"win98", 410, 1}, {"winme", 490, 1}, {"win2k", 500, 2},
-                  {"winxp", 501, 2}, {"win7", 601, 2}};
+                  {"winxp", 501, 2}, {"win7", 601, 2},
+                  {"win10", 602, 2}};  // 10 tells a program without a manifest 6.2
   bool known = false;
   for (const auto& e : expected) {
     if (gen != e.gen) continue;

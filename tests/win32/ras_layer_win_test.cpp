@@ -83,6 +83,7 @@ void ExpectHarnessGeneration(ras::Generation g, bool win9x) {
   const ras::Generation expected = name == "win98"   ? ras::Generation::kWin98
                                    : name == "winme" ? ras::Generation::kWinMe
                                    : name == "winxp" ? ras::Generation::kWinXp
+                                   : name == "win7" || name == "win10" ? ras::Generation::kVista
                                                      : ras::Generation::kWin2000;
   EXPECT_EQ(g, expected) << name;
   EXPECT_EQ(win9x, name == "win98" || name == "winme") << name;

@@ -40,6 +40,7 @@ struct MemoryRegistry::State {
     std::vector<std::shared_ptr<Node>> children;
     bool denyWrite = false;
     bool denyAccess = false;
+    bool refuseValues = false;
 
     Value* FindValue(std::string_view n) {
       for (auto& v : values) {
@@ -59,6 +60,7 @@ struct MemoryRegistry::State {
     std::shared_ptr<Node> node;
     bool denyWrite = false;
     bool denyAccess = false;
+    bool refuseValues = false;
   };
 
   // Walks the path; with `create` missing keys are added unless a key on the
@@ -71,6 +73,7 @@ struct MemoryRegistry::State {
     for (const auto part : SplitPath(path)) {
       f.denyWrite = f.denyWrite || f.node->denyWrite;
       f.denyAccess = f.denyAccess || f.node->denyAccess;
+      f.refuseValues = f.refuseValues || f.node->refuseValues;
       auto child = f.node->FindChild(part);
       if (!child) {
         if (!create || f.denyWrite || f.denyAccess) return {};
@@ -82,6 +85,7 @@ struct MemoryRegistry::State {
     }
     f.denyWrite = f.denyWrite || f.node->denyWrite;
     f.denyAccess = f.denyAccess || f.node->denyAccess;
+    f.refuseValues = f.refuseValues || f.node->refuseValues;
     return f;
   }
 
@@ -94,8 +98,12 @@ struct MemoryRegistry::State {
 
 class MemoryRegistry::Key final : public RegistryKey {
  public:
-  Key(std::shared_ptr<State> state, std::shared_ptr<State::Node> node, bool writable)
-      : state_(std::move(state)), node_(std::move(node)), writable_(writable) {}
+  Key(std::shared_ptr<State> state, std::shared_ptr<State::Node> node, bool writable,
+      bool refuseValues = false)
+      : state_(std::move(state)),
+        node_(std::move(node)),
+        writable_(writable),
+        refuseValues_(refuseValues) {}
 
   bool ValueExists(std::string_view name) const override {
     std::lock_guard lock(state_->mutex);
@@ -118,7 +126,11 @@ class MemoryRegistry::Key final : public RegistryKey {
   }
 
   bool WriteText(std::string_view name, std::string_view text) override {
-    if (!writable_) return false;
+    return PutText(name, text) == RegistryWrite::kDone;
+  }
+
+  RegistryWrite PutText(std::string_view name, std::string_view text) override {
+    if (!writable_ || refuseValues_) return RegistryWrite::kDenied;
     std::vector<std::uint8_t> data(text.begin(), text.end());
     data.push_back(0);  // stored with its terminator, as RegSetValueExA does
     std::lock_guard lock(state_->mutex);
@@ -129,7 +141,7 @@ class MemoryRegistry::Key final : public RegistryKey {
       node_->values.push_back({std::string(name), ValueType::kText, std::move(data)});
     }
     ++state_->writes;
-    return true;
+    return RegistryWrite::kDone;
   }
 
   std::vector<std::string> SubkeyNames() const override {
@@ -150,6 +162,7 @@ class MemoryRegistry::Key final : public RegistryKey {
   std::shared_ptr<State> state_;
   std::shared_ptr<State::Node> node_;
   bool writable_;
+  bool refuseValues_;
 };
 
 MemoryRegistry::MemoryRegistry() : state_(std::make_shared<State>()) {}
@@ -164,14 +177,26 @@ std::unique_ptr<RegistryKey> MemoryRegistry::Open(RegistryRoot root, std::string
   std::lock_guard lock(state_->mutex);
   const auto f = state_->Walk(root, path, false);
   if (!f.node || f.denyAccess || f.denyWrite) return nullptr;
-  return std::make_unique<Key>(state_, f.node, true);
+  return std::make_unique<Key>(state_, f.node, true, f.refuseValues);
 }
 
 std::unique_ptr<RegistryKey> MemoryRegistry::Create(RegistryRoot root, std::string_view path) {
+  RegistryWrite ignored;
+  return CreateForWrite(root, path, ignored);
+}
+
+std::unique_ptr<RegistryKey> MemoryRegistry::CreateForWrite(RegistryRoot root,
+                                                            std::string_view path,
+                                                            RegistryWrite& why) {
   std::lock_guard lock(state_->mutex);
   const auto f = state_->Walk(root, path, true);
-  if (!f.node || f.denyAccess || f.denyWrite) return nullptr;
-  return std::make_unique<Key>(state_, f.node, true);
+  if (!f.node || f.denyAccess || f.denyWrite) {
+    // The only failure here: a refusing key on the way, or the key itself.
+    why = RegistryWrite::kDenied;
+    return nullptr;
+  }
+  why = RegistryWrite::kDone;
+  return std::make_unique<Key>(state_, f.node, true, f.refuseValues);
 }
 
 std::unique_ptr<RegistryKey> MemoryRegistry::OpenReadOnly(RegistryRoot root,
@@ -216,6 +241,11 @@ std::optional<std::vector<std::uint8_t>> MemoryRegistry::RawValue(RegistryRoot r
 void MemoryRegistry::DenyWrite(RegistryRoot root, std::string_view path) {
   std::lock_guard lock(state_->mutex);
   if (const auto node = state_->Walk(root, path, true).node) node->denyWrite = true;
+}
+
+void MemoryRegistry::RefuseValueWrites(RegistryRoot root, std::string_view path) {
+  std::lock_guard lock(state_->mutex);
+  if (const auto node = state_->Walk(root, path, true).node) node->refuseValues = true;
 }
 
 void MemoryRegistry::DenyAccess(RegistryRoot root, std::string_view path) {

@@ -25,6 +25,8 @@ class MemoryRegistry final : public Registry {
   bool KeyExists(RegistryRoot root, std::string_view path) const override;
   std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path) override;
   std::unique_ptr<RegistryKey> Create(RegistryRoot root, std::string_view path) override;
+  std::unique_ptr<RegistryKey> CreateForWrite(RegistryRoot root, std::string_view path,
+                                              RegistryWrite& why) override;
   std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root,
                                             std::string_view path) const override;
 
@@ -39,6 +41,9 @@ class MemoryRegistry final : public Registry {
   // A key (and everything below it) that may be read but not written, and
   // under which no key may be created.
   void DenyWrite(RegistryRoot root, std::string_view path);
+  // A key (and everything below it) that opens for writing but refuses
+  // every value written into it as access denied.
+  void RefuseValueWrites(RegistryRoot root, std::string_view path);
   // A key that cannot be opened at all, not even to read.
   void DenyAccess(RegistryRoot root, std::string_view path);
   // Successful writes of values so far, across all keys.

@@ -26,6 +26,11 @@ std::string Relative(std::string_view path) {
   return std::string(path);
 }
 
+RegistryWrite Outcome(LONG rc) {
+  if (rc == ERROR_SUCCESS) return RegistryWrite::kDone;
+  return rc == ERROR_ACCESS_DENIED ? RegistryWrite::kDenied : RegistryWrite::kFailed;
+}
+
 class Win32Key final : public RegistryKey {
  public:
   Win32Key(UniqueKey key, bool writable) : key_(std::move(key)), writable_(writable) {}
@@ -51,14 +56,18 @@ class Win32Key final : public RegistryKey {
   }
 
   bool WriteText(std::string_view name, std::string_view text) override {
+    return PutText(name, text) == RegistryWrite::kDone;
+  }
+
+  RegistryWrite PutText(std::string_view name, std::string_view text) override {
     // 9x grants every write whatever the open asked for; the port promises
     // that a read-only key refuses, on every generation.
-    if (!writable_) return false;
+    if (!writable_) return RegistryWrite::kDenied;
     const std::string n(name);
     const std::string t(text);
-    return RegSetValueExA(key_.get(), n.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(t.c_str()),
-                          static_cast<DWORD>(t.size() + 1)) == ERROR_SUCCESS;
+    return Outcome(RegSetValueExA(key_.get(), n.c_str(), 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(t.c_str()),
+                                  static_cast<DWORD>(t.size() + 1)));
   }
 
   std::vector<std::string> SubkeyNames() const override {
@@ -138,11 +147,17 @@ class Win32Registry final : public Registry {
   }
 
   std::unique_ptr<RegistryKey> Create(RegistryRoot root, std::string_view path) override {
+    RegistryWrite ignored;
+    return CreateForWrite(root, path, ignored);
+  }
+
+  std::unique_ptr<RegistryKey> CreateForWrite(RegistryRoot root, std::string_view path,
+                                              RegistryWrite& why) override {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(RootKey(root), Relative(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-      return nullptr;
-    }
+    why = Outcome(RegCreateKeyExA(RootKey(root), Relative(path).c_str(), 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &key,
+                                  nullptr));
+    if (why != RegistryWrite::kDone) return nullptr;
     return std::make_unique<Win32Key>(UniqueKey(key), true);
   }
 

@@ -9,6 +9,15 @@
 
 #include "platform/win32/win.h"
 
+// mingw-w64's C++ runtime frees a thread's per-thread blocks (the exception
+// globals, emulated thread-locals) in key destructors, which this CRT
+// routine of its TLS callbacks registers once it has seen the process start
+// and runs when a thread ends. The 9x loader calls no TLS callback, so
+// there the destructors are neither registered nor run and every thread
+// that ever threw leaves its blocks behind; where the loader is silent,
+// the program calls it itself (below).
+extern "C" BOOL __mingw_TLScallback(HANDLE module, DWORD reason, LPVOID reserved);
+
 namespace dw {
 
 static_assert(sizeof(CRITICAL_SECTION) <= 40, "Mutex::section_ is too small");
@@ -103,12 +112,42 @@ void SleepMs(long long milliseconds) {
 }
 
 namespace {
+
+// Set when the loader calls the program's TLS callbacks; the 9x loader
+// calls none.
+bool loaderCallsTlsCallbacks = false;
+// Whether the program runs the runtime's per-thread clean-up itself.
+bool cleanUpAtThreadEnd = false;
+
+void NTAPI NoteTlsCallback(PVOID, DWORD reason, PVOID) {
+  if (reason == DLL_PROCESS_ATTACH) loaderCallsTlsCallbacks = true;
+}
+
+// Before every constructor that might throw, and so before the runtime
+// makes its first per-thread key.
+__attribute__((constructor(101))) void RegisterThreadCleanUpWhereTheLoaderDoesNot() {
+  if (loaderCallsTlsCallbacks) return;
+  __mingw_TLScallback(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH, nullptr);
+  cleanUpAtThreadEnd = true;
+}
+
 unsigned __stdcall RunThread(void* argument) {
-  std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(argument));
-  (*body)();
+  {
+    std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(argument));
+    (*body)();
+  }  // the body and what it holds go first: their destructors may use the runtime's blocks
+  if (cleanUpAtThreadEnd) __mingw_TLScallback(nullptr, DLL_THREAD_DETACH, nullptr);
   return 0;
 }
+
 }  // namespace
+
+// Sorted after mingw-w64's own callbacks (.CRT$XLC, .CRT$XLD), before the
+// list's end (.CRT$XLZ).
+extern "C" __attribute__((used, section(".CRT$XLY"))) const PIMAGE_TLS_CALLBACK
+    dw_note_tls_callback = NoteTlsCallback;
+
+bool ThreadEndCleanUpByProgram() { return cleanUpAtThreadEnd; }
 
 void Thread::Start(std::unique_ptr<std::function<void()>> body) {
   unsigned id = 0;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 
 #include "platform/fake/recording_questions.h"
 #include "text/texts.h"
@@ -123,7 +125,7 @@ TEST_F(Presence, AnotherApnAsksAndYesHangsUpForANewDial) {
     EXPECT_EQ(ConnectStatus(conn).result, 6u);  // gone
   }
   const auto asked = questions_.Questions();
-  ASSERT_EQ(asked.size(), 4u);
+  ASSERT_EQ(asked.size(), std::size(sim::test::kGenerations));
   for (const auto& q : asked) EXPECT_EQ(q.text, Text(TextId::OtherApnConnected));
   EXPECT_TRUE(log_.Lines().empty());
 }
@@ -140,7 +142,7 @@ TEST_F(Presence, AnotherApnAsksAndNoAdoptsTheConnectionUnderItsOwnEntry) {
     EXPECT_EQ(entry, "Theirs");
     EXPECT_TRUE(ConnIsOpen(conn));
   }
-  EXPECT_EQ(questions_.Questions().size(), 4u);
+  EXPECT_EQ(questions_.Questions().size(), std::size(sim::test::kGenerations));
 }
 
 TEST_F(Presence, AUserInitTooShortToHoldAnApnAsks) {

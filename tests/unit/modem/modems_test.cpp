@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/fake/memory_registry.h"
 #include "text/cp1251.h"
 #include "text/texts.h"
@@ -215,6 +217,102 @@ TEST_F(ModemInit, AWriteTheRegistryRefusesIsNotASuccess) {
   ModemInitStore store(registry_, 1);
   EXPECT_FALSE(store.Write("Korvana GPRS Modem", "AT"));
   EXPECT_EQ(store.Read("Korvana GPRS Modem"), "ATZ");
+}
+
+
+// Store: the same write, saying why it did not happen. Each key and value
+// the write goes through is refused in turn, as a limited user (XP) or a
+// standard user (Vista and later) meets it: the answer is kRefused and the
+// modem keeps its old text.
+TEST_F(ModemInit, EachRefusedStepOfTheWriteIsToldAndChangesNothing) {
+  const std::string command = ApnInitCommand("internet.kvr");
+  const std::string device = std::string(kNtClass) + "\\0001";
+  const std::string driver = std::string(kDrivers) + "Modem\\0001";
+  struct Step {
+    const char* what;
+    std::uint32_t platform;
+    void (*refuse)(MemoryRegistry&, const std::string& device, const std::string& driver);
+  };
+  const Step steps[] = {
+      {"NT class key", 2,
+       [](MemoryRegistry& r, const std::string&, const std::string&) {
+         r.DenyWrite(RegistryRoot::kLocalMachine, kNtClass);
+       }},
+      {"NT class key, not even readable", 2,
+       [](MemoryRegistry& r, const std::string&, const std::string&) {
+         r.DenyAccess(RegistryRoot::kLocalMachine, kNtClass);
+       }},
+      {"NT device key", 2,
+       [](MemoryRegistry& r, const std::string& d, const std::string&) {
+         r.DenyWrite(RegistryRoot::kLocalMachine, d);
+       }},
+      {"NT value", 2,
+       [](MemoryRegistry& r, const std::string& d, const std::string&) {
+         r.RefuseValueWrites(RegistryRoot::kLocalMachine, d);
+       }},
+      {"9x driver key", 1,
+       [](MemoryRegistry& r, const std::string&, const std::string& v) {
+         r.DenyWrite(RegistryRoot::kLocalMachine, v);
+       }},
+      {"9x drivers' class key", 1,
+       [](MemoryRegistry& r, const std::string&, const std::string&) {
+         r.DenyWrite(RegistryRoot::kLocalMachine, kDrivers);
+       }},
+      {"9x value", 1,
+       [](MemoryRegistry& r, const std::string&, const std::string& v) {
+         r.RefuseValueWrites(RegistryRoot::kLocalMachine, v);
+       }},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    MemoryRegistry r;
+    for (const auto& [sub, name] : {std::pair{"0000", "Other Modem"},
+                                    std::pair{"0001", "Korvana GPRS Modem"}}) {
+      const std::string nt = std::string(kNtClass) + "\\" + sub;
+      r.SetText(RegistryRoot::kLocalMachine, nt, "FriendlyName", name);
+      r.SetText(RegistryRoot::kLocalMachine, nt, "UserInit", "ATZ");
+      const std::string enumKey = std::string("Enum\\Root\\Modem\\") + sub;
+      r.SetText(RegistryRoot::kLocalMachine, enumKey, "FriendlyName", name);
+      r.SetText(RegistryRoot::kLocalMachine, enumKey, "Driver", std::string("Modem\\") + sub);
+      r.SetText(RegistryRoot::kLocalMachine, std::string(kDrivers) + "Modem\\" + sub, "UserInit",
+                "ATZ");
+    }
+    step.refuse(r, device, driver);
+    ModemInitStore store(r, step.platform);
+    EXPECT_EQ(store.Store("Korvana GPRS Modem", command), InitWrite::kRefused);
+    EXPECT_EQ(r.WriteCount(), 0);
+    auto key = r.OpenReadOnly(RegistryRoot::kLocalMachine, step.platform == 2 ? device : driver);
+    ASSERT_TRUE(key != nullptr || step.platform == 2);
+    if (key) {
+      EXPECT_EQ(key->ReadText("UserInit"), "ATZ");
+    }
+  }
+}
+
+TEST_F(ModemInit, StoreOpensOnlyTheNamedModemsForWriting) {
+  NtModem("0000", "Other Modem", "ATZ");
+  NtModem("0001", "Korvana GPRS Modem", "ATZ");
+  // Another modem's key this user may not write: no concern of this write.
+  registry_.DenyWrite(RegistryRoot::kLocalMachine, std::string(kNtClass) + "\\0000");
+  ModemInitStore store(registry_, 2);
+  const std::string command = ApnInitCommand("internet.kvr");
+  EXPECT_EQ(store.Store("Korvana GPRS Modem", command), InitWrite::kWritten);
+  EXPECT_EQ(Value(std::string(kNtClass) + "\\0001"), command);
+  EXPECT_EQ(registry_.WriteCount(), 1);
+  EXPECT_EQ(store.Store("Missing Modem", command), InitWrite::kNoModem);
+  EXPECT_EQ(ModemInitStore(registry_, 1).Store("Korvana GPRS Modem", command), InitWrite::kNoModem)
+      << "no 9x modem keys at all";
+}
+
+TEST_F(ModemInit, OneRefusedModemOfTwoOfTheSameNameIsARefusal) {
+  NtModem("0000", "Korvana GPRS Modem", "ATZ");
+  NtModem("0001", "Korvana GPRS Modem", "ATZ");
+  registry_.RefuseValueWrites(RegistryRoot::kLocalMachine, std::string(kNtClass) + "\\0001");
+  ModemInitStore store(registry_, 2);
+  const std::string command = ApnInitCommand("internet.kvr");
+  EXPECT_EQ(store.Store("Korvana GPRS Modem", command), InitWrite::kRefused);
+  EXPECT_EQ(Value(std::string(kNtClass) + "\\0000"), command) << "the other is still written";
+  EXPECT_EQ(Value(std::string(kNtClass) + "\\0001"), "ATZ");
 }
 
 }  // namespace

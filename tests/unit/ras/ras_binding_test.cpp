@@ -13,7 +13,7 @@ namespace dw::ras::test {
 namespace {
 
 TEST(RasModules, ExactWinVersSelectTheirModuleAndXpSplitsEntriesFromTheRest) {
-  for (std::uint32_t winVer : {0u, 400u, 409u, 411u, 500u, 502u, 600u}) {
+  for (std::uint32_t winVer : {0u, 400u, 409u, 411u, 500u, 502u, 599u}) {
     EXPECT_EQ(EntryModule(winVer), Module::kRas2k) << winVer;
     EXPECT_EQ(CallModule(winVer), Module::kRas2k) << winVer;
   }
@@ -23,6 +23,34 @@ TEST(RasModules, ExactWinVersSelectTheirModuleAndXpSplitsEntriesFromTheRest) {
   EXPECT_EQ(CallModule(490), Module::kRasMe);
   EXPECT_EQ(EntryModule(501), Module::kRasXp);
   EXPECT_EQ(CallModule(501), Module::kRas2k);
+}
+
+// Vista 600, 7 601, 8 and every later system without a manifest 602, 8.1
+// with one 603, 10 and 11 with one 1000: XP's modules and records.
+TEST(RasModules, FromVistaOnEveryWinVerWritesXpsRecords) {
+  for (std::uint32_t winVer : {600u, 601u, 602u, 603u, 1000u, 1100u}) {
+    EXPECT_EQ(GenerationOf(winVer), Generation::kVista) << winVer;
+    EXPECT_FALSE(IsWin9x(GenerationOf(winVer))) << winVer;
+    EXPECT_EQ(EntryModule(winVer), Module::kRasXp) << winVer;
+    EXPECT_EQ(CallModule(winVer), Module::kRas2k) << winVer;
+    for (Record r : kAllRecords) {
+      const Module m = r == Record::kEntry ? EntryModule(winVer) : CallModule(winVer);
+      EXPECT_EQ(ModuleRecordSize(m, r), ModuleRecordSize(r == Record::kEntry ? EntryModule(501)
+                                                                             : CallModule(501),
+                                                         r))
+          << "WinVer " << winVer << ", record " << static_cast<int>(r);
+      EXPECT_EQ(RecordSize(GenerationOf(winVer), r), RecordSize(Generation::kWinXp, r));
+    }
+  }
+#if UINTPTR_MAX == 0xFFFFFFFFu
+  // The numbers themselves, from the published i686 headers.
+  EXPECT_EQ(ModuleRecordSize(EntryModule(602), Record::kEntry), 2884u);
+  EXPECT_EQ(ModuleRecordSize(CallModule(602), Record::kEntryName), 532u);
+  EXPECT_EQ(ModuleRecordSize(CallModule(602), Record::kDialParams), 1060u);
+  EXPECT_EQ(ModuleRecordSize(CallModule(602), Record::kConn), 692u);
+  EXPECT_EQ(ModuleRecordSize(CallModule(602), Record::kConnStatus), 288u);
+  EXPECT_EQ(ModuleRecordSize(CallModule(602), Record::kStats), 60u);
+#endif
 }
 
 // The dwSize each generation's modules write, from the published headers

@@ -31,6 +31,8 @@ inline std::uint32_t WinVerOf(Generation g) {
       return 500;
     case Generation::kWinXp:
       return 501;
+    case Generation::kVista:
+      return 602;  // what 8 to 11 report without a manifest
   }
   return 500;
 }

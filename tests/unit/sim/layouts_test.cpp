@@ -14,10 +14,12 @@ namespace dw::sim {
 namespace {
 
 using ras::Generation;
+using ras::Dword;
 using ras::Record;
 
 constexpr Generation kGenerations[] = {Generation::kWin98, Generation::kWinMe,
-                                       Generation::kWin2000, Generation::kWinXp};
+                                       Generation::kWin2000, Generation::kWinXp,
+                                       Generation::kVista};
 constexpr unsigned kBlocks[] = {0x400, 0x401, 0x500, 0x501};
 
 std::string Name(Record r) {
@@ -39,6 +41,7 @@ std::string Name(Generation g) {
     case Generation::kWinMe: return "winme";
     case Generation::kWin2000: return "win2k";
     case Generation::kWinXp: return "winxp";
+    case Generation::kVista: return "vista";
   }
   return "?";
 }
@@ -145,12 +148,46 @@ TEST(SimLayouts, EveryFieldTheSimulatorUsesSitsWhereTheProgramPutsIt) {
 }
 
 TEST(SimLayouts, GenerationsAndTheirNewestBlocksMatchTheProgram) {
-  for (std::uint32_t winVer : {0u, 400u, 410u, 490u, 500u, 501u, 502u, 600u, 1000u}) {
+  for (std::uint32_t winVer : {0u, 400u, 410u, 490u, 500u, 501u, 502u, 599u, 600u, 602u, 1000u}) {
     EXPECT_EQ(layout::GenerationOfWinVer(winVer), ras::GenerationOf(winVer)) << winVer;
   }
   for (Generation g : kGenerations) {
-    EXPECT_EQ(layout::NewestBlock(g), ras::NewestLayout(g)) << Name(g);
     EXPECT_EQ(layout::Is9x(g), ras::IsWin9x(g)) << Name(g);
+    if (g == Generation::kVista) continue;  // below
+    EXPECT_EQ(layout::NewestBlock(g), ras::NewestLayout(g)) << Name(g);
+    EXPECT_EQ(layout::OwnSize(g, Record::kEntry), layout::RequiredSize(g, Record::kEntry));
+  }
+  // From Vista on the system has newer records than the program.
+  EXPECT_EQ(ras::NewestLayout(Generation::kVista), 0x501u);
+  EXPECT_EQ(layout::NewestBlock(Generation::kVista), 0x601u);
+}
+
+// The 0x600 and 0x601 blocks of ras.h, field by field (pack 4): RASENTRY
+// gains two IPv6 addresses and two metrics, then an address, a prefix length
+// and an outage time; RASCONN a GUID; RASDIALPARAMS a DWORD; RASCONNSTATUS
+// two end points (a DWORD and a 16-byte union) and a DWORD.
+TEST(SimLayouts, VistasAndSevensBlocksAddWhatTheHeaderAdds) {
+  constexpr Dword kIpv6 = 16, kGuid = 16, kDword = 4, kEndPoint = kDword + kIpv6;
+  EXPECT_EQ(layout::SizeInBlock(Record::kEntry, 0x600),
+            layout::SizeInBlock(Record::kEntry, 0x501) + 2 * kIpv6 + 2 * kDword);
+  EXPECT_EQ(layout::SizeInBlock(Record::kEntry, 0x601),
+            layout::SizeInBlock(Record::kEntry, 0x600) + kIpv6 + 2 * kDword);
+  EXPECT_EQ(layout::SizeInBlock(Record::kConn, 0x600),
+            layout::SizeInBlock(Record::kConn, 0x501) + kGuid);
+  EXPECT_EQ(layout::SizeInBlock(Record::kDialParams, 0x601),
+            layout::SizeInBlock(Record::kDialParams, 0x501) + kDword);
+  EXPECT_EQ(layout::SizeInBlock(Record::kConnStatus, 0x601),
+            layout::SizeInBlock(Record::kConnStatus, 0x501) + 2 * kEndPoint + kDword);
+  for (Record r : {Record::kEntryName, Record::kDevInfo, Record::kStats}) {
+    EXPECT_EQ(layout::SizeInBlock(r, 0x601), layout::SizeInBlock(r, 0x501)) << Name(r);
+  }
+  // What a Vista-or-later service reports is its own 0x601 record; what
+  // it holds the program to, in strict mode, is XP's.
+  for (Record r : ras::kAllRecords) {
+    EXPECT_EQ(layout::OwnSize(Generation::kVista, r), layout::SizeInBlock(r, 0x601)) << Name(r);
+    EXPECT_EQ(layout::RequiredSize(Generation::kVista, r),
+              layout::RequiredSize(Generation::kWinXp, r))
+        << Name(r);
   }
 }
 
@@ -158,9 +195,10 @@ TEST(SimLayouts, GenerationsAndTheirNewestBlocksMatchTheProgram) {
 // simulator's own numbers that both sides could share would break this.
 TEST(SimLayouts, EachHeaderBlockOnlyAddsToTheOneBefore) {
   for (Record r : ras::kAllRecords) {
-    for (std::size_t i = 1; i < std::size(kBlocks); ++i) {
-      EXPECT_LE(layout::SizeInBlock(r, kBlocks[i - 1]), layout::SizeInBlock(r, kBlocks[i]))
-          << Name(r) << " shrinks at 0x" << std::hex << kBlocks[i];
+    for (std::size_t i = 1; i < std::size(layout::kBlocks); ++i) {
+      EXPECT_LE(layout::SizeInBlock(r, layout::kBlocks[i - 1]),
+                layout::SizeInBlock(r, layout::kBlocks[i]))
+          << Name(r) << " shrinks at 0x" << std::hex << layout::kBlocks[i];
     }
   }
   for (const layout::Field& f : layout::kFields) {

@@ -15,7 +15,8 @@ class RasApi : public SimTest, public ::testing::WithParamInterface<Generation> 
   void SetUp() override { Start(GetParam()); }
 };
 
-// Every record size another generation (or another layout) would write.
+// Every record size another generation (or another layout) would write;
+// not the system's own, which it takes too.
 std::vector<Dword> ForeignSizes(Generation g, Record r) {
   std::vector<Dword> sizes;
   for (unsigned layout : {0x400u, 0x401u, 0x500u, 0x501u}) {
@@ -24,6 +25,7 @@ std::vector<Dword> ForeignSizes(Generation g, Record r) {
   }
   sizes.push_back(ras::RecordSize(g, r) + 4);
   sizes.push_back(0);
+  std::erase(sizes, layout::OwnSize(g, r));
   return sizes;
 }
 
@@ -74,6 +76,8 @@ TEST_P(RasApi, StrictModeAcceptsOnlyTheGenerationsOwnSizes) {
   for (Record r : {Record::kDevInfo, Record::kEntryName, Record::kConn, Record::kEntry,
                    Record::kDialParams, Record::kConnStatus}) {
     EXPECT_EQ(call(r, Size(r)), 0u) << "record " << static_cast<int>(r);
+    // The system's own record too (Vista's and later are larger).
+    EXPECT_EQ(call(r, Own(r)), 0u) << "own record " << static_cast<int>(r);
     for (Dword wrong : ForeignSizes(GetParam(), r)) {
       EXPECT_EQ(call(r, wrong), 632u) << "record " << static_cast<int>(r) << " size " << wrong;
     }
@@ -130,11 +134,12 @@ TEST_P(RasApi, ShortOrMissingBuffersReportTheBytesAndCountNeeded) {
   EXPECT_STREQ(reinterpret_cast<const char*>(names.data()) + Size(Record::kEntryName) + 4, "Other");
   EXPECT_EQ(entries("reserved", nullptr, names.data(), &bytes, &count), 87u);
 
-  // The default entry ("") reports the generation's entry size.
+  // The default entry ("") reports the system's own entry size: the
+  // generation's, and from Vista on Windows 7's, larger than XP's.
   Dword entrySize = 0;
   const auto getEntry = Fn<ras::RasGetEntryPropertiesAFn>("RasGetEntryPropertiesA");
   EXPECT_EQ(getEntry(nullptr, "", nullptr, &entrySize, nullptr, nullptr), 603u);
-  EXPECT_EQ(entrySize, Size(Record::kEntry));
+  EXPECT_EQ(entrySize, Own(Record::kEntry));
   auto entry = Blank(Size(Record::kEntry));
   entrySize = Size(Record::kEntry) - 1;
   EXPECT_EQ(getEntry(nullptr, "Korvana", entry.data(), &entrySize, nullptr, nullptr), 603u);
@@ -280,6 +285,8 @@ std::string GenerationTestName(const ::testing::TestParamInfo<Generation>& param
       return "Win2000";
     case Generation::kWinXp:
       return "WinXp";
+    case Generation::kVista:
+      return "Vista";
   }
   return "Unknown";
 }
@@ -414,12 +421,15 @@ TEST(RasErrorText, PublishedCodesHaveEnglishTextsAndOthersAnswer87) {
   EXPECT_EQ(Simulator::GetErrorString(734, text, 10), 122u);
 }
 
-TEST(RasGenerations, FollowWinVerByExactValue) {
+TEST(RasGenerations, FollowWinVerByExactValueBeforeVista) {
   EXPECT_EQ(ras::GenerationOf(410), Generation::kWin98);
   EXPECT_EQ(ras::GenerationOf(490), Generation::kWinMe);
   EXPECT_EQ(ras::GenerationOf(501), Generation::kWinXp);
-  for (std::uint32_t other : {0u, 400u, 500u, 502u, 601u, 411u}) {
+  for (std::uint32_t other : {0u, 400u, 500u, 502u, 599u, 411u}) {
     EXPECT_EQ(ras::GenerationOf(other), Generation::kWin2000) << other;
+  }
+  for (std::uint32_t nt6 : {600u, 601u, 602u, 603u, 1000u}) {
+    EXPECT_EQ(ras::GenerationOf(nt6), Generation::kVista) << nt6;
   }
 }
 

@@ -13,6 +13,7 @@
 
 #include "core/clock.h"
 #include "core/entry_points.h"
+#include "core/layouts.h"
 #include "core/modems.h"
 #include "core/simulator.h"
 #include "core/store.h"
@@ -28,7 +29,8 @@ using ras::Handle;
 using ras::Record;
 
 inline constexpr Generation kGenerations[] = {Generation::kWin98, Generation::kWinMe,
-                                              Generation::kWin2000, Generation::kWinXp};
+                                              Generation::kWin2000, Generation::kWinXp,
+                                              Generation::kVista};
 
 // Every notification of type 0 the simulator delivered, in order.
 class Notes {
@@ -114,6 +116,9 @@ class SimTest : public ::testing::Test {
   }
 
   Dword Size(Record r) const { return ras::RecordSize(generation_, r); }
+  // The size the service reports for its own records (from Vista on larger
+  // than the program's).
+  Dword Own(Record r) const { return layout::OwnSize(generation_, r); }
 
   // A zeroed record of `size` bytes with its dwSize set.
   static std::vector<std::uint8_t> Blank(Dword size, std::size_t count = 1) {
