@@ -76,6 +76,8 @@ const char* GenerationName(ras::Generation g) {
       return "Windows 2000";
     case ras::Generation::kWinXp:
       return "Windows XP";
+    case ras::Generation::kVista:
+      return "Windows Vista or later";
   }
   return "?";
 }
