@@ -94,7 +94,9 @@ void ConnectSession::AfterConnect(const ConnectRequest& request, ConnectObserver
   while (!job.Finished()) {
     if (Stopping()) {
       WriteLog("OpenConnection", 0, "update abandoned");
-      // The notice was tried: it is not sent twice.
+      // The notice was tried: it is not sent twice, and the log says how
+      // it ended, as when the connection was found already up.
+      if (request.notifyFirstStart) WriteLog("FIRST_START", 888, "abandoned");
       result.firstStartNotified = request.notifyFirstStart;
       return;
     }

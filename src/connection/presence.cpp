@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstring>
 #include <exception>
-#include <stdexcept>
 
 #include "log/log.h"
+#include "platform/error.h"
 #include "modem/modems.h"
 #include "ras/binding.h"
 #include "ras/error_text.h"
@@ -76,7 +76,7 @@ Handle CheckAlreadyConnected(const std::string& modem, std::string& entryName,
     if (!ConnIsOpen(handle) || device != modem) return result;
 
     const PresenceContext& context = CurrentPresence();
-    if (context.registry == nullptr) throw std::logic_error("no registry for the modem keys");
+    if (context.registry == nullptr) throw Error("no registry for the modem keys");
     const std::string apn =
         ApnOfModemInit(modem::ModemInitStore(*context.registry, context.platformId).Read(device));
     const bool ours = !apn.empty() && std::any_of(apnList.begin(), apnList.end(), [&](const auto& a) {
@@ -84,7 +84,7 @@ Handle CheckAlreadyConnected(const std::string& modem, std::string& entryName,
     });
     if (ours) return result = handle;
 
-    if (context.questions == nullptr) throw std::logic_error("no one to ask about the connection");
+    if (context.questions == nullptr) throw Error("no one to ask about the connection");
     if (context.questions->AskErrorYesNo(Text(TextId::OtherApnConnected))) {
       ras::LogRasError("HangUp", calls.HangUp(handle));
       result = 0;

@@ -52,11 +52,13 @@ ras::Dword GetStatistics(std::uint32_t& received, std::uint32_t& sent, ras::Hand
       Registry* registry = g_registry.load();
       const auto key = registry ? registry->OpenReadOnly(RegistryRoot::kDynData, kStatDataKey)
                                 : nullptr;
+      // Each counter on its own: one value the system cannot give keeps
+      // the caller's last reading while the other still moves.
       const auto r = ReadCounter(key.get(), kBytesReceivedValue);
       const auto s = ReadCounter(key.get(), kBytesSentValue);
-      if (!r || !s) return kCountersUnreadable;
-      received = *r;
-      sent = *s;
+      if (!r && !s) return kCountersUnreadable;
+      if (r) received = *r;
+      if (s) sent = *s;
       return result = ras::kSuccess;
     }
 

@@ -16,9 +16,11 @@ inline constexpr std::string_view kStatDataKey = "\\PerfStats\\StatData";
 inline constexpr std::string_view kBytesReceivedValue = "Dial-Up Adapter\\TotalBytesRecvd";
 inline constexpr std::string_view kBytesSentValue = "Dial-Up Adapter\\TotalBytesXmit";
 
-// GetStatistics' answer below WinVer 500 when a counter could not be read
+// GetStatistics' answer below WinVer 500 when neither counter could be read
 // (the registry's "file not found"): the caller keeps its last counters
 // rather than taking zeros that would look like a drop of the whole count.
+// When only one is unreadable, the answer is success and that counter's
+// argument is left as the caller passed it.
 inline constexpr ras::Dword kCountersUnreadable = 2;
 
 // The registry GetStatistics reads below WinVer 500. Set once at start-up,

@@ -57,6 +57,11 @@ struct TrafficSampler::Core {
     sent = 0;
   }
 
+  // The counters as the system last gave them: what a reading that cannot
+  // give one of them leaves in its place. Expects the lock.
+  std::uint32_t LastRawReceivedLocked() const { return baselineReceived + received; }
+  std::uint32_t LastRawSentLocked() const { return baselineSent + sent; }
+
   // Applies one reading (`result` 0: the counters r and s). Expects the lock.
   void ApplySampleLocked(ras::Dword result, std::uint32_t r, std::uint32_t s) {
     const std::chrono::milliseconds current = setup.clock->Monotonic() - startTime;
@@ -202,6 +207,11 @@ std::uint32_t TrafficSampler::Sent() const {
 void TrafficSampler::Sample(ras::Handle conn) {
   std::uint32_t r = 0;
   std::uint32_t s = 0;
+  {
+    std::lock_guard lock(core_->mutex);
+    r = core_->LastRawReceivedLocked();
+    s = core_->LastRawSentLocked();
+  }
   const ras::Dword result = core_->setup.getStatistics(r, s, conn);
   std::lock_guard lock(core_->mutex);
   core_->ApplySampleLocked(result, r, s);
@@ -276,6 +286,11 @@ void TrafficSampler::Execute(std::shared_ptr<Core> core) {
         missed = false;
         std::uint32_t r = 0;
         std::uint32_t s = 0;
+        {
+          std::lock_guard lock(c.mutex);
+          r = c.LastRawReceivedLocked();
+          s = c.LastRawSentLocked();
+        }
         const ras::Dword result = c.setup.getStatistics(r, s, conn);
         {
           std::lock_guard lock(c.mutex);

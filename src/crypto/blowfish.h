@@ -4,7 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
+
+#include "platform/error.h"
 
 namespace dw {
 
@@ -15,9 +16,9 @@ struct BlowfishContext {
   std::uint32_t P[18];
 };
 
-class BlowfishError : public std::invalid_argument {
+class BlowfishError : public Error {
  public:
-  using std::invalid_argument::invalid_argument;
+  using Error::Error;
 };
 
 // Prepares `ctx` for `key`; `iv` (8 bytes) may be null, which means zero.

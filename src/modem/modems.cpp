@@ -89,7 +89,7 @@ std::string ApnInitCommand(std::string_view apn) {
   return command;
 }
 
-ModemRightsError::ModemRightsError() : std::runtime_error(Text(TextId::ModemNoRights)) {}
+ModemRightsError::ModemRightsError() : Error(Text(TextId::ModemNoRights)) {}
 
 ModemInitStore::ModemInitStore(Registry& registry, std::uint32_t platformId)
     : registry_(registry), nt_(platformId == kPlatformNt) {}

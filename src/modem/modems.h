@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/registry.h"
 #include "ras/records.h"
 
@@ -24,7 +24,7 @@ std::string ApnInitCommand(std::string_view apn);
 
 // The class key exists but cannot be opened (a user without the rights).
 // Carries the fixed text for the user.
-class ModemRightsError : public std::runtime_error {
+class ModemRightsError : public Error {
  public:
   ModemRightsError();
 };

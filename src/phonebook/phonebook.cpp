@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <exception>
-#include <stdexcept>
 
 #include "log/log.h"
+#include "platform/error.h"
 #include "ras/binding.h"
 #include "ras/context.h"
 #include "ras/error_text.h"
@@ -106,7 +106,7 @@ std::optional<EntryRecord> CheckConnName(const std::string& modem, std::string& 
     const Flavour f = Current();
     Dword size = 0;
     QueryEntrySize(f, size);  // only the size matters here
-    if (!HoldsRecord(size)) throw std::runtime_error("no size reported for the entry record");
+    if (!HoldsRecord(size)) throw Error("no size reported for the entry record");
     EntryRecord record = NewRecord(size);
 
     if (!entryName.empty()) {
@@ -210,7 +210,7 @@ EntrySave RepairEntry(EntryRecord& record, const std::string& entryName, const s
     const Dword size = ras::ReadDword(record, 0);
     // RAS reads dwSize bytes: a record shorter than that would be overrun.
     if (!HoldsRecord(size) || size > record.size()) {
-      throw std::runtime_error("entry record shorter than its dwSize");
+      throw Error("entry record shorter than its dwSize");
     }
     ras::WriteDword(record, kOptions, f.win9x ? kOptions9x : kOptionsNt);
     if (forceNumber ||

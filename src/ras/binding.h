@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
+#include "platform/error.h"
 #include "ras/records.h"
 
 namespace dw::ras {
@@ -26,9 +26,9 @@ Module CallModule(std::uint32_t winVer);
 Dword ModuleRecordSize(Module m, Record r);
 
 // Raised when the RAS library is not loaded or does not export a name.
-class RasError : public std::runtime_error {
+class RasError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 // The entry point `name` of the current library; raises RasError when

@@ -181,7 +181,7 @@ bool MainWindow::CreateWindowAndControls() {
     TransparentPanel& face = panelFaces_[panel];
     face.background = skin_.get();
     face.backgroundLeft = 0;
-    face.backgroundTop = -kPanelTop;
+    face.backgroundTop = kPanelPictureTop;
     face.outerBevel = Bevel::None;
     auto window = std::make_unique<PanelWindow>(face, hwnd());
     if (!window->Create(hwnd(), 0, kPanelTop, kClientWidth, kPanelHeight)) return false;
@@ -361,6 +361,9 @@ void MainWindow::CreateGraphTooltip() {
   if (graphTip_ == nullptr) return;
   user::AddTool(graphTip_, TTF_IDISHWND | TTF_SUBCLASS, hwnd(),
                 reinterpret_cast<UINT_PTR>(controls_[ViewControl::SpeedGraph]), " ");
+  // Silent until the first sample gives it a speed to tell: an empty box
+  // otherwise.
+  EnableGraphTooltip(false);
 }
 
 HWND MainWindow::Hwnd(ViewControl control) const {

@@ -40,6 +40,9 @@ class MainWindow final : public WindowBase, public MainView {
   static constexpr int kClientHeight = 360;
   static constexpr int kPanelTop = 49;
   static constexpr int kPanelHeight = 265;
+  // The panels draw the skin from its row 52, 3 rows below where they sit:
+  // the skin is plain there, so no seam shows.
+  static constexpr int kPanelPictureTop = -52;
   // A second copy, the probe and the journeys find the window by this class.
   static constexpr const char* kClassName = "TfrmGprsMain";
   // The notification-area icon's callback message.

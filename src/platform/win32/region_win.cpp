@@ -1,6 +1,6 @@
 #include "platform/win32/region_win.h"
 
-#include <stdexcept>
+#include "platform/error.h"
 
 namespace dw {
 namespace {
@@ -15,7 +15,7 @@ std::unique_ptr<Region> Wrap(HRGN region) {
 std::unique_ptr<Region> GdiRegion::Clone() const {
   UniqueRegion copy(CreateRectRgn(0, 0, 0, 0));
   if (!copy || CombineRgn(copy.get(), region_.get(), nullptr, RGN_COPY) == ERROR) {
-    throw std::runtime_error("region copy failed");
+    throw Error("region copy failed");
   }
   return std::make_unique<GdiRegion>(copy.release());
 }
@@ -30,7 +30,7 @@ void GdiRegion::Combine(const Region& other, CombineMode mode) {
     case CombineMode::Diff: gdiMode = RGN_DIFF; break;
   }
   if (CombineRgn(region_.get(), region_.get(), o.get(), gdiMode) == ERROR) {
-    throw std::runtime_error("region combination failed");
+    throw Error("region combination failed");
   }
 }
 

@@ -18,7 +18,7 @@ class GdiRegion final : public Region {
   HRGN release() { return region_.release(); }
 
   std::unique_ptr<Region> Clone() const override;
-  // Throws std::runtime_error when GDI cannot combine (out of resources).
+  // Throws dw::Error when GDI cannot combine (out of resources).
   void Combine(const Region& other, CombineMode mode) override;
   void Offset(int dx, int dy) override;
   std::optional<Rect> Bounds() const override;

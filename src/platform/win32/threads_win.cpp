@@ -2,11 +2,10 @@
 
 #include <process.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <exception>
-#include <system_error>
 
+#include "platform/error.h"
 #include "platform/win32/win.h"
 
 // mingw-w64's C++ runtime frees a thread's per-thread blocks (the exception
@@ -152,7 +151,7 @@ bool ThreadEndCleanUpByProgram() { return cleanUpAtThreadEnd; }
 void Thread::Start(std::unique_ptr<std::function<void()>> body) {
   unsigned id = 0;
   const std::uintptr_t handle = _beginthreadex(nullptr, 0, RunThread, body.get(), 0, &id);
-  if (handle == 0) throw std::system_error(errno, std::generic_category(), "thread not started");
+  if (handle == 0) throw Error("thread not started");
   body.release();  // the thread owns it now
   handle_ = reinterpret_cast<void*>(handle);
   id_ = ThreadId(id);
@@ -176,15 +175,15 @@ Thread::~Thread() {
 }
 
 void Thread::join() {
-  if (!joinable()) throw std::system_error(std::make_error_code(std::errc::invalid_argument));
+  if (!joinable()) throw Error("no thread to join or detach");
   if (id_ == CurrentThreadId())
-    throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur));
+    throw Error("a thread cannot join itself");
   WaitForSingleObject(handle_, INFINITE);
   detach();
 }
 
 void Thread::detach() {
-  if (!joinable()) throw std::system_error(std::make_error_code(std::errc::invalid_argument));
+  if (!joinable()) throw Error("no thread to join or detach");
   CloseHandle(handle_);
   handle_ = nullptr;
   id_ = ThreadId();

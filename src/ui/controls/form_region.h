@@ -7,22 +7,22 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/region.h"
 #include "ui/controls/region_text.h"
 
 namespace dw::ui {
 
-class OwnerNotAFormError : public std::runtime_error {
+class OwnerNotAFormError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
-class DuplicateComponentError : public std::runtime_error {
+class DuplicateComponentError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 class RegionForm;

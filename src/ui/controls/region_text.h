@@ -7,25 +7,25 @@
 
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/region.h"
 
 namespace dw::ui {
 
 // An error in a region text; the message names the text and the line.
-class ECannotTranslate : public std::runtime_error {
+class ECannotTranslate : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 // A text that inserts itself, directly or through other external regions.
-class EExtRgnCrossLink : public std::runtime_error {
+class EExtRgnCrossLink : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 // The window's metrics in window pixels (origin at the window's top-left).

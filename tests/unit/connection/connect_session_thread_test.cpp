@@ -173,6 +173,7 @@ TEST_F(Session, ACancelAtEveryStepEndsTheSessionAndKeepsNothingHalfDone) {
       ConnectRequest request = Request({"internet.kvr", "internet.ltkvr"});
       request.notifyFirstStart = true;
       progress.MirrorBar(0, 600, 10);
+      const std::size_t firstStartLines = logFiles->Messages("FIRST_START").size();
       const auto start = std::chrono::steady_clock::now();
       const ConnectResult r = session.Run(request, watcher);
       EXPECT_LT(std::chrono::steady_clock::now() - start, 8s) << "not the client's limits";
@@ -192,8 +193,13 @@ TEST_F(Session, ACancelAtEveryStepEndsTheSessionAndKeepsNothingHalfDone) {
         // never tries it.
         const bool neverTried = step == Step::kConnected && who == Who::kProgram;
         EXPECT_EQ(r.firstStartNotified, !neverTried);
+        const std::vector<std::string> lines = logFiles->Messages("FIRST_START");
+        ASSERT_EQ(lines.size(), firstStartLines + (neverTried ? 0 : 1)) << logFiles->Text();
         if (neverTried) {
           EXPECT_EQ(server.Requests().size(), 0u);
+        } else {
+          EXPECT_EQ(lines.back(), "abandoned");
+          EXPECT_NE(logFiles->Text().find("FIRST_START      code: 888"), std::string::npos);
         }
         ras::CallBinding().HangUp(r.handle);
       }

@@ -24,7 +24,7 @@ class StatSample : public ::testing::Test {
     setup.getStatistics = [this](std::uint32_t& r, std::uint32_t& s, ras::Handle conn) {
       lastHandle_ = conn;
       if (result_ == 0) {
-        r = received_;
+        if (receivedReadable_) r = received_;
         s = sent_;
       }
       return result_;
@@ -43,6 +43,7 @@ class StatSample : public ::testing::Test {
   std::uint32_t received_ = 0;
   std::uint32_t sent_ = 0;
   ras::Dword result_ = 0;
+  bool receivedReadable_ = true;  // false: as 98/ME's registry without that value
   ras::Handle lastHandle_ = 0;
   std::unique_ptr<TrafficSampler> thread_;
 };
@@ -134,6 +135,33 @@ TEST_F(StatSample, AFailedReadingGivesSpeedZeroKeepsTheCountersAndStillMovesTheT
   Reading(12'000, 2'000);
   thread_->Sample(1);
   EXPECT_EQ(thread_->CurrentSpeed(), 4'000u * 1000 / 2001);
+}
+
+TEST_F(StatSample, ACounterTheSystemCannotGiveKeepsItsLastValueWhileTheOtherMoves) {
+  thread_->SetBaseline(10'000, 2'000);
+  thread_->Restart();
+  receivedReadable_ = false;
+  clock_->Advance(milliseconds(1000));
+  Reading(99'999, 2'000 + 700);
+  thread_->Sample(1);
+  EXPECT_EQ(thread_->Received(), 0u);  // never read: 0, not the baseline wrapped
+  EXPECT_EQ(thread_->Sent(), 700u);
+  EXPECT_EQ(thread_->CurrentSpeed(), 700u * 1000 / 1001);
+
+  receivedReadable_ = true;
+  clock_->Advance(milliseconds(1000));
+  Reading(10'000 + 3'000, 2'000 + 900);
+  thread_->Sample(1);
+  EXPECT_EQ(thread_->Received(), 3'000u);
+  EXPECT_EQ(thread_->Sent(), 900u);
+
+  receivedReadable_ = false;
+  clock_->Advance(milliseconds(1000));
+  Reading(0, 2'000 + 1'000);
+  thread_->Sample(1);
+  EXPECT_EQ(thread_->Received(), 3'000u);
+  EXPECT_EQ(thread_->Sent(), 1'000u);
+  EXPECT_EQ(thread_->CurrentSpeed(), 100u * 1000 / 1001);
 }
 
 TEST_F(StatSample, RestartStartsTimeAndCountersAgainAndAccumulateCarriesTheTime) {
