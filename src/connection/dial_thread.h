@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +30,16 @@
 
 namespace dw::connection {
 
+// One dial's end, as the dial thread tells it.
+struct DialAttempt {
+  LocalDateTime started;  // by the dependencies' clock
+  std::string apn;        // trimmed, as dialled
+  std::string number;
+  ras::Dword code = 0;    // RAS's code; 0 when none came
+  bool connected = false;
+  bool timedOut = false;  // the bar ran out with no word from RAS
+};
+
 // What a dial thread works with. Every pointer is required and must outlive
 // the thread.
 struct DialDependencies {
@@ -39,6 +50,8 @@ struct DialDependencies {
   ProgressShared* progress = nullptr;  // the progress dialog's shared side
   Clock* clock = nullptr;           // the pause between two dial starts
   ras::RasWaiter* waiter = nullptr; // the passes of the wait for a dial
+  // Told on the dial thread as each dial ends; empty: nobody listens.
+  std::function<void(const DialAttempt&)> attemptEnded;
 };
 
 // The RAS user name and password of every dial.

@@ -12,6 +12,7 @@ namespace dw {
   X(AppTitle, "Корвана Dialwave")                     \
   X(SingleInstanceMutex, "KorvanaDialwave")                           \
   X(ApnUpdateNotNeeded, "Обновление списка APN не требуется")         \
+  X(UpdateApnListTaken, "Получен новый список APN, версия ")          \
   X(UpdateRequestFailed, "Ошибка при запросе обновлений: ")           \
   X(UpdateReceiveFailed, "Ошибка при получении обновлений: ")         \
   X(UpdateBadFormat, "неверный формат ответа")                        \
