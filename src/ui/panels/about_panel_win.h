@@ -1,11 +1,14 @@
 // The about panel's content: heading picture, product text with
 // the version, the maker's notice and customer-service number, the web-site
-// and mail links (opened by a double-click), and the back link.
+// and mail links (opened by a double-click), the support report's link, and
+// the back link.
 #pragma once
 
 #include "platform/win32/win.h"
 
 #include <functional>
+#include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/shell.h"
@@ -28,12 +31,35 @@ class AboutPanel final : public PanelContent {
   void SetVersion(std::string_view programVersion);
 
   std::function<void()> onReturn;  // "<  Вернуться в программу"
+  // Writes the support report to the file `path` (ANSI code page); false
+  // when it could not. Runs on a worker thread of its own, so it may take
+  // its time and must own what it uses. Unset: the report link does nothing.
+  std::function<bool(const std::string& path)> writeReport;
+  // Tells the user that the report failed (code page 1251); unset: the
+  // program's message box.
+  std::function<void(const std::string&)> tell;
+
+  // The report link's click: the report goes to the desktop on a worker and
+  // is opened once written. A click while one is being written is ignored.
+  void MakeSupportReport();
+  bool ReportRunning() const;
 
   PictureBox heading;
-  Label productText, versionText, noticeText, questionsText, webLink, mailLink, backLink;
+  Label productText, versionText, noticeText, questionsText, webLink, mailLink, reportLink, backLink;
+
+  // Posted to the panel by the report's worker when it has ended.
+  static constexpr UINT kMsgReportDone = WM_APP + 0x51;
+
+  struct ReportJob;
+
+ protected:
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
  private:
+  void Tell(const std::string& cp1251);
+
   Shell& shell_;
+  std::shared_ptr<ReportJob> report_;  // the one being written
 };
 
 }  // namespace dw::ui
