@@ -26,13 +26,22 @@ std::string SupportReportPath(std::string_view desktop, const LocalDateTime& now
   return path + report::ReportFileName(now);
 }
 
+namespace {
+
+std::string FileNameOf(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+}  // namespace
+
 std::string ReportNotWrittenText(std::string_view path) {
   if (path.empty()) return Text(TextId::AboutReportNoDesktop);
-  return Text(TextId::AboutReportNotWritten) + std::string(path);
+  return Text(TextId::AboutReportNotWritten) + FileNameOf(path);
 }
 
 std::string ReportNotOpenedText(std::string_view path) {
-  return Text(TextId::AboutReportWrittenTo) + std::string(path) + Text(TextId::AboutReportNotOpened);
+  return Text(TextId::AboutReportWrittenTo) + FileNameOf(path) + Text(TextId::AboutReportNotOpened);
 }
 
 }  // namespace dw::ui

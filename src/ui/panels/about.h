@@ -27,7 +27,8 @@ std::string MailLinkTarget();
 // (a trailing separator or none); empty without a desktop.
 std::string SupportReportPath(std::string_view desktop, const LocalDateTime& now);
 // What the user is told when the report is not on the desktop, or is there
-// but the system has nothing to open it with (code page 1251).
+// but the system has nothing to open it with (code page 1251). The file by
+// its name only: the message box has one line, and the desktop says where.
 std::string ReportNotWrittenText(std::string_view path);
 std::string ReportNotOpenedText(std::string_view path);
 

@@ -55,10 +55,9 @@ TEST(AboutTexts, TheSupportReportsPathAndWhatTheUserIsTold) {
   EXPECT_EQ(SupportReportPath("", at), "") << "no desktop: nowhere to write";
   EXPECT_EQ(ReportNotWrittenText(""), Text(TextId::AboutReportNoDesktop));
   EXPECT_EQ(ReportNotWrittenText("C:\\d\\r.txt"),
-            Utf8ToCp1251("Не удалось записать отчёт для службы поддержки в файл C:\\d\\r.txt"));
-  EXPECT_EQ(ReportNotOpenedText("C:\\d\\r.txt"),
-            Utf8ToCp1251("Отчёт для службы поддержки записан в файл C:\\d\\r.txt, но открыть его не "
-                         "удалось. Откройте этот файл в Блокноте."));
+            Utf8ToCp1251("Не удалось записать на рабочий стол отчёт r.txt"));
+  EXPECT_EQ(ReportNotOpenedText("C:\\Documents and Settings\\user\\Desktop\\r.txt"),
+            Utf8ToCp1251("Отчёт записан на рабочий стол: r.txt. Откройте этот файл в Блокноте."));
 }
 
 }  // namespace
