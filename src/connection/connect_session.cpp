@@ -30,7 +30,8 @@ ConnectResult ConnectSession::Run(const ConnectRequest& request, ConnectObserver
   result.apnList = request.apnList;
 
   DialDependencies deps = setup_.dial;
-  if (setup_.supportMemory && !deps.attemptEnded) deps.attemptEnded = AttemptRecorder(*setup_.supportMemory);
+  std::optional<AttemptRecorder> recorder;
+  if (setup_.supportMemory && !deps.attempts) deps.attempts = &recorder.emplace(*setup_.supportMemory);
   DialThread thread(deps);
   thread.SetReturnValue(0);
   thread.ModemName = request.modem;

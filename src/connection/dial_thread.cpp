@@ -394,7 +394,7 @@ void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNu
 
       const LocalDateTime started = deps_.clock->Now();
       const auto tell = [&](Dword code, bool connected, bool timedOut) {
-        if (deps_.attemptEnded) deps_.attemptEnded({started, apn, number, code, connected, timedOut});
+        if (deps_.attempts) deps_.attempts->AttemptEnded({started, apn, number, code, connected, timedOut});
       };
       Dword r = 0;
       for (int start = 0; start < 2; ++start) {

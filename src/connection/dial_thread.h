@@ -13,7 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,6 +39,13 @@ struct DialAttempt {
   bool timedOut = false;  // the bar ran out with no word from RAS
 };
 
+class DialAttemptListener {
+ public:
+  virtual ~DialAttemptListener() = default;
+  // On the dial thread, as each dial ends.
+  virtual void AttemptEnded(const DialAttempt& attempt) = 0;
+};
+
 // What a dial thread works with. Every pointer is required and must outlive
 // the thread.
 struct DialDependencies {
@@ -50,8 +56,7 @@ struct DialDependencies {
   ProgressShared* progress = nullptr;  // the progress dialog's shared side
   Clock* clock = nullptr;           // the pause between two dial starts
   ras::RasWaiter* waiter = nullptr; // the passes of the wait for a dial
-  // Told on the dial thread as each dial ends; empty: nobody listens.
-  std::function<void(const DialAttempt&)> attemptEnded;
+  DialAttemptListener* attempts = nullptr;  // optional: told of each dial's end
 };
 
 // The RAS user name and password of every dial.

@@ -28,17 +28,13 @@ std::optional<report::ConnectAttempt> RememberedAttempt(const DialAttempt& attem
   return kept;
 }
 
-std::function<void(const DialAttempt&)> AttemptRecorder(Registry& registry) {
-  return [&registry](const DialAttempt& attempt) {
-    try {
-      const auto kept = RememberedAttempt(attempt);
-      if (kept && !report::RecordAttempt(registry, *kept)) {
-        WriteLog("RecordAttempt", 0, "not written");
-      }
-    } catch (const std::exception& e) {
-      WriteLog("RecordAttempt", ras::kCaughtErrorCode, e.what());
-    }
-  };
+void AttemptRecorder::AttemptEnded(const DialAttempt& attempt) {
+  try {
+    const auto kept = RememberedAttempt(attempt);
+    if (kept && !report::RecordAttempt(registry_, *kept)) WriteLog("RecordAttempt", 0, "not written");
+  } catch (const std::exception& e) {
+    WriteLog("RecordAttempt", ras::kCaughtErrorCode, e.what());
+  }
 }
 
 std::optional<std::string> UpdateAnswerText(const AfterConnectResult& result, bool refreshAsked) {

@@ -3,7 +3,6 @@
 // (report/history) so that a report made later still shows them.
 #pragma once
 
-#include <functional>
 #include <optional>
 
 #include "connection/after_connect.h"
@@ -22,7 +21,14 @@ std::optional<report::ConnectAttempt> RememberedAttempt(const DialAttempt& attem
 
 // Records each attempt in `registry`, which must outlive the dials. A write
 // that fails costs the dial nothing.
-std::function<void(const DialAttempt&)> AttemptRecorder(Registry& registry);
+class AttemptRecorder final : public DialAttemptListener {
+ public:
+  explicit AttemptRecorder(Registry& registry) : registry_(registry) {}
+  void AttemptEnded(const DialAttempt& attempt) override;
+
+ private:
+  Registry& registry_;
+};
 
 // The refresh's outcome in words: the new list's version, "not needed", or
 // why it failed; nullopt when no refresh ran.

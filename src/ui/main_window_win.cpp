@@ -347,11 +347,11 @@ void MainWindow::BuildAbout(HWND p) {
   about_->onReturn = [this] { controller_->ReturnFromAbout(); };
   // On the report's worker: its own registry and clock, and the environment
   // shared, so it may outlive the window.
-  about_->writeReport = [environment = setup_.environment](const std::string& path) {
-    if (!environment) return false;
+  about_->reportEnvironment = setup_.environment;
+  about_->writeReport = [](const Environment& environment, const std::string& path) {
     const auto registry = MakeWin32Registry();
     const auto clock = MakeSystemClock();
-    return report::WriteSystemReport(*environment, *registry, *clock, nullptr, path);
+    return report::WriteSystemReport(environment, *registry, *clock, nullptr, path);
   };
 }
 

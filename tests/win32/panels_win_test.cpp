@@ -324,6 +324,17 @@ TEST(AboutPanel, TextsAndLinksOpenedByDoubleClickOnly) {
   EXPECT_TRUE(lf.lfUnderline);
 }
 
+// The report link's writer and teller in the test below: plain functions.
+struct ReportLinkProbe {
+  HANDLE release = nullptr;
+  std::atomic<int> calls{0};
+  std::atomic<DWORD> writer{0};
+  std::string written;
+  bool result = true;
+  std::vector<std::string> told;
+};
+ReportLinkProbe* g_probe = nullptr;
+
 // Serves this thread's messages until `done` holds or ten seconds pass.
 bool ServeUntil(const std::function<bool()>& done) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -358,20 +369,25 @@ TEST(AboutPanel, TheReportLinkWritesOnAWorkerThenOpensTheFileOrSaysWhy) {
   click();  // nothing to write with yet
   EXPECT_FALSE(panel.ReportRunning());
 
-  std::vector<std::string> told;
-  panel.tell = [&](const std::string& text) { told.push_back(text); };
-  const HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  std::atomic<int> calls{0};
-  std::atomic<DWORD> writer{0};
-  std::string written;
-  bool result = true;
-  panel.writeReport = [&](const std::string& path) {
-    ++calls;
-    writer = GetCurrentThreadId();
-    written = path;
-    WaitForSingleObject(release, 10000);
-    return result;
+  ReportLinkProbe probe;
+  g_probe = &probe;
+  probe.release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<int>& calls = probe.calls;
+  std::atomic<DWORD>& writer = probe.writer;
+  std::string& written = probe.written;
+  bool& result = probe.result;
+  std::vector<std::string>& told = probe.told;
+  panel.tell = [](const std::string& text) { g_probe->told.push_back(text); };
+  panel.writeReport = [](const Environment&, const std::string& path) {
+    ++g_probe->calls;
+    g_probe->writer = GetCurrentThreadId();
+    g_probe->written = path;
+    WaitForSingleObject(g_probe->release, 10000);
+    return g_probe->result;
   };
+  click();
+  EXPECT_FALSE(panel.ReportRunning()) << "no environment to write with";
+  panel.reportEnvironment = std::make_shared<FixedEnvironment>();
   click();
   ASSERT_TRUE(panel.ReportRunning());
   ASSERT_TRUE(ServeUntil([&] { return calls.load() == 1; }));
@@ -379,7 +395,7 @@ TEST(AboutPanel, TheReportLinkWritesOnAWorkerThenOpensTheFileOrSaysWhy) {
   DWORD_PTR answer = 0;
   EXPECT_NE(SendMessageTimeoutW(panel.hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0);
   click();
-  SetEvent(release);
+  SetEvent(probe.release);
   ASSERT_TRUE(ServeUntil([&] { return !panel.ReportRunning(); }));
   EXPECT_EQ(calls.load(), 1);
   EXPECT_NE(writer.load(), GetCurrentThreadId());
@@ -409,7 +425,8 @@ TEST(AboutPanel, TheReportLinkWritesOnAWorkerThenOpensTheFileOrSaysWhy) {
   ASSERT_EQ(told.size(), 3u);
   EXPECT_EQ(told[2], Text(TextId::AboutReportNoDesktop));
   EXPECT_EQ(calls.load(), 3);
-  CloseHandle(release);
+  CloseHandle(probe.release);
+  g_probe = nullptr;
 }
 
 TEST(PanelsOnScreen, AgreementScrolledAndAboutSideBySide) {

@@ -23,7 +23,8 @@ constexpr int kKindError = 1;  // the message box's error kind
 // Shared by the panel and the worker: either may go first (the program may
 // close while the report is written).
 struct AboutPanel::ReportJob {
-  std::function<bool(const std::string&)> write;
+  bool (*write)(const Environment&, const std::string&) = nullptr;
+  std::shared_ptr<const Environment> environment;
   std::string path;
   HWND panel = nullptr;
   std::atomic<bool> written{false};
@@ -76,7 +77,7 @@ void AboutPanel::SetVersion(std::string_view programVersion) {
 bool AboutPanel::ReportRunning() const { return report_ != nullptr; }
 
 void AboutPanel::MakeSupportReport() {
-  if (!writeReport || report_) return;
+  if (!writeReport || !reportEnvironment || report_) return;
   const std::string path =
       SupportReportPath(shell_.SpecialFolderPath(install::kCsidlDesktopDirectory), MakeSystemClock()->Now());
   if (path.empty()) {
@@ -85,6 +86,7 @@ void AboutPanel::MakeSupportReport() {
   }
   auto job = std::make_shared<ReportJob>();
   job->write = writeReport;
+  job->environment = reportEnvironment;
   job->path = path;
   job->panel = hwnd();
   report_ = job;
@@ -93,7 +95,7 @@ void AboutPanel::MakeSupportReport() {
   dw::Thread([job] {
     bool written = false;
     try {
-      written = job->write(job->path);
+      written = job->write(*job->environment, job->path);
     } catch (...) {
     }
     job->written.store(written);

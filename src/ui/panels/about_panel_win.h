@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/environment.h"
 #include "platform/shell.h"
 #include "ui/framework/picture_box_win.h"
 #include "ui/panels/panel_content_win.h"
@@ -33,11 +34,13 @@ class AboutPanel final : public PanelContent {
   std::function<void()> onReturn;  // "<  Вернуться в программу"
   // Writes the support report to the file `path` (ANSI code page); false
   // when it could not. Runs on a worker thread of its own, so it may take
-  // its time and must own what it uses. Unset: the report link does nothing.
-  std::function<bool(const std::string& path)> writeReport;
+  // its time and must make what else it uses. Either unset: the report
+  // link does nothing.
+  bool (*writeReport)(const Environment& environment, const std::string& path) = nullptr;
+  std::shared_ptr<const Environment> reportEnvironment;  // shared with the worker
   // Tells the user that the report failed (code page 1251); unset: the
   // program's message box.
-  std::function<void(const std::string&)> tell;
+  void (*tell)(const std::string& cp1251) = nullptr;
 
   // The report link's click: the report goes to the desktop on a worker and
   // is opened once written. A click while one is being written is ignored.
