@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "connection/after_connect.h"
+#include "connection/support_memory.h"
 #include "log/log.h"
+#include "ras/advice.h"
 #include "ras/error_text.h"
 
 namespace dw::connection {
@@ -27,7 +29,10 @@ ConnectResult ConnectSession::Run(const ConnectRequest& request, ConnectObserver
   result.entryName = request.entryName;
   result.apnList = request.apnList;
 
-  DialThread thread(setup_.dial);
+  DialDependencies deps = setup_.dial;
+  std::optional<AttemptRecorder> recorder;
+  if (setup_.supportMemory && !deps.attempts) deps.attempts = &recorder.emplace(*setup_.supportMemory);
+  DialThread thread(deps);
   thread.SetReturnValue(0);
   thread.ModemName = request.modem;
   thread.EntryName = request.entryName;
@@ -71,7 +76,12 @@ ConnectResult ConnectSession::Run(const ConnectRequest& request, ConnectObserver
     } else if (!closing_) {
       ProgressShared& progress = *setup_.dial.progress;
       const ErrorReport report = ErrorReportFor(progress.ErrorCode());
-      if (!report.keepDetails) progress.SetErrorText({});
+      if (!report.keepDetails) {
+        progress.SetErrorText({});
+      } else if (progress.ErrorCode() != 0) {
+        // What the subscriber can do, under the system's text.
+        progress.SetErrorText(ras::ErrorDetailsWithAdvice(progress.ErrorText(), progress.ErrorCode()));
+      }
       observer.Failed(report);
     }
   } catch (const std::exception& e) {
@@ -105,6 +115,11 @@ void ConnectSession::AfterConnect(const ConnectRequest& request, ConnectObserver
   const std::optional<AfterConnectResult> done = job.Take();
   if (!done) return;
   LogAfterConnect(*done);
+  if (setup_.supportMemory) {
+    if (const auto answer = UpdateAnswerText(*done, request.refreshApns)) {
+      report::StoreUpdateAnswer(*setup_.supportMemory, {setup_.dial.clock->Now(), *answer});
+    }
+  }
   result.firstStartNotified = done->firstStartNotified;
   if (done->apnsRefreshed) {
     result.apnsRefreshed = true;

@@ -37,6 +37,9 @@ struct ConnectSetup {
   // A client for the exchanges after a connection; it goes to a worker that
   // may outlive the session. Empty: no refresh and no notice.
   std::function<std::unique_ptr<UpdateClient>()> updateClient;
+  // Where each dial's end and the update server's answer are remembered for
+  // the support report; null: nowhere.
+  Registry* supportMemory = nullptr;
 };
 
 class ConnectSession {

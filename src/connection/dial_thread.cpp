@@ -392,6 +392,10 @@ void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNu
       progress.SetErrorText({});
       progress.SetErrorCode(0);
 
+      const LocalDateTime started = deps_.clock->Now();
+      const auto tell = [&](Dword code, bool connected, bool timedOut) {
+        if (deps_.attempts) deps_.attempts->AttemptEnded({started, apn, number, code, connected, timedOut});
+      };
       Dword r = 0;
       for (int start = 0; start < 2; ++start) {
         Handle conn = 0;
@@ -431,6 +435,7 @@ void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNu
           apns.insert(apns.begin(), apn);
         }
         returnValue_.store(connection_.load());
+        tell(0, true, false);
         // The next dial of this entry starts with the number that worked.
         if (number != ownNumber) {
           ras::WriteField(entry, kEntryPhone, kPhoneField, number);
@@ -451,6 +456,7 @@ void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNu
       }
 
       const std::uint32_t code = progress.ErrorCode();
+      tell(code, false, timedOut);
       if (timedOut) {
         SetStatus(Text(TextId::DialModemSilent));
         return;

@@ -29,6 +29,23 @@
 
 namespace dw::connection {
 
+// One dial's end, as the dial thread tells it.
+struct DialAttempt {
+  LocalDateTime started;  // by the dependencies' clock
+  std::string apn;        // trimmed, as dialled
+  std::string number;
+  ras::Dword code = 0;    // RAS's code; 0 when none came
+  bool connected = false;
+  bool timedOut = false;  // the bar ran out with no word from RAS
+};
+
+class DialAttemptListener {
+ public:
+  virtual ~DialAttemptListener() = default;
+  // On the dial thread, as each dial ends.
+  virtual void AttemptEnded(const DialAttempt& attempt) = 0;
+};
+
 // What a dial thread works with. Every pointer is required and must outlive
 // the thread.
 struct DialDependencies {
@@ -39,6 +56,7 @@ struct DialDependencies {
   ProgressShared* progress = nullptr;  // the progress dialog's shared side
   Clock* clock = nullptr;           // the pause between two dial starts
   ras::RasWaiter* waiter = nullptr; // the passes of the wait for a dial
+  DialAttemptListener* attempts = nullptr;  // optional: told of each dial's end
 };
 
 // The RAS user name and password of every dial.

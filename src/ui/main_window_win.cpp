@@ -11,6 +11,7 @@
 #include "platform/win32/adapters_win.h"
 #include "platform/win32/user_api_win.h"
 #include "platform/win32/wide.h"
+#include "report/report.h"
 #include "ui/dialogs/msg_win.h"
 #include "ui/dialogs/progress_win.h"
 #include "ui/framework/message_loop_win.h"
@@ -344,6 +345,14 @@ void MainWindow::BuildAbout(HWND p) {
                                         GetModuleHandleA(nullptr), *setup_.shell);
   controls_[ViewControl::VersionText] = about_->versionText.hwnd();
   about_->onReturn = [this] { controller_->ReturnFromAbout(); };
+  // On the report's worker: its own registry and clock, and the environment
+  // shared, so it may outlive the window.
+  about_->reportEnvironment = setup_.environment;
+  about_->writeReport = [](const Environment& environment, const std::string& path) {
+    const auto registry = MakeWin32Registry();
+    const auto clock = MakeSystemClock();
+    return report::WriteSystemReport(environment, *registry, *clock, nullptr, path);
+  };
 }
 
 PanelContent* MainWindow::ContentHolding(HWND control) const {

@@ -82,6 +82,7 @@ ConnectResult OpenConnection(const ConnectRequest& request, const OpenConnection
     setup.dial.clock = context.clock;
     setup.dial.waiter = waiter;
     setup.updateClient = context.updateClient;
+    setup.supportMemory = context.registry;
 
     ConnectSession session(std::move(setup));
     SessionReference reference(session);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A refusal with 691 (authentication): "Ошибка при соединении. Код 691" and
-# "Детали >>", which opens the system's description below the report and
-# closes it again.
+# "Детали >>", which opens the system's description with the advice under it
+# below the report and closes it again.
 . "$(dirname "$0")/lib.sh"
 
 journey() {
@@ -25,6 +25,7 @@ apn * error 691"
   details=$(e2e_children TfrmProgress | grep '^child .* class=Edit visible=1 ' | sed 's/.* text=//')
   [ -n "$details" ] || fail "no description in the details pane"
   e2e_say "details: $details"
+  case "$details" in *"Что делать: "*) ;; *) fail "no advice under the system's text" ;; esac
   after=$(e2e_children TfrmProgress | sed -n 's/^top .* rect=[-0-9]*,\([-0-9]*\),[-0-9]*,\([-0-9]*\) .*/\2 - \1/p')
   [ $((after)) -gt $((before)) ] || fail "the dialog did not grow for the details ($((before)) -> $((after)))"
   e2e_click_child TfrmProgress "<< Детали"

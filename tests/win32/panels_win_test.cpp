@@ -7,14 +7,19 @@
 
 #include "platform/win32/win.h"
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "platform/fake/fake_shell.h"
 #include "platform/win32/canvas_win.h"
 #include "platform/win32/wide.h"
 #include "text/cp1251.h"
+#include "text/texts.h"
 #include "ui/controls/control_window_win.h"
 #include "ui/controls/transparent_panel.h"
 #include "ui/panels/about.h"
@@ -317,6 +322,111 @@ TEST(AboutPanel, TextsAndLinksOpenedByDoubleClickOnly) {
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(panel.mailLink.hwnd(), WM_GETFONT, 0, 0)),
              sizeof lf, &lf);
   EXPECT_TRUE(lf.lfUnderline);
+}
+
+// The report link's writer and teller in the test below: plain functions.
+struct ReportLinkProbe {
+  HANDLE release = nullptr;
+  std::atomic<int> calls{0};
+  std::atomic<DWORD> writer{0};
+  std::string written;
+  bool result = true;
+  std::vector<std::string> told;
+};
+ReportLinkProbe* g_probe = nullptr;
+
+// Serves this thread's messages until `done` holds or ten seconds pass.
+bool ServeUntil(const std::function<bool()>& done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+// The report link: the report is written on a worker while the panel keeps
+// answering, then opened; a report that is not written or not opened is
+// told with its file, and a second click while one is written is ignored.
+TEST(AboutPanel, TheReportLinkWritesOnAWorkerThenOpensTheFileOrSaysWhy) {
+  SkinnedHost host(0);
+  FakeShell shell;
+  shell.folders[16] = "C:\\Desk";  // CSIDL_DESKTOPDIRECTORY
+  AboutPanel panel(host.panelWindow.hwnd(), {0, 0, 500, 265}, nullptr, shell);
+  ASSERT_TRUE(panel.Created());
+  EXPECT_EQ(panel.reportLink.Text(), Utf8ToCp1251("Отчёт для службы поддержки"));
+  const Bounds link = panel.reportLink.GetBounds(), mail = panel.mailLink.GetBounds(),
+               back = panel.backLink.GetBounds();
+  EXPECT_GE(link.x, mail.x + mail.width);
+  EXPECT_LE(link.x + link.width, 500);
+  EXPECT_LE(link.y + link.height, back.y);
+  const auto click = [&] {
+    SendMessageW(panel.hwnd(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(panel.reportLink.hwnd()));
+  };
+  click();  // nothing to write with yet
+  EXPECT_FALSE(panel.ReportRunning());
+
+  ReportLinkProbe probe;
+  g_probe = &probe;
+  probe.release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<int>& calls = probe.calls;
+  std::atomic<DWORD>& writer = probe.writer;
+  std::string& written = probe.written;
+  bool& result = probe.result;
+  std::vector<std::string>& told = probe.told;
+  panel.tell = [](const std::string& text) { g_probe->told.push_back(text); };
+  panel.writeReport = [](const Environment&, const std::string& path) {
+    ++g_probe->calls;
+    g_probe->writer = GetCurrentThreadId();
+    g_probe->written = path;
+    WaitForSingleObject(g_probe->release, 10000);
+    return g_probe->result;
+  };
+  click();
+  EXPECT_FALSE(panel.ReportRunning()) << "no environment to write with";
+  panel.reportEnvironment = std::make_shared<FixedEnvironment>();
+  click();
+  ASSERT_TRUE(panel.ReportRunning());
+  ASSERT_TRUE(ServeUntil([&] { return calls.load() == 1; }));
+  // Held on the worker: the panel still answers, and a second click waits for nothing.
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutW(panel.hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0);
+  click();
+  SetEvent(probe.release);
+  ASSERT_TRUE(ServeUntil([&] { return !panel.ReportRunning(); }));
+  EXPECT_EQ(calls.load(), 1);
+  EXPECT_NE(writer.load(), GetCurrentThreadId());
+  EXPECT_EQ(written.rfind("C:\\Desk\\Dialwave-report-", 0), 0u) << written;
+  EXPECT_EQ(written.substr(written.size() - 4), ".txt");
+  EXPECT_EQ(shell.opened, std::vector<std::string>{written});
+  EXPECT_TRUE(told.empty());
+
+  shell.openFails = true;
+  click();
+  ASSERT_TRUE(ServeUntil([&] { return !panel.ReportRunning(); }));
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0], ReportNotOpenedText(written));
+  EXPECT_NE(told[0].find(written.substr(written.rfind('\\') + 1)), std::string::npos)
+      << "the file is named";
+
+  result = false;
+  click();
+  ASSERT_TRUE(ServeUntil([&] { return !panel.ReportRunning(); }));
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[1], ReportNotWrittenText(written));
+  EXPECT_EQ(shell.opened.size(), 2u) << "nothing is opened that was not written";
+
+  shell.folders.clear();
+  click();
+  EXPECT_FALSE(panel.ReportRunning());
+  ASSERT_EQ(told.size(), 3u);
+  EXPECT_EQ(told[2], Text(TextId::AboutReportNoDesktop));
+  EXPECT_EQ(calls.load(), 3);
+  CloseHandle(probe.release);
+  g_probe = nullptr;
 }
 
 TEST(PanelsOnScreen, AgreementScrolledAndAboutSideBySide) {

@@ -166,8 +166,8 @@ TEST_F(ProgressDialog, ReportWithEightLinesOfDetailsOpensAndCloses) {
   form.detailsButton.Click();
   EXPECT_TRUE(form.detailsPane.Visible());
   EXPECT_EQ(form.detailsButton.Text(), Text(TextId::ProgressDetailsClose));
-  EXPECT_EQ(OuterHeight(form.hwnd()), 137 + 106);
-  EXPECT_EQ(form.detailsPane.GetBounds().height, memoBefore + 106)
+  EXPECT_EQ(OuterHeight(form.hwnd()), 137 + 138);
+  EXPECT_EQ(form.detailsPane.GetBounds().height, memoBefore + 138)
       << "the pane grows with the form";
   EXPECT_EQ(form.detailsPane.GetBounds().y, 104);
   EXPECT_EQ(form.detailsPane.Text(),
@@ -204,7 +204,7 @@ TEST_F(ProgressDialog, AOneLineDescriptionWiderThanThePaneIsShownWhole) {
   ASSERT_TRUE(form.detailsPane.Visible());
   const int lines = form.detailsPane.LineCount();
   EXPECT_GE(lines, 2) << "the pane is narrower than the text";
-  EXPECT_EQ(OuterHeight(form.hwnd()), 137 + std::min(lines, 6) * 16 + 10);
+  EXPECT_EQ(OuterHeight(form.hwnd()), 137 + std::min(lines, kDetailsMaxLines) * 16 + 10);
   // The last wrapped line starts inside the pane's client area.
   const LRESULT lastChar = SendMessageW(form.detailsPane.hwnd(), EM_LINEINDEX, lines - 1, 0);
   const LRESULT at = SendMessageW(form.detailsPane.hwnd(), EM_POSFROMCHAR, lastChar, 0);

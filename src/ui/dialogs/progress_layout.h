@@ -15,7 +15,8 @@ constexpr int kProgressBarMax = 600;
 constexpr int kProgressBarStep = 10;
 constexpr int kDetailButtonTop = 72;
 constexpr int kDetailButtonHeight = 25;
-constexpr int kDetailsMaxLines = 6;
+// The system's text and the advice under it, wrapped to the pane.
+constexpr int kDetailsMaxLines = 12;
 constexpr int kDetailsLineHeight = 16;
 
 struct ProgressLayout {

@@ -6,6 +6,10 @@
 // (OpenConnectionWine) and the journeys, through the real Winsock.
 #ifndef _WIN32
 #include "connection/connect_session.h"
+#include "connection/support_memory.h"
+#include "ras/advice.h"
+#include "ras/error_text.h"
+#include "report/history.h"
 
 #include "unit/connection/dial_fixture.h"
 #include "unit/update/loopback_server.h"
@@ -132,7 +136,66 @@ TEST_F(Session, AFailedDialGetsTheReportForItsLastCode) {
   EXPECT_EQ(r.handle, 0u);
   ASSERT_EQ(observer.reports.size(), 2u);
   EXPECT_EQ(observer.reports[1].caption, Text(TextId::ConnErrorCode) + "691");
-  EXPECT_FALSE(progress.ErrorText().empty());
+  EXPECT_EQ(progress.ErrorText(), ras::ErrorDetailsWithAdvice(ras::GetRasErrorDescr(691), 691))
+      << "the details: the system's text, the advice under it";
+  EXPECT_NE(progress.ErrorText().find(ras::Advice(691)), std::string::npos);
+}
+
+// The support report's memory: every dial of the session with its APN,
+// number and code, and the update server's last answer, in the registry the
+// report reads; a silent modem never reads as connected there.
+TEST_F(Session, EachDialAndTheServersAnswerAreRememberedForSupport) {
+  Prepare(Generation::kWinXp,
+          WithNumbers({{"*99***1#", Outcome::Error(691)}, {"*99#", Outcome::Connect()}}));
+  {
+    LoopbackServer server({Answer(Ok("VERSION=1.0.7")), Answer(Ok("list 7\r\ninternet.new\r\n"))});
+    ConnectSetup setup = Setup(&server);
+    setup.supportMemory = &registry_;
+    ConnectSession session(std::move(setup));
+    ASSERT_NE(Run(session, Request({" internet.kvr "})).handle, 0u) << logFiles->Text();
+  }
+  report::AttemptHistory h = report::LoadAttempts(registry_);
+  ASSERT_EQ(h.attempts.size(), 2u);
+  EXPECT_EQ(h.attempts[0].apn, "internet.kvr");
+  EXPECT_EQ(h.attempts[0].number, "*99***1#");
+  EXPECT_EQ(h.attempts[0].code, 691u);
+  EXPECT_EQ(h.attempts[0].errorText, ras::GetRasErrorDescr(691));
+  EXPECT_FALSE(h.attempts[0].errorText.empty());
+  EXPECT_EQ(h.attempts[0].time.year, 2026);
+  EXPECT_EQ(h.attempts[1].number, "*99#");
+  EXPECT_EQ(h.attempts[1].code, 0u);
+  EXPECT_TRUE(h.attempts[1].errorText.empty());
+  report::StoredUpdateAnswer answer = report::LoadUpdateAnswer(registry_);
+  ASSERT_TRUE(answer.answer.has_value());
+  EXPECT_EQ(answer.answer->result, Text(TextId::UpdateApnListTaken) + "1.0.7");
+
+  // A server that answers nonsense: its reason replaces the last answer.
+  Prepare(Generation::kWin98);
+  {
+    LoopbackServer server({Answer(Ok("nonsense"))});
+    ConnectSetup setup = Setup(&server);
+    setup.supportMemory = &registry_;
+    ConnectSession session(std::move(setup));
+    ASSERT_NE(Run(session, Request({"internet.kvr"})).handle, 0u);
+  }
+  answer = report::LoadUpdateAnswer(registry_);
+  ASSERT_TRUE(answer.answer.has_value());
+  EXPECT_NE(answer.answer->result.find(Text(TextId::UpdateBadFormat)), std::string::npos)
+      << answer.answer->result;
+  EXPECT_EQ(report::LoadAttempts(registry_).attempts.size(), 3u);
+
+  // A silent modem: no code from RAS, kept as no answer with the status line.
+  Prepare(Generation::kWinXp, WithNumbers({{"*", Outcome::Silent()}}));
+  {
+    ConnectSetup setup = Setup(nullptr);
+    setup.supportMemory = &registry_;
+    ConnectSession session(std::move(setup));
+    EXPECT_EQ(Run(session, Request({"internet.kvr"})).handle, 0u);
+  }
+  h = report::LoadAttempts(registry_);
+  ASSERT_EQ(h.attempts.size(), 4u);
+  EXPECT_EQ(h.attempts.back().code, 678u);
+  EXPECT_EQ(h.attempts.back().errorText, Text(TextId::DialModemSilent));
 }
 
 // Each way to stop, at each step: the session ends at once, shows no report

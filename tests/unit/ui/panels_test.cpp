@@ -47,5 +47,18 @@ TEST(AboutTexts, ProductVersionNoticeAndLinks) {
   EXPECT_EQ(Text(TextId::PanelReturn), Utf8ToCp1251("<  Вернуться в программу"));
 }
 
+TEST(AboutTexts, TheSupportReportsPathAndWhatTheUserIsTold) {
+  const LocalDateTime at{2026, 3, 4, 9, 7, 0, 0};
+  EXPECT_EQ(SupportReportPath("C:\\WINDOWS\\Desktop", at),
+            "C:\\WINDOWS\\Desktop\\Dialwave-report-20260304-0907.txt");
+  EXPECT_EQ(SupportReportPath("C:\\", at), "C:\\Dialwave-report-20260304-0907.txt");
+  EXPECT_EQ(SupportReportPath("", at), "") << "no desktop: nowhere to write";
+  EXPECT_EQ(ReportNotWrittenText(""), Text(TextId::AboutReportNoDesktop));
+  EXPECT_EQ(ReportNotWrittenText("C:\\d\\r.txt"),
+            Utf8ToCp1251("Не удалось записать на рабочий стол отчёт r.txt"));
+  EXPECT_EQ(ReportNotOpenedText("C:\\Documents and Settings\\user\\Desktop\\r.txt"),
+            Utf8ToCp1251("Отчёт записан на рабочий стол: r.txt. Откройте этот файл в Блокноте."));
+}
+
 }  // namespace
 }  // namespace dw::ui

@@ -28,7 +28,9 @@ TEST(ProgressLayout, HeightsOfTheDetailsPane) {
   EXPECT_EQ(DetailsExtraHeight(0), 10);
   EXPECT_EQ(DetailsExtraHeight(1), 26);
   EXPECT_EQ(DetailsExtraHeight(6), 106);
-  EXPECT_EQ(DetailsExtraHeight(8), 106) << "eight lines show six lines' worth";
+  EXPECT_EQ(DetailsExtraHeight(8), 138);
+  EXPECT_EQ(DetailsExtraHeight(12), 202);
+  EXPECT_EQ(DetailsExtraHeight(14), 202) << "fourteen lines show twelve lines' worth";
 }
 
 TEST(ProgressLayout, DiallingIsTheDesignState) {
@@ -51,13 +53,13 @@ TEST(ProgressLayout, ErrorReportOffersDetailsOnlyForNonEmptyText) {
   EXPECT_TRUE(ErrorReportLayout(" \r\n ").detailButtonVisible) << "untrimmed text decides";
 }
 
-TEST(ProgressLayout, EightLinesOpenSixLinesWorthAndCloseAgain) {
-  const std::string text = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8";
+TEST(ProgressLayout, FourteenLinesOpenTwelveLinesWorthAndCloseAgain) {
+  const std::string text = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n14";
   const ProgressLayout open = ToggleDetails(ErrorReportLayout(text), text);
   EXPECT_TRUE(open.detailsVisible);
-  EXPECT_EQ(open.detailLines.size(), 8u);
+  EXPECT_EQ(open.detailLines.size(), 14u);
   EXPECT_EQ(open.detailCaption, TextId::ProgressDetailsClose);
-  EXPECT_EQ(open.formHeight, 137 + 106);
+  EXPECT_EQ(open.formHeight, 137 + 202);
   EXPECT_FALSE(open.barVisible);
   EXPECT_TRUE(open.detailButtonVisible);
 
