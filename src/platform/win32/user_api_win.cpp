@@ -293,6 +293,34 @@ bool NotifyIcon(DWORD command, HWND owner, UINT id, UINT flags, UINT callbackMes
   return Shell_NotifyIconW(command, &data) != FALSE;
 }
 
+bool NotifyBalloon(HWND owner, UINT id, std::string_view cp1251Title, std::string_view cp1251Text) {
+  constexpr UINT kTimeoutMs = 15000;
+  if (UsesAnsi()) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    data.hWnd = owner;
+    data.uID = id;
+    data.uFlags = NIF_INFO;
+    data.uTimeout = kTimeoutMs;
+    data.dwInfoFlags = NIIF_WARNING;
+    std::copy_n(cp1251Text.data(), std::min(cp1251Text.size(), std::size_t{255}), data.szInfo);
+    std::copy_n(cp1251Title.data(), std::min(cp1251Title.size(), std::size_t{63}), data.szInfoTitle);
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+  }
+  NOTIFYICONDATAW data{};
+  data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  data.hWnd = owner;
+  data.uID = id;
+  data.uFlags = NIF_INFO;
+  data.uTimeout = kTimeoutMs;
+  data.dwInfoFlags = NIIF_WARNING;
+  const std::wstring text = Wide(cp1251Text);
+  const std::wstring title = Wide(cp1251Title);
+  std::copy_n(text.data(), std::min(text.size(), std::size_t{255}), data.szInfo);
+  std::copy_n(title.data(), std::min(title.size(), std::size_t{63}), data.szInfoTitle);
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
 HICON SystemIcon(LPCWSTR idi) {
   return LoadIconA(nullptr, MAKEINTRESOURCEA(LOWORD(reinterpret_cast<ULONG_PTR>(idi))));
 }
