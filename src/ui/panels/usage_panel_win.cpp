@@ -61,7 +61,7 @@ UsagePanel::UsagePanel(HWND parent, const Bounds& b) {
   AddText(hwnd(), {20, kFieldsTop, 92, 14}, Text(TextId::LabelBillingDay), TextStyle::Normal);
   billingDay = field(114, 30, 2);
   AddText(hwnd(), {158, kFieldsTop, 82, 14}, Text(TextId::LabelAllowance), TextStyle::Normal);
-  allowance = field(240, 64, 8);
+  allowance = field(240, 52, 8);
   disconnect = CheckBox(user::CreateWindowText(
       0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX, 20,
       kFieldsTop + 22, 16, 16, hwnd(), nullptr));
