@@ -94,7 +94,8 @@ std::string MainController::TrayTip(bool connected) const {
   if (usage_ == nullptr) return tip;
   const LocalDateTime now = setup_.clock->Now();
   const std::uint64_t period = usage_->PeriodTotals(usage_->CurrentPeriod(now)).Bytes();
-  tip += "\n";
+  // One line: 98's tray draws a line break as a box.
+  tip += ", ";
   if (connected) {
     tip += Text(TextId::TipSession) + MegabytesText(sessionBytes_) + Text(TextId::TipPeriod);
   } else {
