@@ -16,6 +16,7 @@
 #include "ui/framework/window_win.h"
 #include "ui/connection_services_win.h"
 #include "ui/main_window_win.h"
+#include "usage/ledger_store.h"
 #include "platform/message_numbers.h"
 
 #include <objbase.h>
@@ -146,8 +147,13 @@ int RunDialwave() {
   const ComScope com;
   ui::SystemConnectionServices services({environment->PlatformId(), clock, messages, registry.get(),
                                          &startup.progressLock, UpdateServerFromEnvironment()});
-  ui::MainWindow main(
-      {environment, &services, {}, registry.get(), nullptr, startup.commandLine, startup.winVer});
+  ui::MainWindow::Setup mainSetup{environment,          &services, {},
+                                  registry.get(),       nullptr,   startup.commandLine,
+                                  startup.winVer};
+  mainSetup.ledgerPath =
+      usage::LedgerFolder(*MakeWin32Shell(), *MakeWin32FileSystem(), environment->ExecutablePath()) +
+      usage::kLedgerFileName;
+  ui::MainWindow main(std::move(mainSetup));
   if (!main.Create()) return 1;
   services.SetMainWindow(main.hwnd());
   application.SetMainWindow(main.hwnd());

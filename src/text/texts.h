@@ -272,7 +272,31 @@ namespace dw {
   X(QuestionTitle, "Error")                                           \
   X(QuestionYes, "&Yes")                                              \
   X(QuestionNo, "&No")                                                \
-  X(OtherApnConnected, "Ошибка: Выбраный модем соединен через другой APN. Отсоединить?")
+  X(OtherApnConnected, "Ошибка: Выбраный модем соединен через другой APN. Отсоединить?") \
+  X(UsageWarning80, "Израсходовано 80 % трафика, включённого в тариф на этот расчётный период.") \
+  X(UsageWarning100, "Трафик, включённый в тариф на этот расчётный период, израсходован.") \
+  X(UsageLimitHungUp, "Трафик, включённый в тариф на этот расчётный период, израсходован. Соединение разорвано.") \
+  X(UsageConnectAnyway, "Трафик, включённый в тариф на этот расчётный период, израсходован. Всё равно подключиться?") \
+  X(TipSession, "сеанс ")                                             \
+  X(TipPeriod, " / период ")                                          \
+  X(TipPeriodOnly, "за период ")                                      \
+  X(UnitMegabytes, "Мбайт")                                           \
+  X(LinkUsage, "Учёт трафика")                                        \
+  X(UsageHeading, "Трафик за расчётный период ")                      \
+  X(LabelUsageTotal, "Всего:")                                        \
+  X(LabelUsageLeft, "Осталось:")                                      \
+  X(UsageNoAllowance, "лимит не задан")                               \
+  X(UsageRunsOut, "При таком расходе лимит закончится ")              \
+  X(UsageLasts, "При таком расходе лимита хватит до конца периода")   \
+  X(UsageNoUseYet, "В этом периоде трафика ещё не было")              \
+  X(UsageUsedUp, "Лимит этого периода израсходован")                  \
+  X(UsageHistoryHeading, "Прошлые периоды")                           \
+  X(UsageHistoryFrom, "с ")                                           \
+  X(LabelBillingDay, "Расчётный день:")                               \
+  X(LabelAllowance, "Лимит, Мбайт:")                                  \
+  X(OptionUsedUpDisconnect, "Отключаться, когда лимит израсходован")  \
+  X(ActSave, "Сохранить")                                             \
+  X(UsageFieldsInvalid, "Расчётный день - число от 1 до 31, лимит - целое число мегабайт (0 или пусто: без лимита).")
 
 enum class TextId {
 #define DW_TEXT_ID(id, utf8) id,

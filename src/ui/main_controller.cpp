@@ -30,7 +30,8 @@ constexpr int kKindConfirm = 3;
 
 }  // namespace
 
-PanelStack::PanelStack() : order_{Panel::Main, Panel::Settings, Panel::Agreement, Panel::About} {}
+PanelStack::PanelStack()
+    : order_{Panel::Main, Panel::Settings, Panel::Agreement, Panel::About, Panel::Usage} {}
 
 void PanelStack::ToFront(Panel panel) {
   order_.erase(std::find(order_.begin(), order_.end(), panel));
@@ -57,6 +58,10 @@ MainController::MainController(Setup setup)
       &actions_.Add("ChooseModem", Text(TextId::ActSelect), [this] { ChooseModem(); });
   aboutAction_ = &actions_.Add("About", Text(TextId::ActAbout));
   serviceAction_ = &actions_.Add("Service", Text(TextId::ActService));
+  usageAction_ = &actions_.Add("Usage", Text(TextId::LinkUsage), [this] {
+    RestoreFromTray();
+    OpenUsagePanel();
+  });
   actions_.SetOnUpdate([this] { UpdateControls(); });
 }
 
@@ -91,6 +96,7 @@ void MainController::Create() {
   if (settings_.StartStage != kStageInstall && settings_.StartStage != kStageInstalled) {
     settings_.StartStage = kStageAgreement;
   }
+  StartLedger();
   if (setup_.environment != nullptr) {
     settings_.ProgramVersion = ProgramVersion(
         ReadVersionInfo(*setup_.environment, setup_.environment->ExecutablePath()));
@@ -98,7 +104,7 @@ void MainController::Create() {
   view_.SetCaption(ViewControl::VersionText,
                    Text(TextId::VersionPrefix) + settings_.ProgramVersion);
   configErrorShown_ = false;
-  view_.SetTrayState(TrayMode::Show, Text(TextId::TrayDisconnected));
+  view_.SetTrayState(TrayMode::Show, TrayTip(false));
 
   if (settings_.StartStage == kStageInstall) {
     ShowStage(kShowInstall);
@@ -188,6 +194,9 @@ void MainController::UpdateControls() {
     default:
       break;
   }
+  usageAction_->SetEnabled(usage_ != nullptr && settings_.StartStage == kStageInstalled &&
+                           (currentStage_ == kShowMain || currentStage_ == kShowUsage));
+  view_.SetEnabled(ViewControl::UsageLink, usageAction_->Enabled());
   view_.SetEnabled(ViewControl::AboutLink,
                    currentStage_ == kShowMain || currentStage_ == kShowService);
   view_.SetEnabled(ViewControl::AgreementLink,
@@ -295,7 +304,7 @@ void MainController::ConnectOrDisconnect() {
     if (Disconnect()) SetDisconnectedState();
   } else {
     view_.ProcessPending();
-    const ras::Handle conn = Connect();
+    const ras::Handle conn = UsageAllowsConnect() ? Connect() : 0;
     SetConnectionHandle(conn);
     if (conn != 0) {
       UpdateControls();
@@ -499,6 +508,7 @@ bool MainController::OnCloseQuery() {
 }
 
 void MainController::OnClose() {
+  UsageConnectionEnded();
   view_.SetTrayState(TrayMode::Remove, "");
   view_.ProcessPending();
   SaveSettingsAtClose(*setup_.registry, setup_.commandLine, settings_);
@@ -508,6 +518,7 @@ void MainController::OnClose() {
 
 void MainController::OnSessionEnd() {
   if (connecting_) services_.CancelOpenConnection();
+  UsageConnectionEnded();
   view_.SetTrayState(TrayMode::Remove, "");
   SaveSettingsAtClose(*setup_.registry, setup_.commandLine, settings_);
   if (statThread_ != nullptr) statThread_->Terminate();
@@ -548,6 +559,7 @@ std::vector<MainController::TrayItem> MainController::TrayMenu() {
   return {
       {restoreAction_->Caption(), restoreAction_->Enabled(), true, restoreAction_},
       {connectAction_->Caption(), connectAction_->Enabled(), true, connectAction_},
+      {usageAction_->Caption(), usageAction_->Enabled(), true, usageAction_},
       {quitAction_->Caption(), quitAction_->Enabled(), true, quitAction_},
       {"   ", true, false, nullptr},  // a separator, hidden
   };

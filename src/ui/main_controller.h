@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/command_line.h"
+#include "platform/data_files.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
 #include "ras/records.h"
@@ -20,6 +22,7 @@
 #include "ui/framework/actions.h"
 #include "ui/main_view.h"
 #include "ui/window_chrome.h"
+#include "usage/recorder.h"
 
 namespace dw::ui {
 
@@ -29,13 +32,14 @@ inline constexpr std::uint8_t kShowAbout = 1;      // the about panel
 inline constexpr std::uint8_t kShowMain = 2;       // the main panel
 inline constexpr std::uint8_t kShowAgreement = 3;  // the agreement panel
 inline constexpr std::uint8_t kShowService = 4;    // the settings panel, service look
+inline constexpr std::uint8_t kShowUsage = 5;      // the usage panel
 
 // The folder the program installs itself into.
 inline constexpr const char* kInstallFolder = "C:\\Korvana\\";
 // ModemName when the user picked nothing.
 inline constexpr const char* kUnknownModem = "Unknown";
 
-// The four panels stacked in one place: sending one to the back shows the
+// The panels stacked in one place: sending one to the back shows the
 // one that was in front before it.
 class PanelStack {
  public:
@@ -58,6 +62,11 @@ class MainController {
     std::shared_ptr<const Environment> environment;
     CommandLine commandLine;
     std::uint32_t winVer = 0;
+    // The usage ledger's file and the clock it counts by; no files: nothing
+    // is counted.
+    std::shared_ptr<DataFiles> usageFiles;
+    std::string usagePath;
+    const Clock* clock = nullptr;
   };
 
   explicit MainController(Setup setup);
@@ -86,6 +95,12 @@ class MainController {
   void OpenSettings();
   void OpenAbout();
   void OpenAgreement();
+  // The usage panel, from the main panel's link and the tray menu.
+  void OpenUsagePanel();
+  void ReturnFromUsage();
+  // "Сохранить": the budget fields as typed; false (and a message) when one
+  // is not a value in range, nothing changed then.
+  bool SaveBudget(const std::string& billingDay, const std::string& allowanceMb, bool disconnect);
   // Back to the stage the about panel was opened from.
   void ReturnFromAbout();
   // "Согласен" or the back link: on to the installation at the first start,
@@ -163,6 +178,7 @@ class MainController {
   Action& chooseModemAction() { return *chooseModemAction_; }
   Action& aboutAction() { return *aboutAction_; }
   Action& serviceAction() { return *serviceAction_; }
+  Action& usageAction() { return *usageAction_; }
   Settings& settings() { return settings_; }
   std::uint8_t CurrentStage() const { return currentStage_; }
   ras::Handle ConnectionHandle() const { return connectionHandle_; }
@@ -173,6 +189,8 @@ class MainController {
   std::uint32_t MaxSpeedRecord() const { return maxSpeed_; }
   bool HasStatThread() const { return statThread_ != nullptr; }
   bool Connecting() const { return connecting_; }
+  // Null when nothing is counted.
+  usage::UsageRecorder* Usage() { return usage_.get(); }
 
  private:
   void SetConnectionHandle(ras::Handle conn);
@@ -182,6 +200,15 @@ class MainController {
   void PauseStatistics();
   void FinishDeferredClose();
   bool RunningFromInstallFolder() const;
+  // The usage ledger (usage_feed.cpp).
+  void StartLedger();
+  void RefreshUsagePanel(bool fields);
+  void UsageConnectionStarted();
+  void UsageSample(std::uint32_t received, std::uint32_t sent);
+  void UsageConnectionEnded();
+  // False when the allowance is used up and the user chose not to connect.
+  bool UsageAllowsConnect();
+  std::string TrayTip(bool connected) const;
 
   Setup setup_;
   MainView& view_;
@@ -214,6 +241,9 @@ class MainController {
 
   SkinDrag drag_;
 
+  std::unique_ptr<usage::UsageRecorder> usage_;
+  std::uint64_t sessionBytes_ = 0;  // this connection's, for the tray tip
+
   ActionList actions_;
   Action* installAction_;
   Action* quitAction_;
@@ -222,6 +252,8 @@ class MainController {
   Action* chooseModemAction_;
   Action* aboutAction_;
   Action* serviceAction_;
+  Action* usageAction_;
+  std::uint8_t usageReturn_ = kShowMain;
 };
 
 }  // namespace dw::ui

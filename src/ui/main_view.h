@@ -17,7 +17,9 @@
 
 namespace dw::ui {
 
-enum class Panel { Agreement, Settings, Main, About };
+enum class Panel { Agreement, Settings, Main, About, Usage };
+
+struct UsageFigures;
 
 // The window's controls the controller changes.
 enum class ViewControl {
@@ -34,6 +36,8 @@ enum class ViewControl {
   VersionText,
   // links outside the panels
   AboutLink, AgreementLink,
+  // main panel again
+  UsageLink,
   // the whole window
   Window,
 };
@@ -102,6 +106,14 @@ class MainView {
   virtual bool AskToReconnect() = 0;
 
   virtual void SetTrayState(TrayMode mode, const std::string& hint) = 0;
+  // The icon's tip alone, nothing else handled meanwhile (safe inside a
+  // worker's message).
+  virtual void SetTrayTip(const std::string& hint) = 0;
+  // A budget warning: a balloon from the icon where the shell has them, a
+  // message box otherwise.
+  virtual void ShowUsageWarning(const std::string& cp1251) = 0;
+  // The usage panel's figures (and its budget fields when `fields`).
+  virtual void ShowUsageFigures(const UsageFigures& figures, bool fields) = 0;
 
   // The installation step of the settings panel's installation look.
   virtual bool RunInstallation() = 0;

@@ -121,6 +121,12 @@ MainWindow::MainWindow(Setup setup) : setup_(std::move(setup)) {
   c.environment = setup_.environment;
   c.commandLine = setup_.commandLine;
   c.winVer = setup_.winVer;
+  if (!setup_.ledgerPath.empty()) {
+    clock_ = MakeSystemClock();
+    c.usageFiles = MakeWin32DataFiles();
+    c.usagePath = setup_.ledgerPath;
+    c.clock = clock_.get();
+  }
   controller_ = std::make_unique<MainController>(c);
 }
 
@@ -177,6 +183,7 @@ bool MainWindow::CreateWindowAndControls() {
       {Panel::Settings, &MainWindow::BuildSettings},
       {Panel::Main, &MainWindow::BuildMain},
       {Panel::About, &MainWindow::BuildAbout},
+      {Panel::Usage, &MainWindow::BuildUsage},
   };
   for (const auto& [panel, build] : builders) {
     TransparentPanel& face = panelFaces_[panel];
@@ -289,6 +296,9 @@ void MainWindow::BuildMain(HWND p) {
   AddLabel(p, 20, 212, 460, 28, TextId::LabelOtherDevice);
   controls_[ViewControl::SettingsLink] = AddLabel(p, 20, 242, 80, 14, TextId::LinkSettings, true);
   clicks_[controls_[ViewControl::SettingsLink]] = [this] { controller_->OpenSettings(); };
+  controls_[ViewControl::UsageLink] =
+      AddLabel(p, 360, 242, 120, 14, TextId::LinkUsage, true, SS_RIGHT);
+  clicks_[controls_[ViewControl::UsageLink]] = [this] { controller_->OpenUsagePanel(); };
 }
 
 void MainWindow::AddPanelButton(ViewControl id, SkinButton& button, ControlWindow& window) {
@@ -355,11 +365,20 @@ void MainWindow::BuildAbout(HWND p) {
   };
 }
 
+void MainWindow::BuildUsage(HWND p) {
+  usage_ = std::make_unique<UsagePanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight});
+  usage_->onReturn = [this] { controller_->ReturnFromUsage(); };
+  usage_->onSave = [this](const std::string& day, const std::string& allowance, bool disconnect) {
+    controller_->SaveBudget(day, allowance, disconnect);
+  };
+}
+
 PanelContent* MainWindow::ContentHolding(HWND control) const {
   HWND parent = GetParent(control);
   for (PanelContent* content : {static_cast<PanelContent*>(agreement_.get()),
                                 static_cast<PanelContent*>(settingsPanel_.get()),
-                                static_cast<PanelContent*>(about_.get())}) {
+                                static_cast<PanelContent*>(about_.get()),
+                                static_cast<PanelContent*>(usage_.get())}) {
     if (content != nullptr && content->hwnd() == parent) return content;
   }
   return nullptr;
@@ -584,8 +603,26 @@ void MainWindow::SetTrayState(TrayMode mode, const std::string& hint) {
     trayShown_ = false;
   }
   ProcessPending();
+  SetTrayTip(hint);
+}
+
+void MainWindow::SetTrayTip(const std::string& hint) {
   if (!trayShown_) return;
   user::NotifyIcon(NIM_MODIFY, hwnd(), kTrayIconId, NIF_TIP, 0, nullptr, hint);
+}
+
+void MainWindow::ShowUsageFigures(const UsageFigures& figures, bool fields) {
+  if (usage_ != nullptr) usage_->Show(figures, fields);
+}
+
+void MainWindow::ShowUsageWarning(const std::string& cp1251) {
+  // 98's shell has no balloons.
+  const bool balloons = setup_.winVer != 410;
+  if (balloons && trayShown_ &&
+      user::NotifyBalloon(hwnd(), kTrayIconId, Text(TextId::MsgTitleWarning), cp1251)) {
+    return;
+  }
+  ShowMsg(cp1251, 0, std::span<const int>(&kMsgOk, 1));  // a warning
 }
 
 namespace {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/command_line.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
@@ -31,6 +32,7 @@
 #include "ui/panels/about_panel_win.h"
 #include "ui/panels/agreement_panel_win.h"
 #include "ui/panels/settings_panel_win.h"
+#include "ui/panels/usage_panel_win.h"
 
 namespace dw::ui {
 
@@ -59,6 +61,8 @@ class MainWindow final : public WindowBase, public MainView {
     Shell* shell = nullptr;
     CommandLine commandLine;
     std::uint32_t winVer = 0;  // the RAS generation's version, 0: unknown
+    // The usage ledger's file; empty: nothing counted (tests).
+    std::string ledgerPath;
   };
 
   explicit MainWindow(Setup setup);
@@ -80,6 +84,7 @@ class MainWindow final : public WindowBase, public MainView {
   AgreementPanel& agreementPanel() { return *agreement_; }
   SettingsPanel& settingsPanel() { return *settingsPanel_; }
   AboutPanel& aboutPanel() { return *about_; }
+  UsagePanel& usagePanel() { return *usage_; }
   bool TrayIconShown() const { return trayShown_; }
 
   // MainView
@@ -116,6 +121,9 @@ class MainWindow final : public WindowBase, public MainView {
   int ShowMsg(const std::string& cp1251, int kind, std::span<const int> codes) override;
   bool AskToReconnect() override;
   void SetTrayState(TrayMode mode, const std::string& hint) override;
+  void SetTrayTip(const std::string& hint) override;
+  void ShowUsageWarning(const std::string& cp1251) override;
+  void ShowUsageFigures(const UsageFigures& figures, bool fields) override;
   bool RunInstallation() override;
 
  protected:
@@ -153,6 +161,7 @@ class MainWindow final : public WindowBase, public MainView {
   void BuildSettings(HWND panel);
   void BuildAgreement(HWND panel);
   void BuildAbout(HWND panel);
+  void BuildUsage(HWND panel);
   // A skinned button of a panel: its window answers to `id`.
   void AddPanelButton(ViewControl id, SkinButton& button, ControlWindow& window);
   PanelContent* ContentHolding(HWND control) const;
@@ -173,6 +182,7 @@ class MainWindow final : public WindowBase, public MainView {
   Setup setup_;
   std::unique_ptr<Registry> ownRegistry_;
   std::unique_ptr<Shell> ownShell_;
+  std::unique_ptr<Clock> clock_;  // the usage ledger's
   SpeedGraph graph_;
   std::unique_ptr<MainController> controller_;
   HintWindow hintWindow_{*this};
@@ -196,6 +206,7 @@ class MainWindow final : public WindowBase, public MainView {
   std::unique_ptr<AgreementPanel> agreement_;
   std::unique_ptr<SettingsPanel> settingsPanel_;
   std::unique_ptr<AboutPanel> about_;
+  std::unique_ptr<UsagePanel> usage_;
   ControlWindow* graphWindow_ = nullptr;
 
   UniqueFont font_;

@@ -65,8 +65,9 @@ std::string ConnectionTimeText(std::chrono::milliseconds connected) {
 void MainController::SetDisconnectedState() {
   SetConnectionHandle(0);
   connectedLook_ = false;
+  UsageConnectionEnded();
   view_.SetCaption(ViewControl::ConnectionStatus, Text(TextId::StatusDisconnected));
-  view_.SetTrayState(TrayMode::Keep, Text(TextId::TrayDisconnected));
+  view_.SetTrayState(TrayMode::Keep, TrayTip(false));
   view_.SetCaption(ViewControl::ConnectButton, Text(TextId::CaptionConnect));
   view_.Repaint(ViewControl::ConnectButton);
 }
@@ -87,8 +88,9 @@ void MainController::SetConnectedState(bool reset) {
     statThread_->Resume();
   }
   connectedLook_ = true;
+  UsageConnectionStarted();
   view_.SetCaption(ViewControl::ConnectionStatus, Text(TextId::StatusConnected));
-  view_.SetTrayState(TrayMode::Keep, Text(TextId::TrayConnected));
+  view_.SetTrayState(TrayMode::Keep, TrayTip(true));
   // A connect sends the notice itself, after this and off this thread.
   if (settings_.FirstStart && !connecting_) {
     std::string error, body;
@@ -142,6 +144,7 @@ void MainController::OnStatistics(std::uint32_t received, std::uint32_t sent) {
 
   view_.EnableGraphTooltip(!view_.HintShowing());
   view_.Repaint(ViewControl::SpeedGraph);
+  UsageSample(received, sent);
 }
 
 void MainController::OnGraphMouseMove(int x, int y) {

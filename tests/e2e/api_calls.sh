@@ -102,7 +102,7 @@ apn * error 691"
   e2e_wait_gone TfrmProgress 10 || fail "the report stayed after Закрыть"
 
   # Out through the tray menu.
-  e2e_tray_menu 3 menu-exit
+  e2e_tray_menu 4 menu-exit
   e2e_wait_exit 30 || fail "Выйти did not end the program"
 
   e2e_say "trace: $(du -h "$E2E_TRACE" | cut -f1)"

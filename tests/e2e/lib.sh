@@ -394,8 +394,8 @@ e2e_menu_rect() {
 }
 
 # e2e_tray_menu ITEM STEP: opens the icon's menu, takes a picture, and clicks
-# the ITEMth entry (1 "Открыть программу", 2 connect/disconnect, 3 "Выйти";
-# the fourth entry is never shown).
+# the ITEMth entry (1 "Открыть программу", 2 connect/disconnect, 3 "Учёт
+# трафика", 4 "Выйти"; the fifth entry is never shown).
 e2e_menu_open() { [ -n "$(e2e_menu_rect)" ]; }
 e2e_tray_menu() {
   local rect
@@ -404,8 +404,8 @@ e2e_tray_menu() {
   rect=$(e2e_menu_rect)
   e2e_shot "$2"
   set -- "$1" $rect
-  # Three entries of equal height inside a 3-pixel frame.
-  local height=$(( ($5 - $3 - 6) / 3 ))
+  # Four entries of equal height inside a 3-pixel frame.
+  local height=$(( ($5 - $3 - 6) / 4 ))
   e2e_click_at $(( ($2 + $4) / 2 )) $(( $3 + 3 + height * ($1 - 1) + height / 2 ))
   e2e_until 5 e2e_not e2e_menu_open || fail "the menu stayed open"
 }

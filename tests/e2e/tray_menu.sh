@@ -33,7 +33,7 @@ journey() {
   [ "$(e2e_panel_value button)" = "Подключиться" ] || fail "button: $(e2e_panel_value button)"
   [ "$(e2e_panel_value status)" = "Соединение с GPRS не установлено" ] || fail "status"
 
-  e2e_tray_menu 3 menu-exit
+  e2e_tray_menu 4 menu-exit
   e2e_wait_exit 15 || fail "Выйти did not end the program"
 }
 

@@ -192,7 +192,7 @@ TEST_F(MainWindowTest, TrayMenuFollowsTheActions) {
   Make();
   window->controller().ShowAtStart();
   auto menu = window->controller().TrayMenu();
-  ASSERT_EQ(menu.size(), 4u);
+  ASSERT_EQ(menu.size(), 5u);
   EXPECT_EQ(Cp1251ToUtf8(menu[0].caption), "Открыть программу");
   EXPECT_FALSE(menu[0].enabled) << "the window is on the screen";
   EXPECT_TRUE(menu[1].enabled);

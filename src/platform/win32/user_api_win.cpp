@@ -293,6 +293,36 @@ bool NotifyIcon(DWORD command, HWND owner, UINT id, UINT flags, UINT callbackMes
   return Shell_NotifyIconW(command, &data) != FALSE;
 }
 
+namespace {
+
+// The balloon's fields of either layout (code page 1251 or UTF-16 texts).
+template <typename Data, typename Chars>
+Data BalloonData(DWORD size, HWND owner, UINT id, const Chars& title, const Chars& text) {
+  Data data{};
+  data.cbSize = size;
+  data.hWnd = owner;
+  data.uID = id;
+  data.uFlags = NIF_INFO;
+  data.uTimeout = 15000;
+  data.dwInfoFlags = NIIF_WARNING;
+  std::copy_n(text.data(), std::min(text.size(), std::size_t{255}), data.szInfo);
+  std::copy_n(title.data(), std::min(title.size(), std::size_t{63}), data.szInfoTitle);
+  return data;
+}
+
+}  // namespace
+
+bool NotifyBalloon(HWND owner, UINT id, std::string_view cp1251Title, std::string_view cp1251Text) {
+  if (UsesAnsi()) {
+    NOTIFYICONDATAA data = BalloonData<NOTIFYICONDATAA>(NOTIFYICONDATAA_V2_SIZE, owner, id,
+                                                        cp1251Title, cp1251Text);
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+  }
+  NOTIFYICONDATAW data = BalloonData<NOTIFYICONDATAW>(NOTIFYICONDATAW_V2_SIZE, owner, id,
+                                                      Wide(cp1251Title), Wide(cp1251Text));
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
 HICON SystemIcon(LPCWSTR idi) {
   return LoadIconA(nullptr, MAKEINTRESOURCEA(LOWORD(reinterpret_cast<ULONG_PTR>(idi))));
 }

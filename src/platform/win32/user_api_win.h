@@ -73,6 +73,9 @@ std::string ToolText(HWND tooltip, HWND owner, UINT_PTR id);
 // is cut to the layout's 63 characters.
 bool NotifyIcon(DWORD command, HWND owner, UINT id, UINT flags, UINT callbackMessage, HICON icon,
                 std::string_view cp1251Tip);
+// A warning balloon from the icon, in the shell 5.0 layout (ME, 2000 and
+// later; 98's shell ignores or refuses it, so callers there use a box).
+bool NotifyBalloon(HWND owner, UINT id, std::string_view cp1251Title, std::string_view cp1251Text);
 
 // A system icon by its IDI_ number (the SDK spells them as UTF-16 names).
 HICON SystemIcon(LPCWSTR idi);

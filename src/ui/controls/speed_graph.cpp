@@ -41,6 +41,11 @@ void SpeedGraph::Clear() {
 }
 
 std::int64_t SpeedGraph::ValueAt(int x) const {
+  const std::int64_t index = IndexAt(x);
+  return index < 0 ? -1 : static_cast<std::int64_t>(samples_[static_cast<std::size_t>(index)]);
+}
+
+std::int64_t SpeedGraph::IndexAt(int x) const {
   if (x < 0 || Width() <= 0) return -1;
   // Nearest integer to ScaleLength / width * x, halves to the even neighbour.
   const std::int64_t n = static_cast<std::int64_t>(scaleLength_) * x;
@@ -48,8 +53,7 @@ std::int64_t SpeedGraph::ValueAt(int x) const {
   std::int64_t index = n / d;
   const std::int64_t twice = 2 * (n % d);
   if (twice > d || (twice == d && index % 2 != 0)) ++index;
-  if (index < static_cast<std::int64_t>(samples_.size())) return samples_[index];
-  return -1;
+  return index < static_cast<std::int64_t>(samples_.size()) ? index : -1;
 }
 
 void SpeedGraph::ParentNotify(std::uint32_t wparam) {

@@ -28,6 +28,8 @@ class SpeedGraph : public PaintedPanel {
   void Clear();
   // The sample drawn at x (pixels from the left edge), or -1 when none is.
   std::int64_t ValueAt(int x) const;
+  // The position of that sample (0 the oldest), or -1 when none is.
+  std::int64_t IndexAt(int x) const;
   // A parent notification (wParam of WM_PARENTNOTIFY): a child destroyed
   // over the graph may have erased bars.
   void ParentNotify(std::uint32_t wparam);

@@ -754,15 +754,17 @@ TEST_F(MainChrome, TrayClicksAndMenu) {
   EXPECT_FALSE(c.restoreAction().Enabled());
 
   const auto menu = c.TrayMenu();
-  ASSERT_EQ(menu.size(), 4u);
+  ASSERT_EQ(menu.size(), 5u);
   EXPECT_EQ(Cp1251ToUtf8(menu[0].caption), "Открыть программу");
   EXPECT_FALSE(menu[0].enabled);
   EXPECT_EQ(Cp1251ToUtf8(menu[1].caption), "Подключиться");
   EXPECT_TRUE(menu[1].enabled);
-  EXPECT_EQ(Cp1251ToUtf8(menu[2].caption), "Выйти");
-  EXPECT_FALSE(menu[3].visible);
-  EXPECT_EQ(menu[3].caption, "   ");
-  menu[2].action->Execute();
+  EXPECT_EQ(Cp1251ToUtf8(menu[2].caption), "Учёт трафика");
+  EXPECT_FALSE(menu[2].enabled) << "no ledger without its file";
+  EXPECT_EQ(Cp1251ToUtf8(menu[3].caption), "Выйти");
+  EXPECT_FALSE(menu[4].visible);
+  EXPECT_EQ(menu[4].caption, "   ");
+  menu[3].action->Execute();
   EXPECT_EQ(view.closeRequests, 1);
 }
 

@@ -15,6 +15,7 @@
 #include "text/cp1251.h"
 #include "ui/dialogs/msg_layout.h"
 #include "ui/main_controller.h"
+#include "ui/panels/usage.h"
 
 namespace dw::ui::test {
 
@@ -112,6 +113,14 @@ class FakeView final : public MainView {
     trayModes.push_back(mode);
     trayHint = hint;
   }
+  void SetTrayTip(const std::string& hint) override { trayHint = hint; }
+  void ShowUsageWarning(const std::string& text) override {
+    usageWarnings.push_back(Cp1251ToUtf8(text));
+  }
+  void ShowUsageFigures(const UsageFigures& figures, bool fields) override {
+    usageFigures = figures;
+    if (fields) ++usageFieldFills;
+  }
   bool RunInstallation() override {
     ++installations;
     return installResult;
@@ -158,6 +167,9 @@ class FakeView final : public MainView {
   bool restoreAnswer = true;
   std::vector<TrayMode> trayModes;
   std::string trayHint;
+  std::vector<std::string> usageWarnings;  // UTF-8
+  UsageFigures usageFigures;
+  int usageFieldFills = 0;
   int installations = 0;
   bool installResult = true;
 };
@@ -321,6 +333,9 @@ class MainFixture : public ::testing::Test {
     setup.environment = environment;
     setup.commandLine = CommandLine::Parse(arguments);
     setup.winVer = 501;
+    setup.usageFiles = usageFiles;
+    setup.usagePath = usagePath;
+    setup.clock = usageClock;
     controller = std::make_unique<MainController>(setup);
     view.controller = controller.get();
     services.controller = controller.get();
@@ -339,6 +354,10 @@ class MainFixture : public ::testing::Test {
   FakeServices services;
   SpeedGraph graph;
   std::unique_ptr<MainController> controller;
+  // The usage ledger; none unless a test gives files and a clock.
+  std::shared_ptr<DataFiles> usageFiles;
+  std::string usagePath = "C:\\Users\\me\\Application Data\\Korvana\\Dialwave\\usage.dat";
+  const Clock* usageClock = nullptr;
 };
 
 }  // namespace dw::ui::test
