@@ -77,14 +77,7 @@ class RefusedWrite : public DialTest {
     entryAfter = thread.EntryName;
     return result;
   }
-  std::vector<std::string> LoggedApns() const {
-    std::vector<std::string> apns;
-    for (const std::string& m : logFiles->Messages("DIAL-params")) {
-      const auto at = m.find("APN: ") + 5;
-      apns.push_back(m.substr(at, m.find("  User:", at) - at));
-    }
-    return apns;
-  }
+  std::vector<std::string> LoggedApns() const { return DialParams("APN: ", "  User:"); }
   std::vector<std::string> Asked() const {
     std::vector<std::string> texts;
     for (const auto& q : questions.Questions()) texts.push_back(q.text);
