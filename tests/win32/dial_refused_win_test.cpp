@@ -9,6 +9,7 @@
 #include "app/set_init.h"
 #include "dial_support_win.h"
 #include "platform/fake/recording_questions.h"
+#include "platform/win32/wide.h"
 #include "text/fold.h"
 
 namespace dw {
