@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/set_init.h"
 #include "connection/presence.h"
 #include "connection/statistics.h"
 #include "log/log.h"
@@ -55,6 +56,7 @@ struct DialThread::Shared {
 
 namespace {
 
+constexpr std::uint32_t kPlatformNt = 2;
 constexpr int kPending = 7;
 constexpr int kConnected = 1;
 constexpr int kGaveUp = 2;
@@ -190,6 +192,25 @@ std::string ApnCommand(std::string_view apn) {
 }
 
 std::string TrimApn(std::string_view apn) { return std::string(TrimBlanks(apn)); }
+
+std::optional<std::string> ApnOfCommand(std::string_view command) {
+  constexpr std::string_view kSelect = "+CGDCONT=";
+  for (std::size_t at = 0; at + kSelect.size() <= command.size(); ++at) {
+    if (!SameIgnoringCase1251(command.substr(at, kSelect.size()), kSelect)) continue;
+    // 1,"IP","<apn>": the APN is the second quoted field.
+    std::size_t quote = at + kSelect.size();
+    std::size_t quotes[4];
+    int found = 0;
+    for (; found < 4; ++found) {
+      quote = command.find('"', quote);
+      if (quote == std::string_view::npos) break;
+      quotes[found] = quote++;
+    }
+    if (found < 4) return std::nullopt;
+    return std::string(command.substr(quotes[2] + 1, quotes[3] - quotes[2] - 1));
+  }
+  return std::nullopt;
+}
 
 bool DialThreadRegistered() {
   std::lock_guard lock(Running().mutex);
@@ -335,8 +356,19 @@ void DialThread::Run() {
   }
 
   SetStatus(Text(TextId::DialChoosing));
-  std::optional<phonebook::EntryRecord> entry = phonebook::CheckConnName(ModemName, EntryName);
+  phonebook::EntrySave saved = phonebook::EntrySave::kSaved;
+  std::optional<phonebook::EntryRecord> entry =
+      phonebook::CheckConnName(ModemName, EntryName, &saved);
   if (!entry) return;
+  if (saved == phonebook::EntrySave::kRefused) {
+    if (EntryName.empty()) {
+      // Nothing was saved, so there is no entry RAS could dial.
+      deps_.progress->SetErrorText(Text(TextId::EntryNeedsAdminNone));
+      TellUser(TextId::EntryNeedsAdminNone);
+      return;
+    }
+    TellUser(TextId::EntryNeedsAdminKept);
+  }
   Dial(*entry, ras::ReadField(*entry, kEntryPhone, kPhoneField));
 }
 
@@ -355,12 +387,16 @@ void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNu
   modem::ModemInitStore store(*deps_.registry, deps_.platformId);
   const std::string savedInit = store.Read(ModemName);
   ProgressShared& progress = *deps_.progress;
+  AdminStep admin = AdminStep::kNotAsked;
 
   std::vector<std::string>& apns = *ApnList;
   for (std::size_t i = 0; i < apns.size(); ++i) {
     const std::string apn = TrimApn(apns[i]);
     SetStatus(Text(TextId::DialModemSetup));
-    store.Write(ModemName, ApnCommand(apn));
+    bool selected = SelectApn(store, apn, admin);
+    // The modem kept a command of its own: every other APN would be dialled
+    // with that same command, so this is the last round.
+    const bool lastRound = !selected;
 
     for (int choice = -1; choice <= 1; ++choice) {
       std::string number = ownNumber;
@@ -370,11 +406,26 @@ void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNu
         // A failed attempt gave the modem its own text back: the next number
         // is dialled with this APN too, as the log line says, not with
         // whatever the modem held before.
-        store.Write(ModemName, ApnCommand(apn));
+        // No second administrator's step: a refused write back left the
+        // modem with what the first one wrote.
+        AdminStep noNewStep = AdminStep::kNo;
+        selected = SelectApn(store, apn, noNewStep);
+      }
+      // Where the modem's command could not be set, the log names the APN
+      // the modem really dials with, read back from it.
+      std::string usedApn = apns[i];
+      if (!selected) {
+        const std::string held = store.Read(ModemName);
+        if (const auto named = ApnOfCommand(held)) {
+          usedApn = *named;
+        } else {
+          usedApn.clear();
+          WriteLog("DIAL-UserInit", 0, "the modem's own command: " + held);
+        }
       }
       ras::WriteField(params, kParamsPhone, kPhoneField, number);
       WriteLog("DIAL-params", 0,
-               "Entry: " + EntryName + " ; Phone: " + number + "  ; APN: " + apns[i] +
+               "Entry: " + EntryName + " ; Phone: " + number + "  ; APN: " + usedApn +
                    "  User: " + login + "  ; Pswd: " + login + "  ");
       ras::WriteDword(params, 0, ras.Size(ras::Record::kDialParams));
 
@@ -430,7 +481,7 @@ void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNu
                             progress.BarPosition() >= progress.BarMax() - progress.BarStep();
 
       if (shared_->dialOutcome.load() == kConnected) {
-        if (i > 0) {
+        if (i > 0 && selected) {
           apns.erase(apns.begin() + static_cast<std::ptrdiff_t>(i));
           apns.insert(apns.begin(), apn);
         }
@@ -446,8 +497,9 @@ void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNu
         return;
       }
 
-      // The attempt failed: the modem gets its own initialisation back.
-      store.Write(ModemName, savedInit);
+      // The attempt failed: the modem gets its own initialisation back
+      // (where the system lets us; else it keeps what it was dialled with).
+      store.Store(ModemName, savedInit);
       ras::LogRasError("Dialing error code", progress.ErrorCode());
       if (const Handle conn = connection_.load()) {
         SetStatus(Text(TextId::DialClosing));
@@ -469,7 +521,40 @@ void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNu
       ReportStep();
       SendProgress(kMsgProgressFirstStep);
     }
+    if (lastRound) return;
   }
+}
+
+bool DialThread::SelectApn(modem::ModemInitStore& store, const std::string& apn, AdminStep& admin) {
+  const std::string command = ApnCommand(apn);
+  const modem::InitWrite written = store.Store(ModemName, command);
+  // No modem of the name in the registry: nothing there for RAS to use
+  // either, so the APN named is as good as any.
+  if (written == modem::InitWrite::kWritten || written == modem::InitWrite::kNoModem) return true;
+  if (written != modem::InitWrite::kRefused) return store.Read(ModemName) == command;
+  WriteLog("Modem-UserInit", ras::kErrorAccessDenied, "the system refused the modem's command");
+  // 9x refuses no one, and only NT 5 and later can run a step as another
+  // user.
+  if (deps_.platformId != kPlatformNt || deps_.questions == nullptr || deps_.elevation == nullptr) {
+    admin = AdminStep::kNo;
+  }
+  if (admin == AdminStep::kNotAsked) {
+    admin = deps_.questions->AskYesNo(Text(TextId::ModemApnNeedsAdmin)) ? AdminStep::kAgreed
+                                                                        : AdminStep::kNo;
+  }
+  if (admin != AdminStep::kAgreed) return store.Read(ModemName) == command;
+  const std::optional<int> exit = deps_.elevation->RunAsAdministrator(
+      SetInitArguments({ModemName, apn}), kAdministratorStepLimit);
+  WriteLog("Modem-UserInit", exit ? *exit : static_cast<std::int32_t>(ras::kErrorAccessDenied),
+           exit ? "the administrator's step ended" : "the administrator's step did not run");
+  if (!exit || *exit != static_cast<int>(SetInitExit::kWritten)) admin = AdminStep::kNo;
+  // Whatever the step said, the modem's own value decides.
+  return store.Read(ModemName) == command;
+}
+
+void DialThread::TellUser(TextId text) {
+  WriteLog("CheckConnName", ras::kErrorAccessDenied, "the system refused the phone-book entry");
+  if (deps_.questions != nullptr) deps_.questions->TellError(Text(text));
 }
 
 }  // namespace dw::connection

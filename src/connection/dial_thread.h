@@ -15,17 +15,25 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/elevation.h"
 #include "platform/messages.h"
 #include "platform/registry.h"
 #include "ras/context.h"
 #include "ras/records.h"
+#include "text/texts.h"
 #include "connection/progress_shared.h"
 #include "platform/threads.h"
+#include "platform/user_questions.h"
+
+namespace dw::modem {
+class ModemInitStore;
+}
 
 namespace dw::connection {
 
@@ -57,6 +65,11 @@ struct DialDependencies {
   Clock* clock = nullptr;           // the pause between two dial starts
   ras::RasWaiter* waiter = nullptr; // the passes of the wait for a dial
   DialAttemptListener* attempts = nullptr;  // optional: told of each dial's end
+  // Where the system refuses a write the dial needs (a limited user, a
+  // standard user from Vista on): who is told and asked, and the step run
+  // as administrator. Null: nobody is asked and the dial goes on as it can.
+  UserQuestions* questions = nullptr;
+  Elevation* elevation = nullptr;
 };
 
 // The RAS user name and password of every dial.
@@ -74,6 +87,11 @@ bool IsRetryableDialError(ras::Dword code);
 std::string ApnCommand(std::string_view apn);
 // Without leading and trailing blanks and control characters.
 std::string TrimApn(std::string_view apn);
+// The APN a modem command selects (the one ApnCommand writes, in any letter
+// case, among other commands); nullopt when it selects none.
+std::optional<std::string> ApnOfCommand(std::string_view command);
+// How long the administrator's step may take once the system started it.
+inline constexpr std::chrono::milliseconds kAdministratorStepLimit{60000};
 
 class DialThread {
  public:
@@ -118,6 +136,14 @@ class DialThread {
   void Execute();
   void Run();
   void Dial(std::vector<std::uint8_t>& entry, const std::string& ownNumber);
+  // Whether the administrator's step is still to be asked for, was agreed
+  // to, or is out of the question for this dial.
+  enum class AdminStep { kNotAsked, kAgreed, kNo };
+  // Gives the modem the command of `apn`; where the system refuses, through
+  // the administrator's step when `admin` allows. True when the modem holds
+  // that command now.
+  bool SelectApn(modem::ModemInitStore& store, const std::string& apn, AdminStep& admin);
+  void TellUser(TextId text);
   void SetStatus(std::string text);
   void ReportStep();
   void SendProgress(std::uint32_t message);

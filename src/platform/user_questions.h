@@ -14,6 +14,11 @@ class UserQuestions {
   // thread until answered; true for "&Yes". A dialog closed without an
   // answer, or one that could not be shown, counts as "&No".
   virtual bool AskErrorYesNo(std::string_view text) = 0;
+  // The program's own message box, confirmation icon, "Да" and "Нет"; the
+  // same rules. True for "Да".
+  virtual bool AskYesNo(std::string_view text) = 0;
+  // The program's own message box, error icon and "ОК"; blocks until closed.
+  virtual void TellError(std::string_view text) = 0;
 };
 
 }  // namespace dw

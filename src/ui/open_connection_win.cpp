@@ -6,9 +6,11 @@
 #include "connection/connect_session.h"
 #include "log/log.h"
 #include "platform/message_numbers.h"
+#include "platform/win32/adapters_win.h"
 #include "ras/error_text.h"
 #include "text/texts.h"
 #include "ui/dialogs/progress_win.h"
+#include "ui/dialogs/question_win.h"
 #include "ui/framework/message_loop_win.h"
 
 namespace dw::connection {
@@ -81,6 +83,12 @@ ConnectResult OpenConnection(const ConnectRequest& request, const OpenConnection
     setup.dial.progress = &frm.Shared();
     setup.dial.clock = context.clock;
     setup.dial.waiter = waiter;
+    // A write the dial needs and the system refuses is told and asked about
+    // on this (the user-interface) thread, whichever thread meets it.
+    ui::Win32UserQuestions questions;
+    const std::unique_ptr<Elevation> elevation = MakeWin32Elevation();
+    setup.dial.questions = &questions;
+    setup.dial.elevation = elevation.get();
     setup.updateClient = context.updateClient;
     setup.supportMemory = context.registry;
 

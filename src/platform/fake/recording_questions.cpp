@@ -12,6 +12,13 @@ bool RecordingQuestions::AskErrorYesNo(std::string_view text) {
   return answer;
 }
 
+bool RecordingQuestions::AskYesNo(std::string_view text) { return AskErrorYesNo(text); }
+
+void RecordingQuestions::TellError(std::string_view text) {
+  std::lock_guard lock(mutex_);
+  asked_.push_back({std::string(text), dw::CurrentThreadId()});
+}
+
 void RecordingQuestions::Script(std::vector<bool> answers, bool otherwise) {
   std::lock_guard lock(mutex_);
   answers_.assign(answers.begin(), answers.end());

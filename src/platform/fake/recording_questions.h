@@ -20,6 +20,9 @@ class RecordingQuestions final : public UserQuestions {
   };
 
   bool AskErrorYesNo(std::string_view text) override;
+  bool AskYesNo(std::string_view text) override;
+  // Recorded like a question; takes no answer from the script.
+  void TellError(std::string_view text) override;
 
   // The answers to give, in order; when they run out, `otherwise`.
   void Script(std::vector<bool> answers, bool otherwise = false);

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/data_files.h"
+#include "platform/elevation.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
@@ -18,6 +20,9 @@ std::unique_ptr<WindowMessages> MakeWin32WindowMessages();
 // Shell links need COM initialised on the calling thread.
 std::unique_ptr<Shell> MakeWin32Shell();
 std::unique_ptr<FileSystem> MakeWin32FileSystem();
+// A program as administrator (ShellExecuteExA, the verb "runas"): `program`
+// by its path, or this one when empty.
+std::unique_ptr<Elevation> MakeWin32Elevation(std::string program = {});
 std::unique_ptr<DataFiles> MakeWin32DataFiles();
 
 // rasapi32.dll by its full path in the system directory, never through the

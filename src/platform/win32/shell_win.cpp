@@ -4,9 +4,15 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <chrono>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 
+#include "platform/elevation.h"
 #include "platform/win32/adapters_win.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/user_api_win.h"
 #include "platform/win32/wide.h"
 
@@ -99,8 +105,61 @@ class Win32FileSystem final : public FileSystem {
   }
 };
 
+class Win32Elevation final : public Elevation {
+ public:
+  explicit Win32Elevation(std::string program) : program_(std::move(program)) {}
+
+  std::optional<int> RunAsAdministrator(const std::string& arguments,
+                                        std::chrono::milliseconds limit) override {
+    // The verb arrived with Windows 2000: 9x and NT 4 know no other user to
+    // run as.
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT ||
+        version.dwMajorVersion < 5) {
+      return std::nullopt;
+    }
+    std::string path = program_;
+    if (path.empty()) {
+      char own[MAX_PATH + 1] = {};
+      const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
+      if (length == 0 || length >= MAX_PATH) return std::nullopt;
+      path = own;
+    }
+
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "runas";
+    info.lpFile = path.c_str();
+    info.lpParameters = arguments.c_str();
+    info.nShow = SW_HIDE;
+    // The shell may hand the verb to an extension, which needs COM on the
+    // calling thread (a dial's worker has none of its own).
+    const HRESULT com = CoInitialize(nullptr);
+    const BOOL started = ShellExecuteExA(&info);
+    if (SUCCEEDED(com)) CoUninitialize();
+    if (!started || info.hProcess == nullptr) return std::nullopt;
+
+    const UniqueKernelHandle process(info.hProcess);
+    const auto ms = limit.count() < 0 ? 0 : limit.count();
+    if (WaitForSingleObject(process.get(), static_cast<DWORD>(ms)) != WAIT_OBJECT_0) {
+      return std::nullopt;
+    }
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process.get(), &code)) return std::nullopt;
+    return static_cast<int>(code);
+  }
+
+ private:
+  std::string program_;
+};
+
 }  // namespace
 
+std::unique_ptr<Elevation> MakeWin32Elevation(std::string program) {
+  return std::make_unique<Win32Elevation>(std::move(program));
+}
 std::unique_ptr<Shell> MakeWin32Shell() { return std::make_unique<Win32Shell>(); }
 std::unique_ptr<FileSystem> MakeWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }
 

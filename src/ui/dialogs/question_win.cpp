@@ -1,17 +1,26 @@
 #include "ui/dialogs/question_win.h"
 
+#include <initializer_list>
+#include <span>
 #include <string>
 
 #include "platform/win32/user_api_win.h"
 #include "text/texts.h"
 #include "ui/dialogs/msg_layout.h"
+#include "ui/dialogs/msg_win.h"
 
 namespace dw::ui {
 namespace {
 
 constexpr Bounds kIconBounds{16, 16, 32, 32};
-// The desk's own message: lParam points to the question's text.
+// The desk's own message: wParam the kind of box, lParam the text.
 constexpr UINT kMsgAsk = WM_APP + 0x51;
+constexpr WPARAM kBoxErrorYesNo = 0;
+constexpr WPARAM kBoxYesNo = 1;
+constexpr WPARAM kBoxTellError = 2;
+// The message box's kinds (msg_layout.h).
+constexpr int kKindError = 1;
+constexpr int kKindConfirm = 3;
 constexpr LRESULT kAnsweredYes = 1;
 constexpr LRESULT kAnsweredNo = 2;
 
@@ -46,6 +55,28 @@ ErrorQuestionDialog::ErrorQuestionDialog(std::string_view text) {
   SetActiveControl(yesButton);
 }
 
+// The program's message box, above the progress dialog, which stays on top
+// while a dial waits for this answer.
+int ShowOnTop(std::string_view text, int kind, std::initializer_list<int> codes) {
+  MessageDialog form(text, kind, std::span<const int>(codes.begin(), codes.size()));
+  if (form.hwnd() == nullptr) return kResultCancel;
+  SetWindowPos(form.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  return form.ShowModal();
+}
+
+// One box of `kind` on the calling thread; true for "Yes" ("Да").
+bool ShowBox(WPARAM kind, std::string_view text) {
+  switch (kind) {
+    case kBoxYesNo:
+      return ShowOnTop(text, kKindConfirm, {kMsgYes, kMsgNo}) == kResultYes;
+    case kBoxTellError:
+      ShowOnTop(text, kKindError, {kMsgOk});
+      return false;
+    default:
+      return ShowErrorQuestion(text);
+  }
+}
+
 bool ShowErrorQuestion(std::string_view text) {
   ErrorQuestionDialog form(text);
   if (form.hwnd() == nullptr) return false;
@@ -62,10 +93,10 @@ class Win32UserQuestions::Desk final : public WindowBase {
   }
 
  protected:
-  bool OnMessage(UINT message, WPARAM, LPARAM lparam, LRESULT& result) override {
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
     if (message != kMsgAsk) return false;
     const auto* text = reinterpret_cast<const std::string*>(lparam);
-    result = ShowErrorQuestion(*text) ? kAnsweredYes : kAnsweredNo;
+    result = ShowBox(wparam, *text) ? kAnsweredYes : kAnsweredNo;
     return true;
   }
 };
@@ -79,14 +110,18 @@ Win32UserQuestions::~Win32UserQuestions() = default;
 
 HWND Win32UserQuestions::DeskWindow() const { return desk_->hwnd(); }
 
-bool Win32UserQuestions::AskErrorYesNo(std::string_view text) {
-  if (GetCurrentThreadId() == uiThread_) return ShowErrorQuestion(text);
+bool Win32UserQuestions::AskErrorYesNo(std::string_view text) { return Ask(kBoxErrorYesNo, text); }
+bool Win32UserQuestions::AskYesNo(std::string_view text) { return Ask(kBoxYesNo, text); }
+void Win32UserQuestions::TellError(std::string_view text) { Ask(kBoxTellError, text); }
+
+bool Win32UserQuestions::Ask(std::uintptr_t kind, std::string_view text) {
+  if (GetCurrentThreadId() == uiThread_) return ShowBox(kind, text);
   const HWND desk = desk_->hwnd();
   if (desk == nullptr) return false;
   const std::string question(text);
   // Blocks until the user-interface thread has shown the dialog and it is
-  // answered; 0 when the desk is gone, which counts as "&No".
-  return SendMessageA(desk, kMsgAsk, 0, reinterpret_cast<LPARAM>(&question)) == kAnsweredYes;
+  // answered; 0 when the desk is gone, which counts as "No".
+  return SendMessageA(desk, kMsgAsk, kind, reinterpret_cast<LPARAM>(&question)) == kAnsweredYes;
 }
 
 }  // namespace dw::ui

@@ -6,6 +6,7 @@
 
 #include "platform/win32/win.h"
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -41,11 +42,14 @@ class Win32UserQuestions final : public UserQuestions {
   ~Win32UserQuestions() override;
 
   bool AskErrorYesNo(std::string_view text) override;
+  bool AskYesNo(std::string_view text) override;
+  void TellError(std::string_view text) override;
   // The desk's window (tests look for the thread that owns it).
   HWND DeskWindow() const;
 
  private:
   class Desk;
+  bool Ask(std::uintptr_t kind, std::string_view text);
   DWORD uiThread_;
   std::unique_ptr<Desk> desk_;
 };

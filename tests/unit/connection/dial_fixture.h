@@ -200,13 +200,15 @@ class DialTest : public ras::test::RasTest {
     }
     return false;
   }
-  std::vector<std::string> DialedPhones() const {
-    std::vector<std::string> phones;
+  std::vector<std::string> DialedPhones() const { return DialParams("Phone: ", "  ;"); }
+  // A field of every "DIAL-params" line: what follows `label` up to `end`.
+  std::vector<std::string> DialParams(const std::string& label, const std::string& end) const {
+    std::vector<std::string> fields;
     for (const std::string& m : logFiles->Messages("DIAL-params")) {
-      const auto at = m.find("Phone: ") + 7;
-      phones.push_back(m.substr(at, m.find("  ;", at) - at));
+      const auto at = m.find(label) + label.size();
+      fields.push_back(m.substr(at, m.find(end, at) - at));
     }
-    return phones;
+    return fields;
   }
   // Connections the simulator still has (a hung-up one goes at once here).
   std::vector<sim::Simulator::ConnectionInfo> Live() { return sim_->Connections(); }

@@ -418,9 +418,9 @@ TEST_F(DialThread, ADialThatRefusesToStartIsTriedTwiceFiveSecondsApart) {
 }
 
 TEST_F(DialThread, AnErrorInsideTheThreadEndsItLoggedAndTerminated) {
-  // The modem's class key cannot be written: the store raises its error.
+  // The modem's class key cannot even be read: the store raises its error.
   Prepare(Generation::kWinXp, Quick(sim::DefaultScenario()), "*99***1#", kBadInit);
-  registry_.DenyWrite(RegistryRoot::kLocalMachine, modem::ModemInitStore(registry_, 2).ClassKey());
+  registry_.DenyAccess(RegistryRoot::kLocalMachine, modem::ModemInitStore(registry_, 2).ClassKey());
   std::vector<std::string> apns = {"internet.kvr"};
   EXPECT_EQ(RunDial(apns), 0u);
   EXPECT_EQ(logFiles->Messages("Execute"), (std::vector<std::string>{Text(TextId::ModemNoRights)}));
@@ -430,13 +430,13 @@ TEST_F(DialThread, AnErrorInsideTheThreadEndsItLoggedAndTerminated) {
 }
 
 TEST_F(DialThread, AnErrorWhileAFailedDialIsHeldStillHangsItUp) {
-  // The store fails while the failed dial's handle is held: the handle is
-  // not left behind to keep the modem busy.
+  // The store fails after a failed dial (the modem's key no longer opens):
+  // no handle is left behind to keep the modem busy.
   std::vector<std::string> apns = {"internet.kvr"};
   Prepare(Generation::kWinXp, WithNumbers({{"*", Outcome::Error(691)}}));
   onProgress = [this](const ProgressEvent& e) {
     if (e.status == Text(TextId::DialLinkError) + "691") {
-      registry_.DenyWrite(RegistryRoot::kLocalMachine, modem::ModemInitStore(registry_, 2).ClassKey());
+      registry_.DenyAccess(RegistryRoot::kLocalMachine, modem::ModemInitStore(registry_, 2).ClassKey());
     }
   };
   EXPECT_EQ(RunDial(apns), 0u);

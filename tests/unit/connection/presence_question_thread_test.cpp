@@ -35,6 +35,8 @@ class MarshalledQuestions final : public UserQuestions {
     asker = dw::CurrentThreadId();  // read on the UI thread after the dial
     return messages_.Send(desk_, kAsk, 0, reinterpret_cast<std::intptr_t>(&question)) == kYes;
   }
+  bool AskYesNo(std::string_view text) override { return AskErrorYesNo(text); }
+  void TellError(std::string_view text) override { AskErrorYesNo(text); }
 
   // UI thread only.
   std::deque<bool> answers;
