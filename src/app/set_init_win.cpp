@@ -1,5 +1,6 @@
-#include "app/set_init.h"
+#include "app/set_init_win.h"
 
+#include "connection/set_init.h"
 #include "platform/win32/adapters_win.h"
 
 namespace dw {

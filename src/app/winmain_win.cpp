@@ -1,6 +1,7 @@
 #include "platform/win32/win.h"
 #include "app/application_win.h"
-#include "app/set_init.h"
+#include "app/set_init_win.h"
+#include "connection/set_init.h"
 #include "platform/command_line.h"
 
 // The ANSI entry point, which every generation starts; the arguments are read

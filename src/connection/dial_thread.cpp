@@ -6,8 +6,8 @@
 #include <optional>
 #include <utility>
 
-#include "app/set_init.h"
 #include "connection/presence.h"
+#include "connection/set_init.h"
 #include "connection/statistics.h"
 #include "log/log.h"
 #include "modem/modems.h"

@@ -1,4 +1,4 @@
-#include "app/set_init.h"
+#include "connection/set_init.h"
 
 #include <gtest/gtest.h>
 

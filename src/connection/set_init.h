@@ -46,7 +46,4 @@ std::string SetInitArguments(const SetInitRequest& request);
 SetInitExit RunSetInit(const std::vector<std::string>& arguments, Registry& registry,
                        std::uint32_t platformId);
 
-// The mode on this system's registry. Windows build only.
-int RunSetInitOnThisSystem(const std::vector<std::string>& arguments);
-
 }  // namespace dw
