@@ -114,6 +114,7 @@ std::string ReportFileName(const LocalDateTime& now);
 // This machine's report into the file `path`, through the system's own ports
 // and `registry` (the program's); RAS through the layer's current context,
 // as BuildReport. For the about panel's link on a worker, and /report.
+// A null `usage` reads the ledger file where the program keeps it.
 // False when the file could not be written (nothing of it is there then).
 bool WriteSystemReport(const Environment& environment, Registry& registry, const Clock& clock,
                        const UsageLedgerView* usage, const std::string& path);

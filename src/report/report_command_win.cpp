@@ -2,10 +2,14 @@
 
 #include <chrono>
 
-#include "platform/win32/adapters_win.h"
+#include "platform/command_line.h"
 #include "platform/registry.h"
+#include "platform/win32/adapters_win.h"
 #include "ras/context.h"
+#include "report/ledger_view.h"
 #include "report/report.h"
+#include "settings/settings.h"
+#include "usage/ledger_store.h"
 
 namespace dw::report {
 
@@ -30,6 +34,18 @@ bool WriteSystemReport(const Environment& environment, Registry& registry, const
                        const UsageLedgerView* usage, const std::string& path) {
   const auto system = MakeWin32SystemFacts(environment.PlatformId(), environment.WinVer());
   const auto files = MakeWin32ReportFiles(environment.PlatformId());
+  std::unique_ptr<LedgerFileView> ledger;
+  if (usage == nullptr) {
+    // The ledger where the program keeps it, over the stored billing day.
+    Settings settings;
+    LoadSettings(registry, CommandLine::Parse({}), settings);
+    const std::string ledgerPath =
+        usage::LedgerFolder(*MakeWin32Shell(), *MakeWin32FileSystem(), environment.ExecutablePath()) +
+        usage::kLedgerFileName;
+    ledger = std::make_unique<LedgerFileView>(*MakeWin32DataFiles(), ledgerPath, settings.BillingDay,
+                                              clock.Now());
+    usage = ledger.get();
+  }
   return WriteReport({&environment, system.get(), &registry, files.get(), usage, &clock}, path);
 }
 

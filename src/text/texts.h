@@ -177,6 +177,10 @@ namespace dw {
   X(ReportSystemText, "Текст системы: ")                              \
   X(ReportNumberLabel, ", номер ")                                    \
   X(ReportNoLedger, "Журнала трафика нет.")                           \
+  X(ReportLedgerUnreadable, "Файл журнала трафика не читается: ")     \
+  X(ReportLedgerDamaged, "Файл журнала трафика повреждён: ")          \
+  X(ReportLedgerNewer, "Файл журнала трафика новой версии (не читается этой программой): ") \
+  X(ReportLedgerCopyDamaged, "Одна из двух копий в файле журнала трафика повреждена; показана целая.") \
   X(ReportPeriod, "Период: ")                                         \
   X(ReportReceivedSent, "Принято / передано, байт: ")                 \
   X(ReportOnline, "Время в сети, секунд: ")                           \
