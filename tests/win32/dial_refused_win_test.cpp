@@ -6,7 +6,7 @@
 // refusing the save (the simulator's fault entry-write-denied).
 #include <gtest/gtest.h>
 
-#include "app/set_init.h"
+#include "connection/set_init.h"
 #include "dial_support_win.h"
 #include "platform/fake/recording_questions.h"
 #include "platform/win32/wide.h"

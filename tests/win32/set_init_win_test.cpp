@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/set_init.h"
+#include "connection/set_init.h"
 #include "modem/modems.h"
 #include "platform/win32/wide.h"
 #include "support_win.h"

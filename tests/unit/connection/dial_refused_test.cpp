@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/set_init.h"
+#include "connection/set_init.h"
 #include "platform/elevation.h"
 #include "unit/connection/dial_fixture.h"
 
