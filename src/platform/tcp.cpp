@@ -23,14 +23,20 @@ std::string TcpErrorText(int code) {
   }
 }
 
-void StreamTcpConnection::DropReadAhead() {
+void StreamTcpConnection::Close() {
+  Disconnect();
   readAhead_.clear();
   pairedEnd_ = 0;
+  SetError(kTcpOk);
 }
 
 bool StreamTcpConnection::Fill(std::chrono::milliseconds wait) {
   // One buffer for the connection's life: packets are often a few bytes, and
   // a fresh zeroed 64 KiB for each cost more than the receive.
+  if (!Connected()) {
+    SetError(kTcpNotConnected);
+    return false;
+  }
   if (packet_.empty()) packet_.resize(kTcpBufferSize);
   const std::size_t capacity =
       kTcpBufferSize - std::min(readAhead_.size(), std::size_t{kTcpBufferSize - 1});

@@ -20,6 +20,7 @@ inline constexpr int kTcpBufferSize = 65536;
 inline constexpr int kTcpOk = 0;
 inline constexpr int kTcpMessageTooLong = 10040;   // a line longer than the buffer
 inline constexpr int kTcpConnectionReset = 10054;  // also: the peer closed the connection
+inline constexpr int kTcpNotConnected = 10057;
 inline constexpr int kTcpTimedOut = 10060;
 inline constexpr int kTcpConnectionRefused = 10061;
 inline constexpr int kTcpHostNotFound = 11001;
@@ -59,16 +60,17 @@ class StreamTcpConnection : public TcpConnection {
   bool ReceiveLine(std::string& line, std::chrono::milliseconds wait) final;
   bool ReceiveAvailable(std::string& bytes, std::chrono::milliseconds wait) final;
   int LastError() const final { return lastError_; }
+  void Close() final;
 
  protected:
-  // Up to `capacity` bytes into `buffer`, waiting at most `wait` for the
-  // first. Returns the count, or 0 after SetError (a closed peer is 10054, an
-  // expired wait 10060).
+  virtual bool Connected() const = 0;
+  // Up to `capacity` bytes into `buffer` of a connected socket, waiting at
+  // most `wait` for the first. Returns the count, or 0 after SetError (a
+  // closed peer is 10054, an expired wait 10060).
   virtual std::size_t ReceiveSome(char* buffer, std::size_t capacity,
                                   std::chrono::milliseconds wait) = 0;
+  virtual void Disconnect() = 0;
   void SetError(int code) { lastError_ = code; }
-  // Forgets what was read ahead; for Close.
-  void DropReadAhead();
 
  private:
   // Reads one packet into readAhead_, swallowing the second half of a line

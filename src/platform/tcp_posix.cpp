@@ -178,7 +178,7 @@ class PosixTcpConnection final : public StreamTcpConnection {
   }
 
   bool Send(std::string_view text) override {
-    if (fd_ < 0) return Fail(10057);
+    if (fd_ < 0) return Fail(kTcpNotConnected);
     while (!text.empty()) {
       const ssize_t sent = ::send(fd_, text.data(), text.size(), MSG_NOSIGNAL);
       if (sent < 0) {
@@ -191,19 +191,12 @@ class PosixTcpConnection final : public StreamTcpConnection {
     return true;
   }
 
-  void Close() override {
-    CloseSocket();
-    DropReadAhead();
-    SetError(kTcpOk);
-  }
-
  protected:
+  bool Connected() const override { return fd_ >= 0; }
+  void Disconnect() override { CloseSocket(); }
+
   std::size_t ReceiveSome(char* buffer, std::size_t capacity,
                           std::chrono::milliseconds wait) override {
-    if (fd_ < 0) {
-      SetError(10057);
-      return 0;
-    }
     const int ready = Poll(fd_, POLLIN, wait);
     if (ready == 0) {
       SetError(kTcpTimedOut);

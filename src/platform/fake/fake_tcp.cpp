@@ -37,7 +37,7 @@ class FakeTcpConnection final : public StreamTcpConnection {
 
   bool Send(std::string_view text) override {
     if (!connected_) {
-      SetError(10057);
+      SetError(kTcpNotConnected);
       return false;
     }
     network_.sent_[index_] += text;
@@ -45,19 +45,12 @@ class FakeTcpConnection final : public StreamTcpConnection {
     return true;
   }
 
-  void Close() override {
-    connected_ = false;
-    DropReadAhead();
-    SetError(kTcpOk);
-  }
-
  protected:
+  bool Connected() const override { return connected_; }
+  void Disconnect() override { connected_ = false; }
+
   std::size_t ReceiveSome(char* buffer, std::size_t capacity,
                           std::chrono::milliseconds wait) override {
-    if (!connected_) {
-      SetError(10057);
-      return 0;
-    }
     if (next_ >= script_.packets.size()) {
       if (!script_.keepOpen) {
         SetError(kTcpConnectionReset);

@@ -181,19 +181,12 @@ class WinsockTcpConnection final : public StreamTcpConnection {
     return true;
   }
 
-  void Close() override {
-    socket_.reset();
-    DropReadAhead();
-    SetError(kTcpOk);
-  }
-
  protected:
+  bool Connected() const override { return static_cast<bool>(socket_); }
+  void Disconnect() override { socket_.reset(); }
+
   std::size_t ReceiveSome(char* buffer, std::size_t capacity,
                           std::chrono::milliseconds wait) override {
-    if (!socket_) {
-      SetError(WSAENOTCONN);
-      return 0;
-    }
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(socket_.get(), &readable);
