@@ -13,9 +13,15 @@ namespace dw {
 // resolves when it draws.
 using Color = std::uint32_t;
 
-constexpr Color Rgb(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
-constexpr Color SystemColor(unsigned index) { return 0x80000000u | index; }
-constexpr bool IsSystemColor(Color c) { return (c & 0x80000000u) != 0; }
+constexpr Color Rgb(unsigned r, unsigned g, unsigned b) {
+  return r | (g << 8) | (b << 16);
+}
+constexpr Color SystemColor(unsigned index) {
+  return 0x80000000u | index;
+}
+constexpr bool IsSystemColor(Color c) {
+  return (c & 0x80000000u) != 0;
+}
 
 constexpr Color kBlack = Rgb(0, 0, 0);
 constexpr Color kWhite = Rgb(255, 255, 255);
@@ -55,15 +61,18 @@ class Canvas {
  public:
   virtual ~Canvas() = default;
 
-  virtual void SetPenColor(Color color) = 0;
-  virtual void SetPenWidth(int width) = 0;
-  virtual int PenWidth() const = 0;
-  virtual void SetBrushColor(Color color) = 0;
-  virtual Color BrushColor() const = 0;
+  void SetPenColor(Color color) { pen_ = color; }
+  void SetPenWidth(int width) { penWidth_ = width; }
+  int PenWidth() const { return penWidth_; }
+  void SetBrushColor(Color color) { brush_ = color; }
+  Color BrushColor() const { return brush_; }
   // Font by name and height (negative: character height in pixels, as the
   // Win32 LOGFONT); the text is code page 1251.
-  virtual void SetFont(std::string_view name, int height) = 0;
-  virtual void SetFontColor(Color color) = 0;
+  virtual void SetFont(std::string_view name, int height) {
+    fontName_ = name;
+    fontHeight_ = height;
+  }
+  void SetFontColor(Color color) { fontColor_ = color; }
 
   // The rectangle with the brush, no outline.
   virtual void FillRect(const Rect& r) = 0;
@@ -80,6 +89,14 @@ class Canvas {
   virtual void Draw(int x, int y, const Picture& picture) = 0;
   // The system's dotted focus rectangle (drawn by inverting: twice is none).
   virtual void DrawFocusRect(const Rect& r) = 0;
+
+ protected:
+  Color pen_ = kBlack;
+  int penWidth_ = 1;
+  Color brush_ = kWhite;
+  std::string fontName_ = "MS Sans Serif";
+  int fontHeight_ = -11;
+  Color fontColor_ = kClWindowText;
 };
 
 }  // namespace dw

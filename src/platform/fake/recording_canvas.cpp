@@ -5,20 +5,13 @@
 namespace dw {
 
 CanvasCall RecordingCanvas::Call(CanvasCall::Kind kind) const {
-  CanvasCall c;
-  c.kind = kind;
-  c.pen = pen_;
-  c.penWidth = penWidth_;
-  c.brush = brush_;
-  c.fontName = fontName_;
-  c.fontHeight = fontHeight_;
-  c.fontColor = fontColor_;
-  return c;
-}
-
-void RecordingCanvas::SetFont(std::string_view name, int height) {
-  fontName_ = name;
-  fontHeight_ = height;
+  return CanvasCall{.kind = kind,
+                    .pen = pen_,
+                    .penWidth = penWidth_,
+                    .brush = brush_,
+                    .fontName = fontName_,
+                    .fontHeight = fontHeight_,
+                    .fontColor = fontColor_};
 }
 
 void RecordingCanvas::FillRect(const Rect& r) {

@@ -14,9 +14,9 @@ namespace dw {
 struct CanvasCall {
   enum class Kind { FillRect, RoundRect, TextRect, TextAt, Draw, FocusRect };
   Kind kind = Kind::FillRect;
-  Rect rect;                     // FillRect, RoundRect, TextRect (the clip), FocusRect
+  Rect rect;  // FillRect, RoundRect, TextRect (the clip), FocusRect
   int cornerWidth = 0, cornerHeight = 0;
-  int x = 0, y = 0;              // TextRect, TextAt, Draw
+  int x = 0, y = 0;  // TextRect, TextAt, Draw
   std::string text;
   const Picture* picture = nullptr;
   Color pen = 0;
@@ -29,23 +29,15 @@ struct CanvasCall {
 
 class RecordingCanvas final : public Canvas {
  public:
-  int charWidth = 6;
-
-  void SetPenColor(Color color) override { pen_ = color; }
-  void SetPenWidth(int width) override { penWidth_ = width; }
-  int PenWidth() const override { return penWidth_; }
-  void SetBrushColor(Color color) override { brush_ = color; }
-  Color BrushColor() const override { return brush_; }
-  void SetFont(std::string_view name, int height) override;
-  void SetFontColor(Color color) override { fontColor_ = color; }
-
   void FillRect(const Rect& r) override;
   void RoundRect(const Rect& r, int cornerWidth, int cornerHeight) override;
+  void Draw(int x, int y, const Picture& picture) override;
+  void DrawFocusRect(const Rect& r) override;
+
+  int charWidth = 6;
   void TextRect(const Rect& clip, int x, int y, std::string_view text) override;
   void TextAt(int x, int y, std::string_view text) override;
   Size TextExtent(std::string_view text) override;
-  void Draw(int x, int y, const Picture& picture) override;
-  void DrawFocusRect(const Rect& r) override;
 
   const std::vector<CanvasCall>& calls() const { return calls_; }
   void Forget() { calls_.clear(); }
@@ -54,12 +46,6 @@ class RecordingCanvas final : public Canvas {
   CanvasCall Call(CanvasCall::Kind kind) const;
 
   std::vector<CanvasCall> calls_;
-  Color pen_ = kBlack;
-  int penWidth_ = 1;
-  Color brush_ = kWhite;
-  std::string fontName_ = "MS Sans Serif";
-  int fontHeight_ = -11;
-  Color fontColor_ = kClWindowText;
 };
 
 // A picture with a size and nothing else.

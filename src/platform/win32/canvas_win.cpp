@@ -117,8 +117,7 @@ COLORREF GdiCanvas::Resolve(Color color) {
 
 void GdiCanvas::SetFont(std::string_view name, int height) {
   if (name == fontName_ && height == fontHeight_) return;
-  fontName_ = name;
-  fontHeight_ = height;
+  Canvas::SetFont(name, height);
   fontDirty_ = true;
 }
 

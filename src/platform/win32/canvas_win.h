@@ -42,23 +42,17 @@ class GdiCanvas final : public Canvas {
   GdiCanvas(const GdiCanvas&) = delete;
   GdiCanvas& operator=(const GdiCanvas&) = delete;
 
-  void SetPenColor(Color color) override { pen_ = color; }
-  void SetPenWidth(int width) override { penWidth_ = width; }
-  int PenWidth() const override { return penWidth_; }
-  void SetBrushColor(Color color) override { brush_ = color; }
-  Color BrushColor() const override { return brush_; }
-  void SetFont(std::string_view name, int height) override;
-  void SetFontColor(Color color) override { fontColor_ = color; }
-
   void FillRect(const Rect& r) override;
   void DrawFocusRect(const Rect& r) override;
   void RoundRect(const Rect& r, int cornerWidth, int cornerHeight) override;
-  void TextRect(const Rect& clip, int x, int y, std::string_view text) override;
-  void TextAt(int x, int y, std::string_view text) override;
-  Size TextExtent(std::string_view text) override;
   void Draw(int x, int y, const Picture& picture) override;
 
   static COLORREF Resolve(Color color);
+
+  void SetFont(std::string_view name, int height) override;
+  void TextRect(const Rect& clip, int x, int y, std::string_view text) override;
+  void TextAt(int x, int y, std::string_view text) override;
+  Size TextExtent(std::string_view text) override;
 
  private:
   void SelectFont();
@@ -66,12 +60,6 @@ class GdiCanvas final : public Canvas {
   HDC dc_;
   HGDIOBJ oldFont_ = nullptr;
   int savedState_ = 0;
-  Color pen_ = kBlack;
-  int penWidth_ = 1;
-  Color brush_ = kWhite;
-  Color fontColor_ = kClWindowText;
-  std::string fontName_ = "MS Sans Serif";
-  int fontHeight_ = -11;
   UniqueFont font_;
   bool fontDirty_ = true;
 };
