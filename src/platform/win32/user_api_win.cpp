@@ -22,25 +22,25 @@ int Decide() {
   return nine ? 1 : 2;
 }
 
-std::string Bytes(std::string_view text) { return std::string(text); }
+std::string Bytes(std::string_view text) {
+  return std::string(text);
+}
 
 // TOOLINFO as comctl32 4.70 knew it: what 98 without updates takes.
-TTTOOLINFOA ToolA(HWND owner, UINT_PTR id, char* text) {
-  TTTOOLINFOA tool{};
-  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+template <class ToolInfo, class Char>
+ToolInfo Tool(HWND owner, UINT_PTR id, Char* text) {
+  ToolInfo tool{};
+  tool.cbSize = sizeof(Char) == 1 ? TTTOOLINFOA_V1_SIZE : TTTOOLINFOW_V1_SIZE;
   tool.hwnd = owner;
   tool.uId = id;
   tool.lpszText = text;
   return tool;
 }
-
+TTTOOLINFOA ToolA(HWND owner, UINT_PTR id, char* text) {
+  return Tool<TTTOOLINFOA>(owner, id, text);
+}
 TTTOOLINFOW ToolW(HWND owner, UINT_PTR id, wchar_t* text) {
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V1_SIZE;
-  tool.hwnd = owner;
-  tool.uId = id;
-  tool.lpszText = text;
-  return tool;
+  return Tool<TTTOOLINFOW>(owner, id, text);
 }
 
 }  // namespace
@@ -95,8 +95,8 @@ HWND CreateWindowText(DWORD exStyle, const char* className, std::string_view tex
                            parent, menu, instance, createParam);
   }
   // The class name stays ASCII; the system classes of comctl32 take either.
-  return CreateWindowExW(exStyle, Wide(className).c_str(), Wide(text).c_str(), style, x, y,
-                         width, height, parent, menu, instance, createParam);
+  return CreateWindowExW(exStyle, Wide(className).c_str(), Wide(text).c_str(), style, x, y, width,
+                         height, parent, menu, instance, createParam);
 }
 
 LRESULT DefProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -266,30 +266,34 @@ std::string ToolText(HWND tooltip, HWND owner, UINT_PTR id) {
   return Narrow(text);
 }
 
-bool NotifyIcon(DWORD command, HWND owner, UINT id, UINT flags, UINT callbackMessage, HICON icon,
-                std::string_view cp1251Tip) {
-  if (UsesAnsi()) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = owner;
-    data.uID = id;
-    data.uFlags = flags;
-    data.uCallbackMessage = callbackMessage;
-    data.hIcon = icon;
-    const std::size_t n = std::min(cp1251Tip.size(), std::size_t{63});
-    std::copy_n(cp1251Tip.data(), n, data.szTip);
-    return Shell_NotifyIconA(command, &data) != FALSE;
-  }
-  NOTIFYICONDATAW data{};
-  data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+namespace {
+
+// The icon's fields of either layout (code page 1251 or UTF-16 tip).
+template <typename Data, typename Chars>
+Data IconData(DWORD size, HWND owner, UINT id, UINT flags, UINT callbackMessage, HICON icon,
+              const Chars& tip) {
+  Data data{};
+  data.cbSize = size;
   data.hWnd = owner;
   data.uID = id;
   data.uFlags = flags;
   data.uCallbackMessage = callbackMessage;
   data.hIcon = icon;
-  const std::wstring tip = Wide(cp1251Tip);
-  const std::size_t n = std::min(tip.size(), std::size_t{63});
-  std::copy_n(tip.data(), n, data.szTip);
+  std::copy_n(tip.data(), std::min(tip.size(), std::size_t{63}), data.szTip);
+  return data;
+}
+
+}  // namespace
+
+bool NotifyIcon(DWORD command, HWND owner, UINT id, UINT flags, UINT callbackMessage, HICON icon,
+                std::string_view cp1251Tip) {
+  if (UsesAnsi()) {
+    NOTIFYICONDATAA data = IconData<NOTIFYICONDATAA>(NOTIFYICONDATAA_V1_SIZE, owner, id, flags,
+                                                     callbackMessage, icon, cp1251Tip);
+    return Shell_NotifyIconA(command, &data) != FALSE;
+  }
+  NOTIFYICONDATAW data = IconData<NOTIFYICONDATAW>(NOTIFYICONDATAW_V1_SIZE, owner, id, flags,
+                                                   callbackMessage, icon, Wide(cp1251Tip));
   return Shell_NotifyIconW(command, &data) != FALSE;
 }
 
@@ -314,8 +318,8 @@ Data BalloonData(DWORD size, HWND owner, UINT id, const Chars& title, const Char
 
 bool NotifyBalloon(HWND owner, UINT id, std::string_view cp1251Title, std::string_view cp1251Text) {
   if (UsesAnsi()) {
-    NOTIFYICONDATAA data = BalloonData<NOTIFYICONDATAA>(NOTIFYICONDATAA_V2_SIZE, owner, id,
-                                                        cp1251Title, cp1251Text);
+    NOTIFYICONDATAA data =
+        BalloonData<NOTIFYICONDATAA>(NOTIFYICONDATAA_V2_SIZE, owner, id, cp1251Title, cp1251Text);
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
   }
   NOTIFYICONDATAW data = BalloonData<NOTIFYICONDATAW>(NOTIFYICONDATAW_V2_SIZE, owner, id,
@@ -329,9 +333,9 @@ HICON SystemIcon(LPCWSTR idi) {
 
 bool ShellOpen(std::string_view cp1251Target) {
   const HINSTANCE result =
-      UsesAnsi() ? ShellExecuteA(nullptr, "open", Bytes(cp1251Target).c_str(), "", "", SW_SHOWNORMAL)
-                 : ShellExecuteW(nullptr, L"open", Wide(cp1251Target).c_str(), L"", L"",
-                                 SW_SHOWNORMAL);
+      UsesAnsi()
+          ? ShellExecuteA(nullptr, "open", Bytes(cp1251Target).c_str(), "", "", SW_SHOWNORMAL)
+          : ShellExecuteW(nullptr, L"open", Wide(cp1251Target).c_str(), L"", L"", SW_SHOWNORMAL);
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
