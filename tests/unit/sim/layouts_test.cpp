@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/layouts.h"
+#include "platform/for_each.h"
 #include "ras/records.h"
 
 namespace dw::sim {
@@ -52,53 +53,28 @@ struct ProgramField {
   const char* name;
   std::size_t offset;
 };
-#define DW_PROGRAM_AT(type, rec, field) {Record::rec, #field, offsetof(type, field)}
+#define DW_PROGRAM_FIELDS(type, rec, ...) DW_FOR_EACH(DW_PROGRAM_AT, (type, rec), __VA_ARGS__)
+#define DW_PROGRAM_AT(pair, field) \
+  {Record::DW_PAIR_SECOND pair, #field, offsetof(DW_PAIR_FIRST pair, field)},
+// clang-format off
 const ProgramField kProgramFields[] = {
-    DW_PROGRAM_AT(ras::v500::RasEntryNameA, kEntryName, szEntryName),
-    DW_PROGRAM_AT(ras::v500::RasEntryNameA, kEntryName, dwFlags),
-    DW_PROGRAM_AT(ras::v500::RasEntryNameA, kEntryName, szPhonebookPath),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwfOptions),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwCountryCode),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, ipaddr),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, ipaddrDns),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, szLocalPhoneNumber),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwfNetProtocols),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwFramingProtocol),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, szDeviceType),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, szDeviceName),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwDialMode),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwType),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, dwEncryptionType),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, guidId),
-    DW_PROGRAM_AT(ras::v501::RasEntryA, kEntry, szPrerequisiteEntry),
-    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, szEntryName),
-    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, szPhoneNumber),
-    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, szUserName),
-    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, szPassword),
-    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, szDomain),
-    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, dwSubEntry),
-    DW_PROGRAM_AT(ras::v501::RasDialParamsA, kDialParams, dwCallbackId),
-    DW_PROGRAM_AT(ras::RasDevInfoA, kDevInfo, szDeviceType),
-    DW_PROGRAM_AT(ras::RasDevInfoA, kDevInfo, szDeviceName),
-    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, hrasconn),
-    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, szEntryName),
-    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, szDeviceType),
-    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, szDeviceName),
-    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, szPhonebook),
-    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, dwSubEntry),
-    DW_PROGRAM_AT(ras::v501::RasConnA, kConn, guidEntry),
-    DW_PROGRAM_AT(ras::v501::RasConnStatusA, kConnStatus, rasconnstate),
-    DW_PROGRAM_AT(ras::v501::RasConnStatusA, kConnStatus, dwError),
-    DW_PROGRAM_AT(ras::v501::RasConnStatusA, kConnStatus, szDeviceType),
-    DW_PROGRAM_AT(ras::v501::RasConnStatusA, kConnStatus, szDeviceName),
-    DW_PROGRAM_AT(ras::v501::RasConnStatusA, kConnStatus, szPhoneNumber),
-    DW_PROGRAM_AT(ras::RasStats, kStats, dwBytesXmited),
-    DW_PROGRAM_AT(ras::RasStats, kStats, dwBytesRcved),
-    DW_PROGRAM_AT(ras::RasStats, kStats, dwFramesXmited),
-    DW_PROGRAM_AT(ras::RasStats, kStats, dwFramesRcved),
-    DW_PROGRAM_AT(ras::RasStats, kStats, dwBps),
-    DW_PROGRAM_AT(ras::RasStats, kStats, dwConnectDuration),
+    DW_PROGRAM_FIELDS(ras::v500::RasEntryNameA, kEntryName, szEntryName, dwFlags, szPhonebookPath)
+    DW_PROGRAM_FIELDS(ras::v501::RasEntryA, kEntry, dwfOptions, dwCountryCode, ipaddr, ipaddrDns,
+                      szLocalPhoneNumber, dwfNetProtocols, dwFramingProtocol, szDeviceType,
+                      szDeviceName, dwDialMode, dwType, dwEncryptionType, guidId,
+                      szPrerequisiteEntry)
+    DW_PROGRAM_FIELDS(ras::v501::RasDialParamsA, kDialParams, szEntryName, szPhoneNumber,
+                      szUserName, szPassword, szDomain, dwSubEntry, dwCallbackId)
+    DW_PROGRAM_FIELDS(ras::RasDevInfoA, kDevInfo, szDeviceType, szDeviceName)
+    DW_PROGRAM_FIELDS(ras::v501::RasConnA, kConn, hrasconn, szEntryName, szDeviceType, szDeviceName,
+                      szPhonebook, dwSubEntry, guidEntry)
+    DW_PROGRAM_FIELDS(ras::v501::RasConnStatusA, kConnStatus, rasconnstate, dwError, szDeviceType,
+                      szDeviceName, szPhoneNumber)
+    DW_PROGRAM_FIELDS(ras::RasStats, kStats, dwBytesXmited, dwBytesRcved, dwFramesXmited,
+                      dwFramesRcved, dwBps, dwConnectDuration)
 };
+// clang-format on
+#undef DW_PROGRAM_FIELDS
 #undef DW_PROGRAM_AT
 
 std::optional<std::size_t> ProgramOffset(Record r, const char* name) {
