@@ -6,14 +6,16 @@
 
 namespace dw {
 
-constexpr std::uint32_t kMsgConnectionLost = 0x402;
-constexpr std::uint32_t kMsgStatistics = 0x403;
-constexpr std::uint32_t kMsgWakeUp = 0x404;
-constexpr std::uint32_t kMsgSystemConfigError = 0x405;
-constexpr std::uint32_t kMsgConnected = 0x406;
-constexpr std::uint32_t kMsgTrafficBaseline = 0x407;
-constexpr std::uint32_t kMsgProgressLastStep = 0x40B;
-constexpr std::uint32_t kMsgProgressStep = 0x40C;
-constexpr std::uint32_t kMsgProgressFirstStep = 0x40D;
+enum : std::uint32_t {
+  kMsgConnectionLost = 0x402,
+  kMsgStatistics = 0x403,
+  kMsgWakeUp = 0x404,
+  kMsgSystemConfigError = 0x405,
+  kMsgConnected = 0x406,
+  kMsgTrafficBaseline = 0x407,
+  kMsgProgressLastStep = 0x40B,
+  kMsgProgressStep = 0x40C,
+  kMsgProgressFirstStep = 0x40D,
+};
 
 }  // namespace dw

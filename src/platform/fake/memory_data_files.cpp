@@ -8,7 +8,7 @@ ReadResult MemoryDataFiles::Read(const std::string& path, std::size_t limit, std
   bytes.clear();
   const auto it = files_.find(path);
   if (it == files_.end()) return ReadResult::kMissing;
-  if (failReads_) return ReadResult::kFailed;
+  if (fail_.reads) return ReadResult::kFailed;
   bytes = it->second.substr(0, limit);
   return ReadResult::kRead;
 }
@@ -16,7 +16,7 @@ ReadResult MemoryDataFiles::Read(const std::string& path, std::size_t limit, std
 bool MemoryDataFiles::WriteAt(const std::string& path, std::uint64_t offset,
                               std::string_view bytes) {
   ++attempts_;
-  if (powerCut_ || failWrites_) return false;
+  if (powerCut_ || fail_.writes) return false;
   ++writes_;
   std::size_t reach = bytes.size();
   if (cutAfter_) {
@@ -33,7 +33,7 @@ bool MemoryDataFiles::WriteAt(const std::string& path, std::uint64_t offset,
 }
 
 bool MemoryDataFiles::Rename(const std::string& from, const std::string& to) {
-  if (failRenames_ || files_.count(to) != 0) return false;
+  if (fail_.renames || files_.count(to) != 0) return false;
   const auto it = files_.find(from);
   if (it == files_.end()) return false;
   std::string bytes = std::move(it->second);

@@ -28,9 +28,9 @@ class MemoryDataFiles final : public DataFiles {
   // The machine is on again: writes work (a cut not yet reached stays set).
   void Restart() { powerCut_ = false; }
 
-  void FailReads(bool fail) { failReads_ = fail; }
-  void FailWrites(bool fail) { failWrites_ = fail; }
-  void FailRenames(bool fail) { failRenames_ = fail; }
+  void FailReads(bool fail) { fail_.reads = fail; }
+  void FailWrites(bool fail) { fail_.writes = fail; }
+  void FailRenames(bool fail) { fail_.renames = fail; }
 
   std::optional<std::string> Content(const std::string& path) const;
   void SetContent(const std::string& path, std::string bytes) { files_[path] = std::move(bytes); }
@@ -43,9 +43,9 @@ class MemoryDataFiles final : public DataFiles {
   std::map<std::string, std::string> files_;
   std::optional<std::size_t> cutAfter_;
   bool powerCut_ = false;
-  bool failReads_ = false;
-  bool failWrites_ = false;
-  bool failRenames_ = false;
+  struct {
+    bool reads = false, writes = false, renames = false;
+  } fail_;
   int writes_ = 0;
   int attempts_ = 0;
 };

@@ -26,11 +26,8 @@ constexpr int kMsgNo = 1;
 constexpr int kMsgOk = 2;
 constexpr int kMsgCancel = 3;
 
-// The standard dialog results.
-constexpr int kResultOk = 1;
-constexpr int kResultCancel = 2;
-constexpr int kResultYes = 6;
-constexpr int kResultNo = 7;
+// The standard dialog results (IDOK, IDCANCEL, IDYES, IDNO).
+enum : int { kResultOk = 1, kResultCancel = 2, kResultYes = 6, kResultNo = 7 };
 
 struct MsgButton {
   int left = 0;
