@@ -284,6 +284,10 @@ bool Simulator::ForeignPhonebook(const char* phonebook) const {
   return phonebook != nullptr && !ras::IsWin9x(host_.generation);
 }
 
+Dword Simulator::SizeError(const Scenario& scenario, Record record, Dword size) const {
+  return SizeOk(scenario, record, size) ? ras::kSuccess : ras::kErrorInvalidSize;
+}
+
 Dword Simulator::GetErrorString(unsigned code, char* text, Dword size) {
   if (text == nullptr) return ras::kErrorInvalidParameter;
   const char* description = ErrorText(code);
@@ -443,10 +447,7 @@ Dword Simulator::GetEntryProperties(const char* phonebook, const char* entry, vo
       return;
     }
     const Dword size = SizeField(record);
-    if (!SizeOk(scenario, Record::kEntry, size)) {
-      result = ras::kErrorInvalidSize;
-      return;
-    }
+    if ((result = SizeError(scenario, Record::kEntry, size)) != ras::kSuccess) return;
     if (*recordSize < size) {
       *recordSize = size;
       result = ras::kErrorBufferTooSmall;
@@ -469,10 +470,7 @@ Dword Simulator::SetEntryProperties(const char* phonebook, const char* entry, co
   host_.store->Update([&](const Scenario& scenario, State& state) {
     Sync(state);
     const Dword size = SizeField(record);
-    if (!SizeOk(scenario, Record::kEntry, size)) {
-      result = ras::kErrorInvalidSize;
-      return;
-    }
+    if ((result = SizeError(scenario, Record::kEntry, size)) != ras::kSuccess) return;
     if (recordSize < size) {
       result = ras::kErrorBufferTooSmall;
       return;
@@ -536,10 +534,7 @@ Dword Simulator::GetEntryDialParams(const char* phonebook, void* params,
   host_.store->Update([&](const Scenario& scenario, State& state) {
     Sync(state);
     const Dword size = SizeField(params);
-    if (!SizeOk(scenario, Record::kDialParams, size)) {
-      result = ras::kErrorInvalidSize;
-      return;
-    }
+    if ((result = SizeError(scenario, Record::kDialParams, size)) != ras::kSuccess) return;
     auto p = LoadRecord<v501::RasDialParamsA>(params, size);
     const Entry* e = state.FindEntry(FieldText(p.szEntryName));
     if (e == nullptr) {
@@ -558,32 +553,36 @@ Dword Simulator::GetEntryDialParams(const char* phonebook, void* params,
   return result;
 }
 
-Dword Simulator::GetConnectStatus(Handle conn, void* status) {
+template <typename Write>
+Dword Simulator::DescribeConnection(Handle conn, void* record, Record kind, Write write) {
   if (const Dword fault = Fault()) return fault;
-  if (status == nullptr) return ras::kErrorInvalidParameter;
+  if (record == nullptr) return ras::kErrorInvalidParameter;
   Dword result = ras::kSuccess;
   host_.store->Update([&](const Scenario& scenario, State& state) {
     Sync(state);
-    const Dword size = SizeField(status);
-    if (!SizeOk(scenario, Record::kConnStatus, size)) {
-      result = ras::kErrorInvalidSize;
-      return;
-    }
+    const Dword size = SizeField(record);
+    if ((result = SizeError(scenario, kind, size)) != ras::kSuccess) return;
     const Connection* c = state.FindConnection(conn);
     if (c == nullptr) {
       result = ras::kErrorInvalidHandle;
       return;
     }
-    const ConnectionView v = ViewAt(*c, host_.clock->NowMs());
-    ras::v401::RasConnStatusA r{};
-    r.rasconnstate = v.state;
-    r.dwError = v.error;
-    SetField(r.szDeviceType, c->deviceType);
-    SetField(r.szDeviceName, c->deviceName);
-    SetField(r.szPhoneNumber, c->phone);
-    StoreRecord(status, size, r);
+    write(size, *c, ViewAt(*c, host_.clock->NowMs()));
   });
   return result;
+}
+
+Dword Simulator::GetConnectStatus(Handle conn, void* status) {
+  return DescribeConnection(conn, status, Record::kConnStatus,
+                            [&](Dword size, const Connection& c, const ConnectionView& v) {
+                              ras::v401::RasConnStatusA r{};
+                              r.rasconnstate = v.state;
+                              r.dwError = v.error;
+                              SetField(r.szDeviceType, c.deviceType);
+                              SetField(r.szDeviceName, c.deviceName);
+                              SetField(r.szPhoneNumber, c.phone);
+                              StoreRecord(status, size, r);
+                            });
 }
 
 Dword Simulator::GetConnectionStatistics(Handle conn, void* stats) {
@@ -591,32 +590,17 @@ Dword Simulator::GetConnectionStatistics(Handle conn, void* stats) {
     host_.store->Update([](const Scenario&, State& state) { ++state.missingCalls; });
     return ras::kErrorCallNotImplemented;
   }
-  if (const Dword fault = Fault()) return fault;
-  if (stats == nullptr) return ras::kErrorInvalidParameter;
-  Dword result = ras::kSuccess;
-  host_.store->Update([&](const Scenario& scenario, State& state) {
-    Sync(state);
-    const Dword size = SizeField(stats);
-    if (!SizeOk(scenario, Record::kStats, size)) {
-      result = ras::kErrorInvalidSize;
-      return;
-    }
-    const Connection* c = state.FindConnection(conn);
-    if (c == nullptr) {
-      result = ras::kErrorInvalidHandle;
-      return;
-    }
-    const ConnectionView v = ViewAt(*c, host_.clock->NowMs());
-    ras::RasStats r{};
-    r.dwBytesXmited = v.sent;
-    r.dwBytesRcved = v.received;
-    r.dwFramesXmited = v.sent / 1500;
-    r.dwFramesRcved = v.received / 1500;
-    r.dwBps = v.connected ? kLinkBps : 0;
-    r.dwConnectDuration = v.connectedForMs;
-    StoreRecord(stats, size, r);
-  });
-  return result;
+  return DescribeConnection(conn, stats, Record::kStats,
+                            [&](Dword size, const Connection&, const ConnectionView& v) {
+                              ras::RasStats r{};
+                              r.dwBytesXmited = v.sent;
+                              r.dwBytesRcved = v.received;
+                              r.dwFramesXmited = v.sent / 1500;
+                              r.dwFramesRcved = v.received / 1500;
+                              r.dwBps = v.connected ? kLinkBps : 0;
+                              r.dwConnectDuration = v.connectedForMs;
+                              StoreRecord(stats, size, r);
+                            });
 }
 
 Dword Simulator::Dial(const void* /*extensions*/, const char* phonebook, const void* params,
@@ -632,10 +616,7 @@ Dword Simulator::Dial(const void* /*extensions*/, const char* phonebook, const v
   host_.store->Update([&](const Scenario& scenario, State& state) {
     Sync(state);
     const Dword size = SizeField(params);
-    if (!SizeOk(scenario, Record::kDialParams, size)) {
-      result = ras::kErrorInvalidSize;
-      return;
-    }
+    if ((result = SizeError(scenario, Record::kDialParams, size)) != ras::kSuccess) return;
     const auto p = LoadRecord<v501::RasDialParamsA>(params, size);
     const std::int64_t now = host_.clock->NowMs();
     plan->callbackId = p.dwCallbackId;

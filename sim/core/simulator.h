@@ -78,12 +78,19 @@ class Simulator {
   // The fault answer of a call (0: none); blocks while the service is hung.
   Dword Fault();
   bool SizeOk(const Scenario& scenario, ras::Record record, Dword size) const;
+  // ERROR_INVALID_SIZE where SizeOk refuses, else 0.
+  Dword SizeError(const Scenario& scenario, ras::Record record, Dword size) const;
   // The protocol of every RasEnum* call: no buffer asks for the size, a
   // dwSize that is not the generation's is refused, a short buffer learns
   // the bytes needed; otherwise `write(record, size, i)` fills record i of n.
   template <typename Write>
   Dword Enumerate(const Scenario& scenario, ras::Record record, void* buffer, Dword* bytes,
                   Dword* count, Dword n, Write write) const;
+  // The protocol of the calls that describe one connection: a fault, no
+  // record, a dwSize that is not the generation's, an unknown handle; otherwise
+  // `write(size, connection, view)` fills the caller's record.
+  template <typename Write>
+  Dword DescribeConnection(Handle conn, void* record, ras::Record kind, Write write);
   // Drops what is gone and publishes the 9x counters.
   void Sync(State& state);
   bool ForeignPhonebook(const char* phonebook) const;
