@@ -40,7 +40,8 @@ bool WriteSystemReport(const Environment& environment, Registry& registry, const
     Settings settings;
     LoadSettings(registry, CommandLine::Parse({}), settings);
     const std::string ledgerPath =
-        usage::LedgerFolder(*MakeWin32Shell(), *MakeWin32FileSystem(), environment.ExecutablePath()) +
+        usage::LedgerFolder(*MakeWin32Shell(), *MakeWin32FileSystem(), environment.ExecutablePath(),
+                            usage::LedgerFolderUse::kLookOnly) +
         usage::kLedgerFileName;
     ledger = std::make_unique<LedgerFileView>(*MakeWin32DataFiles(), ledgerPath, settings.BillingDay,
                                               clock.Now());

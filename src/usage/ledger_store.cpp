@@ -33,11 +33,14 @@ BudgetMarks MergedMarks(const BudgetMarks& a, const BudgetMarks& b) {
 
 }  // namespace
 
-std::string LedgerFolder(Shell& shell, FileSystem& files, const std::string& executablePath) {
+std::string LedgerFolder(Shell& shell, FileSystem& files, const std::string& executablePath,
+                         LedgerFolderUse use) {
   const std::string appData = WithoutTrailingSeparator(shell.SpecialFolderPath(kCsidlAppData));
-  if (!appData.empty() && files.DirectoryExists(appData)) {
-    const std::string vendor = appData + "\\" + kVendorFolder;
-    const std::string program = vendor + "\\" + kProgramFolder;
+  const std::string vendor = appData + "\\" + kVendorFolder;
+  const std::string program = vendor + "\\" + kProgramFolder;
+  if (use == LedgerFolderUse::kLookOnly) {
+    if (!appData.empty() && files.DirectoryExists(program)) return program + "\\";
+  } else if (!appData.empty() && files.DirectoryExists(appData)) {
     if (EnsureFolder(files, vendor) && EnsureFolder(files, program)) return program + "\\";
     WriteLog("USAGE-Folder", kCaughtErrorLogCode,
              "cannot create " + program + "; the usage ledger lives beside the program");

@@ -24,8 +24,11 @@ inline constexpr const char* kLedgerFileName = "usage.dat";
 // The folder for the ledger, with a trailing separator: the user's
 // application-data folder + Korvana\Dialwave\, created when missing; the
 // program's own folder where the system has no application-data folder (98
-// without the desktop update) or it cannot be used.
-std::string LedgerFolder(Shell& shell, FileSystem& files, const std::string& executablePath);
+// without the desktop update) or it cannot be used. A reader (the support
+// report) only looks: where no ledger folder exists, the program's own.
+enum class LedgerFolderUse { kCreate, kLookOnly };
+std::string LedgerFolder(Shell& shell, FileSystem& files, const std::string& executablePath,
+                         LedgerFolderUse use = LedgerFolderUse::kCreate);
 
 class LedgerStore {
  public:

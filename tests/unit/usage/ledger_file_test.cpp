@@ -372,5 +372,18 @@ TEST(LedgerFolder, TheApplicationDataFolderOrElseTheProgramsOwn) {
   EXPECT_EQ(LedgerFolder(old, readOnly, "C:\\Korvana\\dialwave.exe"), "C:\\Korvana\\");
 }
 
+TEST(LedgerFolder, AReaderLooksWithoutMakingAFolder) {
+  FakeShell shell;
+  FakeFileSystem files;
+  shell.folders[kCsidlAppData] = "C:\\Documents and Settings\\me\\Application Data";
+  files.directories.insert(FakeFileSystem::Normalise(shell.folders[kCsidlAppData]));
+  EXPECT_EQ(LedgerFolder(shell, files, "C:\\Korvana\\dialwave.exe", LedgerFolderUse::kLookOnly),
+            "C:\\Korvana\\");
+  EXPECT_TRUE(files.madeDirectories.empty());
+  LedgerFolder(shell, files, "C:\\Korvana\\dialwave.exe");  // the program's first start
+  EXPECT_EQ(LedgerFolder(shell, files, "C:\\Korvana\\dialwave.exe", LedgerFolderUse::kLookOnly),
+            "C:\\Documents and Settings\\me\\Application Data\\Korvana\\Dialwave\\");
+}
+
 }  // namespace
 }  // namespace dw::usage
