@@ -60,22 +60,15 @@ class PhonebookWine : public ::testing::Test {
     return std::string("device modem ") + kModem + "\ndevice modem Old Phone\n";
   }
   void SetUp() override {
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, temp);
     static int counter = 0;
-    folder_ = std::string(temp) + "phonebook-" + std::to_string(GetCurrentProcessId()) + "-" +
-              std::to_string(++counter) + "\\";
-    CreateDirectoryA(folder_.c_str(), nullptr);
     // Written here, not loaded with `rassim scenario`, which would install
     // the modems' keys into the shared prefix: RAS saves entries only for
     // devices it has.
-    std::ofstream(folder_ + "scenario.txt") << "device isdn " << kIsdn << "\n"
-                                            << ModemDevices()
-                                            << "number *99***1# connect\n"
-                                               "notify-delay-ms 20\n"
-                                               "strict on\n";
-    std::remove((folder_ + "state.txt").c_str());
-    SetEnvironmentVariableA("RASSIM_DIR", folder_.c_str());
+    folder_ = test::UseScenarioFolder("phonebook-" + std::to_string(++counter),
+                                      "device isdn " + std::string(kIsdn) + "\n" + ModemDevices() +
+                                          "number *99***1# connect\n"
+                                          "notify-delay-ms 20\n"
+                                          "strict on\n");
     module_ = LoadLibraryW((test::BinDir() + L"rasapi32.dll").c_str());
     ASSERT_NE(module_, nullptr);
     ASSERT_NE(GetProcAddress(module_, "RasSimMarker"), nullptr) << "not the simulator";

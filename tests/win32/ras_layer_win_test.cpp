@@ -45,18 +45,11 @@ class RasLayerWine : public ::testing::Test {
     ras::ConfigureRas({});
   }
   void UseSimulator() {
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder =
-        std::string(temp) + "raslayer-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    std::ofstream(folder + "scenario.txt") << "device modem Korvana GPRS Modem\n"
-                                              "device isdn Korvana ISDN Adapter\n"
-                                              "device Modem Second Phone\n"
-                                              "device MODEM korvana gprs modem\n"
-                                              "strict on\n";
-    std::remove((folder + "state.txt").c_str());
-    SetEnvironmentVariableA("RASSIM_DIR", folder.c_str());
+    test::UseScenarioFolder("raslayer", "device modem Korvana GPRS Modem\n"
+                                        "device isdn Korvana ISDN Adapter\n"
+                                        "device Modem Second Phone\n"
+                                        "device MODEM korvana gprs modem\n"
+                                        "strict on\n");
     HMODULE module = LoadLibraryW((test::BinDir() + L"rasapi32.dll").c_str());
     ASSERT_NE(module, nullptr);
     ASSERT_NE(GetProcAddress(module, "RasSimMarker"), nullptr) << "not the simulator";

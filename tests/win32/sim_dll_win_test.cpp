@@ -47,19 +47,11 @@ ras::Generation RunningGeneration() {
 // A state folder of this process's own, with a quick scenario, set before
 // the DLL's first call reads it.
 std::string PrepareFolder() {
-  char temp[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder =
-      std::string(temp) + "rassim-" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  std::ofstream(folder + "scenario.txt") << "device modem Korvana GPRS Modem\n"
-                                            "device isdn Korvana ISDN Adapter\n"
-                                            "apn internet.kvr connect\n"
-                                            "number *99***1# connect\n"
-                                            "notify-delay-ms 20\n";
-  std::remove((folder + "state.txt").c_str());
-  SetEnvironmentVariableA("RASSIM_DIR", folder.c_str());
-  return folder;
+  return test::UseScenarioFolder("rassim", "device modem Korvana GPRS Modem\n"
+                                          "device isdn Korvana ISDN Adapter\n"
+                                          "apn internet.kvr connect\n"
+                                          "number *99***1# connect\n"
+                                          "notify-delay-ms 20\n");
 }
 
 class SimDll : public ::testing::Test {

@@ -84,19 +84,12 @@ class StatisticsWine : public ::testing::Test {
   void SetUp() override {
     messages_ = MakeWin32WindowMessages();
     waiter_ = ras::MakeMessagesWaiter(*messages_);
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder =
-        std::string(temp) + "stats-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    std::ofstream(folder + "scenario.txt") << "device isdn Korvana ISDN Adapter\n"
-                                              "number *99***1# connect\n"
-                                              "notify-delay-ms 20\n"
-                                              "rate-received 8000\n"
-                                              "rate-sent 2000\n"
-                                              "strict on\n";
-    std::remove((folder + "state.txt").c_str());
-    SetEnvironmentVariableA("RASSIM_DIR", folder.c_str());
+    test::UseScenarioFolder("stats", "device isdn Korvana ISDN Adapter\n"
+                                     "number *99***1# connect\n"
+                                     "notify-delay-ms 20\n"
+                                     "rate-received 8000\n"
+                                     "rate-sent 2000\n"
+                                     "strict on\n");
     module_ = LoadLibraryW((test::BinDir() + L"rasapi32.dll").c_str());
     ASSERT_NE(module_, nullptr);
     ASSERT_NE(GetProcAddress(module_, "RasSimMarker"), nullptr) << "not the simulator";

@@ -6,6 +6,8 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "test_handles_win.h"
@@ -19,6 +21,21 @@ inline std::wstring BinDir() {
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring dir(path);
   return dir.substr(0, dir.find_last_of(L"\\/") + 1);
+}
+
+// A simulator state folder of this process's own (%TEMP%\NAME-PID\) that
+// holds `scenario` and no state of a run before, named to the simulator's DLL
+// before its first call reads it. Returns the folder with its separator.
+inline std::string UseScenarioFolder(const std::string& name, const std::string& scenario) {
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder =
+      std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::ofstream(folder + "scenario.txt") << scenario;
+  std::remove((folder + "state.txt").c_str());
+  SetEnvironmentVariableA("RASSIM_DIR", folder.c_str());
+  return folder;
 }
 
 struct Child {

@@ -25,6 +25,15 @@ class AfterConnect : public ::testing::Test {
     for (const std::string& sent : network_.Sent()) paths.push_back(Path(sent));
     return paths;
   }
+  // The first connect of version 1.0.0: the notice and the refresh.
+  static AfterConnectRequest FirstStartAndRefresh() {
+    AfterConnectRequest request;
+    request.notifyFirstStart = true;
+    request.refreshApns = true;
+    request.versionKey = "1.0.0";
+    request.apnList = {"internet.kvr"};
+    return request;
+  }
 
   FakeClock clock_;
   FakeTcpNetwork network_{clock_};
@@ -36,11 +45,7 @@ TEST_F(AfterConnect, TheNoticeGoesFirstThenTheRefreshAndTheNewListComesBackAsAVa
   network_.Expect({kTcpOk, {{0ms, "HTTP/1.0 200 OK\r\n\r\nWelcome"}}});
   network_.Expect({kTcpOk, {{0ms, "HTTP/1.0 200 OK\r\n\r\nVERSION=1.0.7"}}});
   network_.Expect({kTcpOk, {{0ms, "HTTP/1.0 200 OK\r\n\r\nlist\r\ninternet.new\r\n"}}});
-  AfterConnectRequest request;
-  request.notifyFirstStart = true;
-  request.refreshApns = true;
-  request.versionKey = "1.0.0";
-  request.apnList = {"internet.kvr"};
+  const AfterConnectRequest request = FirstStartAndRefresh();
   const AfterConnectResult r = RunAfterConnect(client_, request);
   EXPECT_EQ(Paths(), (std::vector<std::string>{"/apn/first/", "/apn/", "/apn/list/"}));
   EXPECT_TRUE(r.firstStartNotified);
@@ -87,11 +92,7 @@ TEST_F(AfterConnect, AFailedNoticeIsLoggedWithItsReasonAndTheRefreshStillRuns) {
   // The notice is refused (no script for it); the refresh finds nothing new.
   network_.Expect({kTcpConnectionRefused, {}});
   network_.Expect({kTcpOk, {{0ms, "HTTP/1.0 200 OK\r\n\r\nVERSION=1.0.0"}}});
-  AfterConnectRequest request;
-  request.notifyFirstStart = true;
-  request.refreshApns = true;
-  request.versionKey = "1.0.0";
-  request.apnList = {"internet.kvr"};
+  const AfterConnectRequest request = FirstStartAndRefresh();
   const AfterConnectResult r = RunAfterConnect(client_, request);
   EXPECT_TRUE(r.firstStartNotified);
   EXPECT_TRUE(r.firstStartBody.empty());

@@ -16,10 +16,7 @@ namespace dw::connection {
 namespace {
 
 using namespace std::chrono_literals;
-using test::Answer;
 using test::LoopbackServer;
-using test::Ok;
-using test::ServerScript;
 
 // A client for `server` whose connection factory holds `token`: the token
 // expires once the worker has released the client.
@@ -31,7 +28,8 @@ std::unique_ptr<UpdateClient> ClientFor(const LoopbackServer& server, std::share
 }
 
 TEST(AfterConnectJob, TheResultComesBackAsAValueWhateverTheCallerDoesMeanwhile) {
-  LoopbackServer server({Answer(Ok("VERSION=1.0.7")), Answer(Ok("list\r\ninternet.new\r\n"))});
+  LoopbackServer server({test::Answer(test::Ok("VERSION=1.0.7")),
+                         test::Answer(test::Ok("list\r\ninternet.new\r\n"))});
   TestWindowMessages messages;
   std::vector<std::string> list{"internet.kvr"};
   AfterConnectRequest request;
@@ -52,7 +50,8 @@ TEST(AfterConnectJob, TheResultComesBackAsAValueWhateverTheCallerDoesMeanwhile) 
 }
 
 TEST(AfterConnectJob, AJobLeftBehindAgainstASilentServerEndsOnItsOwn) {
-  auto server = std::make_unique<LoopbackServer>(std::vector<ServerScript>{ServerScript{{}, true}});
+  auto server = std::make_unique<LoopbackServer>(
+      std::vector<test::ServerScript>{test::ServerScript{{}, true}});
   TestWindowMessages messages;
   auto token = std::make_shared<int>(0);
   const std::weak_ptr<int> released = token;

@@ -260,15 +260,7 @@ TEST_F(Presence, AHangUpThatCannotBeMadeIsNotReportedAsDone) {
   EXPECT_NE(lines[0].find("src: CloseConnection      code: 888"), std::string::npos);
 }
 
-// Status queries as a network answers them during a hang-up: the first
-// one, then the connection goes at once; or every one failing with 632.
-sim::FakeSimClock* g_network = nullptr;
-std::atomic<int> g_statusCalls{0};
-Dword DW_RASAPI StatusThenGone(Handle conn, void* status) {
-  const Dword r = sim::entry::RasGetConnectStatusA(conn, status);
-  if (++g_statusCalls == 1 && g_network != nullptr) g_network->Advance(60000);
-  return r;
-}
+// Status queries that all fail with 632.
 Dword DW_RASAPI StatusInvalidSize(Handle, void*) {
   return 632;
 }
@@ -281,11 +273,9 @@ TEST_F(Presence, AConnectionThatGoesDuringTheHangUpIsClosedWithNothingLogged) {
     StartRas(g, s);
     ConfigurePresence({&registry_, ras::IsWin9x(g) ? 1u : 2u, &questions_});
     const Handle conn = Connect("Korvana", kModem);
-    g_statusCalls = 0;
-    g_network = &clock_;
-    proxy_->replaced["RasGetConnectStatusA"] = reinterpret_cast<void*>(&StatusThenGone);
+    LoseConnectionAfterFirstStatus();
     EXPECT_TRUE(CloseConnection(conn));
-    g_network = nullptr;
+    KeepConnectionAfterStatus();
     EXPECT_EQ(ConnectStatus(conn).result, 6u);
   }
   EXPECT_TRUE(log_.Lines().empty()) << log_.Lines().front();

@@ -51,6 +51,25 @@ class LogFolder {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
 
+  // The records as "src|code|msg", their fields trimmed; fails the test on
+  // a record without the three.
+  std::vector<std::string> Records() const {
+    std::vector<std::string> out;
+    for (const std::string& line : Lines()) {
+      const auto src = line.find("src: ");
+      const auto code = line.find("code: ");
+      const auto msg = line.find("msg: ");
+      if (src == std::string::npos || code == std::string::npos || msg == std::string::npos) {
+        ADD_FAILURE() << line;
+        continue;
+      }
+      auto trim = [](std::string s) { return s.substr(0, s.find_last_not_of(' ') + 1); };
+      out.push_back(trim(line.substr(src + 5, code - src - 5)) + "|" +
+                    trim(line.substr(code + 6, msg - code - 6)) + "|" + line.substr(msg + 5));
+    }
+    return out;
+  }
+
   // The file's records without their CR LF; fails the test on a line that
   // does not end in CR LF.
   std::vector<std::string> Lines() const {

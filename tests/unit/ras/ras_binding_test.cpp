@@ -344,15 +344,6 @@ TEST_F(RasHangUp, ARealConnectionIsHungUpUntilRasLetsItGo) {
   EXPECT_EQ(ConnectStatus(conn).result, kErrorInvalidHandle);
 }
 
-// The status query of a network that lets the connection go right after
-// the first answer, so the handle goes during the worker's sleep.
-sim::FakeSimClock* g_network = nullptr;
-std::atomic<int> g_statusCalls{0};
-Dword DW_RASAPI StatusThenGone(Handle conn, void* status) {
-  const Dword r = sim::entry::RasGetConnectStatusA(conn, status);
-  if (++g_statusCalls == 1 && g_network != nullptr) g_network->Advance(60000);
-  return r;
-}
 
 TEST_F(RasHangUp, AConnectionThatGoesDuringTheWorkersSleepIsHungUp) {
   for (Generation g : sim::test::kGenerations) {
@@ -363,13 +354,11 @@ TEST_F(RasHangUp, AConnectionThatGoesDuringTheWorkersSleepIsHungUp) {
     ASSERT_EQ(Dial("Korvana", conn), 0u);
     CompleteDial(10);
     g_hangUps = 0;
-    g_statusCalls = 0;
-    g_network = &clock_;
+    LoseConnectionAfterFirstStatus();
     proxy_->replaced["RasHangUpA"] = reinterpret_cast<void*>(&CountingHangUp);
-    proxy_->replaced["RasGetConnectStatusA"] = reinterpret_cast<void*>(&StatusThenGone);
     // The second RasHangUpA answers 6: the handle it names is gone by then.
     EXPECT_EQ(CallBinding().HangUp(conn), 0u);
-    g_network = nullptr;
+    KeepConnectionAfterStatus();
     EXPECT_EQ(g_hangUps.load(), 2);
     EXPECT_EQ(ConnectStatus(conn).result, kErrorInvalidHandle);
   }

@@ -13,23 +13,7 @@ namespace {
 class RasErrorTexts : public RasTest {
  protected:
   void SetUp() override { log_.Configure({"/l", "/n"}); }
-  // The log's records as "src|code|msg".
-  std::vector<std::string> Records() const {
-    std::vector<std::string> out;
-    for (const std::string& line : log_.Lines()) {
-      const auto src = line.find("src: ");
-      const auto code = line.find("code: ");
-      const auto msg = line.find("msg: ");
-      if (src == std::string::npos || code == std::string::npos || msg == std::string::npos) {
-        ADD_FAILURE() << line;
-        continue;
-      }
-      auto trim = [](std::string s) { return s.substr(0, s.find_last_not_of(' ') + 1); };
-      out.push_back(trim(line.substr(src + 5, code - src - 5)) + "|" +
-                    trim(line.substr(code + 6, msg - code - 6)) + "|" + line.substr(msg + 5));
-    }
-    return out;
-  }
+  std::vector<std::string> Records() const { return log_.Records(); }
   testing::LogFolder log_;
 };
 

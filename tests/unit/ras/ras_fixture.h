@@ -95,6 +95,16 @@ class ProxyLibrary final : public RasLibrary {
   const RasLibrary& inner_;
 };
 
+// The status query of a network that lets the connection go right after
+// the first answer (RasTest::LoseConnectionAfterFirstStatus).
+inline sim::FakeSimClock* g_statusNetwork = nullptr;
+inline std::atomic<int> g_statusCalls{0};
+inline Dword DW_RASAPI StatusThenGone(Handle conn, void* status) {
+  const Dword r = sim::entry::RasGetConnectStatusA(conn, status);
+  if (++g_statusCalls == 1 && g_statusNetwork != nullptr) g_statusNetwork->Advance(60000);
+  return r;
+}
+
 class RasTest : public sim::test::SimTest {
  protected:
   void StartRas(Generation g, sim::Scenario scenario = sim::DefaultScenario()) {
@@ -111,7 +121,16 @@ class RasTest : public sim::test::SimTest {
     ConfigureRas({proxy_.get(), WinVerOf(generation_), &waitCount_, &waiter_, &messages_,
                   mainWindow_, std::chrono::milliseconds(500)});
   }
+  // Until KeepConnectionAfterStatus, the connection goes right after the next
+  // status query's answer.
+  void LoseConnectionAfterFirstStatus() {
+    g_statusCalls = 0;
+    g_statusNetwork = &clock_;
+    proxy_->replaced["RasGetConnectStatusA"] = reinterpret_cast<void*>(&StatusThenGone);
+  }
+  static void KeepConnectionAfterStatus() { g_statusNetwork = nullptr; }
   void TearDown() override {
+    KeepConnectionAfterStatus();
     ClearFault();
     WaitForWorkers();
     ConfigureRas({});

@@ -29,6 +29,16 @@ class SimDialling : public SimTest {
     ASSERT_EQ(SaveEntry("Korvana", "Korvana GPRS Modem", "*99***1#"), 0u);
     SetUserInit("Korvana GPRS Modem", init);
   }
+  // Dialled and connected under `g`, the counters growing at these bytes a
+  // second.
+  void ConnectAtRates(Generation g, Dword received, Dword sent, Handle& conn) {
+    Scenario s = DefaultScenario();
+    s.rateReceived = received;
+    s.rateSent = sent;
+    Prepare(g, s);
+    ASSERT_EQ(Dial("Korvana", conn), 0u);
+    CompleteDial(kConnectOrder.size());
+  }
 };
 
 TEST_F(SimDialling, AGoodApnConnectsThroughThePppStatesInOrder) {
@@ -223,13 +233,8 @@ TEST_F(SimDialling, HangingUpDuringTheDialStopsTheNotifications) {
 }
 
 TEST_F(SimDialling, CountersGrowAtTheScenarioRates) {
-  Scenario s = DefaultScenario();
-  s.rateReceived = 1000;
-  s.rateSent = 250;
-  Prepare(Generation::kWinXp, s);
   Handle conn = 0;
-  ASSERT_EQ(Dial("Korvana", conn), 0u);
-  CompleteDial(kConnectOrder.size());
+  ASSERT_NO_FATAL_FAILURE(ConnectAtRates(Generation::kWinXp, 1000, 250, conn));
   const auto stats = [&] {
     auto bytes = Blank(60);
     EXPECT_EQ(
@@ -252,13 +257,8 @@ TEST_F(SimDialling, CountersGrowAtTheScenarioRates) {
 }
 
 TEST_F(SimDialling, Win9xPublishesTheSystemWideCountersAcrossConnections) {
-  Scenario s = DefaultScenario();
-  s.rateReceived = 100;
-  s.rateSent = 10;
-  Prepare(Generation::kWin98, s);
   Handle conn = 0;
-  ASSERT_EQ(Dial("Korvana", conn), 0u);
-  CompleteDial(kConnectOrder.size());
+  ASSERT_NO_FATAL_FAILURE(ConnectAtRates(Generation::kWin98, 100, 10, conn));
   clock_.Advance(10000 - 2000);  // CompleteDial moved 2 s, 0.9 s of it dialling
   ASSERT_EQ(Fn<ras::RasHangUpAFn>("RasHangUpA")(conn), 0u);
   clock_.Advance(1000);

@@ -197,6 +197,19 @@ class FirstStartTest : public UpdateClientTest {
     Client(server).NotifyFirstStart(error, body);
     return {Utf8(error), body};
   }
+  // The server's script ends in "Connection timed out" and no body, after
+  // at least `least` and well within `most`.
+  void ExpectTimeOutWithin(const ServerScript& script, std::chrono::milliseconds least,
+                           std::chrono::milliseconds most) {
+    LoopbackServer server({script});
+    const auto start = std::chrono::steady_clock::now();
+    const auto [error, body] = Notify(server);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(error, Received("Connection timed out"));
+    EXPECT_EQ(body, "");
+    EXPECT_GE(took, least);
+    EXPECT_LT(took, most);
+  }
 };
 
 TEST_F(FirstStartTest, BodyWithoutLengthEndsWhenTheServerCloses) {
@@ -212,14 +225,7 @@ TEST_F(FirstStartTest, BodyWithoutLengthEndsWhenTheServerCloses) {
 TEST_F(FirstStartTest, BodyWithoutLengthOnAnOpenConnectionTimesOut) {
   ServerScript script = Answer("HTTP/1.0 200 OK\r\n\r\npartial");
   script.holdOpen = true;
-  LoopbackServer server({script});
-  const auto start = std::chrono::steady_clock::now();
-  const auto [error, body] = Notify(server);
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(error, Received("Connection timed out"));
-  EXPECT_EQ(body, "");
-  EXPECT_GE(took, 250ms);
-  EXPECT_LT(took, 3000ms);
+  ExpectTimeOutWithin(script, 250ms, 3000ms);
 }
 
 TEST_F(FirstStartTest, ContentLength) {
@@ -269,14 +275,7 @@ TEST_F(FirstStartTest, ADrippingServerIsCutOffByTheExchangeLimit) {
   ServerScript script;
   script.steps.push_back({"HTTP/1.0 200 OK\r\n\r\n"});
   for (int i = 0; i < 200; ++i) script.steps.push_back({"x", 20ms});
-  LoopbackServer server({script});
-  const auto start = std::chrono::steady_clock::now();
-  const auto [error, body] = Notify(server);
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(error, Received("Connection timed out"));
-  EXPECT_EQ(body, "");
-  EXPECT_GE(took, 550ms);
-  EXPECT_LT(took, 2500ms);
+  ExpectTimeOutWithin(script, 550ms, 2500ms);
 }
 
 TEST_F(FirstStartTest, TenMegabytesAreRefusedAfter64KiB) {
