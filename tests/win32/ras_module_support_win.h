@@ -6,10 +6,12 @@
 #include "platform/win32/win.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/ras_library.h"
+#include "ras/records.h"
 
 namespace dw::test {
 
@@ -52,6 +54,19 @@ inline void DeleteTree(HKEY root, const std::string& path) {
     for (const auto& s : subs) DeleteTree(root, path + "\\" + s);
   }
   RegDeleteKeyA(root, path.c_str());
+}
+
+// The simulator's ISDN entry of `size` bytes: a dial through it needs no
+// modem keys in the shared prefix.
+inline ras::v501::RasEntryA IsdnEntry(ras::Dword size) {
+  ras::v501::RasEntryA e{};
+  e.dwSize = size;
+  e.dwFramingProtocol = 1;
+  e.dwType = 1;  // a phone line (2000 on)
+  std::strcpy(e.szLocalPhoneNumber, "*99***1#");
+  std::strcpy(e.szDeviceType, "isdn");
+  std::strcpy(e.szDeviceName, "Korvana ISDN Adapter");
+  return e;
 }
 
 }  // namespace dw::test

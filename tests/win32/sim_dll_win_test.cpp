@@ -16,6 +16,7 @@
 
 #include "core/entry_points.h"
 #include "ras/records.h"
+#include "ras_module_support_win.h"
 #include "support_win.h"
 
 namespace dw {
@@ -96,14 +97,7 @@ TEST_F(SimDll, ExportsTheTwelveEntryPointsByTheirPublishedNames) {
 }
 
 TEST_F(SimDll, DialsWithThisGenerationsRecordsAndAnotherProcessSeesIt) {
-  // An ISDN entry: the dial needs no modem keys in the shared prefix.
-  ras::v501::RasEntryA e{};
-  e.dwSize = Size(Record::kEntry);
-  e.dwFramingProtocol = 1;
-  e.dwType = 1;  // a phone line (2000 on)
-  std::strcpy(e.szLocalPhoneNumber, "*99***1#");
-  std::strcpy(e.szDeviceType, "isdn");
-  std::strcpy(e.szDeviceName, "Korvana ISDN Adapter");
+  ras::v501::RasEntryA e = test::IsdnEntry(Size(Record::kEntry));
   ASSERT_EQ(Fn<ras::RasSetEntryPropertiesAFn>("RasSetEntryPropertiesA")(nullptr, "Korvana", &e,
                                                                         e.dwSize, nullptr, 0),
             0u);

@@ -117,13 +117,7 @@ class StatisticsWine : public ::testing::Test {
 
   // An ISDN entry dialled through the DLL, up and connected.
   void DialConnected() {
-    ras::v501::RasEntryA e{};
-    e.dwSize = Size(Record::kEntry);
-    e.dwFramingProtocol = 1;
-    e.dwType = 1;  // a phone line (2000 on)
-    std::strcpy(e.szLocalPhoneNumber, "*99***1#");
-    std::strcpy(e.szDeviceType, "isdn");
-    std::strcpy(e.szDeviceName, "Korvana ISDN Adapter");
+    ras::v501::RasEntryA e = test::IsdnEntry(Size(Record::kEntry));
     ASSERT_EQ(Fn<ras::RasSetEntryPropertiesAFn>("RasSetEntryPropertiesA")(nullptr, "Korvana", &e,
                                                                           e.dwSize, nullptr, 0),
               0u);
