@@ -52,6 +52,10 @@ struct DialThread::Shared {
     std::lock_guard lock(wakeMutex);
     if (wake) wake->Set();
   }
+  void Arm(Event* event) {
+    std::lock_guard lock(wakeMutex);
+    wake = event;
+  }
 };
 
 namespace {
@@ -59,7 +63,6 @@ namespace {
 constexpr std::uint32_t kPlatformNt = 2;
 constexpr int kPending = 7;
 constexpr int kConnected = 1;
-constexpr int kGaveUp = 2;
 
 constexpr Dword kRetryable[] = {629, 660, 668, 676, 678, 691, 719, 730, 734, 736, 749, 645};
 
@@ -178,39 +181,69 @@ constexpr std::size_t kParamsUser = offsetof(ras::v401::RasDialParamsA, szUserNa
 constexpr std::size_t kParamsPassword = offsetof(ras::v401::RasDialParamsA, szPassword);
 constexpr std::size_t kPhoneField = ras::kMaxPhoneNumber + 1;
 
+// One dial's wait: the notifications wake it until it ends, also when an
+// error ends it, before its event goes.
+class ArmedWake {
+ public:
+  ArmedWake(DialThread::Shared& shared, Event& event) : shared_(shared) { shared_.Arm(&event); }
+  ~ArmedWake() { shared_.Arm(nullptr); }
+  ArmedWake(const ArmedWake&) = delete;
+  ArmedWake& operator=(const ArmedWake&) = delete;
+
+ private:
+  DialThread::Shared& shared_;
+};
+
+// One dial of the list.
+struct Attempt {
+  std::size_t apn;  // where the list has it
+  std::string number;
+  bool firstOfApn;  // with the entry's own number
+};
+
+// Each APN with the entry's own number, then with every known number that is
+// not that one.
+std::vector<Attempt> Attempts(std::size_t apns, const std::string& ownNumber) {
+  std::vector<Attempt> attempts;
+  for (std::size_t i = 0; i < apns; ++i) {
+    attempts.push_back({i, ownNumber, true});
+    for (const std::string_view known : phonebook::KnownPhoneNumbers) {
+      if (known != ownNumber) attempts.push_back({i, std::string(known), false});
+    }
+  }
+  return attempts;
+}
+
+// The entry and the operator's login; each dial writes its number.
+std::vector<std::uint8_t> DialParams(const std::string& entryName) {
+  std::vector<std::uint8_t> params(std::max<std::size_t>(
+      sizeof(ras::v401::RasDialParamsA), ras::CallBinding().Size(ras::Record::kDialParams)));
+  ras::WriteField(params, kParamsEntry, ras::kMaxEntryName + 1, entryName);
+  ras::WriteField(params, kParamsUser, ras::kUnLen + 1, kOperatorLogin);
+  ras::WriteField(params, kParamsPassword, ras::kPwLen + 1, kOperatorLogin);
+  return params;
+}
+
+// Where the modem's command could not be set, the log names the APN the
+// modem really dials with, read back from it.
+std::string LoggedApn(const modem::ModemInitStore& store, const std::string& modemName,
+                      bool selected, const std::string& listed) {
+  if (selected) return listed;
+  const std::string held = store.Read(modemName);
+  if (auto named = modem::ApnOfCommand(held)) return *named;
+  WriteLog("DIAL-UserInit", 0, "the modem's own command: " + held);
+  return {};
+}
+
 }  // namespace
 
 bool IsRetryableDialError(Dword code) {
   return std::find(std::begin(kRetryable), std::end(kRetryable), code) != std::end(kRetryable);
 }
 
-std::string ApnCommand(std::string_view apn) {
-  std::string command = "AT+CGDCONT=1,\"IP\",\"";
-  command += apn;
-  command += '"';
-  return command;
-}
+std::string ApnCommand(std::string_view apn) { return modem::ApnInitCommand(apn); }
 
 std::string TrimApn(std::string_view apn) { return std::string(TrimBlanks(apn)); }
-
-std::optional<std::string> ApnOfCommand(std::string_view command) {
-  constexpr std::string_view kSelect = "+CGDCONT=";
-  for (std::size_t at = 0; at + kSelect.size() <= command.size(); ++at) {
-    if (!SameIgnoringCase1251(command.substr(at, kSelect.size()), kSelect)) continue;
-    // 1,"IP","<apn>": the APN is the second quoted field.
-    std::size_t quote = at + kSelect.size();
-    std::size_t quotes[4];
-    int found = 0;
-    for (; found < 4; ++found) {
-      quote = command.find('"', quote);
-      if (quote == std::string_view::npos) break;
-      quotes[found] = quote++;
-    }
-    if (found < 4) return std::nullopt;
-    return std::string(command.substr(quotes[2] + 1, quotes[3] - quotes[2] - 1));
-  }
-  return std::nullopt;
-}
 
 bool DialThreadRegistered() {
   std::lock_guard lock(Running().mutex);
@@ -227,8 +260,11 @@ DialThread::DialThread(const DialDependencies& deps)
 
 DialThread::~DialThread() { WaitFor(); }
 
-void DialThread::Resume() {
-  if (!thread_.joinable()) thread_ = dw::Thread([this] { Execute(); });
+void DialThread::Resume(DialRequest request) {
+  if (thread_.joinable()) return;
+  modem_ = std::move(request.modem);
+  result_ = {0, std::move(request.entryName), std::move(request.apns)};
+  thread_ = dw::Thread([this] { Execute(); });
 }
 
 void DialThread::Terminate() {
@@ -238,6 +274,11 @@ void DialThread::Terminate() {
 
 void DialThread::WaitFor() {
   if (thread_.joinable() && thread_.get_id() != dw::CurrentThreadId()) thread_.join();
+}
+
+const DialResult& DialThread::Result() {
+  WaitFor();
+  return result_;
 }
 
 std::string DialThread::StatusText() const {
@@ -296,11 +337,10 @@ void DialThread::Execute() {
 // After an error half-way through an attempt: a dial handle left open would
 // keep the modem busy for every later dial.
 void DialThread::HangUpQuietly() {
-  const Handle conn = connection_.load();
-  if (conn == 0 || returnValue_.load() == conn) return;
+  if (held_ == 0 || result_.connection == held_) return;
   try {
-    ras::LogRasError("HangUp", ras::CallBinding().HangUp(conn));
-    connection_.store(0);
+    ras::LogRasError("HangUp", ras::CallBinding().HangUp(held_));
+    held_ = 0;
   } catch (...) {
   }
 }
@@ -309,20 +349,19 @@ void DialThread::HangUpQuietly() {
 // will never be notified again, so waiting out the bar would end as "modem
 // silent" half a minute later. It ends as RAS reports a remote drop.
 void DialThread::NoticeDialGone() {
-  const Handle conn = connection_.load();
-  if (conn == 0) return;
+  if (held_ == 0) return;
   const ras::Binding ras = ras::CallBinding();
   std::vector<std::uint8_t> status(
       std::max<std::size_t>(sizeof(ras::v401::RasConnStatusA), ras.Size(ras::Record::kConnStatus)));
   ras::WriteDword(status, 0, ras.Size(ras::Record::kConnStatus));
-  const Dword r = ras.GetConnectStatus(conn, status.data());
+  const Dword r = ras.GetConnectStatus(held_, status.data());
   if (r != ras::kErrorInvalidHandle) return;
   ras::LogRasError("Dial-Status", r);
   SetStatus(WithCode(TextId::DialLinkError, kDialDroppedError));
   ProgressShared& progress = *deps_.progress;
   progress.SetErrorText(ras::GetRasErrorDescr(kDialDroppedError));
   progress.SetErrorCode(kDialDroppedError);
-  connection_.store(0);  // nothing left to hang up
+  held_ = 0;  // nothing left to hang up
 }
 
 bool DialThread::WaitEnds() const {
@@ -336,13 +375,13 @@ void DialThread::Run() {
   const std::uint32_t winVer = ras::CurrentRasContext().winVer;
 
   // An existing connection through this modem is adopted as it is.
-  if (const Handle conn = CheckAlreadyConnected(ModemName, EntryName, *ApnList)) {
-    connection_.store(conn);
+  if (const Handle conn = CheckAlreadyConnected(modem_, result_.entryName, result_.apns)) {
+    held_ = conn;
     std::uint32_t received = 0, sent = 0;
     GetStatistics(received, sent, conn);
     if (deps_.mainWindow) deps_.messages->Send(deps_.mainWindow, kMsgTrafficBaseline, received, sent);
     SendProgress(kMsgProgressLastStep);
-    returnValue_.store(conn);
+    result_.connection = conn;
     return;
   }
 
@@ -358,10 +397,10 @@ void DialThread::Run() {
   SetStatus(Text(TextId::DialChoosing));
   phonebook::EntrySave saved = phonebook::EntrySave::kSaved;
   std::optional<phonebook::EntryRecord> entry =
-      phonebook::CheckConnName(ModemName, EntryName, &saved);
+      phonebook::CheckConnName(modem_, result_.entryName, &saved);
   if (!entry) return;
   if (saved == phonebook::EntrySave::kRefused) {
-    if (EntryName.empty()) {
+    if (result_.entryName.empty()) {
       // Nothing was saved, so there is no entry RAS could dial.
       deps_.progress->SetErrorText(Text(TextId::EntryNeedsAdminNone));
       TellUser(TextId::EntryNeedsAdminNone);
@@ -373,165 +412,153 @@ void DialThread::Run() {
 }
 
 void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNumber) {
-  const ras::Binding ras = ras::CallBinding();
-  const std::string login(kOperatorLogin);
-  std::vector<std::uint8_t> params(
-      std::max<std::size_t>(sizeof(ras::v401::RasDialParamsA), ras.Size(ras::Record::kDialParams)));
-  ras::WriteField(params, kParamsEntry, ras::kMaxEntryName + 1, EntryName);
-  ras::WriteField(params, kParamsUser, ras::kUnLen + 1, login);
-  ras::WriteField(params, kParamsPassword, ras::kPwLen + 1, login);
-
-  connection_.store(0);
+  std::vector<std::uint8_t> params = DialParams(result_.entryName);
+  held_ = 0;
   ReportStep();
 
   modem::ModemInitStore store(*deps_.registry, deps_.platformId);
-  const std::string savedInit = store.Read(ModemName);
-  ProgressShared& progress = *deps_.progress;
+  const std::string savedInit = store.Read(modem_);
   AdminStep admin = AdminStep::kNotAsked;
-
-  std::vector<std::string>& apns = *ApnList;
-  for (std::size_t i = 0; i < apns.size(); ++i) {
-    const std::string apn = TrimApn(apns[i]);
-    SetStatus(Text(TextId::DialModemSetup));
-    bool selected = SelectApn(store, apn, admin);
-    // The modem kept a command of its own: every other APN would be dialled
-    // with that same command, so this is the last round.
-    const bool lastRound = !selected;
-
-    for (int choice = -1; choice <= 1; ++choice) {
-      std::string number = ownNumber;
-      if (choice >= 0) {
-        number = std::string(phonebook::KnownPhoneNumbers[static_cast<std::size_t>(choice)]);
-        if (number == ownNumber) continue;
-        // A failed attempt gave the modem its own text back: the next number
-        // is dialled with this APN too, as the log line says, not with
-        // whatever the modem held before.
-        // No second administrator's step: a refused write back left the
-        // modem with what the first one wrote.
-        AdminStep noNewStep = AdminStep::kNo;
-        selected = SelectApn(store, apn, noNewStep);
-      }
-      // Where the modem's command could not be set, the log names the APN
-      // the modem really dials with, read back from it.
-      std::string usedApn = apns[i];
-      if (!selected) {
-        const std::string held = store.Read(ModemName);
-        if (const auto named = ApnOfCommand(held)) {
-          usedApn = *named;
-        } else {
-          usedApn.clear();
-          WriteLog("DIAL-UserInit", 0, "the modem's own command: " + held);
-        }
-      }
-      ras::WriteField(params, kParamsPhone, kPhoneField, number);
-      WriteLog("DIAL-params", 0,
-               "Entry: " + EntryName + " ; Phone: " + number + "  ; APN: " + usedApn +
-                   "  User: " + login + "  ; Pswd: " + login + "  ");
-      ras::WriteDword(params, 0, ras.Size(ras::Record::kDialParams));
-
-      SetStatus(Text(TextId::DialConnectionSetup));
-      connection_.store(0);
-      // Cleared before the dial starts: RAS may report the whole dial
-      // before RasDialA has returned.
-      auto wake = deps_.waiter->NewEvent();
-      {
-        std::lock_guard lock(shared_->wakeMutex);
-        shared_->wake = wake.get();
-      }
-      shared_->dialDone.store(false);
-      shared_->dialOutcome.store(kPending);
-      progress.SetErrorText({});
-      progress.SetErrorCode(0);
-
-      const LocalDateTime started = deps_.clock->Now();
-      const auto tell = [&](Dword code, bool connected, bool timedOut) {
-        if (deps_.attempts) deps_.attempts->AttemptEnded({started, apn, number, code, connected, timedOut});
-      };
-      Dword r = 0;
-      for (int start = 0; start < 2; ++start) {
-        Handle conn = 0;
-        r = ras.Dial(params.data(), reinterpret_cast<void*>(&DialThread::DialNotify), &conn);
-        connection_.store(conn);
-        if (r == 0) break;
-        ras::LogRasError("Dial", r);
-        SetStatus(WithCode(TextId::DialLinkError, r));
-        if (conn != 0) {
-          ras.HangUp(conn);
-          connection_.store(0);
-        }
-        if (start == 0) deps_.clock->Sleep(kDialRestartPause);
-      }
-      if (r != 0) {
-        progress.SetErrorText(ras::GetRasErrorDescr(r));
-        progress.SetErrorCode(r);
-      }
-
-      while (!WaitEnds()) {
-        deps_.waiter->WaitPass(*wake, kDialPass);
-        ReportStep();
-        if (!WaitEnds()) NoticeDialGone();
-      }
-      {
-        std::lock_guard lock(shared_->wakeMutex);
-        shared_->wake = nullptr;
-      }
-
-      // Judged before the clean-up, whose status steps move the bar on.
-      const bool timedOut = shared_->dialOutcome.load() == kPending && progress.ErrorCode() == 0 &&
-                            progress.BarPosition() >= progress.BarMax() - progress.BarStep();
-
-      if (shared_->dialOutcome.load() == kConnected) {
-        if (i > 0 && selected) {
-          apns.erase(apns.begin() + static_cast<std::ptrdiff_t>(i));
-          apns.insert(apns.begin(), apn);
-        }
-        returnValue_.store(connection_.load());
-        tell(0, true, false);
-        // The next dial of this entry starts with the number that worked.
-        if (number != ownNumber) {
-          ras::WriteField(entry, kEntryPhone, kPhoneField, number);
-          const Dword result = ras::EntryBinding().SetEntryProperties(
-              EntryName.c_str(), entry.data(), ras::ReadDword(entry, 0), nullptr, 0);
-          ras::LogRasError("Execute-SetConnProperties", result);
-        }
+  bool selected = false;
+  bool lastRound = false;
+  for (const Attempt& attempt : Attempts(result_.apns.size(), ownNumber)) {
+    const std::string apn = TrimApn(result_.apns[attempt.apn]);
+    if (attempt.firstOfApn) {
+      // The modem kept a command of its own: every other APN would be
+      // dialled with that same command, so that round was the last.
+      if (lastRound) return;
+      SetStatus(Text(TextId::DialModemSetup));
+      selected = SelectApn(store, apn, admin);
+      lastRound = !selected;
+      // A step still running may change the modem's command under any dial,
+      // which then would not use the APN its log line names.
+      if (admin == AdminStep::kUnfinished) {
+        deps_.progress->SetErrorText(Text(TextId::ModemApnStepUnfinished));
         return;
       }
-
-      // The attempt failed: the modem gets its own initialisation back
-      // (where the system lets us; else it keeps what it was dialled with).
-      store.Store(ModemName, savedInit);
-      ras::LogRasError("Dialing error code", progress.ErrorCode());
-      if (const Handle conn = connection_.load()) {
-        SetStatus(Text(TextId::DialClosing));
-        ras::LogRasError("HangUp", ras.HangUp(conn));
-        connection_.store(0);
-      }
-
-      const std::uint32_t code = progress.ErrorCode();
-      tell(code, false, timedOut);
-      if (timedOut) {
-        SetStatus(Text(TextId::DialModemSilent));
-        return;
-      }
-      if (code != 0) progress.SetErrorText(ras::GetRasErrorDescr(code));
-      shared_->dialOutcome.store(IsRetryableDialError(code) ? kPending : kGaveUp);
-      // A thread told to end stops like a cancelled one rather than dialling
-      // every number left with a wait that ends at once.
-      if (progress.Cancelled() || Terminated() || shared_->dialOutcome.load() == kGaveUp) return;
-      ReportStep();
-      SendProgress(kMsgProgressFirstStep);
+    } else {
+      // A failed attempt gave the modem its own text back: the next number
+      // is dialled with this APN too, as the log line says, not with
+      // whatever the modem held before.
+      // No second administrator's step: a refused write back left the
+      // modem with what the first one wrote.
+      AdminStep noNewStep = AdminStep::kNo;
+      selected = SelectApn(store, apn, noNewStep);
     }
-    if (lastRound) return;
+    DialAttempt dialled =
+        DialOnce(params, attempt.number, LoggedApn(store, modem_, selected, result_.apns[attempt.apn]));
+    dialled.apn = apn;
+    if (dialled.connected) return Connected(entry, ownNumber, attempt.apn, selected, dialled);
+    if (!Failed(store, savedInit, dialled)) return;
   }
+}
+
+DialAttempt DialThread::DialOnce(std::vector<std::uint8_t>& params, const std::string& number,
+                                 const std::string& loggedApn) {
+  const ras::Binding ras = ras::CallBinding();
+  const std::string login(kOperatorLogin);
+  ras::WriteField(params, kParamsPhone, kPhoneField, number);
+  WriteLog("DIAL-params", 0,
+           "Entry: " + result_.entryName + " ; Phone: " + number + "  ; APN: " + loggedApn +
+               "  User: " + login + "  ; Pswd: " + login + "  ");
+  ras::WriteDword(params, 0, ras.Size(ras::Record::kDialParams));
+
+  SetStatus(Text(TextId::DialConnectionSetup));
+  held_ = 0;
+  // Armed before the dial starts: RAS may report the whole dial before
+  // RasDialA has returned.
+  const auto wake = deps_.waiter->NewEvent();
+  const ArmedWake armed(*shared_, *wake);
+  shared_->dialDone.store(false);
+  shared_->dialOutcome.store(kPending);
+  ProgressShared& progress = *deps_.progress;
+  progress.SetErrorText({});
+  progress.SetErrorCode(0);
+
+  DialAttempt attempt{deps_.clock->Now(), {}, number};
+  Dword r = 0;
+  for (int start = 0; start < 2; ++start) {
+    r = ras.Dial(params.data(), reinterpret_cast<void*>(&DialThread::DialNotify), &held_);
+    if (r == 0) break;
+    ras::LogRasError("Dial", r);
+    SetStatus(WithCode(TextId::DialLinkError, r));
+    if (held_ != 0) {
+      ras.HangUp(held_);
+      held_ = 0;
+    }
+    if (start == 0) deps_.clock->Sleep(kDialRestartPause);
+  }
+  if (r != 0) {
+    progress.SetErrorText(ras::GetRasErrorDescr(r));
+    progress.SetErrorCode(r);
+  }
+
+  while (!WaitEnds()) {
+    deps_.waiter->WaitPass(*wake, kDialPass);
+    ReportStep();
+    if (!WaitEnds()) NoticeDialGone();
+  }
+  // Judged before the clean-up, whose status steps move the bar on.
+  attempt.connected = shared_->dialOutcome.load() == kConnected;
+  attempt.timedOut = !attempt.connected && shared_->dialOutcome.load() == kPending &&
+                     progress.ErrorCode() == 0 &&
+                     progress.BarPosition() >= progress.BarMax() - progress.BarStep();
+  return attempt;
+}
+
+void DialThread::Connected(std::vector<std::uint8_t>& entry, const std::string& ownNumber,
+                           std::size_t listed, bool selected, const DialAttempt& attempt) {
+  std::vector<std::string>& apns = result_.apns;
+  if (listed > 0 && selected) {
+    apns.erase(apns.begin() + static_cast<std::ptrdiff_t>(listed));
+    apns.insert(apns.begin(), attempt.apn);
+  }
+  result_.connection = held_;
+  if (deps_.attempts) deps_.attempts->AttemptEnded(attempt);
+  // The next dial of this entry starts with the number that worked.
+  if (attempt.number != ownNumber) {
+    ras::WriteField(entry, kEntryPhone, kPhoneField, attempt.number);
+    const Dword result = ras::EntryBinding().SetEntryProperties(
+        result_.entryName.c_str(), entry.data(), ras::ReadDword(entry, 0), nullptr, 0);
+    ras::LogRasError("Execute-SetConnProperties", result);
+  }
+}
+
+bool DialThread::Failed(modem::ModemInitStore& store, const std::string& savedInit,
+                        DialAttempt attempt) {
+  // The modem gets its own initialisation back (where the system lets us;
+  // else it keeps what it was dialled with).
+  store.Store(modem_, savedInit);
+  ProgressShared& progress = *deps_.progress;
+  ras::LogRasError("Dialing error code", progress.ErrorCode());
+  if (held_ != 0) {
+    SetStatus(Text(TextId::DialClosing));
+    ras::LogRasError("HangUp", ras::CallBinding().HangUp(held_));
+    held_ = 0;
+  }
+
+  attempt.code = progress.ErrorCode();
+  if (deps_.attempts) deps_.attempts->AttemptEnded(attempt);
+  if (attempt.timedOut) {
+    SetStatus(Text(TextId::DialModemSilent));
+    return false;
+  }
+  if (attempt.code != 0) progress.SetErrorText(ras::GetRasErrorDescr(attempt.code));
+  // A thread told to end stops like a cancelled one rather than dialling
+  // every number left with a wait that ends at once.
+  if (progress.Cancelled() || Terminated() || !IsRetryableDialError(attempt.code)) return false;
+  ReportStep();
+  SendProgress(kMsgProgressFirstStep);
+  return true;
 }
 
 bool DialThread::SelectApn(modem::ModemInitStore& store, const std::string& apn, AdminStep& admin) {
   const std::string command = ApnCommand(apn);
-  const modem::InitWrite written = store.Store(ModemName, command);
+  const modem::InitWrite written = store.Store(modem_, command);
   // No modem of the name in the registry: nothing there for RAS to use
   // either, so the APN named is as good as any.
   if (written == modem::InitWrite::kWritten || written == modem::InitWrite::kNoModem) return true;
-  if (written != modem::InitWrite::kRefused) return store.Read(ModemName) == command;
+  if (written != modem::InitWrite::kRefused) return store.Read(modem_) == command;
   WriteLog("Modem-UserInit", ras::kErrorAccessDenied, "the system refused the modem's command");
   // 9x refuses no one, and only NT 5 and later can run a step as another
   // user.
@@ -542,14 +569,20 @@ bool DialThread::SelectApn(modem::ModemInitStore& store, const std::string& apn,
     admin = deps_.questions->AskYesNo(Text(TextId::ModemApnNeedsAdmin)) ? AdminStep::kAgreed
                                                                         : AdminStep::kNo;
   }
-  if (admin != AdminStep::kAgreed) return store.Read(ModemName) == command;
-  const std::optional<int> exit = deps_.elevation->RunAsAdministrator(
-      SetInitArguments({ModemName, apn}), kAdministratorStepLimit);
+  if (admin != AdminStep::kAgreed) return store.Read(modem_) == command;
+  const AdministratorRun run = deps_.elevation->RunAsAdministrator(
+      SetInitArguments({modem_, apn}), kAdministratorStepLimit);
+  if (run.stillRunning) {
+    WriteLog("Modem-UserInit", 0, "the administrator's step has not ended: no dial");
+    admin = AdminStep::kUnfinished;
+    return false;
+  }
+  const std::optional<int> exit = run.exitCode;
   WriteLog("Modem-UserInit", exit ? *exit : static_cast<std::int32_t>(ras::kErrorAccessDenied),
            exit ? "the administrator's step ended" : "the administrator's step did not run");
   if (!exit || *exit != static_cast<int>(SetInitExit::kWritten)) admin = AdminStep::kNo;
   // Whatever the step said, the modem's own value decides.
-  return store.Read(ModemName) == command;
+  return store.Read(modem_) == command;
 }
 
 void DialThread::TellUser(TextId text) {
