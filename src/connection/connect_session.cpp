@@ -26,8 +26,6 @@ std::string ConnectSession::Status() const { return thread_ ? thread_->StatusTex
 
 ConnectResult ConnectSession::Run(const ConnectRequest& request, ConnectObserver& observer) {
   ConnectResult result;
-  result.entryName = request.entryName;
-  result.apnList = request.apnList;
 
   DialDependencies deps = setup_.dial;
   std::optional<AttemptRecorder> recorder;

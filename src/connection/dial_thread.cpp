@@ -1,8 +1,10 @@
 #include "connection/dial_thread.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <exception>
+#include <initializer_list>
 #include <optional>
 #include <utility>
 
@@ -103,40 +105,34 @@ class Registration {
 
 std::string WithCode(TextId text, Dword code) { return Text(text) + std::to_string(code); }
 
-// The status line of a connection state; nullopt for states that leave it.
+// The status lines of the states a dial goes through, by their value (a
+// second authentication, 19, reads as the first), and of the paused states,
+// from 0x1000 on.
+constexpr TextId kStateTexts[] = {
+    TextId::RasStateOpenPort,           TextId::RasStatePortOpened,
+    TextId::RasStateConnectDevice,      TextId::RasStateDeviceConnected,
+    TextId::RasStateAllDevicesConnected, TextId::RasStateAuthenticate,
+    TextId::RasStateAuthNotify,         TextId::RasStateAuthRetry,
+    TextId::RasStateAuthCallback,       TextId::RasStateAuthChangePassword,
+    TextId::RasStateAuthProject,        TextId::RasStateAuthLinkSpeed,
+    TextId::RasStateAuthAck,            TextId::RasStateReAuthenticate,
+    TextId::RasStateAuthenticated,      TextId::RasStatePrepareForCallback,
+    TextId::RasStateWaitForModemReset,  TextId::RasStateWaitForCallback,
+    TextId::RasStateProjected,          TextId::RasStateAuthenticate,
+    TextId::RasStateCallbackComplete,   TextId::RasStateLogonNetwork,
+};
+constexpr TextId kPausedStateTexts[] = {
+    TextId::RasStateInteractive, TextId::RasStateRetryAuthentication,
+    TextId::RasStateCallbackSetByCaller, TextId::RasStatePasswordExpired,
+    TextId::RasStateInvokeEapUi,
+};
+
+// The status line of a connection state; null for states that leave it.
 const std::string* StateText(Dword state) {
-  TextId id;
-  switch (state) {
-    case ras::kOpenPort: id = TextId::RasStateOpenPort; break;
-    case ras::kPortOpened: id = TextId::RasStatePortOpened; break;
-    case ras::kConnectDevice: id = TextId::RasStateConnectDevice; break;
-    case ras::kDeviceConnected: id = TextId::RasStateDeviceConnected; break;
-    case ras::kAllDevicesConnected: id = TextId::RasStateAllDevicesConnected; break;
-    case ras::kAuthenticate: id = TextId::RasStateAuthenticate; break;
-    case ras::kAuthNotify: id = TextId::RasStateAuthNotify; break;
-    case ras::kAuthRetry: id = TextId::RasStateAuthRetry; break;
-    case ras::kAuthCallback: id = TextId::RasStateAuthCallback; break;
-    case ras::kAuthChangePassword: id = TextId::RasStateAuthChangePassword; break;
-    case ras::kAuthProject: id = TextId::RasStateAuthProject; break;
-    case ras::kAuthLinkSpeed: id = TextId::RasStateAuthLinkSpeed; break;
-    case ras::kAuthAck: id = TextId::RasStateAuthAck; break;
-    case ras::kReAuthenticate: id = TextId::RasStateReAuthenticate; break;
-    case ras::kAuthenticated: id = TextId::RasStateAuthenticated; break;
-    case ras::kPrepareForCallback: id = TextId::RasStatePrepareForCallback; break;
-    case ras::kWaitForModemReset: id = TextId::RasStateWaitForModemReset; break;
-    case ras::kWaitForCallback: id = TextId::RasStateWaitForCallback; break;
-    case ras::kProjected: id = TextId::RasStateProjected; break;
-    case ras::kStartAuthentication: id = TextId::RasStateAuthenticate; break;
-    case ras::kCallbackComplete: id = TextId::RasStateCallbackComplete; break;
-    case ras::kLogonNetwork: id = TextId::RasStateLogonNetwork; break;
-    case ras::kInteractive: id = TextId::RasStateInteractive; break;
-    case ras::kRetryAuthentication: id = TextId::RasStateRetryAuthentication; break;
-    case ras::kCallbackSetByCaller: id = TextId::RasStateCallbackSetByCaller; break;
-    case ras::kPasswordExpired: id = TextId::RasStatePasswordExpired; break;
-    case ras::kInvokeEapUi: id = TextId::RasStateInvokeEapUi; break;
-    default: return nullptr;
-  }
-  return &Text(id);
+  if (state < std::size(kStateTexts)) return &Text(kStateTexts[state]);
+  state -= ras::kInteractive;
+  if (state < std::size(kPausedStateTexts)) return &Text(kPausedStateTexts[state]);
+  return nullptr;
 }
 
 // The code and the outcome are stored before the step: a step that brings
@@ -197,19 +193,21 @@ class ArmedWake {
 // One dial of the list.
 struct Attempt {
   std::size_t apn;  // where the list has it
-  std::string number;
+  std::string_view number;
   bool firstOfApn;  // with the entry's own number
 };
 
 // Each APN with the entry's own number, then with every known number that is
 // not that one.
-std::vector<Attempt> Attempts(std::size_t apns, const std::string& ownNumber) {
-  std::vector<Attempt> attempts;
-  for (std::size_t i = 0; i < apns; ++i) {
-    attempts.push_back({i, ownNumber, true});
-    for (const std::string_view known : phonebook::KnownPhoneNumbers) {
-      if (known != ownNumber) attempts.push_back({i, std::string(known), false});
-    }
+std::vector<Attempt> Attempts(std::size_t apns, std::string_view ownNumber) {
+  std::array<std::string_view, phonebook::KnownPhoneNumbers.size() + 1> numbers{ownNumber};
+  std::size_t count = 1;
+  for (const std::string_view known : phonebook::KnownPhoneNumbers) {
+    if (known != ownNumber) numbers[count++] = known;
+  }
+  std::vector<Attempt> attempts(apns * count);
+  for (std::size_t i = 0; i < attempts.size(); ++i) {
+    attempts[i] = {i / count, numbers[i % count], i % count == 0};
   }
   return attempts;
 }
@@ -222,6 +220,17 @@ std::vector<std::uint8_t> DialParams(const std::string& entryName) {
   ras::WriteField(params, kParamsUser, ras::kUnLen + 1, kOperatorLogin);
   ras::WriteField(params, kParamsPassword, ras::kPwLen + 1, kOperatorLogin);
   return params;
+}
+
+// The log's line for a dial, with the login it sends.
+std::string DialLine(std::string_view entry, std::string_view number, std::string_view apn) {
+  std::string line;
+  for (const std::string_view part : std::initializer_list<std::string_view>{
+           "Entry: ", entry, " ; Phone: ", number, "  ; APN: ", apn, "  User: ", kOperatorLogin,
+           "  ; Pswd: ", kOperatorLogin, "  "}) {
+    line += part;
+  }
+  return line;
 }
 
 // Where the modem's command could not be set, the log names the APN the
@@ -240,8 +249,6 @@ std::string LoggedApn(const modem::ModemInitStore& store, const std::string& mod
 bool IsRetryableDialError(Dword code) {
   return std::find(std::begin(kRetryable), std::end(kRetryable), code) != std::end(kRetryable);
 }
-
-std::string ApnCommand(std::string_view apn) { return modem::ApnInitCommand(apn); }
 
 std::string TrimApn(std::string_view apn) { return std::string(TrimBlanks(apn)); }
 
@@ -263,7 +270,8 @@ DialThread::~DialThread() { WaitFor(); }
 void DialThread::Resume(DialRequest request) {
   if (thread_.joinable()) return;
   modem_ = std::move(request.modem);
-  result_ = {0, std::move(request.entryName), std::move(request.apns)};
+  result_.entryName = std::move(request.entryName);
+  result_.apns = std::move(request.apns);
   thread_ = dw::Thread([this] { Execute(); });
 }
 
@@ -372,26 +380,19 @@ bool DialThread::WaitEnds() const {
 }
 
 void DialThread::Run() {
-  const std::uint32_t winVer = ras::CurrentRasContext().winVer;
-
   // An existing connection through this modem is adopted as it is.
-  if (const Handle conn = CheckAlreadyConnected(modem_, result_.entryName, result_.apns)) {
-    held_ = conn;
-    std::uint32_t received = 0, sent = 0;
-    GetStatistics(received, sent, conn);
-    if (deps_.mainWindow) deps_.messages->Send(deps_.mainWindow, kMsgTrafficBaseline, received, sent);
+  held_ = CheckAlreadyConnected(modem_, result_.entryName, result_.apns);
+  // The statistics thread measures from here: an adopted connection from
+  // its counters now; from Windows 2000 on a new connection's own counters
+  // start at zero; before, the counters are system-wide and only their
+  // growth is ours.
+  std::uint32_t received = 0, sent = 0;
+  if (held_ != 0 || ras::CurrentRasContext().winVer < 500) GetStatistics(received, sent, held_);
+  if (deps_.mainWindow) deps_.messages->Send(deps_.mainWindow, kMsgTrafficBaseline, received, sent);
+  if (held_ != 0) {
     SendProgress(kMsgProgressLastStep);
-    result_.connection = conn;
+    result_.connection = held_;
     return;
-  }
-
-  // The statistics thread measures from here: from Windows 2000 on the new
-  // connection's own counters start at zero; before, the counters are
-  // system-wide and only their growth is ours.
-  {
-    std::uint32_t received = 0, sent = 0;
-    if (winVer < 500) GetStatistics(received, sent, 0);
-    if (deps_.mainWindow) deps_.messages->Send(deps_.mainWindow, kMsgTrafficBaseline, received, sent);
   }
 
   SetStatus(Text(TextId::DialChoosing));
@@ -422,45 +423,39 @@ void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNu
   bool selected = false;
   bool lastRound = false;
   for (const Attempt& attempt : Attempts(result_.apns.size(), ownNumber)) {
-    const std::string apn = TrimApn(result_.apns[attempt.apn]);
+    const std::string& listed = result_.apns[attempt.apn];
     if (attempt.firstOfApn) {
       // The modem kept a command of its own: every other APN would be
       // dialled with that same command, so that round was the last.
       if (lastRound) return;
       SetStatus(Text(TextId::DialModemSetup));
-      selected = SelectApn(store, apn, admin);
-      lastRound = !selected;
-      // A step still running may change the modem's command under any dial,
-      // which then would not use the APN its log line names.
-      if (admin == AdminStep::kUnfinished) {
-        deps_.progress->SetErrorText(Text(TextId::ModemApnStepUnfinished));
-        return;
-      }
-    } else {
-      // A failed attempt gave the modem its own text back: the next number
-      // is dialled with this APN too, as the log line says, not with
-      // whatever the modem held before.
-      // No second administrator's step: a refused write back left the
-      // modem with what the first one wrote.
-      AdminStep noNewStep = AdminStep::kNo;
-      selected = SelectApn(store, apn, noNewStep);
     }
-    DialAttempt dialled =
-        DialOnce(params, attempt.number, LoggedApn(store, modem_, selected, result_.apns[attempt.apn]));
-    dialled.apn = apn;
+    // A failed attempt gave the modem its own text back: the next number is
+    // dialled with this APN too, as the log line says, not with whatever the
+    // modem held before. No second administrator's step: a refused write
+    // back left the modem with what the first one wrote.
+    AdminStep noNewStep = AdminStep::kNo;
+    DialAttempt dialled{{}, TrimApn(listed), std::string(attempt.number)};
+    selected = SelectApn(store, dialled.apn, attempt.firstOfApn ? admin : noNewStep);
+    if (attempt.firstOfApn) lastRound = !selected;
+    // A step still running may change the modem's command under any dial,
+    // which then would not use the APN its log line names.
+    if (admin == AdminStep::kUnfinished) {
+      deps_.progress->SetErrorText(Text(TextId::ModemApnStepUnfinished));
+      return;
+    }
+    DialOnce(params, dialled, LoggedApn(store, modem_, selected, listed));
     if (dialled.connected) return Connected(entry, ownNumber, attempt.apn, selected, dialled);
     if (!Failed(store, savedInit, dialled)) return;
   }
 }
 
-DialAttempt DialThread::DialOnce(std::vector<std::uint8_t>& params, const std::string& number,
-                                 const std::string& loggedApn) {
+void DialThread::DialOnce(std::vector<std::uint8_t>& params, DialAttempt& attempt,
+                          const std::string& loggedApn) {
+  const std::string& number = attempt.number;
   const ras::Binding ras = ras::CallBinding();
-  const std::string login(kOperatorLogin);
   ras::WriteField(params, kParamsPhone, kPhoneField, number);
-  WriteLog("DIAL-params", 0,
-           "Entry: " + result_.entryName + " ; Phone: " + number + "  ; APN: " + loggedApn +
-               "  User: " + login + "  ; Pswd: " + login + "  ");
+  WriteLog("DIAL-params", 0, DialLine(result_.entryName, number, loggedApn));
   ras::WriteDword(params, 0, ras.Size(ras::Record::kDialParams));
 
   SetStatus(Text(TextId::DialConnectionSetup));
@@ -475,7 +470,7 @@ DialAttempt DialThread::DialOnce(std::vector<std::uint8_t>& params, const std::s
   progress.SetErrorText({});
   progress.SetErrorCode(0);
 
-  DialAttempt attempt{deps_.clock->Now(), {}, number};
+  attempt.started = deps_.clock->Now();
   Dword r = 0;
   for (int start = 0; start < 2; ++start) {
     r = ras.Dial(params.data(), reinterpret_cast<void*>(&DialThread::DialNotify), &held_);
@@ -503,7 +498,6 @@ DialAttempt DialThread::DialOnce(std::vector<std::uint8_t>& params, const std::s
   attempt.timedOut = !attempt.connected && shared_->dialOutcome.load() == kPending &&
                      progress.ErrorCode() == 0 &&
                      progress.BarPosition() >= progress.BarMax() - progress.BarStep();
-  return attempt;
 }
 
 void DialThread::Connected(std::vector<std::uint8_t>& entry, const std::string& ownNumber,
@@ -525,7 +519,7 @@ void DialThread::Connected(std::vector<std::uint8_t>& entry, const std::string& 
 }
 
 bool DialThread::Failed(modem::ModemInitStore& store, const std::string& savedInit,
-                        DialAttempt attempt) {
+                        DialAttempt& attempt) {
   // The modem gets its own initialisation back (where the system lets us;
   // else it keeps what it was dialled with).
   store.Store(modem_, savedInit);
@@ -572,15 +566,16 @@ bool DialThread::SelectApn(modem::ModemInitStore& store, const std::string& apn,
   if (admin != AdminStep::kAgreed) return store.Read(modem_) == command;
   const AdministratorRun run = deps_.elevation->RunAsAdministrator(
       SetInitArguments({modem_, apn}), kAdministratorStepLimit);
-  if (run.stillRunning) {
-    WriteLog("Modem-UserInit", 0, "the administrator's step has not ended: no dial");
-    admin = AdminStep::kUnfinished;
-    return false;
-  }
   const std::optional<int> exit = run.exitCode;
   WriteLog("Modem-UserInit", exit ? *exit : static_cast<std::int32_t>(ras::kErrorAccessDenied),
-           exit ? "the administrator's step ended" : "the administrator's step did not run");
-  if (!exit || *exit != static_cast<int>(SetInitExit::kWritten)) admin = AdminStep::kNo;
+           exit               ? "the administrator's step ended"
+           : run.stillRunning ? "the administrator's step has not ended: no dial"
+                              : "the administrator's step did not run");
+  if (run.stillRunning) {
+    admin = AdminStep::kUnfinished;
+  } else if (!exit || *exit != static_cast<int>(SetInitExit::kWritten)) {
+    admin = AdminStep::kNo;
+  }
   // Whatever the step said, the modem's own value decides.
   return store.Read(modem_) == command;
 }

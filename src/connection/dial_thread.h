@@ -27,12 +27,9 @@
 #include "ras/records.h"
 #include "text/texts.h"
 #include "connection/progress_shared.h"
+#include "modem/modems.h"
 #include "platform/threads.h"
 #include "platform/user_questions.h"
-
-namespace dw::modem {
-class ModemInitStore;
-}
 
 namespace dw::connection {
 
@@ -83,7 +80,7 @@ inline constexpr ras::Dword kDialDroppedError = 629;
 // Codes after which the next number or APN is worth a try.
 bool IsRetryableDialError(ras::Dword code);
 // AT+CGDCONT=1,"IP","<apn>"
-std::string ApnCommand(std::string_view apn);
+inline std::string ApnCommand(std::string_view apn) { return modem::ApnInitCommand(apn); }
 // Without leading and trailing blanks and control characters.
 std::string TrimApn(std::string_view apn);
 // How long the administrator's step may take once the system started it.
@@ -136,17 +133,18 @@ class DialThread {
   void Execute();
   void Run();
   void Dial(std::vector<std::uint8_t>& entry, const std::string& ownNumber);
-  // One dial, the handle left in held_: the parameters logged, the dial
-  // started (a second time when RAS refused to start it), the wait to its
-  // end. Tells whether it connected or ran the bar out.
-  DialAttempt DialOnce(std::vector<std::uint8_t>& params, const std::string& number,
-                       const std::string& loggedApn);
+  // One dial of `attempt`'s number, the handle left in held_: the
+  // parameters logged, the dial started (a second time when RAS refused to
+  // start it), the wait to its end. Tells `attempt` when it started and
+  // whether it connected or ran the bar out.
+  void DialOnce(std::vector<std::uint8_t>& params, DialAttempt& attempt,
+                const std::string& loggedApn);
   // The attempt connected: the list and the entry remember what worked.
   void Connected(std::vector<std::uint8_t>& entry, const std::string& ownNumber,
                  std::size_t listed, bool selected, const DialAttempt& attempt);
   // The attempt failed: the modem's own command back, the handle hung up.
-  // True when the next attempt is worth it.
-  bool Failed(modem::ModemInitStore& store, const std::string& savedInit, DialAttempt attempt);
+  // True when the next attempt is worth it; `attempt` gets the code.
+  bool Failed(modem::ModemInitStore& store, const std::string& savedInit, DialAttempt& attempt);
   // Whether the administrator's step is still to be asked for, was agreed
   // to, is out of the question for this dial, or has not ended.
   enum class AdminStep { kNotAsked, kAgreed, kNo, kUnfinished };

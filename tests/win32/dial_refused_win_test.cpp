@@ -129,9 +129,8 @@ TEST_F(DialRefusedWine, AStepThatOutlivesItsWaitLeavesNoDialAndWritesAfterwards)
   EXPECT_EQ(form.Shared().ErrorText(), Text(TextId::ModemApnStepUnfinished));
   EXPECT_TRUE(Connections().empty());
   const std::string written = modem::ApnInitCommand("internet.kvr");
-  for (const DWORD start = GetTickCount(); UserInit() != written && GetTickCount() - start < 20000;) {
-    Sleep(50);
-  }
+  const DWORD start = GetTickCount();
+  while (UserInit() != written && GetTickCount() - start < 20000) Sleep(50);
   EXPECT_EQ(UserInit(), written) << "the step wrote after the dial had stopped waiting";
 }
 

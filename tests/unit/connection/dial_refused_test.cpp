@@ -179,7 +179,9 @@ TEST_F(RefusedWrite, AStepStillRunningAtItsLimitLeavesNoDialTheLogCannotName) {
   questions.Script({true});
   elevation.late = true;
   onProgress = [this](const ProgressEvent& e) {
-    if (elevation.finish && e.status == Text(TextId::DialConnectionSetup)) std::exchange(elevation.finish, {})();
+    if (elevation.finish && e.status == Text(TextId::DialConnectionSetup)) {
+      std::exchange(elevation.finish, {})();
+    }
   };
   std::vector<std::string> apns = {"internet.kvr", "second.kvr"};
   EXPECT_EQ(Run(apns), 0u);

@@ -459,7 +459,8 @@ class FailingRegistry final : public Registry {
     if (fail.load()) throw modem::ModemRightsError();
     return real_.CreateForWrite(root, path, why);
   }
-  std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root, std::string_view path) const override {
+  std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root,
+                                            std::string_view path) const override {
     return real_.OpenReadOnly(root, path);
   }
   std::atomic<bool> fail{false};
