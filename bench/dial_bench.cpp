@@ -130,17 +130,13 @@ struct Rig {
     std::vector<std::string> apns = {"internet.kvr", "internet.ltkvr"};
     dw::connection::DialThread thread(
         {&registry, 2, &messages, mainWindow, &progress, &clock, &waiter});
-    thread.ModemName = kModem;
-    thread.EntryName = entryName;
-    thread.ApnList = &apns;
-    thread.Resume();
+    thread.Resume({kModem, entryName, apns});
     while (!thread.Terminated()) {
       messages.WaitServing(thread.TerminatedEvent(), std::chrono::milliseconds(500));
     }
     messages.ProcessPending();
-    thread.WaitFor();
-    entryName = thread.EntryName;
-    return thread.ReturnValue();
+    entryName = thread.Result().entryName;
+    return thread.Result().connection;
   }
 };
 

@@ -26,19 +26,11 @@ std::string ConnectSession::Status() const { return thread_ ? thread_->StatusTex
 
 ConnectResult ConnectSession::Run(const ConnectRequest& request, ConnectObserver& observer) {
   ConnectResult result;
-  result.entryName = request.entryName;
-  result.apnList = request.apnList;
 
   DialDependencies deps = setup_.dial;
   std::optional<AttemptRecorder> recorder;
   if (setup_.supportMemory && !deps.attempts) deps.attempts = &recorder.emplace(*setup_.supportMemory);
   DialThread thread(deps);
-  thread.SetReturnValue(0);
-  thread.ModemName = request.modem;
-  thread.EntryName = request.entryName;
-  // Only the dial thread touches this copy until it has ended.
-  std::vector<std::string> apns = request.apnList;
-  thread.ApnList = &apns;
   // On the way out (an error broke the wait) a thread still running is
   // cancelled and served to its end: it may be waiting on a message to this
   // thread.
@@ -55,20 +47,19 @@ ConnectResult ConnectSession::Run(const ConnectRequest& request, ConnectObserver
     }
   } finish{*this, thread, observer};
   thread_ = &thread;
-  thread.Resume();
+  thread.Resume({request.modem, request.entryName, request.apnList});
 
   while (!thread.Terminated()) {
     if (!observer.Serve(thread.TerminatedEvent(), kDialPass)) Cancel();
   }
-  thread.WaitFor();
-
-  result.handle = thread.ReturnValue();
-  result.entryName = thread.EntryName;
-  result.apnList = apns;
+  const DialResult& dialled = thread.Result();
+  result.handle = dialled.connection;
+  result.entryName = dialled.entryName;
+  result.apnList = dialled.apns;
 
   // An error from here on keeps what the dial gave.
   try {
-    if (const ras::Handle conn = thread.Connection()) {
+    if (const ras::Handle conn = dialled.connection) {
       observer.Connected(conn);
       if ((request.refreshApns || request.notifyFirstStart) && setup_.updateClient && !closing_) {
         AfterConnect(request, observer, result);

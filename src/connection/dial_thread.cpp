@@ -1,8 +1,10 @@
 #include "connection/dial_thread.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <exception>
+#include <initializer_list>
 #include <optional>
 #include <utility>
 
@@ -52,6 +54,10 @@ struct DialThread::Shared {
     std::lock_guard lock(wakeMutex);
     if (wake) wake->Set();
   }
+  void Arm(Event* event) {
+    std::lock_guard lock(wakeMutex);
+    wake = event;
+  }
 };
 
 namespace {
@@ -59,7 +65,6 @@ namespace {
 constexpr std::uint32_t kPlatformNt = 2;
 constexpr int kPending = 7;
 constexpr int kConnected = 1;
-constexpr int kGaveUp = 2;
 
 constexpr Dword kRetryable[] = {629, 660, 668, 676, 678, 691, 719, 730, 734, 736, 749, 645};
 
@@ -100,40 +105,34 @@ class Registration {
 
 std::string WithCode(TextId text, Dword code) { return Text(text) + std::to_string(code); }
 
-// The status line of a connection state; nullopt for states that leave it.
+// The status lines of the states a dial goes through, by their value (a
+// second authentication, 19, reads as the first), and of the paused states,
+// from 0x1000 on.
+constexpr TextId kStateTexts[] = {
+    TextId::RasStateOpenPort,           TextId::RasStatePortOpened,
+    TextId::RasStateConnectDevice,      TextId::RasStateDeviceConnected,
+    TextId::RasStateAllDevicesConnected, TextId::RasStateAuthenticate,
+    TextId::RasStateAuthNotify,         TextId::RasStateAuthRetry,
+    TextId::RasStateAuthCallback,       TextId::RasStateAuthChangePassword,
+    TextId::RasStateAuthProject,        TextId::RasStateAuthLinkSpeed,
+    TextId::RasStateAuthAck,            TextId::RasStateReAuthenticate,
+    TextId::RasStateAuthenticated,      TextId::RasStatePrepareForCallback,
+    TextId::RasStateWaitForModemReset,  TextId::RasStateWaitForCallback,
+    TextId::RasStateProjected,          TextId::RasStateAuthenticate,
+    TextId::RasStateCallbackComplete,   TextId::RasStateLogonNetwork,
+};
+constexpr TextId kPausedStateTexts[] = {
+    TextId::RasStateInteractive, TextId::RasStateRetryAuthentication,
+    TextId::RasStateCallbackSetByCaller, TextId::RasStatePasswordExpired,
+    TextId::RasStateInvokeEapUi,
+};
+
+// The status line of a connection state; null for states that leave it.
 const std::string* StateText(Dword state) {
-  TextId id;
-  switch (state) {
-    case ras::kOpenPort: id = TextId::RasStateOpenPort; break;
-    case ras::kPortOpened: id = TextId::RasStatePortOpened; break;
-    case ras::kConnectDevice: id = TextId::RasStateConnectDevice; break;
-    case ras::kDeviceConnected: id = TextId::RasStateDeviceConnected; break;
-    case ras::kAllDevicesConnected: id = TextId::RasStateAllDevicesConnected; break;
-    case ras::kAuthenticate: id = TextId::RasStateAuthenticate; break;
-    case ras::kAuthNotify: id = TextId::RasStateAuthNotify; break;
-    case ras::kAuthRetry: id = TextId::RasStateAuthRetry; break;
-    case ras::kAuthCallback: id = TextId::RasStateAuthCallback; break;
-    case ras::kAuthChangePassword: id = TextId::RasStateAuthChangePassword; break;
-    case ras::kAuthProject: id = TextId::RasStateAuthProject; break;
-    case ras::kAuthLinkSpeed: id = TextId::RasStateAuthLinkSpeed; break;
-    case ras::kAuthAck: id = TextId::RasStateAuthAck; break;
-    case ras::kReAuthenticate: id = TextId::RasStateReAuthenticate; break;
-    case ras::kAuthenticated: id = TextId::RasStateAuthenticated; break;
-    case ras::kPrepareForCallback: id = TextId::RasStatePrepareForCallback; break;
-    case ras::kWaitForModemReset: id = TextId::RasStateWaitForModemReset; break;
-    case ras::kWaitForCallback: id = TextId::RasStateWaitForCallback; break;
-    case ras::kProjected: id = TextId::RasStateProjected; break;
-    case ras::kStartAuthentication: id = TextId::RasStateAuthenticate; break;
-    case ras::kCallbackComplete: id = TextId::RasStateCallbackComplete; break;
-    case ras::kLogonNetwork: id = TextId::RasStateLogonNetwork; break;
-    case ras::kInteractive: id = TextId::RasStateInteractive; break;
-    case ras::kRetryAuthentication: id = TextId::RasStateRetryAuthentication; break;
-    case ras::kCallbackSetByCaller: id = TextId::RasStateCallbackSetByCaller; break;
-    case ras::kPasswordExpired: id = TextId::RasStatePasswordExpired; break;
-    case ras::kInvokeEapUi: id = TextId::RasStateInvokeEapUi; break;
-    default: return nullptr;
-  }
-  return &Text(id);
+  if (state < std::size(kStateTexts)) return &Text(kStateTexts[state]);
+  state -= ras::kInteractive;
+  if (state < std::size(kPausedStateTexts)) return &Text(kPausedStateTexts[state]);
+  return nullptr;
 }
 
 // The code and the outcome are stored before the step: a step that brings
@@ -178,39 +177,80 @@ constexpr std::size_t kParamsUser = offsetof(ras::v401::RasDialParamsA, szUserNa
 constexpr std::size_t kParamsPassword = offsetof(ras::v401::RasDialParamsA, szPassword);
 constexpr std::size_t kPhoneField = ras::kMaxPhoneNumber + 1;
 
+// One dial's wait: the notifications wake it until it ends, also when an
+// error ends it, before its event goes.
+class ArmedWake {
+ public:
+  ArmedWake(DialThread::Shared& shared, Event& event) : shared_(shared) { shared_.Arm(&event); }
+  ~ArmedWake() { shared_.Arm(nullptr); }
+  ArmedWake(const ArmedWake&) = delete;
+  ArmedWake& operator=(const ArmedWake&) = delete;
+
+ private:
+  DialThread::Shared& shared_;
+};
+
+// One dial of the list.
+struct Attempt {
+  std::size_t apn;  // where the list has it
+  std::string_view number;
+  bool firstOfApn;  // with the entry's own number
+};
+
+// Each APN with the entry's own number, then with every known number that is
+// not that one.
+std::vector<Attempt> Attempts(std::size_t apns, std::string_view ownNumber) {
+  std::array<std::string_view, phonebook::KnownPhoneNumbers.size() + 1> numbers{ownNumber};
+  std::size_t count = 1;
+  for (const std::string_view known : phonebook::KnownPhoneNumbers) {
+    if (known != ownNumber) numbers[count++] = known;
+  }
+  std::vector<Attempt> attempts(apns * count);
+  for (std::size_t i = 0; i < attempts.size(); ++i) {
+    attempts[i] = {i / count, numbers[i % count], i % count == 0};
+  }
+  return attempts;
+}
+
+// The entry and the operator's login; each dial writes its number.
+std::vector<std::uint8_t> DialParams(const std::string& entryName) {
+  std::vector<std::uint8_t> params(std::max<std::size_t>(
+      sizeof(ras::v401::RasDialParamsA), ras::CallBinding().Size(ras::Record::kDialParams)));
+  ras::WriteField(params, kParamsEntry, ras::kMaxEntryName + 1, entryName);
+  ras::WriteField(params, kParamsUser, ras::kUnLen + 1, kOperatorLogin);
+  ras::WriteField(params, kParamsPassword, ras::kPwLen + 1, kOperatorLogin);
+  return params;
+}
+
+// The log's line for a dial, with the login it sends.
+std::string DialLine(std::string_view entry, std::string_view number, std::string_view apn) {
+  std::string line;
+  for (const std::string_view part : std::initializer_list<std::string_view>{
+           "Entry: ", entry, " ; Phone: ", number, "  ; APN: ", apn, "  User: ", kOperatorLogin,
+           "  ; Pswd: ", kOperatorLogin, "  "}) {
+    line += part;
+  }
+  return line;
+}
+
+// Where the modem's command could not be set, the log names the APN the
+// modem really dials with, read back from it.
+std::string LoggedApn(const modem::ModemInitStore& store, const std::string& modemName,
+                      bool selected, const std::string& listed) {
+  if (selected) return listed;
+  const std::string held = store.Read(modemName);
+  if (auto named = modem::ApnOfCommand(held)) return *named;
+  WriteLog("DIAL-UserInit", 0, "the modem's own command: " + held);
+  return {};
+}
+
 }  // namespace
 
 bool IsRetryableDialError(Dword code) {
   return std::find(std::begin(kRetryable), std::end(kRetryable), code) != std::end(kRetryable);
 }
 
-std::string ApnCommand(std::string_view apn) {
-  std::string command = "AT+CGDCONT=1,\"IP\",\"";
-  command += apn;
-  command += '"';
-  return command;
-}
-
 std::string TrimApn(std::string_view apn) { return std::string(TrimBlanks(apn)); }
-
-std::optional<std::string> ApnOfCommand(std::string_view command) {
-  constexpr std::string_view kSelect = "+CGDCONT=";
-  for (std::size_t at = 0; at + kSelect.size() <= command.size(); ++at) {
-    if (!SameIgnoringCase1251(command.substr(at, kSelect.size()), kSelect)) continue;
-    // 1,"IP","<apn>": the APN is the second quoted field.
-    std::size_t quote = at + kSelect.size();
-    std::size_t quotes[4];
-    int found = 0;
-    for (; found < 4; ++found) {
-      quote = command.find('"', quote);
-      if (quote == std::string_view::npos) break;
-      quotes[found] = quote++;
-    }
-    if (found < 4) return std::nullopt;
-    return std::string(command.substr(quotes[2] + 1, quotes[3] - quotes[2] - 1));
-  }
-  return std::nullopt;
-}
 
 bool DialThreadRegistered() {
   std::lock_guard lock(Running().mutex);
@@ -227,8 +267,12 @@ DialThread::DialThread(const DialDependencies& deps)
 
 DialThread::~DialThread() { WaitFor(); }
 
-void DialThread::Resume() {
-  if (!thread_.joinable()) thread_ = dw::Thread([this] { Execute(); });
+void DialThread::Resume(DialRequest request) {
+  if (thread_.joinable()) return;
+  modem_ = std::move(request.modem);
+  result_.entryName = std::move(request.entryName);
+  result_.apns = std::move(request.apns);
+  thread_ = dw::Thread([this] { Execute(); });
 }
 
 void DialThread::Terminate() {
@@ -238,6 +282,11 @@ void DialThread::Terminate() {
 
 void DialThread::WaitFor() {
   if (thread_.joinable() && thread_.get_id() != dw::CurrentThreadId()) thread_.join();
+}
+
+const DialResult& DialThread::Result() {
+  WaitFor();
+  return result_;
 }
 
 std::string DialThread::StatusText() const {
@@ -296,11 +345,10 @@ void DialThread::Execute() {
 // After an error half-way through an attempt: a dial handle left open would
 // keep the modem busy for every later dial.
 void DialThread::HangUpQuietly() {
-  const Handle conn = connection_.load();
-  if (conn == 0 || returnValue_.load() == conn) return;
+  if (held_ == 0 || result_.connection == held_) return;
   try {
-    ras::LogRasError("HangUp", ras::CallBinding().HangUp(conn));
-    connection_.store(0);
+    ras::LogRasError("HangUp", ras::CallBinding().HangUp(held_));
+    held_ = 0;
   } catch (...) {
   }
 }
@@ -309,20 +357,19 @@ void DialThread::HangUpQuietly() {
 // will never be notified again, so waiting out the bar would end as "modem
 // silent" half a minute later. It ends as RAS reports a remote drop.
 void DialThread::NoticeDialGone() {
-  const Handle conn = connection_.load();
-  if (conn == 0) return;
+  if (held_ == 0) return;
   const ras::Binding ras = ras::CallBinding();
   std::vector<std::uint8_t> status(
       std::max<std::size_t>(sizeof(ras::v401::RasConnStatusA), ras.Size(ras::Record::kConnStatus)));
   ras::WriteDword(status, 0, ras.Size(ras::Record::kConnStatus));
-  const Dword r = ras.GetConnectStatus(conn, status.data());
+  const Dword r = ras.GetConnectStatus(held_, status.data());
   if (r != ras::kErrorInvalidHandle) return;
   ras::LogRasError("Dial-Status", r);
   SetStatus(WithCode(TextId::DialLinkError, kDialDroppedError));
   ProgressShared& progress = *deps_.progress;
   progress.SetErrorText(ras::GetRasErrorDescr(kDialDroppedError));
   progress.SetErrorCode(kDialDroppedError);
-  connection_.store(0);  // nothing left to hang up
+  held_ = 0;  // nothing left to hang up
 }
 
 bool DialThread::WaitEnds() const {
@@ -333,35 +380,28 @@ bool DialThread::WaitEnds() const {
 }
 
 void DialThread::Run() {
-  const std::uint32_t winVer = ras::CurrentRasContext().winVer;
-
   // An existing connection through this modem is adopted as it is.
-  if (const Handle conn = CheckAlreadyConnected(ModemName, EntryName, *ApnList)) {
-    connection_.store(conn);
-    std::uint32_t received = 0, sent = 0;
-    GetStatistics(received, sent, conn);
-    if (deps_.mainWindow) deps_.messages->Send(deps_.mainWindow, kMsgTrafficBaseline, received, sent);
+  held_ = CheckAlreadyConnected(modem_, result_.entryName, result_.apns);
+  // The statistics thread measures from here: an adopted connection from
+  // its counters now; from Windows 2000 on a new connection's own counters
+  // start at zero; before, the counters are system-wide and only their
+  // growth is ours.
+  std::uint32_t received = 0, sent = 0;
+  if (held_ != 0 || ras::CurrentRasContext().winVer < 500) GetStatistics(received, sent, held_);
+  if (deps_.mainWindow) deps_.messages->Send(deps_.mainWindow, kMsgTrafficBaseline, received, sent);
+  if (held_ != 0) {
     SendProgress(kMsgProgressLastStep);
-    returnValue_.store(conn);
+    result_.connection = held_;
     return;
-  }
-
-  // The statistics thread measures from here: from Windows 2000 on the new
-  // connection's own counters start at zero; before, the counters are
-  // system-wide and only their growth is ours.
-  {
-    std::uint32_t received = 0, sent = 0;
-    if (winVer < 500) GetStatistics(received, sent, 0);
-    if (deps_.mainWindow) deps_.messages->Send(deps_.mainWindow, kMsgTrafficBaseline, received, sent);
   }
 
   SetStatus(Text(TextId::DialChoosing));
   phonebook::EntrySave saved = phonebook::EntrySave::kSaved;
   std::optional<phonebook::EntryRecord> entry =
-      phonebook::CheckConnName(ModemName, EntryName, &saved);
+      phonebook::CheckConnName(modem_, result_.entryName, &saved);
   if (!entry) return;
   if (saved == phonebook::EntrySave::kRefused) {
-    if (EntryName.empty()) {
+    if (result_.entryName.empty()) {
       // Nothing was saved, so there is no entry RAS could dial.
       deps_.progress->SetErrorText(Text(TextId::EntryNeedsAdminNone));
       TellUser(TextId::EntryNeedsAdminNone);
@@ -373,165 +413,146 @@ void DialThread::Run() {
 }
 
 void DialThread::Dial(std::vector<std::uint8_t>& entry, const std::string& ownNumber) {
-  const ras::Binding ras = ras::CallBinding();
-  const std::string login(kOperatorLogin);
-  std::vector<std::uint8_t> params(
-      std::max<std::size_t>(sizeof(ras::v401::RasDialParamsA), ras.Size(ras::Record::kDialParams)));
-  ras::WriteField(params, kParamsEntry, ras::kMaxEntryName + 1, EntryName);
-  ras::WriteField(params, kParamsUser, ras::kUnLen + 1, login);
-  ras::WriteField(params, kParamsPassword, ras::kPwLen + 1, login);
-
-  connection_.store(0);
+  std::vector<std::uint8_t> params = DialParams(result_.entryName);
+  held_ = 0;
   ReportStep();
 
   modem::ModemInitStore store(*deps_.registry, deps_.platformId);
-  const std::string savedInit = store.Read(ModemName);
-  ProgressShared& progress = *deps_.progress;
+  const std::string savedInit = store.Read(modem_);
   AdminStep admin = AdminStep::kNotAsked;
-
-  std::vector<std::string>& apns = *ApnList;
-  for (std::size_t i = 0; i < apns.size(); ++i) {
-    const std::string apn = TrimApn(apns[i]);
-    SetStatus(Text(TextId::DialModemSetup));
-    bool selected = SelectApn(store, apn, admin);
-    // The modem kept a command of its own: every other APN would be dialled
-    // with that same command, so this is the last round.
-    const bool lastRound = !selected;
-
-    for (int choice = -1; choice <= 1; ++choice) {
-      std::string number = ownNumber;
-      if (choice >= 0) {
-        number = std::string(phonebook::KnownPhoneNumbers[static_cast<std::size_t>(choice)]);
-        if (number == ownNumber) continue;
-        // A failed attempt gave the modem its own text back: the next number
-        // is dialled with this APN too, as the log line says, not with
-        // whatever the modem held before.
-        // No second administrator's step: a refused write back left the
-        // modem with what the first one wrote.
-        AdminStep noNewStep = AdminStep::kNo;
-        selected = SelectApn(store, apn, noNewStep);
-      }
-      // Where the modem's command could not be set, the log names the APN
-      // the modem really dials with, read back from it.
-      std::string usedApn = apns[i];
-      if (!selected) {
-        const std::string held = store.Read(ModemName);
-        if (const auto named = ApnOfCommand(held)) {
-          usedApn = *named;
-        } else {
-          usedApn.clear();
-          WriteLog("DIAL-UserInit", 0, "the modem's own command: " + held);
-        }
-      }
-      ras::WriteField(params, kParamsPhone, kPhoneField, number);
-      WriteLog("DIAL-params", 0,
-               "Entry: " + EntryName + " ; Phone: " + number + "  ; APN: " + usedApn +
-                   "  User: " + login + "  ; Pswd: " + login + "  ");
-      ras::WriteDword(params, 0, ras.Size(ras::Record::kDialParams));
-
-      SetStatus(Text(TextId::DialConnectionSetup));
-      connection_.store(0);
-      // Cleared before the dial starts: RAS may report the whole dial
-      // before RasDialA has returned.
-      auto wake = deps_.waiter->NewEvent();
-      {
-        std::lock_guard lock(shared_->wakeMutex);
-        shared_->wake = wake.get();
-      }
-      shared_->dialDone.store(false);
-      shared_->dialOutcome.store(kPending);
-      progress.SetErrorText({});
-      progress.SetErrorCode(0);
-
-      const LocalDateTime started = deps_.clock->Now();
-      const auto tell = [&](Dword code, bool connected, bool timedOut) {
-        if (deps_.attempts) deps_.attempts->AttemptEnded({started, apn, number, code, connected, timedOut});
-      };
-      Dword r = 0;
-      for (int start = 0; start < 2; ++start) {
-        Handle conn = 0;
-        r = ras.Dial(params.data(), reinterpret_cast<void*>(&DialThread::DialNotify), &conn);
-        connection_.store(conn);
-        if (r == 0) break;
-        ras::LogRasError("Dial", r);
-        SetStatus(WithCode(TextId::DialLinkError, r));
-        if (conn != 0) {
-          ras.HangUp(conn);
-          connection_.store(0);
-        }
-        if (start == 0) deps_.clock->Sleep(kDialRestartPause);
-      }
-      if (r != 0) {
-        progress.SetErrorText(ras::GetRasErrorDescr(r));
-        progress.SetErrorCode(r);
-      }
-
-      while (!WaitEnds()) {
-        deps_.waiter->WaitPass(*wake, kDialPass);
-        ReportStep();
-        if (!WaitEnds()) NoticeDialGone();
-      }
-      {
-        std::lock_guard lock(shared_->wakeMutex);
-        shared_->wake = nullptr;
-      }
-
-      // Judged before the clean-up, whose status steps move the bar on.
-      const bool timedOut = shared_->dialOutcome.load() == kPending && progress.ErrorCode() == 0 &&
-                            progress.BarPosition() >= progress.BarMax() - progress.BarStep();
-
-      if (shared_->dialOutcome.load() == kConnected) {
-        if (i > 0 && selected) {
-          apns.erase(apns.begin() + static_cast<std::ptrdiff_t>(i));
-          apns.insert(apns.begin(), apn);
-        }
-        returnValue_.store(connection_.load());
-        tell(0, true, false);
-        // The next dial of this entry starts with the number that worked.
-        if (number != ownNumber) {
-          ras::WriteField(entry, kEntryPhone, kPhoneField, number);
-          const Dword result = ras::EntryBinding().SetEntryProperties(
-              EntryName.c_str(), entry.data(), ras::ReadDword(entry, 0), nullptr, 0);
-          ras::LogRasError("Execute-SetConnProperties", result);
-        }
-        return;
-      }
-
-      // The attempt failed: the modem gets its own initialisation back
-      // (where the system lets us; else it keeps what it was dialled with).
-      store.Store(ModemName, savedInit);
-      ras::LogRasError("Dialing error code", progress.ErrorCode());
-      if (const Handle conn = connection_.load()) {
-        SetStatus(Text(TextId::DialClosing));
-        ras::LogRasError("HangUp", ras.HangUp(conn));
-        connection_.store(0);
-      }
-
-      const std::uint32_t code = progress.ErrorCode();
-      tell(code, false, timedOut);
-      if (timedOut) {
-        SetStatus(Text(TextId::DialModemSilent));
-        return;
-      }
-      if (code != 0) progress.SetErrorText(ras::GetRasErrorDescr(code));
-      shared_->dialOutcome.store(IsRetryableDialError(code) ? kPending : kGaveUp);
-      // A thread told to end stops like a cancelled one rather than dialling
-      // every number left with a wait that ends at once.
-      if (progress.Cancelled() || Terminated() || shared_->dialOutcome.load() == kGaveUp) return;
-      ReportStep();
-      SendProgress(kMsgProgressFirstStep);
+  bool selected = false;
+  bool lastRound = false;
+  for (const Attempt& attempt : Attempts(result_.apns.size(), ownNumber)) {
+    const std::string& listed = result_.apns[attempt.apn];
+    if (attempt.firstOfApn) {
+      // The modem kept a command of its own: every other APN would be
+      // dialled with that same command, so that round was the last.
+      if (lastRound) return;
+      SetStatus(Text(TextId::DialModemSetup));
     }
-    if (lastRound) return;
+    // A failed attempt gave the modem its own text back: the next number is
+    // dialled with this APN too, as the log line says, not with whatever the
+    // modem held before. No second administrator's step: a refused write
+    // back left the modem with what the first one wrote.
+    AdminStep noNewStep = AdminStep::kNo;
+    DialAttempt dialled{{}, TrimApn(listed), std::string(attempt.number)};
+    selected = SelectApn(store, dialled.apn, attempt.firstOfApn ? admin : noNewStep);
+    if (attempt.firstOfApn) lastRound = !selected;
+    // A step still running may change the modem's command under any dial,
+    // which then would not use the APN its log line names.
+    if (admin == AdminStep::kUnfinished) {
+      deps_.progress->SetErrorText(Text(TextId::ModemApnStepUnfinished));
+      return;
+    }
+    DialOnce(params, dialled, LoggedApn(store, modem_, selected, listed));
+    if (dialled.connected) return Connected(entry, ownNumber, attempt.apn, selected, dialled);
+    if (!Failed(store, savedInit, dialled)) return;
   }
+}
+
+void DialThread::DialOnce(std::vector<std::uint8_t>& params, DialAttempt& attempt,
+                          const std::string& loggedApn) {
+  const std::string& number = attempt.number;
+  const ras::Binding ras = ras::CallBinding();
+  ras::WriteField(params, kParamsPhone, kPhoneField, number);
+  WriteLog("DIAL-params", 0, DialLine(result_.entryName, number, loggedApn));
+  ras::WriteDword(params, 0, ras.Size(ras::Record::kDialParams));
+
+  SetStatus(Text(TextId::DialConnectionSetup));
+  held_ = 0;
+  // Armed before the dial starts: RAS may report the whole dial before
+  // RasDialA has returned.
+  const auto wake = deps_.waiter->NewEvent();
+  const ArmedWake armed(*shared_, *wake);
+  shared_->dialDone.store(false);
+  shared_->dialOutcome.store(kPending);
+  ProgressShared& progress = *deps_.progress;
+  progress.SetErrorText({});
+  progress.SetErrorCode(0);
+
+  attempt.started = deps_.clock->Now();
+  Dword r = 0;
+  for (int start = 0; start < 2; ++start) {
+    r = ras.Dial(params.data(), reinterpret_cast<void*>(&DialThread::DialNotify), &held_);
+    if (r == 0) break;
+    ras::LogRasError("Dial", r);
+    SetStatus(WithCode(TextId::DialLinkError, r));
+    if (held_ != 0) {
+      ras.HangUp(held_);
+      held_ = 0;
+    }
+    if (start == 0) deps_.clock->Sleep(kDialRestartPause);
+  }
+  if (r != 0) {
+    progress.SetErrorText(ras::GetRasErrorDescr(r));
+    progress.SetErrorCode(r);
+  }
+
+  while (!WaitEnds()) {
+    deps_.waiter->WaitPass(*wake, kDialPass);
+    ReportStep();
+    if (!WaitEnds()) NoticeDialGone();
+  }
+  // Judged before the clean-up, whose status steps move the bar on.
+  attempt.connected = shared_->dialOutcome.load() == kConnected;
+  attempt.timedOut = !attempt.connected && shared_->dialOutcome.load() == kPending &&
+                     progress.ErrorCode() == 0 &&
+                     progress.BarPosition() >= progress.BarMax() - progress.BarStep();
+}
+
+void DialThread::Connected(std::vector<std::uint8_t>& entry, const std::string& ownNumber,
+                           std::size_t listed, bool selected, const DialAttempt& attempt) {
+  std::vector<std::string>& apns = result_.apns;
+  if (listed > 0 && selected) {
+    apns.erase(apns.begin() + static_cast<std::ptrdiff_t>(listed));
+    apns.insert(apns.begin(), attempt.apn);
+  }
+  result_.connection = held_;
+  if (deps_.attempts) deps_.attempts->AttemptEnded(attempt);
+  // The next dial of this entry starts with the number that worked.
+  if (attempt.number != ownNumber) {
+    ras::WriteField(entry, kEntryPhone, kPhoneField, attempt.number);
+    const Dword result = ras::EntryBinding().SetEntryProperties(
+        result_.entryName.c_str(), entry.data(), ras::ReadDword(entry, 0), nullptr, 0);
+    ras::LogRasError("Execute-SetConnProperties", result);
+  }
+}
+
+bool DialThread::Failed(modem::ModemInitStore& store, const std::string& savedInit,
+                        DialAttempt& attempt) {
+  // The modem gets its own initialisation back (where the system lets us;
+  // else it keeps what it was dialled with).
+  store.Store(modem_, savedInit);
+  ProgressShared& progress = *deps_.progress;
+  ras::LogRasError("Dialing error code", progress.ErrorCode());
+  if (held_ != 0) {
+    SetStatus(Text(TextId::DialClosing));
+    ras::LogRasError("HangUp", ras::CallBinding().HangUp(held_));
+    held_ = 0;
+  }
+
+  attempt.code = progress.ErrorCode();
+  if (deps_.attempts) deps_.attempts->AttemptEnded(attempt);
+  if (attempt.timedOut) {
+    SetStatus(Text(TextId::DialModemSilent));
+    return false;
+  }
+  if (attempt.code != 0) progress.SetErrorText(ras::GetRasErrorDescr(attempt.code));
+  // A thread told to end stops like a cancelled one rather than dialling
+  // every number left with a wait that ends at once.
+  if (progress.Cancelled() || Terminated() || !IsRetryableDialError(attempt.code)) return false;
+  ReportStep();
+  SendProgress(kMsgProgressFirstStep);
+  return true;
 }
 
 bool DialThread::SelectApn(modem::ModemInitStore& store, const std::string& apn, AdminStep& admin) {
   const std::string command = ApnCommand(apn);
-  const modem::InitWrite written = store.Store(ModemName, command);
+  const modem::InitWrite written = store.Store(modem_, command);
   // No modem of the name in the registry: nothing there for RAS to use
   // either, so the APN named is as good as any.
   if (written == modem::InitWrite::kWritten || written == modem::InitWrite::kNoModem) return true;
-  if (written != modem::InitWrite::kRefused) return store.Read(ModemName) == command;
+  if (written != modem::InitWrite::kRefused) return store.Read(modem_) == command;
   WriteLog("Modem-UserInit", ras::kErrorAccessDenied, "the system refused the modem's command");
   // 9x refuses no one, and only NT 5 and later can run a step as another
   // user.
@@ -542,14 +563,21 @@ bool DialThread::SelectApn(modem::ModemInitStore& store, const std::string& apn,
     admin = deps_.questions->AskYesNo(Text(TextId::ModemApnNeedsAdmin)) ? AdminStep::kAgreed
                                                                         : AdminStep::kNo;
   }
-  if (admin != AdminStep::kAgreed) return store.Read(ModemName) == command;
-  const std::optional<int> exit = deps_.elevation->RunAsAdministrator(
-      SetInitArguments({ModemName, apn}), kAdministratorStepLimit);
+  if (admin != AdminStep::kAgreed) return store.Read(modem_) == command;
+  const AdministratorRun run = deps_.elevation->RunAsAdministrator(
+      SetInitArguments({modem_, apn}), kAdministratorStepLimit);
+  const std::optional<int> exit = run.exitCode;
   WriteLog("Modem-UserInit", exit ? *exit : static_cast<std::int32_t>(ras::kErrorAccessDenied),
-           exit ? "the administrator's step ended" : "the administrator's step did not run");
-  if (!exit || *exit != static_cast<int>(SetInitExit::kWritten)) admin = AdminStep::kNo;
+           exit               ? "the administrator's step ended"
+           : run.stillRunning ? "the administrator's step has not ended: no dial"
+                              : "the administrator's step did not run");
+  if (run.stillRunning) {
+    admin = AdminStep::kUnfinished;
+  } else if (!exit || *exit != static_cast<int>(SetInitExit::kWritten)) {
+    admin = AdminStep::kNo;
+  }
   // Whatever the step said, the modem's own value decides.
-  return store.Read(ModemName) == command;
+  return store.Read(modem_) == command;
 }
 
 void DialThread::TellUser(TextId text) {

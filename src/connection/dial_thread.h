@@ -3,11 +3,11 @@
 // is usable and dials it once per APN and number until one connects, showing
 // its progress on the progress dialog and using the bar as the time limit.
 //
-// Lifecycle: construct (suspended), set ModemName, EntryName and ApnList,
-// Resume; wait until Terminated() (TerminatedEvent() wakes a waiter), then
-// read ReturnValue, Connection and EntryName and destroy the object. The
-// thread sends to the progress window and the main window synchronously, so
-// whoever waits for it must keep serving the user-interface thread's messages.
+// Lifecycle: construct (suspended), Resume with the request; wait until
+// Terminated() (TerminatedEvent() wakes a waiter), then read Result() and
+// destroy the object. The thread sends to the progress window and the main
+// window synchronously, so whoever waits for it must keep serving the
+// user-interface thread's messages.
 #pragma once
 
 #include <atomic>
@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,12 +27,9 @@
 #include "ras/records.h"
 #include "text/texts.h"
 #include "connection/progress_shared.h"
+#include "modem/modems.h"
 #include "platform/threads.h"
 #include "platform/user_questions.h"
-
-namespace dw::modem {
-class ModemInitStore;
-}
 
 namespace dw::connection {
 
@@ -84,14 +80,25 @@ inline constexpr ras::Dword kDialDroppedError = 629;
 // Codes after which the next number or APN is worth a try.
 bool IsRetryableDialError(ras::Dword code);
 // AT+CGDCONT=1,"IP","<apn>"
-std::string ApnCommand(std::string_view apn);
+inline std::string ApnCommand(std::string_view apn) { return modem::ApnInitCommand(apn); }
 // Without leading and trailing blanks and control characters.
 std::string TrimApn(std::string_view apn);
-// The APN a modem command selects (the one ApnCommand writes, in any letter
-// case, among other commands); nullopt when it selects none.
-std::optional<std::string> ApnOfCommand(std::string_view command);
 // How long the administrator's step may take once the system started it.
 inline constexpr std::chrono::milliseconds kAdministratorStepLimit{60000};
+
+// What a dial thread is asked to connect.
+struct DialRequest {
+  std::string modem;
+  std::string entryName;          // the remembered phone-book entry; may be empty
+  std::vector<std::string> apns;  // in the order they are tried
+};
+
+// What a dial thread ended with.
+struct DialResult {
+  ras::Handle connection = 0;     // made or adopted; 0 when none
+  std::string entryName;          // the entry used, which may be another than asked
+  std::vector<std::string> apns;  // the request's, the APN that connected first
+};
 
 class DialThread {
  public:
@@ -102,26 +109,16 @@ class DialThread {
   DialThread(const DialThread&) = delete;
   DialThread& operator=(const DialThread&) = delete;
 
-  // Filled before Resume. EntryName may be replaced during the run; ApnList
-  // is the caller's list, reordered after a success, never owned.
-  std::string ModemName;
-  std::string EntryName;
-  std::vector<std::string>* ApnList = nullptr;
-
-  // Starts Execute on a thread of its own; once.
-  void Resume();
+  // Starts the dial on a thread of its own; once.
+  void Resume(DialRequest request);
   void Terminate();
   bool Terminated() const { return terminated_.load(std::memory_order_acquire); }
   // Set together with the terminated flag.
   const Event& TerminatedEvent() const { return *terminatedEvent_; }
   // Waits until Execute has returned.
   void WaitFor();
-
-  // The connection on success (made or adopted), else 0.
-  ras::Handle ReturnValue() const { return returnValue_.load(); }
-  void SetReturnValue(ras::Handle value) { returnValue_.store(value); }
-  // The current dial's handle, or the adopted one; 0 when none.
-  ras::Handle Connection() const { return connection_.load(); }
+  // Once Terminated(): waits for the thread's end, then what it ended with.
+  const DialResult& Result();
   // The progress line; safe from any thread.
   std::string StatusText() const;
 
@@ -136,9 +133,21 @@ class DialThread {
   void Execute();
   void Run();
   void Dial(std::vector<std::uint8_t>& entry, const std::string& ownNumber);
+  // One dial of `attempt`'s number, the handle left in held_: the
+  // parameters logged, the dial started (a second time when RAS refused to
+  // start it), the wait to its end. Tells `attempt` when it started and
+  // whether it connected or ran the bar out.
+  void DialOnce(std::vector<std::uint8_t>& params, DialAttempt& attempt,
+                const std::string& loggedApn);
+  // The attempt connected: the list and the entry remember what worked.
+  void Connected(std::vector<std::uint8_t>& entry, const std::string& ownNumber,
+                 std::size_t listed, bool selected, const DialAttempt& attempt);
+  // The attempt failed: the modem's own command back, the handle hung up.
+  // True when the next attempt is worth it; `attempt` gets the code.
+  bool Failed(modem::ModemInitStore& store, const std::string& savedInit, DialAttempt& attempt);
   // Whether the administrator's step is still to be asked for, was agreed
-  // to, or is out of the question for this dial.
-  enum class AdminStep { kNotAsked, kAgreed, kNo };
+  // to, is out of the question for this dial, or has not ended.
+  enum class AdminStep { kNotAsked, kAgreed, kNo, kUnfinished };
   // Gives the modem the command of `apn`; where the system refuses, through
   // the administrator's step when `admin` allows. True when the modem holds
   // that command now.
@@ -155,8 +164,11 @@ class DialThread {
   std::shared_ptr<Shared> shared_;
   std::unique_ptr<Event> terminatedEvent_;
   std::atomic<bool> terminated_{false};
-  std::atomic<ras::Handle> returnValue_{0};
-  std::atomic<ras::Handle> connection_{0};
+  std::string modem_;
+  // The worker's alone until it has ended.
+  DialResult result_;
+  // The current dial's handle, or the adopted one; 0 when none.
+  ras::Handle held_ = 0;
   dw::Thread thread_;
 };
 

@@ -89,6 +89,25 @@ std::string ApnInitCommand(std::string_view apn) {
   return command;
 }
 
+std::optional<std::string> ApnOfCommand(std::string_view command) {
+  constexpr std::string_view kSelect = "+CGDCONT=";
+  for (std::size_t at = 0; at + kSelect.size() <= command.size(); ++at) {
+    if (!SameIgnoringCase1251(command.substr(at, kSelect.size()), kSelect)) continue;
+    // 1,"IP","<apn>": the APN is the second quoted field.
+    std::size_t quote = at + kSelect.size();
+    std::size_t quotes[4];
+    int found = 0;
+    for (; found < 4; ++found) {
+      quote = command.find('"', quote);
+      if (quote == std::string_view::npos) break;
+      quotes[found] = quote++;
+    }
+    if (found < 4) return std::nullopt;
+    return std::string(command.substr(quotes[2] + 1, quotes[3] - quotes[2] - 1));
+  }
+  return std::nullopt;
+}
+
 ModemRightsError::ModemRightsError() : Error(Text(TextId::ModemNoRights)) {}
 
 ModemInitStore::ModemInitStore(Registry& registry, std::uint32_t platformId)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,9 @@ ras::Dword EnumDevices(std::vector<std::string>& names);
 // The modem command that selects `apn` for the GPRS context a dial uses:
 // AT+CGDCONT=1,"IP","<apn>".
 std::string ApnInitCommand(std::string_view apn);
+// The APN a modem command selects (the one ApnInitCommand writes, in any
+// letter case, among other commands); nullopt when it selects none.
+std::optional<std::string> ApnOfCommand(std::string_view command);
 
 // The class key exists but cannot be opened (a user without the rights).
 // Carries the fixed text for the user.

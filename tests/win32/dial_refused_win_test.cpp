@@ -52,11 +52,12 @@ class RefusingRegistry final : public Registry {
 // The real step, counted.
 class CountedElevation final : public Elevation {
  public:
-  std::optional<int> RunAsAdministrator(const std::string& arguments,
-                                        std::chrono::milliseconds limit) override {
+  AdministratorRun RunAsAdministrator(const std::string& arguments,
+                                      std::chrono::milliseconds limit) override {
     calls.push_back(arguments);
-    return real->RunAsAdministrator(arguments, limit);
+    return real->RunAsAdministrator(arguments, shortLimit.value_or(limit));
   }
+  std::optional<std::chrono::milliseconds> shortLimit;  // in place of the dial's
   std::unique_ptr<Elevation> real = MakeWin32Elevation(Narrow(test::BinDir()) + "dialwave.exe");
   std::vector<std::string> calls;
 };
@@ -114,6 +115,25 @@ TEST_F(DialRefusedWine, DeclinedTheModemsOwnCommandIsDialledAndKept) {
   EXPECT_TRUE(Connections().empty());
 }
 
+TEST_F(DialRefusedWine, AStepThatOutlivesItsWaitLeavesNoDialAndWritesAfterwards) {
+  // Any APN connects: a dial made at all would show as a connection.
+  UseSimulator("number * connect\n");
+  SaveEntry("*99***1#");
+  questions_.Script({true});
+  elevation_.shortLimit = std::chrono::milliseconds(0);
+  ui::ProgressDialog form(nullptr, lock_);
+  connection::DialThread thread(RefusedDeps(form));
+  std::vector<std::string> apns = {"internet.kvr"};
+  EXPECT_EQ(Run(form, thread, apns), 0u);
+  EXPECT_EQ(elevation_.calls.size(), 1u);
+  EXPECT_EQ(form.Shared().ErrorText(), Text(TextId::ModemApnStepUnfinished));
+  EXPECT_TRUE(Connections().empty());
+  const std::string written = modem::ApnInitCommand("internet.kvr");
+  const DWORD start = GetTickCount();
+  while (UserInit() != written && GetTickCount() - start < 20000) Sleep(50);
+  EXPECT_EQ(UserInit(), written) << "the step wrote after the dial had stopped waiting";
+}
+
 TEST_F(DialRefusedWine, ARefusedPhoneBookSaveKeepsTheEntryAndTellsTheUser) {
   UseSimulator("apn internet.kvr connect\nnumber * connect\n");
   SaveEntry("*99***1#");
@@ -127,7 +147,7 @@ TEST_F(DialRefusedWine, ARefusedPhoneBookSaveKeepsTheEntryAndTellsTheUser) {
   EXPECT_EQ(questions_.Questions()[0].text, Text(TextId::EntryNeedsAdminKept));
   EXPECT_EQ(questions_.Questions()[1].text, Text(TextId::ModemApnNeedsAdmin));
   EXPECT_NE(conn, 0u) << "error " << form.Shared().ErrorCode();
-  EXPECT_EQ(thread.EntryName, "Korvana");
+  EXPECT_EQ(thread.Result().entryName, "Korvana");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -153,24 +154,23 @@ class DialWineTest : public ::testing::Test {
   }
 
   // The driver's part: the dialog shown, the thread run while this thread
-  // serves the dialog, then the thread's result.
+  // serves the dialog (`eachPass` between two waits), then the thread's
+  // result; the list as the thread left it.
   ras::Handle Run(ui::ProgressDialog& form, connection::DialThread& thread,
-                  std::vector<std::string>& apns) {
+                  std::vector<std::string>& apns, const std::function<void()>& eachPass = {}) {
     form.SetStatusSource([&thread] { return thread.StatusText(); });
     form.ShowDialling(Text(TextId::ConnSearching));
-    thread.ModemName = modem_;
-    thread.EntryName = "Korvana";
-    thread.ApnList = &apns;
-    thread.Resume();
+    thread.Resume({modem_, "Korvana", apns});
     const DWORD start = GetTickCount();
     while (!thread.Terminated() && GetTickCount() - start < 60000) {
-      messages_->WaitServing(thread.TerminatedEvent(), std::chrono::milliseconds(500));
+      messages_->WaitServing(thread.TerminatedEvent(), std::chrono::milliseconds(100));
       ui::DrainMessages(form.hwnd());
+      if (eachPass) eachPass();
     }
     EXPECT_TRUE(thread.Terminated());
-    thread.WaitFor();
     form.SetStatusSource({});
-    return thread.ReturnValue();
+    apns = thread.Result().apns;
+    return thread.Result().connection;
   }
 
   connection::DialDependencies Deps(ui::ProgressDialog& form) {

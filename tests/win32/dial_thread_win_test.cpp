@@ -50,27 +50,16 @@ TEST_F(DialThreadWine, CancelDuringTheWaitHangsUpAndRestoresUserInit) {
   connection::DialThread thread(Deps(form));
   std::vector<std::string> apns = {"internet.kvr"};
   // Cancel as the user would, once the dial waits.
-  thread.SetReturnValue(0);
-  form.SetStatusSource([&thread] { return thread.StatusText(); });
-  form.ShowDialling(Text(TextId::ConnSearching));
-  thread.ModemName = modem_;
-  thread.EntryName = "Korvana";
-  thread.ApnList = &apns;
-  thread.Resume();
   const DWORD start = GetTickCount();
   bool cancelled = false;
-  while (!thread.Terminated() && GetTickCount() - start < 60000) {
-    messages_->WaitServing(thread.TerminatedEvent(), std::chrono::milliseconds(100));
-    ui::DrainMessages(form.hwnd());
+  const ras::Handle conn = Run(form, thread, apns, [&] {
     if (!cancelled && thread.StatusText() == Text(TextId::RasStateConnectDevice)) {
       form.CancelOrClose();
       cancelled = true;
     }
-  }
-  thread.WaitFor();
-  form.SetStatusSource({});
+  });
   EXPECT_TRUE(cancelled);
-  EXPECT_EQ(thread.ReturnValue(), 0u);
+  EXPECT_EQ(conn, 0u);
   EXPECT_TRUE(Connections().empty());
   EXPECT_EQ(modem::ModemInitStore(*registry_, platformId_).Read(modem_), "ATZ");
   EXPECT_LT(GetTickCount() - start, 15000u) << "the cancel is seen within a pass";

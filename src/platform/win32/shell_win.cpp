@@ -109,21 +109,21 @@ class Win32Elevation final : public Elevation {
  public:
   explicit Win32Elevation(std::string program) : program_(std::move(program)) {}
 
-  std::optional<int> RunAsAdministrator(const std::string& arguments,
-                                        std::chrono::milliseconds limit) override {
+  AdministratorRun RunAsAdministrator(const std::string& arguments,
+                                      std::chrono::milliseconds limit) override {
     // The verb arrived with Windows 2000: 9x and NT 4 know no other user to
     // run as.
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
     if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT ||
         version.dwMajorVersion < 5) {
-      return std::nullopt;
+      return {};
     }
     std::string path = program_;
     if (path.empty()) {
       char own[MAX_PATH + 1] = {};
       const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
-      if (length == 0 || length >= MAX_PATH) return std::nullopt;
+      if (length == 0 || length >= MAX_PATH) return {};
       path = own;
     }
 
@@ -139,16 +139,16 @@ class Win32Elevation final : public Elevation {
     const HRESULT com = CoInitialize(nullptr);
     const BOOL started = ShellExecuteExA(&info);
     if (SUCCEEDED(com)) CoUninitialize();
-    if (!started || info.hProcess == nullptr) return std::nullopt;
+    if (!started || info.hProcess == nullptr) return {};
 
     const UniqueKernelHandle process(info.hProcess);
     const auto ms = limit.count() < 0 ? 0 : limit.count();
     if (WaitForSingleObject(process.get(), static_cast<DWORD>(ms)) != WAIT_OBJECT_0) {
-      return std::nullopt;
+      return {std::nullopt, true};
     }
     DWORD code = 0;
-    if (!GetExitCodeProcess(process.get(), &code)) return std::nullopt;
-    return static_cast<int>(code);
+    if (!GetExitCodeProcess(process.get(), &code)) return {};
+    return {static_cast<int>(code), false};
   }
 
  private:

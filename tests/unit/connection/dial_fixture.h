@@ -160,13 +160,9 @@ class DialTest : public ras::test::RasTest {
   // this (the user-interface) thread between two waits.
   ras::Handle RunDial(DialThread& thread, std::vector<std::string>& apns,
                       std::function<void()> eachPass = {}) {
-    thread.ModemName = kModem;
-    if (thread.EntryName.empty()) thread.EntryName = kEntry;
-    thread.ApnList = &apns;
-    thread.SetReturnValue(0);
     progress.MirrorBar(0, 600, 10);  // as the driver shows the dialog
     current_ = &thread;
-    thread.Resume();
+    thread.Resume({kModem, kEntry, apns});
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!thread.Terminated()) {
       messages_.WaitServing(thread.TerminatedEvent(), std::chrono::milliseconds(5));
@@ -177,16 +173,16 @@ class DialTest : public ras::test::RasTest {
       }
     }
     messages_.ProcessPending();
-    thread.WaitFor();
+    const DialResult& result = thread.Result();
     current_ = nullptr;
-    return thread.ReturnValue();
+    apns = result.apns;
+    entryAfter = result.entryName;
+    connectionAfter = result.connection;
+    return result.connection;
   }
   ras::Handle RunDial(std::vector<std::string>& apns, std::function<void()> eachPass = {}) {
     DialThread thread(Deps());
-    const ras::Handle result = RunDial(thread, apns, std::move(eachPass));
-    entryAfter = thread.EntryName;
-    connectionAfter = thread.Connection();
-    return result;
+    return RunDial(thread, apns, std::move(eachPass));
   }
 
   std::vector<std::string> Statuses() const {

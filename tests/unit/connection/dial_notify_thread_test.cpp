@@ -45,15 +45,12 @@ TEST_F(DialNotifyRace, LateNotificationsNeverReachAThreadThatEnded) {
     std::vector<std::string> apns = {"internet.kvr"};
     {
       auto thread = std::make_unique<DialThread>(deps);
-      thread->ModemName = kModem;
-      thread->EntryName = kEntry;
-      thread->ApnList = &apns;
-      thread->Resume();
+      thread->Resume({kModem, kEntry, apns});
       while (!thread->Terminated()) {
         messages_.WaitServing(thread->TerminatedEvent(), std::chrono::milliseconds(5));
         (void)thread->StatusText();
       }
-      EXPECT_NE(thread->ReturnValue(), 0u) << run;
+      EXPECT_NE(thread->Result().connection, 0u) << run;
       thread.reset();
     }
     EXPECT_FALSE(DialThreadRegistered());

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "connection/set_init.h"
@@ -18,23 +19,14 @@ using ras::Generation;
 
 const std::string kOldInit = "AT+CGDCONT=1,\"IP\",\"old.apn\"";
 
-TEST(ApnOfCommand, NamesTheApnOfTheCommandItSelects) {
-  EXPECT_EQ(ApnOfCommand(ApnCommand("internet.kvr")), "internet.kvr");
-  EXPECT_EQ(ApnOfCommand("ATZ+cgdcont=1,\"IP\",\"x y\";&C1"), "x y") << "among other commands";
-  EXPECT_EQ(ApnOfCommand(ApnCommand("")), "");
-  EXPECT_EQ(ApnOfCommand("ATZ"), std::nullopt);
-  EXPECT_EQ(ApnOfCommand(""), std::nullopt);
-  EXPECT_EQ(ApnOfCommand("AT+CGDCONT=1,\"IP\",\"cut"), std::nullopt);
-}
-
 // The step run as administrator, as the real one would: it writes the
 // modem's command for the APN its arguments name, past the refusal.
 class StepAsAdministrator final : public Elevation {
  public:
-  std::optional<int> RunAsAdministrator(const std::string& arguments,
-                                        std::chrono::milliseconds) override {
+  AdministratorRun RunAsAdministrator(const std::string& arguments,
+                                      std::chrono::milliseconds) override {
     calls.push_back(arguments);
-    if (!runs) return std::nullopt;
+    if (!runs) return {};
     std::vector<std::string> words;
     std::size_t at = 0;
     while (at <= arguments.size()) {
@@ -43,14 +35,21 @@ class StepAsAdministrator final : public Elevation {
       at = gap + 1;
     }
     const auto request = ParseSetInit(words);
-    if (!request) return static_cast<int>(SetInitExit::kUsage);
-    if (writes) write(request->modem, modem::ApnInitCommand(request->apn));
-    return static_cast<int>(SetInitExit::kWritten);
+    if (!request) return {static_cast<int>(SetInitExit::kUsage)};
+    const std::string command = modem::ApnInitCommand(request->apn);
+    if (late) {
+      finish = [this, modem = request->modem, command] { write(modem, command); };
+      return {std::nullopt, true};
+    }
+    if (writes) write(request->modem, command);
+    return {static_cast<int>(SetInitExit::kWritten)};
   }
 
   bool runs = true;    // false: refused at the system's prompt
   bool writes = true;  // false: it ends as if it had written, but did not
+  bool late = false;   // true: still running at the limit; `finish` writes
   std::function<void(const std::string&, const std::string&)> write;
+  std::function<void()> finish;
   std::vector<std::string> calls;
 };
 
@@ -73,9 +72,7 @@ class RefusedWrite : public DialTest {
   }
   ras::Handle Run(std::vector<std::string>& apns) {
     DialThread thread(WithQuestions());
-    const ras::Handle result = RunDial(thread, apns);
-    entryAfter = thread.EntryName;
-    return result;
+    return RunDial(thread, apns);
   }
   std::vector<std::string> LoggedApns() const { return DialParams("APN: ", "  User:"); }
   std::vector<std::string> Asked() const {
@@ -172,6 +169,27 @@ TEST_F(RefusedWrite, NobodyToAskOrNo9xRefusalMeansNoQuestion) {
   EXPECT_TRUE(questions.Questions().empty()) << "9x has no administrator's step";
   EXPECT_TRUE(elevation.calls.empty());
   EXPECT_EQ(LoggedApns(), (std::vector<std::string>{"old.apn", "old.apn"}));
+}
+
+// The step outlives the dial's wait for it and writes when the dial would
+// be under way: RAS would dial the step's APN under a log line naming the
+// modem's old one.
+TEST_F(RefusedWrite, AStepStillRunningAtItsLimitLeavesNoDialTheLogCannotName) {
+  PrepareRefused(Generation::kWinXp);
+  questions.Script({true});
+  elevation.late = true;
+  onProgress = [this](const ProgressEvent& e) {
+    if (elevation.finish && e.status == Text(TextId::DialConnectionSetup)) {
+      std::exchange(elevation.finish, {})();
+    }
+  };
+  std::vector<std::string> apns = {"internet.kvr", "second.kvr"};
+  EXPECT_EQ(Run(apns), 0u);
+  EXPECT_EQ(elevation.calls, std::vector<std::string>{SetInitArguments({kModem, "internet.kvr"})});
+  EXPECT_EQ(proxy_->Lookups("RasDialA"), 0);
+  EXPECT_TRUE(LoggedApns().empty());
+  EXPECT_EQ(progress.ErrorText(), Text(TextId::ModemApnStepUnfinished));
+  EXPECT_EQ(UserInit(), kOldInit);
 }
 
 // The phone book refuses the save (a standard user from Vista on).

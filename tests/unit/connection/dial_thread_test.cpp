@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <stdexcept>
 
 #include "ras/error_text.h"
 #include "unit/connection/dial_fixture.h"
@@ -35,7 +36,18 @@ TEST(DialTexts, ApnCommandTrimAndRetryableCodes) {
   for (ras::Dword code : {0u, 633u, 718u, 711u, 692u, 735u}) EXPECT_FALSE(IsRetryableDialError(code)) << code;
 }
 
-class DialThread : public DialTest {};
+class DialThread : public DialTest {
+ protected:
+  // A dial of the first APN with `deps`, `fail` set as the status `at` shows.
+  ras::Handle RunFailing(const DialDependencies& deps, std::atomic<bool>& fail, TextId at) {
+    onProgress = [&fail, at](const ProgressEvent& e) {
+      if (e.status == Text(at)) fail.store(true);
+    };
+    std::vector<std::string> apns = {"internet.kvr"};
+    connection::DialThread thread(deps);
+    return RunDial(thread, apns);
+  }
+};
 
 TEST_F(DialThread, ConnectsWithTheFirstApnOnEveryGeneration) {
   for (Generation g : sim::test::kGenerations) {
@@ -429,19 +441,84 @@ TEST_F(DialThread, AnErrorInsideTheThreadEndsItLoggedAndTerminated) {
 
 }
 
+// The modems' registry, whose writes raise once `fail` is set.
+class FailingRegistry final : public Registry {
+ public:
+  explicit FailingRegistry(Registry& real) : real_(real) {}
+  bool KeyExists(RegistryRoot root, std::string_view path) const override {
+    return real_.KeyExists(root, path);
+  }
+  std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path) override {
+    return real_.Open(root, path);
+  }
+  std::unique_ptr<RegistryKey> Create(RegistryRoot root, std::string_view path) override {
+    return real_.Create(root, path);
+  }
+  std::unique_ptr<RegistryKey> CreateForWrite(RegistryRoot root, std::string_view path,
+                                              RegistryWrite& why) override {
+    if (fail.load()) throw modem::ModemRightsError();
+    return real_.CreateForWrite(root, path, why);
+  }
+  std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root,
+                                            std::string_view path) const override {
+    return real_.OpenReadOnly(root, path);
+  }
+  std::atomic<bool> fail{false};
+
+ private:
+  Registry& real_;
+};
+
 TEST_F(DialThread, AnErrorWhileAFailedDialIsHeldStillHangsItUp) {
-  // The store fails after a failed dial (the modem's key no longer opens):
-  // no handle is left behind to keep the modem busy.
-  std::vector<std::string> apns = {"internet.kvr"};
+  // The modem's command is set and the dial under way when the registry
+  // starts failing: the first write to fail is the one that gives the modem
+  // its text back after the failed dial, before that dial is hung up.
   Prepare(Generation::kWinXp, WithNumbers({{"*", Outcome::Error(691)}}));
-  onProgress = [this](const ProgressEvent& e) {
-    if (e.status == Text(TextId::DialLinkError) + "691") {
-      registry_.DenyAccess(RegistryRoot::kLocalMachine, modem::ModemInitStore(registry_, 2).ClassKey());
-    }
-  };
-  EXPECT_EQ(RunDial(apns), 0u);
+  FailingRegistry registry(registry_);
+  DialDependencies deps = Deps();
+  deps.registry = &registry;
+  EXPECT_EQ(RunFailing(deps, registry.fail, TextId::DialConnectionSetup), 0u);
   EXPECT_EQ(logFiles->Messages("Execute"), (std::vector<std::string>{Text(TextId::ModemNoRights)}));
   EXPECT_EQ(DialedPhones().size(), 1u);
+  EXPECT_TRUE(logFiles->Messages("RAS-Dialing error code").empty())
+      << "the error came before the attempt's own clean-up";
+  EXPECT_TRUE(Live().empty()) << "the failed dial was hung up";
+}
+
+// The dial's waits, of which one fails once `fail` is set.
+class FailingWaiter final : public ras::RasWaiter {
+ public:
+  explicit FailingWaiter(ras::RasWaiter& real) : real_(real) {}
+  std::unique_ptr<Event> NewEvent() override { return real_.NewEvent(); }
+  void Serve() override { real_.Serve(); }
+  void WaitPass(const Event& done, std::chrono::milliseconds limit) override {
+    if (fail.exchange(false)) throw std::runtime_error("the wait failed");
+    real_.WaitPass(done, limit);
+  }
+  std::atomic<bool> fail{false};
+
+ private:
+  ras::RasWaiter& real_;
+};
+
+// RAS reporting the end of a dial as it hangs it up.
+ras::RasHangUpAFn g_simHangUp = nullptr;
+ras::Dword DW_RASAPI HangUpWithANotification(ras::Handle conn) {
+  connection::DialThread::DialNotify(ras::kWmRasDialEvent, ras::kDisconnected, 0);
+  return g_simHangUp(conn);
+}
+
+// Under AddressSanitizer: the notification the hang-up brings must not find
+// the wait's event, gone with the error.
+TEST_F(DialThread, AnErrorDuringTheWaitHangsUpAndLeavesNothingForALateNotification) {
+  Prepare(Generation::kWinXp, WithNumbers({{"*", Outcome::Silent()}}));
+  g_simHangUp = reinterpret_cast<ras::RasHangUpAFn>(library_->Lookup("RasHangUpA"));
+  proxy_->replaced["RasHangUpA"] = reinterpret_cast<void*>(&HangUpWithANotification);
+  FailingWaiter failing(waiter);
+  DialDependencies deps = Deps();
+  deps.waiter = &failing;
+  EXPECT_EQ(RunFailing(deps, failing.fail, TextId::RasStateConnectDevice), 0u);
+  EXPECT_EQ(logFiles->Messages("Execute"), std::vector<std::string>{"the wait failed"});
   EXPECT_TRUE(Live().empty());
 }
 

@@ -315,5 +315,14 @@ TEST_F(ModemInit, OneRefusedModemOfTwoOfTheSameNameIsARefusal) {
   EXPECT_EQ(Value(std::string(kNtClass) + "\\0001"), "ATZ");
 }
 
+TEST(ApnOfCommand, NamesTheApnOfTheCommandItSelects) {
+  EXPECT_EQ(ApnOfCommand(ApnInitCommand("internet.kvr")), "internet.kvr");
+  EXPECT_EQ(ApnOfCommand("ATZ+cgdcont=1,\"IP\",\"x y\";&C1"), "x y") << "among other commands";
+  EXPECT_EQ(ApnOfCommand(ApnInitCommand("")), "");
+  EXPECT_EQ(ApnOfCommand("ATZ"), std::nullopt);
+  EXPECT_EQ(ApnOfCommand(""), std::nullopt);
+  EXPECT_EQ(ApnOfCommand("AT+CGDCONT=1,\"IP\",\"cut"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace dw::modem
