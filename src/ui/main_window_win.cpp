@@ -608,10 +608,14 @@ void MainWindow::RestoreApplication() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
   UpdateWindow(hwnd());
+  AddWaitingTrayIcon();
   controller_->OnRestored();
 }
 
-void MainWindow::MinimiseApplication() { controller_->OnMinimised(); }
+void MainWindow::MinimiseApplication() {
+  AddWaitingTrayIcon();
+  controller_->OnMinimised();
+}
 
 void MainWindow::HideApplication() {
   // Hidden, the window leaves no taskbar button; the icon stays.
@@ -642,6 +646,14 @@ int MainWindow::ShowMsg(const std::string& cp1251, int kind, std::span<const int
 bool MainWindow::AskToReconnect() { return ui::AskToReconnect(hwnd()); }
 
 void MainWindow::SetTrayState(TrayMode mode, const std::string& hint) {
+  // Adding the icon can take the shell a tenth of a second: a window never
+  // shown yet gets it once it is on the screen (or on its way to the tray).
+  if (mode == TrayMode::Show && !trayShown_ && !everShown_) {
+    trayWaiting_ = true;
+    trayHint_ = hint;
+    return;
+  }
+  if (mode == TrayMode::Remove) trayWaiting_ = false;
   if (mode == TrayMode::Show && !trayShown_) {
     trayShown_ = user::NotifyIcon(NIM_ADD, hwnd(), kTrayIconId, NIF_ICON | NIF_MESSAGE | NIF_TIP,
                                   kMsgTrayIcon,
@@ -654,7 +666,17 @@ void MainWindow::SetTrayState(TrayMode mode, const std::string& hint) {
   SetTrayTip(hint);
 }
 
+void MainWindow::AddWaitingTrayIcon() {
+  everShown_ = true;
+  if (!trayWaiting_) return;
+  trayWaiting_ = false;
+  // The panels painted first: the window comes up whole, then the icon.
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SetTrayState(TrayMode::Show, trayHint_);
+}
+
 void MainWindow::SetTrayTip(const std::string& hint) {
+  if (trayWaiting_) trayHint_ = hint;
   if (!trayShown_) return;
   user::NotifyIcon(NIM_MODIFY, hwnd(), kTrayIconId, NIF_TIP, 0, nullptr, hint);
 }
@@ -666,6 +688,7 @@ void MainWindow::ShowUsageFigures(const UsageFigures& figures, bool fields) {
 void MainWindow::ShowUsageWarning(const std::string& cp1251) {
   // 98's shell has no balloons.
   const bool balloons = setup_.winVer != 410;
+  AddWaitingTrayIcon();
   if (balloons && trayShown_ &&
       user::NotifyBalloon(hwnd(), kTrayIconId, Text(TextId::MsgTitleWarning), cp1251)) {
     return;

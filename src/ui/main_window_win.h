@@ -215,6 +215,7 @@ class MainWindow final : public WindowBase, public MainView {
                  std::function<void()> onClick);
   void AddHeading(HWND parent, const char* resource);
   void ShowTrayMenu();
+  void AddWaitingTrayIcon();
   void PaintSkin(HDC dc);
   void CreateGraphTooltip();
 
@@ -274,6 +275,9 @@ class MainWindow final : public WindowBase, public MainView {
   Subclass graphHook_;
 
   bool trayShown_ = false;
+  bool trayWaiting_ = false;
+  bool everShown_ = false;
+  std::string trayHint_;
   bool hourglass_ = false;
   bool closing_ = false;
 };
