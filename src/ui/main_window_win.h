@@ -100,6 +100,8 @@ class MainWindow final : public WindowBase, public MainView {
   }
   bool PanelBuilt(Panel panel) const { return built_[Index(panel)]; }
   bool TrayIconShown() const { return trayShown_; }
+  // Asked for before the window was first shown, and not added yet.
+  bool TrayIconWaiting() const { return trayWaiting_; }
 
   // MainView
   void ShowPanel(Panel front) override;
