@@ -229,8 +229,9 @@ bool MainWindow::Built(Panel panel) {
   built_[i] = true;
   (this->*kBuilders[i])(panels_[i]->hwnd());
   // What the controller said while the panel did not exist yet.
-  auto pending = std::move(pendingCaptions_);
-  for (auto& [id, caption] : pending) SetCaption(id, caption);
+  for (std::size_t c = 0; c < kControlCount; ++c) {
+    if (slots_[c].captionPending) SetCaption(static_cast<ViewControl>(c), slots_[c].pendingCaption);
+  }
   return true;
 }
 
@@ -243,7 +244,10 @@ const MainWindow::ControlSlot& MainWindow::SlotOf(ViewControl control) const {
 }
 
 void MainWindow::AddControl(ViewControl id, ControlSlot slot) {
-  slots_[Index(id)] = std::move(slot);
+  ControlSlot& place = slots_[Index(id)];
+  slot.pendingCaption = std::move(place.pendingCaption);
+  slot.captionPending = place.captionPending;
+  place = std::move(slot);
 }
 
 HWND MainWindow::AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text,
@@ -449,11 +453,12 @@ void MainWindow::ShowPanel(Panel front) {
 
 void MainWindow::SetCaption(ViewControl control, const std::string& cp1251) {
   const signed char home = kHomePanel[Index(control)];
-  if (home >= 0 && !built_[static_cast<std::size_t>(home)]) {
-    pendingCaptions_.emplace_back(control, cp1251);
+  ControlSlot& slot = slots_[Index(control)];
+  slot.captionPending = home >= 0 && !built_[static_cast<std::size_t>(home)];
+  if (slot.captionPending) {
+    slot.pendingCaption = cp1251;
     return;
   }
-  const ControlSlot& slot = SlotOf(control);
   if (slot.window == nullptr) return;
   if (SkinButton* button = slot.button) {
     if (button->caption == cp1251) return;
@@ -909,9 +914,8 @@ bool MainWindow::OnControlColour(UINT, WPARAM wparam, LPARAM lparam, LRESULT& re
   HDC dc = reinterpret_cast<HDC>(wparam);
   HWND control = reinterpret_cast<HWND>(lparam);
   SetBkColor(dc, RGB(255, 255, 255));
-  const bool link = std::any_of(slots_.begin(), slots_.end(), [control](const ControlSlot& slot) {
-    return slot.link && slot.window == control;
-  });
+  bool link = false;
+  for (const ControlSlot& slot : slots_) link = link || (slot.link && slot.window == control);
   SetTextColor(dc, link ? kLinkColour : RGB(0, 0, 0));
   result = reinterpret_cast<LRESULT>(white_.get());
   return true;

@@ -176,6 +176,9 @@ class MainWindow final : public WindowBase, public MainView {
     PanelContent* texts = nullptr;     // the panel that keeps its text colour
     std::function<void()> onClick;     // a link of the main window's own
     bool link = false;
+    // A caption set before the control's panel was built, for when it is.
+    std::string pendingCaption;
+    bool captionPending = false;
   };
   struct Skinned {
     std::unique_ptr<PaintedPanel> control;
@@ -259,8 +262,7 @@ class MainWindow final : public WindowBase, public MainView {
   std::array<bool, kPanelCount> built_{};
   std::vector<Skinned> skinned_;
   std::array<ControlSlot, kControlCount> slots_;
-  // What the controller set on a panel not built yet, for when it is.
-  std::vector<std::pair<ViewControl, std::string>> pendingCaptions_;
+  // The modem list set before the settings panel was built.
   std::vector<std::string> modemItems_;
   int modemSelection_ = -1;
   // After panels_: the contents go before the panels they sit on.
