@@ -3,6 +3,7 @@
 #include "platform/win32/canvas_win.h"
 #include "ui/controls/skin_button.h"
 #include "ui/controls/speed_graph.h"
+#include "ui/framework/gdi_scope_win.h"
 
 namespace dw::ui {
 
@@ -44,10 +45,8 @@ bool ControlWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESUL
   result = 0;
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd(), &ps);
-      if (dc != nullptr) PaintTo(dc);
-      EndPaint(hwnd(), &ps);
+      const PaintScope paint(hwnd());
+      if (paint.get() != nullptr) PaintTo(paint.get());
       return true;
     }
     case WM_PRINTCLIENT:

@@ -1,5 +1,7 @@
 #include "ui/framework/picture_box_win.h"
 
+#include "ui/framework/gdi_scope_win.h"
+
 namespace dw::ui {
 
 void PaintParentBackground(HWND child, HDC dc) {
@@ -56,10 +58,8 @@ void PictureBox::PaintTo(HDC dc) {
 bool PictureBox::OnMessage(UINT message, WPARAM wparam, LPARAM /*lparam*/, LRESULT& result) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd(), &ps);
-      if (dc != nullptr) PaintTo(dc);
-      EndPaint(hwnd(), &ps);
+      const PaintScope paint(hwnd());
+      if (paint.get() != nullptr) PaintTo(paint.get());
       result = 0;
       return true;
     }
