@@ -32,6 +32,8 @@
 #include "text/texts.h"
 #include "ui/dialogs/progress_win.h"
 #include "ui/framework/message_loop_win.h"
+#include "ui/open_connection_win.h"
+#include "update/update_client.h"
 #include "platform/threads.h"
 
 namespace dw::test {
@@ -171,6 +173,27 @@ class DialWineTest : public ::testing::Test {
     form.SetStatusSource({});
     apns = thread.Result().apns;
     return thread.Result().connection;
+  }
+
+  // What the connect of the window `owner` needs; with a server, a client
+  // for it that whoever holds it keeps alive.
+  connection::OpenConnectionContext ConnectContext(HWND owner, const UpdateServer* server,
+                                                   UpdateLimits limits = {}) {
+    connection::OpenConnectionContext c;
+    c.mainWindow = owner;
+    c.registry = registry_.get();
+    c.platformId = platformId_;
+    c.messages = messages_.get();
+    c.clock = clock_.get();
+    c.waiter = waiter_.get();
+    c.progressLock = &lock_;
+    if (server) {
+      c.updateClient = [server = *server, limits] {
+        return std::make_unique<UpdateClient>(
+            server, MakeTcpConnection, std::shared_ptr<const Clock>(MakeSystemClock()), limits);
+      };
+    }
+    return c;
   }
 
   connection::DialDependencies Deps(ui::ProgressDialog& form) {

@@ -127,22 +127,8 @@ class FaultsWine : public DialWineTest {
     UpdateLimits limits;
   };
   connection::OpenConnectionContext Context(const Update* update) {
-    connection::OpenConnectionContext c;
-    c.mainWindow = hwnd_;
-    c.registry = registry_.get();
-    c.platformId = platformId_;
-    c.messages = messages_.get();
-    c.clock = clock_.get();
-    c.waiter = waiter_.get();
-    c.progressLock = &lock_;
-    if (update) {
-      c.updateClient = [u = *update] {
-        return std::make_unique<UpdateClient>(u.server, MakeTcpConnection,
-                                              std::shared_ptr<const Clock>(MakeSystemClock()),
-                                              u.limits);
-      };
-    }
-    return c;
+    return update ? ConnectContext(hwnd_, &update->server, update->limits)
+                  : ConnectContext(hwnd_, nullptr);
   }
   // As the main window connects: its values in, the results kept.
   ras::Handle Open(std::vector<std::string>& apns, const Update* update = nullptr) {

@@ -82,22 +82,7 @@ class OpenConnectionWine : public DialWineTest {
   // With a server: a client for it, kept alive by whoever holds it.
   connection::OpenConnectionContext Context(std::optional<UpdateServer> server = std::nullopt,
                                             UpdateLimits limits = {}) {
-    connection::OpenConnectionContext c;
-    c.mainWindow = host_.hwnd;
-    c.registry = registry_.get();
-    c.platformId = platformId_;
-    c.messages = messages_.get();
-    c.clock = clock_.get();
-    c.waiter = waiter_.get();
-    c.progressLock = &lock_;
-    if (server) {
-      c.updateClient = [server = *server, limits] {
-        return std::make_unique<UpdateClient>(server, MakeTcpConnection,
-                                              std::shared_ptr<const Clock>(MakeSystemClock()),
-                                              limits);
-      };
-    }
-    return c;
+    return ConnectContext(host_.hwnd, server ? &*server : nullptr, limits);
   }
 
   // As the main window connects: its values in, the results kept.
