@@ -270,6 +270,9 @@ void MainController::Install() {
 void MainController::ChooseModem() {
   ToBack(Panel::Settings);
   StoreSelectedModem();
+  // The main panel is in front again, so its stage is too: else its graph,
+  // usage link and the about panel's way back still act as in the settings.
+  ShowStage(kShowMain);
 }
 
 void MainController::Quit() { view_.CloseWindow(); }

@@ -151,9 +151,7 @@ apn * error 691"
   done
 }
 
-# The settings panel last: leaving it by "Выбрать" keeps the program in the
-# settings' stage, where the usage panel cannot be opened until the next
-# start.
+# The settings panel, the agreement opened from it, and back by "Выбрать".
 soak_settings() {
   local back="<  Вернуться в программу" i
   for ((i = 1; i <= SOAK_ROUNDS; i++)); do

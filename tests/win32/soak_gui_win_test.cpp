@@ -242,9 +242,6 @@ TEST_F(GuiSoakTest, ButtonCyclesAndEveryPanelLeaveNoGdiOrUserObjects) {
     Click(ViewControl::SettingsLink);
     ASSERT_TRUE(ShownNow(window_->PanelWindowOf(Panel::Settings))) << "round " << i;
     c().chooseModemAction().Execute();
-    // Leaving the settings by "Выбрать" shows the main panel but keeps the
-    // settings' stage; the main panel's stage again, as a start gives it.
-    c().ShowStage(kShowMain);
     ASSERT_TRUE(ShownNow(window_->PanelWindowOf(Panel::Main))) << "round " << i;
     Pump();
     if (i == (rounds + 9) / 10) from = Count();

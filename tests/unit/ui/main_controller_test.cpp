@@ -145,6 +145,10 @@ TEST_F(MainStages, AboutAndAgreementReturnToWhereTheyWereOpened) {
 
   c.ChooseModem();
   EXPECT_EQ(view.panel, Panel::Main);
+  EXPECT_EQ(c.CurrentStage(), kShowMain);
+  c.OpenAbout();
+  c.ReturnFromAbout();
+  EXPECT_EQ(view.panel, Panel::Main) << "the about panel returns to the main panel";
   c.OpenAgreement();
   EXPECT_EQ(view.panel, Panel::Agreement);
   EXPECT_EQ(c.CurrentStage(), kShowAgreement);
