@@ -54,14 +54,13 @@ class DialBenchWine : public test::DialWineTest {
     std::vector<double> ms;
     for (int i = 0; i < g_runs; ++i) {
       if (fresh) std::remove((folder_ + "state.txt").c_str());
-      connection::OpenConnectionContext c;
-      c.mainWindow = host_->hwnd();
-      c.registry = registry_.get();
-      c.platformId = platformId_;
-      c.messages = messages_.get();
-      c.clock = clock_.get();
-      c.waiter = waiter_.get();
-      c.progressLock = &lock_;
+      const connection::OpenConnectionContext c{.mainWindow = host_->hwnd(),
+                                                .registry = registry_.get(),
+                                                .platformId = platformId_,
+                                                .messages = messages_.get(),
+                                                .clock = clock_.get(),
+                                                .waiter = waiter_.get(),
+                                                .progressLock = &lock_};
       connection::ConnectRequest request;
       request.modem = modem_;
       request.entryName = "Korvana";
