@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     auto region = dw::ui::EvaluateRegionText(text, "fuzz", context);
     if (region) (void)region->Bounds();
-  } catch (const dw::ui::ECannotTranslate&) {
-  } catch (const dw::ui::EExtRgnCrossLink&) {
+  } catch (const dw::ui::RegionTextError&) {
+  } catch (const dw::ui::RegionSelfInsertError&) {
   }
   if (!context.NameStack().empty()) std::abort();
   return 0;

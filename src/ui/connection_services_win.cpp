@@ -81,6 +81,10 @@ connection::ConnectResult SystemConnectionServices::OpenConnection(
 
 void SystemConnectionServices::CancelOpenConnection() { connection::CancelOpenConnection(); }
 
+WindowHandle SystemConnectionServices::ProgressWindow() const {
+  return reinterpret_cast<WindowHandle>(connection::OpenConnectionDialog());
+}
+
 void SystemConnectionServices::SetMainConnectionHandle(ras::Handle conn) {
   connection::SetMainConnectionHandle(conn);
 }

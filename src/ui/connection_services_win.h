@@ -41,6 +41,7 @@ class SystemConnectionServices final : public ConnectionServices {
   ras::Dword GetStatistics(std::uint32_t& received, std::uint32_t& sent, ras::Handle conn) override;
   connection::ConnectResult OpenConnection(const connection::ConnectRequest& request) override;
   void CancelOpenConnection() override;
+  WindowHandle ProgressWindow() const override;
   void SetMainConnectionHandle(ras::Handle conn) override;
   std::unique_ptr<StatisticsThread> CreateStatThread() override;
   void NotifyFirstStart(std::string& error, std::string& body) override;

@@ -12,6 +12,7 @@
 
 #include "connection/open_connection.h"
 #include "platform/canvas.h"
+#include "platform/messages.h"
 #include "ras/records.h"
 #include "ui/window_chrome.h"
 
@@ -159,6 +160,8 @@ class ConnectionServices {
   virtual connection::ConnectResult OpenConnection(const connection::ConnectRequest& request) = 0;
   // Asks a running OpenConnection to give up as soon as it can.
   virtual void CancelOpenConnection() = 0;
+  // The running OpenConnection's progress dialog, 0 when there is none.
+  virtual WindowHandle ProgressWindow() const { return 0; }
   // The window's current connection, which the sampler watches.
   virtual void SetMainConnectionHandle(ras::Handle conn) = 0;
   // Created paused, reporting to the main window.

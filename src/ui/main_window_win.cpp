@@ -14,6 +14,7 @@
 #include "report/report.h"
 #include "ui/dialogs/msg_win.h"
 #include "ui/dialogs/progress_win.h"
+#include "ui/framework/gdi_scope_win.h"
 #include "ui/framework/message_loop_win.h"
 #include "ui/framework/popup_menu_win.h"
 #include "ui/install_actions_win.h"
@@ -72,13 +73,11 @@ class MainWindow::PanelWindow final : public WindowBase {
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
     switch (message) {
       case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        if (dc != nullptr) {
-          GdiCanvas canvas(dc);
+        PaintScope paint(hwnd());
+        if (paint.get() != nullptr) {
+          GdiCanvas canvas(paint.get());
           face_.Paint(canvas);
         }
-        EndPaint(hwnd(), &ps);
         return true;
       }
       case WM_PRINTCLIENT: {
@@ -161,6 +160,7 @@ bool MainWindow::CreateWindowAndControls() {
                           nullptr)) {
     return false;
   }
+  slots_[Index(ViewControl::Window)].window = hwnd();
   // The two top corners cut off at an angle, as the skin draws them.
   regionForm_ = std::make_unique<WindowRegionForm>(hwnd(), true);
   // The region text's name, which its error messages begin with.
@@ -170,42 +170,84 @@ bool MainWindow::CreateWindowAndControls() {
   windowShape_->Loaded();
 
   // The stock font has no Cyrillic letters on a non-Russian system.
-  font_.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_SWISS, "Tahoma"));
-  linkFont_.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, RUSSIAN_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+  for (UniqueFont* font : {&font_, &linkFont_}) {
+    font->reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, font == &linkFont_, FALSE,
+                            RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+  }
   white_.reset(CreateSolidBrush(RGB(255, 255, 255)));
+  if (!CreatePanels()) return false;
+  // The links below the panels.
+  AddLink(ViewControl::AgreementLink, hwnd(), 14, 317, 200, TextId::LinkAgreement, 0,
+          [this] { controller_->OpenAgreement(); });
+  AddLink(ViewControl::AboutLink, hwnd(), 380, 317, 106, TextId::ActAbout, SS_RIGHT,
+          [this] { controller_->OpenAbout(); });
+  return true;
+}
 
-  const std::pair<Panel, void (MainWindow::*)(HWND)> builders[] = {
-      {Panel::Agreement, &MainWindow::BuildAgreement},
-      {Panel::Settings, &MainWindow::BuildSettings},
-      {Panel::Main, &MainWindow::BuildMain},
-      {Panel::About, &MainWindow::BuildAbout},
-      {Panel::Usage, &MainWindow::BuildUsage},
-  };
-  for (const auto& [panel, build] : builders) {
-    TransparentPanel& face = panelFaces_[panel];
+// The panels' windows, empty: each gets its controls when first shown (or
+// first asked for), so a start makes only what it shows.
+bool MainWindow::CreatePanels() {
+  for (std::size_t i = 0; i < kPanelCount; ++i) {
+    TransparentPanel& face = panelFaces_[i];
     face.background = skin_.get();
     face.backgroundLeft = 0;
     face.backgroundTop = kPanelPictureTop;
     face.outerBevel = Bevel::None;
     auto window = std::make_unique<PanelWindow>(face, hwnd());
     if (!window->Create(hwnd(), 0, kPanelTop, kClientWidth, kPanelHeight)) return false;
-    (this->*build)(window->hwnd());
-    panels_[panel] = std::move(window);
+    panels_[i] = std::move(window);
   }
-  controls_[ViewControl::MainPanel] = panels_[Panel::Main]->hwnd();
-  // The links below the panels.
-  controls_[ViewControl::AgreementLink] =
-      AddLabel(hwnd(), 14, 317, 200, 14, TextId::LinkAgreement, true);
-  controls_[ViewControl::AboutLink] =
-      AddLabel(hwnd(), 380, 317, 106, 14, TextId::ActAbout, true, SS_RIGHT);
-  clicks_[controls_[ViewControl::AgreementLink]] = [this] { controller_->OpenAgreement(); };
-  clicks_[controls_[ViewControl::AboutLink]] = [this] { controller_->OpenAbout(); };
-  CreateGraphTooltip();
+  slots_[Index(ViewControl::MainPanel)].window = panels_[Index(Panel::Main)]->hwnd();
   return true;
+}
+
+namespace {
+
+// The panel each control sits on (-1: on the main window itself), in the
+// order of ViewControl.
+constexpr signed char kHomePanel[] = {
+    2, 2, 2, 2, 2, 2, 2, 2, 2, 2,           // main
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,     // settings
+    0, 0, 0,                                // agreement
+    3,                                      // about
+    -1, -1,                                 // links outside the panels
+    2,                                      // usage link
+    -1,                                     // the window
+};
+static_assert(sizeof kHomePanel == static_cast<std::size_t>(ViewControl::Window) + 1);
+static_assert(static_cast<int>(Panel::Main) == 2 && static_cast<int>(Panel::About) == 3);
+
+}  // namespace
+
+bool MainWindow::Built(Panel panel) {
+  const std::size_t i = Index(panel);
+  if (built_[i] || panels_[i] == nullptr) return built_[i];
+  static constexpr void (MainWindow::*kBuilders[kPanelCount])(HWND) = {
+      &MainWindow::BuildAgreement, &MainWindow::BuildSettings, &MainWindow::BuildMain,
+      &MainWindow::BuildAbout, &MainWindow::BuildUsage};
+  built_[i] = true;
+  (this->*kBuilders[i])(panels_[i]->hwnd());
+  // What the controller said while the panel did not exist yet.
+  for (std::size_t c = 0; c < kControlCount; ++c) {
+    if (slots_[c].captionPending) SetCaption(static_cast<ViewControl>(c), slots_[c].pendingCaption);
+  }
+  return true;
+}
+
+const MainWindow::ControlSlot& MainWindow::SlotOf(ViewControl control) const {
+  const std::size_t i = Index(control);
+  // Building on first use changes nothing the view promises: the control
+  // then exists as if it always had.
+  if (kHomePanel[i] >= 0) const_cast<MainWindow*>(this)->Built(static_cast<Panel>(kHomePanel[i]));
+  return slots_[i];
+}
+
+void MainWindow::AddControl(ViewControl id, ControlSlot slot) {
+  ControlSlot& place = slots_[Index(id)];
+  slot.pendingCaption = std::move(place.pendingCaption);
+  slot.captionPending = place.captionPending;
+  place = std::move(slot);
 }
 
 HWND MainWindow::AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text,
@@ -214,7 +256,6 @@ HWND MainWindow::AddLabelText(HWND parent, int x, int y, int w, int h, const std
   HWND label = user::CreateWindowText(0, "STATIC", text, s, x, y, w, h, parent, nullptr);
   SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(link ? linkFont_.get() : font_.get()),
                FALSE);
-  if (link) links_.push_back(label);
   return label;
 }
 
@@ -223,8 +264,17 @@ HWND MainWindow::AddLabel(HWND parent, int x, int y, int w, int h, TextId text, 
   return AddLabelText(parent, x, y, w, h, dw::Text(text), link, style);
 }
 
-SkinButton& MainWindow::AddButton(ViewControl id, HWND parent, int x, int y, int w, int h,
-                                  TextId caption, std::function<void()> onClick) {
+void MainWindow::AddLink(ViewControl id, HWND parent, int x, int y, int w, TextId text,
+                         DWORD style, std::function<void()> onClick) {
+  ControlSlot slot;
+  slot.window = AddLabel(parent, x, y, w, 14, text, true, style);
+  slot.onClick = std::move(onClick);
+  slot.link = true;
+  AddControl(id, std::move(slot));
+}
+
+void MainWindow::AddButton(ViewControl id, HWND parent, int x, int y, int w, int h,
+                           TextId caption, std::function<void()> onClick) {
   auto button = std::make_unique<SkinButton>();
   SkinButton& b = *button;
   StyleButton(b, w > 150);
@@ -232,30 +282,22 @@ SkinButton& MainWindow::AddButton(ViewControl id, HWND parent, int x, int y, int
   b.onClick = [onClick](SkinButton&) { onClick(); };
   auto window = std::make_unique<ControlWindow>(b);
   window->Create(parent, x, y, w, h);
-  // The caption also as the window's text, where tools and tests read it.
-  user::SetText(window->hwnd(), b.caption);
-  controls_[id] = window->hwnd();
-  buttons_[id] = &b;
-  skinnedWindows_[window->hwnd()] = window.get();
+  AddPanelButton(id, b, *window);
   skinned_.push_back({std::move(button), std::move(window)});
-  return b;
 }
 
-void MainWindow::AddHeading(HWND parent, const char* resource, ViewControl id) {
+void MainWindow::AddHeading(HWND parent, const char* resource) {
   auto picture = LoadGifResource(GetModuleHandleA(nullptr), resource);
   if (picture == nullptr) return;
   auto face = std::make_unique<TransparentPanel>();
   face->background = picture.get();
   auto window = std::make_unique<ControlWindow>(*face);
   window->Create(parent, 20, 4, picture->Width(), picture->Height());
-  if (id != ViewControl::Window) controls_[id] = window->hwnd();
   headings_.push_back(std::move(picture));
   skinned_.push_back({std::move(face), std::move(window)});
 }
 
-void MainWindow::BuildMain(HWND p) {
-  AddHeading(p, "HEADING_CONNECT");
-  AddLabel(p, 20, 38, 190, 14, TextId::LabelSpeed);
+void MainWindow::AddSpeedGraph(HWND p) {
   auto window = std::make_unique<ControlWindow>(graph_);
   graph_.faceColour = kWhite;
   graph_.outerBevel = Bevel::None;
@@ -264,49 +306,53 @@ void MainWindow::BuildMain(HWND p) {
   graph_.topColour = 1482540;
   graph_.bottomColour = 9687450;
   window->Create(p, 20, 56, 192, 45);
-  graphWindow_ = window.get();
-  controls_[ViewControl::SpeedGraph] = window->hwnd();
+  AddControl(ViewControl::SpeedGraph, {window->hwnd(), nullptr, window.get()});
   graphHook_.Attach(window->hwnd(), [this](UINT message, WPARAM wparam, LPARAM lparam) {
     GraphMouse(*controller_, message, wparam, lparam);
   });
   skinned_.push_back({nullptr, std::move(window)});
-  controls_[ViewControl::ConnectionStatus] =
-      AddLabel(p, 20, 106, 250, 14, TextId::StatusDisconnected);
+  CreateGraphTooltip();
+}
+
+void MainWindow::BuildMain(HWND p) {
+  AddHeading(p, "HEADING_CONNECT");
+  AddLabel(p, 20, 38, 190, 14, TextId::LabelSpeed);
+  AddSpeedGraph(p);
+  AddControl(ViewControl::ConnectionStatus,
+             {AddLabel(p, 20, 106, 250, 14, TextId::StatusDisconnected)});
   AddLabel(p, 20, 126, 70, 14, TextId::LabelMaximum);
-  controls_[ViewControl::MaximumSpeed] = AddLabelText(p, 92, 126, 170, 14, "", false, 0);
+  AddControl(ViewControl::MaximumSpeed, {AddLabelText(p, 92, 126, 170, 14, "", false, 0)});
 
   AddLabel(p, 290, 38, 190, 14, TextId::LabelTraffic);
-  AddLabel(p, 290, 58, 100, 14, TextId::LabelReceived);
-  AddLabel(p, 290, 76, 100, 14, TextId::LabelTransmitted);
-  AddLabel(p, 290, 94, 100, 14, TextId::LabelTotal);
-  controls_[ViewControl::ReceivedBytes] = AddLabelText(p, 392, 58, 90, 14, "0", false, SS_RIGHT);
-  controls_[ViewControl::SentBytes] = AddLabelText(p, 392, 76, 90, 14, "0", false, SS_RIGHT);
-  controls_[ViewControl::TotalBytes] = AddLabelText(p, 392, 94, 90, 14, "0", false, SS_RIGHT);
+  const std::pair<TextId, ViewControl> counters[] = {{TextId::LabelReceived, ViewControl::ReceivedBytes},
+                                                     {TextId::LabelTransmitted, ViewControl::SentBytes},
+                                                     {TextId::LabelTotal, ViewControl::TotalBytes}};
+  int y = 58;
+  for (const auto& [label, id] : counters) {
+    AddLabel(p, 290, y, 100, 14, label);
+    AddControl(id, {AddLabelText(p, 392, y, 90, 14, "0", false, SS_RIGHT)});
+    y += 18;
+  }
   AddLabel(p, 290, 122, 190, 14, TextId::LabelConnTime);
-  controls_[ViewControl::ConnectionTime] = AddLabelText(p, 290, 140, 190, 14, "", false, 0);
+  AddControl(ViewControl::ConnectionTime, {AddLabelText(p, 290, 140, 190, 14, "", false, 0)});
 
   AddButton(ViewControl::ConnectButton, p, 20, 166, 193, 30, TextId::CaptionConnect,
             [this] { controller_->connectAction().Execute(); });
-  HWND connectWindow = controls_[ViewControl::ConnectButton];
   // The button follows the connect action's enabled state.
-  controller_->connectAction().Bind([this, connectWindow](const Action& a) {
-    skinnedWindows_[connectWindow]->SetEnabled(a.Enabled());
-  });
+  ControlWindow* connect = slots_[Index(ViewControl::ConnectButton)].painted;
+  controller_->connectAction().Bind([connect](const Action& a) { connect->SetEnabled(a.Enabled()); });
 
   AddLabel(p, 20, 212, 460, 28, TextId::LabelOtherDevice);
-  controls_[ViewControl::SettingsLink] = AddLabel(p, 20, 242, 80, 14, TextId::LinkSettings, true);
-  clicks_[controls_[ViewControl::SettingsLink]] = [this] { controller_->OpenSettings(); };
-  controls_[ViewControl::UsageLink] =
-      AddLabel(p, 360, 242, 120, 14, TextId::LinkUsage, true, SS_RIGHT);
-  clicks_[controls_[ViewControl::UsageLink]] = [this] { controller_->OpenUsagePanel(); };
+  AddLink(ViewControl::SettingsLink, p, 20, 242, 80, TextId::LinkSettings, 0,
+          [this] { controller_->OpenSettings(); });
+  AddLink(ViewControl::UsageLink, p, 360, 242, 120, TextId::LinkUsage, SS_RIGHT,
+          [this] { controller_->OpenUsagePanel(); });
 }
 
 void MainWindow::AddPanelButton(ViewControl id, SkinButton& button, ControlWindow& window) {
   // The caption also as the window's text, where tools and tests read it.
   user::SetText(window.hwnd(), button.caption);
-  controls_[id] = window.hwnd();
-  buttons_[id] = &button;
-  skinnedWindows_[window.hwnd()] = &window;
+  AddControl(id, {window.hwnd(), &button, &window});
 }
 
 void MainWindow::BuildSettings(HWND p) {
@@ -325,7 +371,7 @@ void MainWindow::BuildSettings(HWND p) {
       {ViewControl::RefreshLink, s.refreshLink.hwnd()},
       {ViewControl::HiddenRefreshLink, s.hiddenRefreshLink.hwnd()},
   };
-  for (const auto& [id, window] : parts) controls_[id] = window;
+  for (const auto& [id, window] : parts) AddControl(id, {window, nullptr, nullptr, &s});
   AddPanelButton(ViewControl::NextButton, s.nextButton, s.NextButtonWindow());
   AddPanelButton(ViewControl::ChooseModemButton, s.chooseButton, s.ChooseButtonWindow());
   s.onNext = [this] { controller_->installAction().Execute(); };
@@ -336,6 +382,8 @@ void MainWindow::BuildSettings(HWND p) {
                                    : ViewControl::RefreshLink);
   };
   s.onModemDoubleClick = [this] { controller_->ChooseDoubleClickedModem(); };
+  for (const std::string& item : modemItems_) s.modemList.Add(item);
+  s.modemList.Select(modemSelection_);
 }
 
 void MainWindow::BuildAgreement(HWND p) {
@@ -344,7 +392,7 @@ void MainWindow::BuildAgreement(HWND p) {
   AgreementPanel& a = *agreement_;
   AddPanelButton(ViewControl::AgreeButton, a.agreeButton, a.AgreeWindow());
   AddPanelButton(ViewControl::DisagreeButton, a.disagreeButton, a.DisagreeWindow());
-  controls_[ViewControl::AgreementBackLink] = a.backLink.hwnd();
+  AddControl(ViewControl::AgreementBackLink, {a.backLink.hwnd(), nullptr, nullptr, &a});
   a.onAgree = [this] { controller_->LeaveAgreement(); };
   a.onDisagree = [this] { controller_->quitAction().Execute(); };
   a.onReturn = [this] { controller_->LeaveAgreement(); };
@@ -353,7 +401,7 @@ void MainWindow::BuildAgreement(HWND p) {
 void MainWindow::BuildAbout(HWND p) {
   about_ = std::make_unique<AboutPanel>(p, Bounds{0, 0, kClientWidth, kPanelHeight},
                                         GetModuleHandleA(nullptr), *setup_.shell);
-  controls_[ViewControl::VersionText] = about_->versionText.hwnd();
+  AddControl(ViewControl::VersionText, {about_->versionText.hwnd(), nullptr, nullptr, about_.get()});
   about_->onReturn = [this] { controller_->ReturnFromAbout(); };
   // On the report's worker: its own registry and clock, and the environment
   // shared, so it may outlive the window.
@@ -373,63 +421,54 @@ void MainWindow::BuildUsage(HWND p) {
   };
 }
 
-PanelContent* MainWindow::ContentHolding(HWND control) const {
-  HWND parent = GetParent(control);
-  for (PanelContent* content : {static_cast<PanelContent*>(agreement_.get()),
-                                static_cast<PanelContent*>(settingsPanel_.get()),
-                                static_cast<PanelContent*>(about_.get()),
-                                static_cast<PanelContent*>(usage_.get())}) {
-    if (content != nullptr && content->hwnd() == parent) return content;
-  }
-  return nullptr;
-}
-
 void MainWindow::CreateGraphTooltip() {
-  graphTip_ = user::CreateTooltip(TTS_ALWAYSTIP, hwnd());
-  if (graphTip_ == nullptr) return;
-  user::AddTool(graphTip_, TTF_IDISHWND | TTF_SUBCLASS, hwnd(),
-                reinterpret_cast<UINT_PTR>(controls_[ViewControl::SpeedGraph]), " ");
+  graphTip_.reset(user::CreateTooltip(TTS_ALWAYSTIP, hwnd()));
+  if (!graphTip_) return;
+  user::AddTool(graphTip_.get(), TTF_IDISHWND | TTF_SUBCLASS, hwnd(),
+                reinterpret_cast<UINT_PTR>(slots_[Index(ViewControl::SpeedGraph)].window), " ");
   // Silent until the first sample gives it a speed to tell: an empty box
   // otherwise.
   EnableGraphTooltip(false);
 }
 
-HWND MainWindow::Hwnd(ViewControl control) const {
-  if (control == ViewControl::Window) return hwnd();
-  auto it = controls_.find(control);
-  return it == controls_.end() ? nullptr : it->second;
-}
-
 HWND MainWindow::PanelWindowOf(Panel panel) const {
-  auto it = panels_.find(panel);
-  return it == panels_.end() ? nullptr : it->second->hwnd();
+  const auto& window = panels_[Index(panel)];
+  return window != nullptr ? window->hwnd() : nullptr;
 }
 
 // MainView
 
 void MainWindow::ShowPanel(Panel front) {
-  for (auto& [panel, window] : panels_) {
-    if (panel == front) {
-      SetWindowPos(window->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  // Built while still hidden: the panel comes up whole.
+  Built(front);
+  for (std::size_t i = 0; i < kPanelCount; ++i) {
+    if (i == Index(front)) {
+      SetWindowPos(panels_[i]->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     }
   }
-  for (auto& [panel, window] : panels_) {
-    if (panel != front) ShowWindow(window->hwnd(), SW_HIDE);
+  for (std::size_t i = 0; i < kPanelCount; ++i) {
+    if (i != Index(front)) ShowWindow(panels_[i]->hwnd(), SW_HIDE);
   }
 }
 
 void MainWindow::SetCaption(ViewControl control, const std::string& cp1251) {
-  HWND w = Hwnd(control);
-  if (w == nullptr) return;
-  if (auto b = buttons_.find(control); b != buttons_.end()) {
-    if (b->second->caption == cp1251) return;
-    b->second->caption = cp1251;
-    user::SetText(w, cp1251);
-    b->second->Repaint();
+  const signed char home = kHomePanel[Index(control)];
+  ControlSlot& slot = slots_[Index(control)];
+  slot.captionPending = home >= 0 && !built_[static_cast<std::size_t>(home)];
+  if (slot.captionPending) {
+    slot.pendingCaption = cp1251;
     return;
   }
-  if (user::GetText(w) == cp1251) return;  // no flicker from the idle rhythm
-  user::SetText(w, cp1251);
+  if (slot.window == nullptr) return;
+  if (SkinButton* button = slot.button) {
+    if (button->caption == cp1251) return;
+    button->caption = cp1251;
+    user::SetText(slot.window, cp1251);
+    button->Repaint();
+    return;
+  }
+  if (user::GetText(slot.window) == cp1251) return;  // no flicker from the idle rhythm
+  user::SetText(slot.window, cp1251);
 }
 
 void MainWindow::SetVisible(ViewControl control, bool visible) {
@@ -442,14 +481,14 @@ void MainWindow::SetVisible(ViewControl control, bool visible) {
 }
 
 void MainWindow::SetEnabled(ViewControl control, bool enabled) {
-  HWND w = Hwnd(control);
-  if (w == nullptr || (IsWindowEnabled(w) != FALSE) == enabled) return;
-  if (auto skinned = skinnedWindows_.find(w); skinned != skinnedWindows_.end()) {
-    skinned->second->SetEnabled(enabled);
+  const ControlSlot& slot = SlotOf(control);
+  if (slot.window == nullptr || (IsWindowEnabled(slot.window) != FALSE) == enabled) return;
+  if (slot.painted != nullptr) {
+    slot.painted->SetEnabled(enabled);
     return;
   }
-  EnableWindow(w, enabled ? TRUE : FALSE);
-  if (control != ViewControl::MainPanel) InvalidateRect(w, nullptr, TRUE);
+  EnableWindow(slot.window, enabled ? TRUE : FALSE);
+  if (control != ViewControl::MainPanel) InvalidateRect(slot.window, nullptr, TRUE);
 }
 
 bool MainWindow::Checked(ViewControl control) const {
@@ -463,15 +502,13 @@ void MainWindow::SetChecked(ViewControl control, bool checked) {
 
 int MainWindow::TextWidth(ViewControl control, const std::string& cp1251) {
   HWND w = Hwnd(control);
-  HDC dc = GetDC(w);
-  if (dc == nullptr) return 0;
+  WindowDcScope dc(w);
+  if (dc.get() == nullptr) return 0;
   HFONT font = reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0));
-  HGDIOBJ old = SelectObject(dc, font != nullptr ? font : font_.get());
+  SelectionScope selection(dc.get(), font != nullptr ? font : font_.get());
   const std::wstring text = Wide(cp1251);
   SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(w, dc);
+  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 
@@ -492,19 +529,19 @@ void MainWindow::Repaint(ViewControl control) {
 }
 
 Color MainWindow::FontColour(ViewControl control) const {
-  HWND w = Hwnd(control);
-  PanelContent* content = w != nullptr ? ContentHolding(w) : nullptr;
-  return content != nullptr ? static_cast<Color>(content->TextColour(w)) : kBlack;
+  const ControlSlot& slot = SlotOf(control);
+  return slot.texts != nullptr ? static_cast<Color>(slot.texts->TextColour(slot.window)) : kBlack;
 }
 
 void MainWindow::SetFontColour(ViewControl control, Color colour) {
-  HWND w = Hwnd(control);
-  if (PanelContent* content = w != nullptr ? ContentHolding(w) : nullptr) {
-    content->SetTextColour(w, static_cast<COLORREF>(colour));
-  }
+  const ControlSlot& slot = SlotOf(control);
+  if (slot.texts != nullptr) slot.texts->SetTextColour(slot.window, static_cast<COLORREF>(colour));
 }
 
+// Until the settings panel exists the list lives here; building the panel
+// fills its list box from it.
 std::vector<std::string> MainWindow::ModemItems() const {
+  if (!built_[Index(Panel::Settings)]) return modemItems_;
   const ListBox& list = settingsPanel_->modemList;
   std::vector<std::string> items;
   const int count = list.Count();
@@ -513,33 +550,50 @@ std::vector<std::string> MainWindow::ModemItems() const {
 }
 
 void MainWindow::SetModemItems(const std::vector<std::string>& items) {
+  modemSelection_ = -1;
+  if (!built_[Index(Panel::Settings)]) {
+    modemItems_ = items;
+    return;
+  }
   const ListBox& list = settingsPanel_->modemList;
   list.Clear();
   for (const std::string& item : items) list.Add(item);
 }
 
 int MainWindow::SelectedModem() const {
+  if (!built_[Index(Panel::Settings)]) return modemSelection_;
   const int index = settingsPanel_->modemList.Selected();
   return index == LB_ERR ? -1 : index;
 }
 
-void MainWindow::SelectModem(int index) { settingsPanel_->modemList.Select(index); }
+void MainWindow::SelectModem(int index) {
+  if (built_[Index(Panel::Settings)]) {
+    settingsPanel_->modemList.Select(index);
+    return;
+  }
+  // As the list box: an index outside the list selects nothing.
+  const bool inside = index >= 0 && static_cast<std::size_t>(index) < modemItems_.size();
+  modemSelection_ = inside ? index : -1;
+}
 
 void MainWindow::SetGraphTooltip(const std::string& cp1251) {
-  if (graphTip_ == nullptr) return;
-  user::SetToolText(graphTip_, hwnd(),
-                    reinterpret_cast<UINT_PTR>(controls_[ViewControl::SpeedGraph]), cp1251);
+  HWND graph = Hwnd(ViewControl::SpeedGraph);
+  if (graphTip_) user::SetToolText(graphTip_.get(), hwnd(), reinterpret_cast<UINT_PTR>(graph), cp1251);
 }
 
 void MainWindow::EnableGraphTooltip(bool enabled) {
-  if (graphTip_ != nullptr) SendMessageA(graphTip_, TTM_ACTIVATE, enabled ? TRUE : FALSE, 0);
+  Hwnd(ViewControl::SpeedGraph);  // the tooltip comes with the graph
+  if (graphTip_) SendMessageA(graphTip_.get(), TTM_ACTIVATE, enabled ? TRUE : FALSE, 0);
 }
 
 void MainWindow::ShowHintAt(HintAnchor anchor, int x, const std::string& cp1251, int y) {
   hints_.ShowHintAt(anchor, x, cp1251, y);
 }
 
-void MainWindow::ResetAgreementScroll() { agreement_->ScrollToStart(); }
+// A panel not built yet shows its text from the top anyway.
+void MainWindow::ResetAgreementScroll() {
+  if (built_[Index(Panel::Agreement)]) agreement_->ScrollToStart();
+}
 
 void MainWindow::SetHourglass(bool on) {
   hourglass_ = on;
@@ -559,10 +613,14 @@ void MainWindow::RestoreApplication() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
   UpdateWindow(hwnd());
+  AddWaitingTrayIcon();
   controller_->OnRestored();
 }
 
-void MainWindow::MinimiseApplication() { controller_->OnMinimised(); }
+void MainWindow::MinimiseApplication() {
+  AddWaitingTrayIcon();
+  controller_->OnMinimised();
+}
 
 void MainWindow::HideApplication() {
   // Hidden, the window leaves no taskbar button; the icon stays.
@@ -578,10 +636,9 @@ void MainWindow::HideWindow() { ShowWindow(hwnd(), SW_HIDE); }
 void MainWindow::CloseWindow() { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
 
 void MainWindow::BringProgressToFront() {
-  HWND progress = FindWindowA(ProgressDialog::kClassName, nullptr);
-  DWORD pid = 0;
-  if (progress != nullptr) GetWindowThreadProcessId(progress, &pid);
-  if (progress != nullptr && pid == GetCurrentProcessId() && IsWindowVisible(progress)) {
+  // The dialog of the connect that runs, from the services that made it.
+  HWND progress = reinterpret_cast<HWND>(setup_.services->ProgressWindow());
+  if (progress != nullptr && IsWindowVisible(progress)) {
     SetWindowPos(progress, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(progress);
   }
@@ -594,6 +651,14 @@ int MainWindow::ShowMsg(const std::string& cp1251, int kind, std::span<const int
 bool MainWindow::AskToReconnect() { return ui::AskToReconnect(hwnd()); }
 
 void MainWindow::SetTrayState(TrayMode mode, const std::string& hint) {
+  // Adding the icon can take the shell a tenth of a second: a window never
+  // shown yet gets it once it is on the screen (or on its way to the tray).
+  if (mode == TrayMode::Show && !trayShown_ && !everShown_) {
+    trayWaiting_ = true;
+    trayHint_ = hint;
+    return;
+  }
+  if (mode == TrayMode::Remove) trayWaiting_ = false;
   if (mode == TrayMode::Show && !trayShown_) {
     trayShown_ = user::NotifyIcon(NIM_ADD, hwnd(), kTrayIconId, NIF_ICON | NIF_MESSAGE | NIF_TIP,
                                   kMsgTrayIcon,
@@ -606,18 +671,29 @@ void MainWindow::SetTrayState(TrayMode mode, const std::string& hint) {
   SetTrayTip(hint);
 }
 
+void MainWindow::AddWaitingTrayIcon() {
+  everShown_ = true;
+  if (!trayWaiting_) return;
+  trayWaiting_ = false;
+  // The panels painted first: the window comes up whole, then the icon.
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SetTrayState(TrayMode::Show, trayHint_);
+}
+
 void MainWindow::SetTrayTip(const std::string& hint) {
+  if (trayWaiting_) trayHint_ = hint;
   if (!trayShown_) return;
   user::NotifyIcon(NIM_MODIFY, hwnd(), kTrayIconId, NIF_TIP, 0, nullptr, hint);
 }
 
 void MainWindow::ShowUsageFigures(const UsageFigures& figures, bool fields) {
-  if (usage_ != nullptr) usage_->Show(figures, fields);
+  if (Built(Panel::Usage)) usage_->Show(figures, fields);
 }
 
 void MainWindow::ShowUsageWarning(const std::string& cp1251) {
   // 98's shell has no balloons.
   const bool balloons = setup_.winVer != 410;
+  AddWaitingTrayIcon();
   if (balloons && trayShown_ &&
       user::NotifyBalloon(hwnd(), kTrayIconId, Text(TextId::MsgTitleWarning), cp1251)) {
     return;
@@ -660,31 +736,30 @@ bool MainWindow::RunInstallation() {
 // The hint window.
 
 void MainWindow::HintWindow::Create() {
-  window_ = user::CreateTooltip(TTS_NOPREFIX, owner_.hwnd());
-  if (window_ == nullptr) return;
-  user::AddTool(window_, TTF_TRACK | TTF_ABSOLUTE, owner_.hwnd(), 1, " ");
-  SendMessageA(window_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
+  window_.reset(user::CreateTooltip(TTS_NOPREFIX, owner_.hwnd()));
+  if (!window_) return;
+  user::AddTool(window_.get(), TTF_TRACK | TTF_ABSOLUTE, owner_.hwnd(), 1, " ");
+  SendMessageA(window_.get(), TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
 }
 
 void MainWindow::HintWindow::Destroy() {
-  if (window_ != nullptr) DestroyWindow(window_);
-  window_ = nullptr;
+  window_.reset();
   text_.clear();
 }
 
 bool MainWindow::HintWindow::Visible() const {
-  return window_ != nullptr && IsWindowVisible(window_) != FALSE;
+  return window_ && IsWindowVisible(window_.get()) != FALSE;
 }
 
 void MainWindow::HintWindow::ShowAt(HintAnchor anchor, int x, int y, const std::string& text) {
-  if (window_ == nullptr) return;
+  if (!window_) return;
   text_ = text;
   HWND on = anchor == HintAnchor::Graph ? owner_.Hwnd(ViewControl::SpeedGraph) : owner_.hwnd();
   POINT point{x, y};
   ClientToScreen(on, &point);
-  user::SetToolText(window_, owner_.hwnd(), 1, text);
-  SendMessageA(window_, TTM_TRACKPOSITION, 0, MAKELPARAM(point.x, point.y));
-  user::TrackTool(window_, owner_.hwnd(), 1, true);
+  user::SetToolText(window_.get(), owner_.hwnd(), 1, text);
+  SendMessageA(window_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(point.x, point.y));
+  user::TrackTool(window_.get(), owner_.hwnd(), 1, true);
 }
 
 void MainWindow::HintWindow::StartTimer(int ms) {
@@ -694,34 +769,6 @@ void MainWindow::HintWindow::StartTimer(int ms) {
 void MainWindow::HintWindow::StopTimer() {
   KillTimer(owner_.hwnd(), kHintTimerId);
   timerRunning_ = false;
-}
-
-// Messages.
-
-void MainWindow::OnCommand(HWND from, int code) {
-  if (code != STN_CLICKED && code != BN_CLICKED) return;
-  auto it = clicks_.find(from);
-  if (it == clicks_.end()) return;
-  std::function<void()> handler = it->second;  // the handler may change the window
-  handler();
-}
-
-void MainWindow::OnTrayMessage(UINT mouse) {
-  switch (mouse) {
-    case WM_LBUTTONUP:
-    case WM_MBUTTONUP:
-      controller_->OnTrayClick();
-      break;
-    case WM_RBUTTONUP:
-      controller_->OnTrayClick();
-      ShowTrayMenu();
-      break;
-    case WM_LBUTTONDBLCLK:
-      controller_->OnTrayDoubleClick();
-      break;
-    default:
-      break;
-  }
 }
 
 void MainWindow::ShowTrayMenu() {
@@ -742,49 +789,6 @@ void MainWindow::ShowTrayMenu() {
   }
 }
 
-bool MainWindow::SkinMouse(UINT message, WPARAM wparam, LPARAM lparam) {
-  const int x = GET_X_LPARAM(lparam);
-  const int y = GET_Y_LPARAM(lparam);
-  const bool left = (wparam & MK_LBUTTON) != 0;
-  switch (message) {
-    case WM_LBUTTONDOWN:
-      SetCapture(hwnd());
-      controller_->OnSkinMouseDown(true, x, y);
-      return true;
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      controller_->OnSkinMouseDown(left, x, y);
-      return true;
-    case WM_MOUSEMOVE: {
-      const bool anything = (wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_SHIFT |
-                                       MK_CONTROL)) != 0 || GetKeyState(VK_MENU) < 0;
-      if (auto move = controller_->OnSkinMouseMove(left, anything, x, y)) {
-        RECT r{};
-        GetWindowRect(hwnd(), &r);
-        SetWindowPos(hwnd(), nullptr, r.left + move->dx, r.top + move->dy, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      }
-      return true;
-    }
-    case WM_LBUTTONUP: {
-      if (!left) ReleaseCapture();
-      controller_->OnSkinMouseUp(left);
-      // A click: where the pointer is now, in the picture's coordinates.
-      POINT at{};
-      GetCursorPos(&at);
-      ScreenToClient(hwnd(), &at);
-      controller_->OnSkinClick(at.x, at.y);
-      return true;
-    }
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-      controller_->OnSkinMouseUp(left);
-      return true;
-    default:
-      return false;
-  }
-}
-
 void MainWindow::PaintSkin(HDC dc) {
   if (skin_ != nullptr) {
     GdiCanvas canvas(dc);
@@ -795,119 +799,228 @@ void MainWindow::PaintSkin(HDC dc) {
   FillRect(dc, &r, white_.get());
 }
 
+// Messages: one handler each; a handler returns false to leave the message
+// to DefWindowProc as well.
+
+const MainWindow::Route MainWindow::kRoutes[] = {
+    {kMsgConnectionLost, &MainWindow::OnWorkerMessage},
+    {kMsgStatistics, &MainWindow::OnWorkerMessage},
+    {kMsgSystemConfigError, &MainWindow::OnWorkerMessage},
+    {kMsgConnected, &MainWindow::OnWorkerMessage},
+    {kMsgTrafficBaseline, &MainWindow::OnWorkerMessage},
+    {kMsgWakeUp, &MainWindow::OnWakeUp},
+    {kMsgTrayIcon, &MainWindow::OnTrayIcon},
+    {WM_PAINT, &MainWindow::OnPaint},
+    {WM_PRINTCLIENT, &MainWindow::OnPaint},
+    {WM_ERASEBKGND, &MainWindow::OnEraseBackground},
+    {WM_COMMAND, &MainWindow::OnCommand},
+    {WM_CTLCOLORSTATIC, &MainWindow::OnControlColour},
+    {WM_CTLCOLORBTN, &MainWindow::OnControlColour},
+    {WM_TIMER, &MainWindow::OnTimer},
+    {WM_SETCURSOR, &MainWindow::OnSetCursor},
+    {WM_LBUTTONDOWN, &MainWindow::OnSkinMouse},
+    {WM_RBUTTONDOWN, &MainWindow::OnSkinMouse},
+    {WM_MBUTTONDOWN, &MainWindow::OnSkinMouse},
+    {WM_MOUSEMOVE, &MainWindow::OnSkinMouse},
+    {WM_LBUTTONUP, &MainWindow::OnSkinMouseUp},
+    {WM_RBUTTONUP, &MainWindow::OnSkinMouseUp},
+    {WM_MBUTTONUP, &MainWindow::OnSkinMouseUp},
+    {WM_SYSCOMMAND, &MainWindow::OnSysCommand},
+    {WM_SIZE, &MainWindow::OnSize},
+    {WM_ACTIVATEAPP, &MainWindow::OnActivateApp},
+    {WM_QUERYENDSESSION, &MainWindow::OnEndSession},
+    {WM_ENDSESSION, &MainWindow::OnEndSession},
+    {WM_CLOSE, &MainWindow::OnClose},
+    {WM_DESTROY, &MainWindow::OnDestroy},
+};
+
 bool MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   result = 0;
-  switch (message) {
-    case kMsgConnectionLost:
-      controller_->OnConnectionLost();
-      return true;
-    case kMsgStatistics:
-      controller_->OnStatistics(static_cast<std::uint32_t>(wparam), static_cast<std::uint32_t>(lparam));
-      return true;
-    case kMsgWakeUp:
-      // A second start brings the window back from the notification area,
-      // or from the taskbar if something minimised it past our handlers.
-      if (ApplicationHidden()) ShowWindow(hwnd(), SW_SHOWNORMAL);
-      controller_->RefreshOnRestore();
-      return true;
-    case kMsgSystemConfigError:
-      controller_->OnSystemConfigError();
-      return true;
-    case kMsgConnected:
-      controller_->OnConnected(static_cast<ras::Handle>(wparam));
-      return true;
-    case kMsgTrafficBaseline:
-      controller_->OnTrafficBaseline(static_cast<std::uint32_t>(wparam),
-                                     static_cast<std::uint32_t>(lparam));
-      return true;
-    case kMsgTrayIcon:
-      if (wparam == kTrayIconId) OnTrayMessage(static_cast<UINT>(lparam));
-      return true;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd(), &ps);
-      if (dc != nullptr) PaintSkin(dc);
-      EndPaint(hwnd(), &ps);
-      return true;
-    }
-    case WM_PRINTCLIENT:
-      PaintSkin(reinterpret_cast<HDC>(wparam));
-      return true;
-    case WM_ERASEBKGND:
-      result = 1;
-      return true;
-    case WM_COMMAND:
-      OnCommand(reinterpret_cast<HWND>(lparam), HIWORD(wparam));
-      return true;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: {
-      HDC dc = reinterpret_cast<HDC>(wparam);
-      HWND control = reinterpret_cast<HWND>(lparam);
-      SetBkColor(dc, RGB(255, 255, 255));
-      const bool link = std::find(links_.begin(), links_.end(), control) != links_.end();
-      SetTextColor(dc, link ? kLinkColour : RGB(0, 0, 0));
-      result = reinterpret_cast<LRESULT>(white_.get());
-      return true;
-    }
-    case WM_TIMER:
-      if (wparam != kHintTimerId) return false;
-      hints_.TimerTick();
-      return true;
-    case WM_SETCURSOR:
-      if (!hourglass_) return false;
-      SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
-      result = TRUE;
-      return true;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_MOUSEMOVE:
+  for (const Route& route : kRoutes) {
+    if (route.message == message) return (this->*route.handler)(message, wparam, lparam, result);
+  }
+  return false;
+}
+
+// What the workers post or send: the connection's news.
+bool MainWindow::OnWorkerMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT&) {
+  const auto first = static_cast<std::uint32_t>(wparam);
+  const auto second = static_cast<std::uint32_t>(lparam);
+  if (message == kMsgConnectionLost) controller_->OnConnectionLost();
+  if (message == kMsgStatistics) controller_->OnStatistics(first, second);
+  if (message == kMsgSystemConfigError) controller_->OnSystemConfigError();
+  if (message == kMsgConnected) controller_->OnConnected(static_cast<ras::Handle>(wparam));
+  if (message == kMsgTrafficBaseline) controller_->OnTrafficBaseline(first, second);
+  return true;
+}
+
+bool MainWindow::OnWakeUp(UINT, WPARAM, LPARAM, LRESULT&) {
+  // A second start brings the window back from the notification area,
+  // or from the taskbar if something minimised it past our handlers.
+  if (ApplicationHidden()) ShowWindow(hwnd(), SW_SHOWNORMAL);
+  controller_->RefreshOnRestore();
+  return true;
+}
+
+bool MainWindow::OnTrayIcon(UINT, WPARAM wparam, LPARAM lparam, LRESULT&) {
+  if (wparam != kTrayIconId) return true;
+  switch (static_cast<UINT>(lparam)) {
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      return SkinMouse(message, wparam, lparam);
-    case WM_SYSCOMMAND:
-      switch (wparam & 0xFFF0) {
-        case SC_MINIMIZE:
-          MinimiseApplication();
-          return true;
-        case SC_RESTORE:
-          RestoreApplication();
-          return true;
-        default:
-          return false;
-      }
-    case WM_SIZE:
-      // The taskbar, ShowWindow and other programs minimise without
-      // SC_MINIMIZE; the window still belongs in the tray then.
-      if (wparam == SIZE_MINIMIZED && IsWindowVisible(hwnd())) MinimiseApplication();
-      return false;
-    case WM_ACTIVATEAPP:
-      if (wparam != FALSE) controller_->OnActivated();
-      return false;
-    case WM_QUERYENDSESSION:
-      // Nothing to ask: the settings are saved at WM_ENDSESSION.
-      result = TRUE;
+      controller_->OnTrayClick();
+      break;
+    case WM_RBUTTONUP:
+      controller_->OnTrayClick();
+      ShowTrayMenu();
+      break;
+    case WM_LBUTTONDBLCLK:
+      controller_->OnTrayDoubleClick();
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+bool MainWindow::OnPaint(UINT message, WPARAM wparam, LPARAM, LRESULT&) {
+  if (message == WM_PRINTCLIENT) {
+    PaintSkin(reinterpret_cast<HDC>(wparam));
+    return true;
+  }
+  PaintScope paint(hwnd());
+  if (paint.get() != nullptr) PaintSkin(paint.get());
+  return true;
+}
+
+bool MainWindow::OnEraseBackground(UINT, WPARAM, LPARAM, LRESULT& result) {
+  result = 1;
+  return true;
+}
+
+bool MainWindow::OnCommand(UINT, WPARAM wparam, LPARAM lparam, LRESULT&) {
+  const int code = HIWORD(wparam);
+  if (code != STN_CLICKED && code != BN_CLICKED) return true;
+  HWND from = reinterpret_cast<HWND>(lparam);
+  for (const ControlSlot& slot : slots_) {
+    if (slot.window != from || !slot.onClick) continue;
+    std::function<void()> handler = slot.onClick;  // the handler may change the window
+    handler();
+    break;
+  }
+  return true;
+}
+
+bool MainWindow::OnControlColour(UINT, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  HDC dc = reinterpret_cast<HDC>(wparam);
+  HWND control = reinterpret_cast<HWND>(lparam);
+  SetBkColor(dc, RGB(255, 255, 255));
+  bool link = false;
+  for (const ControlSlot& slot : slots_) link = link || (slot.link && slot.window == control);
+  SetTextColor(dc, link ? kLinkColour : RGB(0, 0, 0));
+  result = reinterpret_cast<LRESULT>(white_.get());
+  return true;
+}
+
+bool MainWindow::OnTimer(UINT, WPARAM wparam, LPARAM, LRESULT&) {
+  if (wparam != kHintTimerId) return false;
+  hints_.TimerTick();
+  return true;
+}
+
+bool MainWindow::OnSetCursor(UINT, WPARAM, LPARAM, LRESULT& result) {
+  if (!hourglass_) return false;
+  SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+  result = TRUE;
+  return true;
+}
+
+bool MainWindow::OnSkinMouse(UINT message, WPARAM wparam, LPARAM lparam, LRESULT&) {
+  const int x = GET_X_LPARAM(lparam);
+  const int y = GET_Y_LPARAM(lparam);
+  const bool left = (wparam & MK_LBUTTON) != 0;
+  if (message == WM_LBUTTONDOWN) {
+    SetCapture(hwnd());
+    controller_->OnSkinMouseDown(true, x, y);
+  } else if (message != WM_MOUSEMOVE) {
+    controller_->OnSkinMouseDown(left, x, y);
+  } else {
+    const bool anything = (wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_SHIFT |
+                                     MK_CONTROL)) != 0 || GetKeyState(VK_MENU) < 0;
+    if (auto move = controller_->OnSkinMouseMove(left, anything, x, y)) {
+      RECT r{};
+      GetWindowRect(hwnd(), &r);
+      SetWindowPos(hwnd(), nullptr, r.left + move->dx, r.top + move->dy, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  return true;
+}
+
+bool MainWindow::OnSkinMouseUp(UINT message, WPARAM wparam, LPARAM, LRESULT&) {
+  const bool left = (wparam & MK_LBUTTON) != 0;
+  if (message != WM_LBUTTONUP) {
+    controller_->OnSkinMouseUp(left);
+    return true;
+  }
+  if (!left) ReleaseCapture();
+  controller_->OnSkinMouseUp(left);
+  // A click: where the pointer is now, in the picture's coordinates.
+  POINT at{};
+  GetCursorPos(&at);
+  ScreenToClient(hwnd(), &at);
+  controller_->OnSkinClick(at.x, at.y);
+  return true;
+}
+
+bool MainWindow::OnSysCommand(UINT, WPARAM wparam, LPARAM, LRESULT&) {
+  switch (wparam & 0xFFF0) {
+    case SC_MINIMIZE:
+      MinimiseApplication();
       return true;
-    case WM_ENDSESSION:
-      if (wparam != FALSE && !closing_) {
-        closing_ = true;
-        controller_->OnSessionEnd();
-      }
-      return true;
-    case WM_CLOSE:
-      if (closing_) return true;
-      if (!controller_->OnCloseQuery()) return true;
-      closing_ = true;
-      controller_->OnClose();
-      DestroyWindow(hwnd());
-      return true;
-    case WM_DESTROY:
-      PostQuitMessage(0);
+    case SC_RESTORE:
+      RestoreApplication();
       return true;
     default:
       return false;
   }
+}
+
+bool MainWindow::OnSize(UINT, WPARAM wparam, LPARAM, LRESULT&) {
+  // The taskbar, ShowWindow and other programs minimise without
+  // SC_MINIMIZE; the window still belongs in the tray then.
+  if (wparam == SIZE_MINIMIZED && IsWindowVisible(hwnd())) MinimiseApplication();
+  return false;
+}
+
+bool MainWindow::OnActivateApp(UINT, WPARAM wparam, LPARAM, LRESULT&) {
+  if (wparam != FALSE) controller_->OnActivated();
+  return false;
+}
+
+bool MainWindow::OnEndSession(UINT message, WPARAM wparam, LPARAM, LRESULT& result) {
+  // Nothing to ask: the settings are saved at WM_ENDSESSION.
+  if (message == WM_QUERYENDSESSION) {
+    result = TRUE;
+    return true;
+  }
+  if (wparam != FALSE && !closing_) {
+    closing_ = true;
+    controller_->OnSessionEnd();
+  }
+  return true;
+}
+
+bool MainWindow::OnClose(UINT, WPARAM, LPARAM, LRESULT&) {
+  if (closing_ || !controller_->OnCloseQuery()) return true;
+  closing_ = true;
+  controller_->OnClose();
+  DestroyWindow(hwnd());
+  return true;
+}
+
+bool MainWindow::OnDestroy(UINT, WPARAM, LPARAM, LRESULT&) {
+  PostQuitMessage(0);
+  return true;
 }
 
 }  // namespace dw::ui

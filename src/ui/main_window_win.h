@@ -8,8 +8,8 @@
 #include "platform/win32/win.h"
 
 #include <cstdint>
+#include <array>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,14 +78,30 @@ class MainWindow final : public WindowBase, public MainView {
   MainController& controller() { return *controller_; }
   const Settings& settings() const { return controller_->settings(); }
   // The control's window (the main window for ViewControl::Window), or null.
-  HWND Hwnd(ViewControl control) const;
+  // A control of a panel not built yet builds that panel.
+  HWND Hwnd(ViewControl control) const { return SlotOf(control).window; }
   HWND PanelWindowOf(Panel panel) const;
-  // The panels' contents (created with the window).
-  AgreementPanel& agreementPanel() { return *agreement_; }
-  SettingsPanel& settingsPanel() { return *settingsPanel_; }
-  AboutPanel& aboutPanel() { return *about_; }
-  UsagePanel& usagePanel() { return *usage_; }
+  // The panels' contents, each built when first shown or asked for.
+  AgreementPanel& agreementPanel() {
+    Built(Panel::Agreement);
+    return *agreement_;
+  }
+  SettingsPanel& settingsPanel() {
+    Built(Panel::Settings);
+    return *settingsPanel_;
+  }
+  AboutPanel& aboutPanel() {
+    Built(Panel::About);
+    return *about_;
+  }
+  UsagePanel& usagePanel() {
+    Built(Panel::Usage);
+    return *usage_;
+  }
+  bool PanelBuilt(Panel panel) const { return built_[Index(panel)]; }
   bool TrayIconShown() const { return trayShown_; }
+  // Asked for before the window was first shown, and not added yet.
+  bool TrayIconWaiting() const { return trayWaiting_; }
 
   // MainView
   void ShowPanel(Panel front) override;
@@ -147,37 +163,85 @@ class MainWindow final : public WindowBase, public MainView {
 
    private:
     MainWindow& owner_;
-    HWND window_ = nullptr;
+    UniqueWindow window_;
     std::string text_;
     bool timerRunning_ = false;
+  };
+  // One control the controller names, and the typed views through which
+  // the calls that differ by kind reach it.
+  struct ControlSlot {
+    HWND window = nullptr;
+    SkinButton* button = nullptr;      // its caption lives on the button
+    ControlWindow* painted = nullptr;  // enabled together with its look
+    PanelContent* texts = nullptr;     // the panel that keeps its text colour
+    std::function<void()> onClick;     // a link of the main window's own
+    bool link = false;
+    // A caption set before the control's panel was built, for when it is.
+    std::string pendingCaption;
+    bool captionPending = false;
   };
   struct Skinned {
     std::unique_ptr<PaintedPanel> control;
     std::unique_ptr<ControlWindow> window;
   };
+  static constexpr std::size_t kPanelCount = 5;
+  static constexpr std::size_t kControlCount = static_cast<std::size_t>(ViewControl::Window) + 1;
+  static std::size_t Index(Panel panel) { return static_cast<std::size_t>(panel); }
+  static std::size_t Index(ViewControl control) { return static_cast<std::size_t>(control); }
+  using Handler = bool (MainWindow::*)(UINT message, WPARAM wparam, LPARAM lparam,
+                                       LRESULT& result);
+  struct Route {
+    UINT message;
+    Handler handler;
+  };
+  static const Route kRoutes[];
 
   bool CreateWindowAndControls();
+  bool CreatePanels();
+  // Builds the panel's controls once; true after.
+  bool Built(Panel panel);
+  const ControlSlot& SlotOf(ViewControl control) const;
+  void AddControl(ViewControl id, ControlSlot slot);
+  void AddLink(ViewControl id, HWND parent, int x, int y, int w, TextId text, DWORD style,
+               std::function<void()> onClick);
   void BuildMain(HWND panel);
   void BuildSettings(HWND panel);
   void BuildAgreement(HWND panel);
   void BuildAbout(HWND panel);
   void BuildUsage(HWND panel);
+  void AddSpeedGraph(HWND panel);
   // A skinned button of a panel: its window answers to `id`.
   void AddPanelButton(ViewControl id, SkinButton& button, ControlWindow& window);
-  PanelContent* ContentHolding(HWND control) const;
   HWND AddLabel(HWND parent, int x, int y, int w, int h, TextId text, bool link = false,
                 DWORD style = 0);
   HWND AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text, bool link,
                     DWORD style);
-  SkinButton& AddButton(ViewControl id, HWND parent, int x, int y, int w, int h, TextId caption,
-                        std::function<void()> onClick);
-  void AddHeading(HWND parent, const char* resource, ViewControl id = ViewControl::Window);
-  void OnCommand(HWND from, int code);
-  void OnTrayMessage(UINT mouse);
+  void AddButton(ViewControl id, HWND parent, int x, int y, int w, int h, TextId caption,
+                 std::function<void()> onClick);
+  void AddHeading(HWND parent, const char* resource);
   void ShowTrayMenu();
+  void AddWaitingTrayIcon();
   void PaintSkin(HDC dc);
-  bool SkinMouse(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateGraphTooltip();
+
+  // Message handlers, one per message (kRoutes).
+  bool OnWorkerMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnWakeUp(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnTrayIcon(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnPaint(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnEraseBackground(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnCommand(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnControlColour(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnTimer(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnSetCursor(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnSkinMouse(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnSkinMouseUp(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnSysCommand(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnSize(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnActivateApp(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnEndSession(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnClose(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnDestroy(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
 
   Setup setup_;
   std::unique_ptr<Registry> ownRegistry_;
@@ -193,30 +257,31 @@ class MainWindow final : public WindowBase, public MainView {
   std::unique_ptr<WindowRegionForm> regionForm_;
   std::unique_ptr<FormRegion> windowShape_;
 
-  std::map<Panel, std::unique_ptr<PanelWindow>> panels_;
-  std::map<Panel, TransparentPanel> panelFaces_;
+  std::array<std::unique_ptr<PanelWindow>, kPanelCount> panels_;
+  std::array<TransparentPanel, kPanelCount> panelFaces_;
+  std::array<bool, kPanelCount> built_{};
   std::vector<Skinned> skinned_;
-  std::map<ViewControl, HWND> controls_;
-  std::map<ViewControl, SkinButton*> buttons_;
-  // Every skinned control's window: enabling goes through it.
-  std::map<HWND, ControlWindow*> skinnedWindows_;
-  std::map<HWND, std::function<void()>> clicks_;
-  std::vector<HWND> links_;
+  std::array<ControlSlot, kControlCount> slots_;
+  // The modem list set before the settings panel was built.
+  std::vector<std::string> modemItems_;
+  int modemSelection_ = -1;
   // After panels_: the contents go before the panels they sit on.
   std::unique_ptr<AgreementPanel> agreement_;
   std::unique_ptr<SettingsPanel> settingsPanel_;
   std::unique_ptr<AboutPanel> about_;
   std::unique_ptr<UsagePanel> usage_;
-  ControlWindow* graphWindow_ = nullptr;
 
   UniqueFont font_;
   UniqueFont linkFont_;
   UniqueBrush white_;
 
-  HWND graphTip_ = nullptr;
+  UniqueWindow graphTip_;
   Subclass graphHook_;
 
   bool trayShown_ = false;
+  bool trayWaiting_ = false;
+  bool everShown_ = false;
+  std::string trayHint_;
   bool hourglass_ = false;
   bool closing_ = false;
 };

@@ -16,12 +16,18 @@
 namespace dw::connection {
 namespace {
 
-// The session of the running call. Only the user-interface thread touches it.
+// The session of the running call and its dialog. Only the user-interface
+// thread touches them.
 ConnectSession* g_session = nullptr;
+HWND g_dialog = nullptr;
 
 struct SessionReference {
   explicit SessionReference(ConnectSession& session) { g_session = &session; }
   ~SessionReference() { g_session = nullptr; }
+};
+struct DialogReference {
+  explicit DialogReference(HWND dialog) { g_dialog = dialog; }
+  ~DialogReference() { g_dialog = nullptr; }
 };
 
 // The session's waits and news, on the progress dialog and the main window.
@@ -55,6 +61,8 @@ class DialogObserver final : public ConnectObserver {
 
 bool OpenConnectionRunning() { return g_session != nullptr; }
 
+HWND OpenConnectionDialog() { return g_dialog; }
+
 void CancelOpenConnection() {
   if (g_session) g_session->Cancel();
 }
@@ -65,6 +73,7 @@ ConnectResult OpenConnection(const ConnectRequest& request, const OpenConnection
   result.apnList = request.apnList;
   try {
     ui::ProgressDialog frm(context.mainWindow, *context.progressLock);
+    DialogReference dialog(frm.hwnd());
     frm.ResetForDialling();
     frm.ShowDialling(Text(TextId::ConnSearching));
     ui::DrainMessages(frm.hwnd());

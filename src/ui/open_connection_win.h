@@ -46,6 +46,8 @@ ConnectResult OpenConnection(const ConnectRequest& request, const OpenConnection
 
 // True while OpenConnection runs (its dialog is up).
 bool OpenConnectionRunning();
+// The running OpenConnection's dialog, or null.
+HWND OpenConnectionDialog();
 // For the main window's close: the running dial is cancelled and cleans up,
 // a running update is abandoned; OpenConnection then returns without its
 // error report. The caller keeps

@@ -149,6 +149,71 @@ TEST_F(MainWindowTest, ModemListIsTheRealListBox) {
   EXPECT_EQ(window->SelectedModem(), 0);
 }
 
+// An installed start builds the main panel alone; what the controller sets
+// on another panel meanwhile is there when that panel is first built.
+TEST_F(MainWindowTest, OnlyTheShownPanelIsBuiltTheOthersGetWhatWasSetMeanwhile) {
+  registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
+  services.devices = {"Korvana GPRS Modem", "\xCC\xEE\xE4\xE5\xEC", "Third"};
+  Make();
+  EXPECT_TRUE(window->PanelBuilt(Panel::Main));
+  for (Panel p : {Panel::Agreement, Panel::Settings, Panel::About, Panel::Usage}) {
+    EXPECT_FALSE(window->PanelBuilt(p)) << static_cast<int>(p);
+  }
+  EXPECT_EQ(window->ModemItems(), services.devices);
+  EXPECT_EQ(window->SelectedModem(), 0);
+  window->SelectModem(1);
+  window->SetModemItems({"A", "B"});  // a new list selects nothing, as the list box
+  EXPECT_EQ(window->SelectedModem(), -1);
+  window->SetModemItems(services.devices);
+  window->SelectModem(2);
+  window->SetCaption(ViewControl::ChooseModemButton, "\xC2\xFB\xE1\xF0\xE0\xF2\xFC");
+  EXPECT_FALSE(window->PanelBuilt(Panel::Settings));
+
+  // Any touch of a control builds its panel.
+  window->SetVisible(ViewControl::CopyOption, false);
+  EXPECT_TRUE(window->PanelBuilt(Panel::Settings));
+  const ListBox& list = window->settingsPanel().modemList;
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Item(1), services.devices[1]);
+  EXPECT_EQ(list.Selected(), 2);
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::ChooseModemButton)), "Выбрать");
+  EXPECT_EQ(window->settingsPanel().chooseButton.caption, "\xC2\xFB\xE1\xF0\xE0\xF2\xFC");
+
+  // The version, set at the start, waits for the about panel.
+  EXPECT_FALSE(window->PanelBuilt(Panel::About));
+  EXPECT_EQ(TextOf(window->Hwnd(ViewControl::VersionText)).rfind("Версия: ", 0), 0u);
+  EXPECT_TRUE(window->PanelBuilt(Panel::About));
+  // Shown for the first time, a panel comes up built.
+  window->controller().OpenAgreement();
+  EXPECT_TRUE(window->PanelBuilt(Panel::Agreement));
+  EXPECT_TRUE(Shown(window->PanelWindowOf(Panel::Agreement)));
+  EXPECT_TRUE(Shown(window->Hwnd(ViewControl::AgreementBackLink)));
+}
+
+// The shell may take long to add the icon: it is added once the window is
+// on the screen, or on its way into the tray at an automatic start. (Wine's
+// headless driver has no tray, so the add itself may fail here.)
+TEST_F(MainWindowTest, TheTrayIconWaitsForTheWindowToShowOrHide) {
+  registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
+  Make();
+  EXPECT_TRUE(window->TrayIconWaiting());
+  EXPECT_FALSE(window->TrayIconShown());
+  window->controller().ShowAtStart();
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_FALSE(window->TrayIconWaiting());
+
+  window.reset();
+  Make();
+  EXPECT_TRUE(window->TrayIconWaiting());
+  window->MinimiseApplication();
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_FALSE(window->TrayIconWaiting());
+  // Once shown, the window adds the icon at once.
+  window->SetTrayState(TrayMode::Remove, "");
+  window->SetTrayState(TrayMode::Show, "tip");
+  EXPECT_FALSE(window->TrayIconWaiting());
+}
+
 TEST_F(MainWindowTest, WorkerMessagesReachTheDisplay) {
   // Encrypted, as the program reads them without "/r".
   registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));

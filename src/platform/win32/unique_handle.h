@@ -68,6 +68,11 @@ struct SocketTraits {
   static Handle Invalid() { return INVALID_SOCKET; }
   static void Close(Handle h) { closesocket(h); }
 };
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DestroyWindow(h); }
+};
 template <typename GdiHandle>
 struct GdiObjectTraits {
   using Handle = GdiHandle;
@@ -84,5 +89,7 @@ using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueSocket = UniqueHandle<SocketTraits>;
+// A window no parent destroys for us (a top-level one or a tooltip).
+using UniqueWindow = UniqueHandle<WindowTraits>;
 
 }  // namespace dw

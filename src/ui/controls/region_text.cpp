@@ -240,7 +240,7 @@ class Evaluation {
 
     for (const std::string& open : context_.NameStack()) {
       if (SameName(open, external)) {
-        throw EExtRgnCrossLink(std::string(name_) + " recursively links to itself in line " +
+        throw RegionSelfInsertError(std::string(name_) + " recursively links to itself in line " +
                                std::to_string(line_));
       }
     }
@@ -301,12 +301,12 @@ std::unique_ptr<Region> EvaluateRegionText(std::string_view text, std::string_vi
     return result;
   } catch (const TextError& e) {
     names.resize(depth);
-    throw ECannotTranslate(std::string(name) + ", line" + std::to_string(evaluation.line()) +
+    throw RegionTextError(std::string(name) + ", line" + std::to_string(evaluation.line()) +
                            e.message);
-  } catch (const ECannotTranslate&) {
+  } catch (const RegionTextError&) {
     names.resize(depth);
     throw;
-  } catch (const EExtRgnCrossLink&) {
+  } catch (const RegionSelfInsertError&) {
     names.resize(depth);
     throw;
   } catch (...) {

@@ -17,13 +17,13 @@
 namespace dw::ui {
 
 // An error in a region text; the message names the text and the line.
-class ECannotTranslate : public Error {
+class RegionTextError : public Error {
  public:
   using Error::Error;
 };
 
 // A text that inserts itself, directly or through other external regions.
-class EExtRgnCrossLink : public Error {
+class RegionSelfInsertError : public Error {
  public:
   using Error::Error;
 };
@@ -62,7 +62,7 @@ class RegionContext {
 // The region of `text` (named `name` in messages), or null when the text
 // makes none or the evaluation fails for a reason outside the text (a
 // division by zero, a number too large, a shape the back end cannot make).
-// Errors of the text throw ECannotTranslate or EExtRgnCrossLink.
+// Errors of the text throw RegionTextError or RegionSelfInsertError.
 std::unique_ptr<Region> EvaluateRegionText(std::string_view text, std::string_view name,
                                            RegionContext& context);
 

@@ -99,7 +99,7 @@ TEST_F(FormRegionTest, ABadTextRaisesAndTheWindowKeepsItsRegion) {
   try {
     region.SetRegion("R0,0,10,10\r\nR0,0,1");
     FAIL();
-  } catch (const ECannotTranslate& e) {
+  } catch (const RegionTextError& e) {
     EXPECT_STREQ(e.what(), "frMain, line2: Invalid number of parameters");
   }
   EXPECT_EQ(region.Computed(), nullptr);
@@ -174,13 +174,13 @@ TEST_F(FormRegionTest, RecursiveInsertionIsRefusedAndLeavesNoNamesBehind) {
   try {
     self.SetRegion("R0,0,1,1\r\nTLT0,0,self");
     FAIL();
-  } catch (const EExtRgnCrossLink& e) {
+  } catch (const RegionSelfInsertError& e) {
     EXPECT_STREQ(e.what(), "Self recursively links to itself in line 2");
   }
   MacroRegion a(form, "A1");
   MacroRegion b(form, "B1");
   a.SetRegion("TLT0,0,B1");
-  EXPECT_THROW(b.SetRegion("TLT0,0,A1"), EExtRgnCrossLink);
+  EXPECT_THROW(b.SetRegion("TLT0,0,A1"), RegionSelfInsertError);
   RegionCoordinator* coordinator = RegionCoordinator::Find(form);
   EXPECT_TRUE(coordinator->NameStack().empty());
   FormRegion region(form, "frMain");

@@ -23,7 +23,7 @@ class RegionTextTest : public ::testing::Test {
   std::string Error(const std::string& text) {
     try {
       Eval(text);
-    } catch (const ECannotTranslate& e) {
+    } catch (const RegionTextError& e) {
       return e.what();
     }
     return "(no error)";
