@@ -290,8 +290,23 @@ e2e_click_child() {
 }
 
 # The main panel's connect (or disconnect) button, found by the probe.
+# The main panel takes input: the program disables it while a connect runs.
+# Under Wine without a window manager the progress dialog's DestroyWindow
+# waits two seconds for the X server after the dialog looks gone, and the
+# connect returns (and enables the panel) only then.
+e2e_main_panel_enabled() {
+  e2e_children TfrmGprsMain | awk '
+    /^top / { split($0, a, " rect="); split(a[2], r, "[, ]"); ox = r[1]; oy = r[2] }
+    /^child / && / class=DialwavePanel visible=1 / {
+      split($0, a, " rect="); split(a[2], r, "[, ]")
+      if (r[2] - oy == 49) { found = 1; if ($0 ~ / enabled=1 /) ok = 1 }
+    }
+    END { exit !(found && ok) }'
+}
 e2e_click_connect() {
   local line
+  # A click on the disabled panel would be lost.
+  e2e_until 5 e2e_main_panel_enabled || true
   line=$(e2e_children TfrmGprsMain | grep -E '^child .* class=DialwaveControl visible=1 .* text=(Подключиться|Отключиться)$' | head -n 1)
   [ -n "$line" ] || fail "no connect button on the main panel: $(e2e_main_panel | tr '\n' ' ')"
   e2e_click_at $(e2e_centre "$line")
