@@ -119,7 +119,10 @@ void MainController::Create() {
     view_.SetEnabled(ViewControl::AgreeButton, false);
     view_.SetEnabled(ViewControl::DisagreeButton, true);
   }
-  FillModemList();
+  // The list shows only on the settings panel, which reads it afresh when
+  // opened from the main panel: an installed start keeps RAS (a worker, the
+  // readiness wait, up to a minute at log-on) out of the way to its window.
+  if (settings_.StartStage != kStageInstalled) FillModemList();
   view_.ResetAgreementScroll();
   WriteLog("WINVER", static_cast<std::int32_t>(setup_.winVer), "version of Windows");
 }
