@@ -12,18 +12,9 @@
 #           report with its details opened and closed (ROUNDS times)
 #   settings the settings panel, the agreement from it, "Выбрать" (ROUNDS
 #           times)
-# Each phase fails when a figure grows between its sample at a tenth of the
-# way (cycle 100 of 1000; not before cycle 10) and its end by more than the bounds below; the
-# end is the least of the last five samples, so a thread or block that is
-# only on its way out does not count, while a leak, which only grows, does.
+# tests/soak/judge.sh then judges the CSV phase by phase.
 #   bash tests/soak/soak.sh GEN CYCLES ROUNDS CSV
 . "$(dirname "$0")/../e2e/lib.sh"
-
-# The bounds. A handle, a thread or some 300 bytes left per drop would pass
-# all of them only if it were fewer than one in a hundred cycles.
-SOAK_MAX_HANDLES=8
-SOAK_MAX_THREADS=1
-SOAK_MAX_PRIVATE=$((256 * 1024))
 
 E2E_NAME=soak
 E2E_KIND=xsoak
@@ -164,48 +155,18 @@ soak_settings() {
   done
 }
 
-# soak_judge PHASE CYCLES: the bounds over one phase's samples.
-soak_judge() {
-  awk -F, -v phase="$1" -v n="$2" -v mh="$SOAK_MAX_HANDLES" -v mt="$SOAK_MAX_THREADS" \
-      -v mp="$SOAK_MAX_PRIVATE" '
-    $1 == phase { c[$2] = $0 }
-    END {
-      # Not before cycle 10: a worker the program keeps for later checks
-      # starts at one of the first connects (its stack then counts).
-      from = int((n + 9) / 10); if (from < 10 && n >= 10) from = 10
-      if (!(from in c) || !(n in c)) { print phase ": missing samples"; exit 1 }
-      split(c[from], a, ",")
-      # The end: the least of the last five samples, figure by figure.
-      for (k = 4; k <= 6; k++) low[k] = -1
-      for (i = (n > 4 ? n - 4 : 1); i <= n; i++) {
-        split(c[i], b, ",")
-        for (k = 4; k <= 6; k++) if (low[k] < 0 || b[k] + 0 < low[k]) low[k] = b[k] + 0
-      }
-      dh = low[4] - a[4]; dt = low[5] - a[5]; dp = low[6] - a[6]
-      printf "%s: cycle %d to %d: handles %+d (bound %d), threads %+d (bound %d), private bytes %+d (bound %d)\n",
-        phase, from, n, dh, mh, dt, mt, dp, mp
-      exit !(dh <= mh && dt <= mt && dp <= mp)
-    }' "$SOAK_CSV"
-}
-
 journey() {
   e2e_installed
   e2e_update_server 1.0.0
   mkdir -p "$(dirname "$SOAK_CSV")"
   echo "phase,cycle,seconds,handles,threads,private_bytes,working_set,virtual_bytes" >"$SOAK_CSV"
   e2e_start /l /n
-  local verdict=0 phase
   # The short phases first: a fault in them shows before the long one.
   [ "$SOAK_ROUNDS" = 0 ] || { soak_buttons; soak_panels; soak_settings; }
   [ "$SOAK_CYCLES" = 0 ] || soak_drops
   e2e_say "$(($(wc -l <"$SOAK_CSV") - 1)) samples in $((SECONDS - SOAK_START)) s: $SOAK_CSV"
-  [ "$SOAK_CYCLES" = 0 ] || soak_judge drop "$SOAK_CYCLES" || verdict=1
-  if [ "$SOAK_ROUNDS" != 0 ]; then
-    soak_judge button "$SOAK_ROUNDS" || verdict=1
-    soak_judge panels "$SOAK_ROUNDS" || verdict=1
-    soak_judge settings "$SOAK_ROUNDS" || verdict=1
-  fi
-  [ "$verdict" = 0 ] || fail "a figure grew past its bound"
+  bash "$DW_SOURCE_DIR/tests/soak/judge.sh" "$SOAK_CSV" "$SOAK_CYCLES" "$SOAK_ROUNDS" ||
+    fail "a figure grew past its bound"
   e2e_close_program 15 || fail "the program did not end"
 }
 
