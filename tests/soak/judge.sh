@@ -16,9 +16,9 @@ SOAK_MAX_PRIVATE=$((256 * 1024))
 # RAS's readiness checks run on a pool that keeps up to four idle workers
 # (src/ras/readiness.cpp) and starts one more only when two checks overlap,
 # the statistics thread's and the window's: such a worker comes at any cycle
-# and stays. Threads may grow by that many, and the stack of each (1 MiB,
-# which Wine commits whole) is not counted in the bytes; a thread lost per
-# cycle still shows at once.
+# and stays. Threads may grow by that many, and 1 MiB of stack for each
+# (what one adds to the private bytes under Wine) is not counted in the
+# bytes; a thread lost per cycle still shows at once.
 SOAK_MAX_THREADS=4
 SOAK_THREAD_BYTES=$((1024 * 1024))
 
