@@ -289,7 +289,6 @@ e2e_click_child() {
   e2e_click_at $(e2e_centre "$line")
 }
 
-# The main panel's connect (or disconnect) button, found by the probe.
 # The main panel takes input: the program disables it while a connect runs.
 # Under Wine without a window manager the progress dialog's DestroyWindow
 # waits two seconds for the X server after the dialog looks gone, and the
@@ -303,6 +302,7 @@ e2e_main_panel_enabled() {
     }
     END { exit !(found && ok) }'
 }
+# The main panel's connect (or disconnect) button, found by the probe.
 e2e_connect_button() {
   local line
   line=$(e2e_children TfrmGprsMain | grep -E '^child .* class=DialwaveControl visible=1 .* text=(Подключиться|Отключиться)$' | head -n 1) || true
