@@ -4,6 +4,8 @@
 
 #include "platform/win32/win.h"
 
+#include <olectl.h>
+
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -228,6 +230,57 @@ TEST(SkinPictures, BackgroundGifHasTheTitleStripMarksInTheirZones) {
     auto p = LoadPicture(heading.data(), heading.size());
     ASSERT_NE(p, nullptr) << name;
     EXPECT_EQ(p->Width(), 300);
+  }
+}
+
+// The system's picture loader drawing `gif` on white, as the program did
+// before it decoded its pictures itself: the reference they must match.
+void DrawThroughSystemLoader(const std::vector<char>& gif, MemoryDc& target, int width,
+                             int height) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, gif.size());
+  ASSERT_NE(memory, nullptr);
+  CopyMemory(GlobalLock(memory), gif.data(), gif.size());
+  GlobalUnlock(memory);
+  IStream* stream = nullptr;
+  ASSERT_EQ(CreateStreamOnHGlobal(memory, TRUE, &stream), S_OK);
+  IPicture* picture = nullptr;
+  const HRESULT loaded = OleLoadPicture(stream, static_cast<LONG>(gif.size()), FALSE, IID_IPicture,
+                                        reinterpret_cast<void**>(&picture));
+  stream->Release();
+  ASSERT_EQ(loaded, S_OK);
+  OLE_XSIZE_HIMETRIC w = 0;
+  OLE_YSIZE_HIMETRIC h = 0;
+  picture->get_Width(&w);
+  picture->get_Height(&h);
+  RECT all{0, 0, width, height};
+  FillRect(target.dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  const HRESULT drawn = picture->Render(target.dc(), 0, 0, width, height, 0, h, w, -h, nullptr);
+  picture->Release();
+  ASSERT_EQ(drawn, S_OK);
+}
+
+TEST(SkinPictures, EachDecodesPixelForPixelAsTheSystemsLoaderDrawsIt) {
+  const std::string dir = std::string("Z:") + DW_TEST_DATA_DIR + "/../../resources/skin/";
+  for (const char* name : {"background", "heading-connect", "heading-agreement", "heading-start",
+                           "heading-service", "heading-about"}) {
+    SCOPED_TRACE(name);
+    const auto gif = ReadFile(dir + name + ".gif");
+    auto picture = LoadPicture(gif.data(), gif.size());
+    ASSERT_NE(picture, nullptr);
+    const int w = picture->Width();
+    const int h = picture->Height();
+    MemoryDc ours(w, h);
+    {
+      GdiCanvas canvas(ours.dc());
+      canvas.Draw(0, 0, *picture);
+    }
+    MemoryDc system(w, h);
+    DrawThroughSystemLoader(gif, system, w, h);
+    int differing = 0;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) differing += ours.At(x, y) != system.At(x, y);
+    }
+    EXPECT_EQ(differing, 0);
   }
 }
 

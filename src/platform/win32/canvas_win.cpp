@@ -1,19 +1,10 @@
 #include "platform/win32/canvas_win.h"
 
-#include <olectl.h>
-
+#include "platform/gif.h"
 #include "platform/win32/wide.h"
 
 namespace dw {
 namespace {
-
-constexpr long kHimetricPerInch = 2540;
-
-struct ReleaseCom {
-  void operator()(IUnknown* p) const {
-    if (p != nullptr) p->Release();
-  }
-};
 
 // Undoes one SelectObject when it goes out of scope.
 class Selection {
@@ -30,18 +21,13 @@ class Selection {
 
 RECT ToRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-std::unique_ptr<GdiPicture> Render(IPicture& picture) {
-  OLE_XSIZE_HIMETRIC hmWidth = 0;
-  OLE_YSIZE_HIMETRIC hmHeight = 0;
-  if (FAILED(picture.get_Width(&hmWidth)) || FAILED(picture.get_Height(&hmHeight))) return nullptr;
-  HDC screen = GetDC(nullptr);
-  const int dpiX = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  const int dpiY = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-  const int width = MulDiv(hmWidth, dpiX, kHimetricPerInch);
-  const int height = MulDiv(hmHeight, dpiY, kHimetricPerInch);
-  if (width <= 0 || height <= 0) return nullptr;
+}  // namespace
 
+std::unique_ptr<GdiPicture> LoadPicture(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  int width = 0;
+  int height = 0;
+  if (!GifScreenSize(bytes, size, width, height)) return nullptr;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -51,49 +37,8 @@ std::unique_ptr<GdiPicture> Render(IPicture& picture) {
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap) return nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  if (dc == nullptr) return nullptr;
-  HRESULT hr;
-  {
-    Selection select(dc, bitmap.get());
-    RECT all{0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    hr = picture.Render(dc, 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr);
-  }
-  DeleteDC(dc);
-  if (FAILED(hr)) return nullptr;
+  if (!bitmap || !DecodeGif(bytes, size, static_cast<std::uint32_t*>(bits))) return nullptr;
   return std::make_unique<GdiPicture>(std::move(bitmap), width, height);
-}
-
-}  // namespace
-
-std::unique_ptr<GdiPicture> LoadPicture(const void* data, std::size_t size) {
-  if (data == nullptr || size == 0 || size > 0x7FFFFFFF) return nullptr;
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-  if (memory == nullptr) return nullptr;
-  void* target = GlobalLock(memory);
-  if (target == nullptr) {
-    GlobalFree(memory);
-    return nullptr;
-  }
-  CopyMemory(target, data, size);
-  GlobalUnlock(memory);
-  IStream* rawStream = nullptr;
-  // The stream owns the memory from here on.
-  if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &rawStream))) {
-    GlobalFree(memory);
-    return nullptr;
-  }
-  std::unique_ptr<IStream, ReleaseCom> stream(rawStream);
-  IPicture* rawPicture = nullptr;
-  if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                            reinterpret_cast<void**>(&rawPicture))) ||
-      rawPicture == nullptr) {
-    return nullptr;
-  }
-  std::unique_ptr<IPicture, ReleaseCom> picture(rawPicture);
-  return Render(*picture);
 }
 
 std::unique_ptr<GdiPicture> LoadGifResource(HMODULE module, const char* name) {
