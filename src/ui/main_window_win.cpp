@@ -141,8 +141,6 @@ void MainWindow::Prepare() { controller_->Create(); }
 void MainWindow::ShowAtStart() { controller_->ShowAtStart(); }
 
 bool MainWindow::CreateWindowAndControls() {
-  INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-  InitCommonControlsEx(&init);
   const HMODULE module = GetModuleHandleA(nullptr);
   skin_ = LoadGifResource(module, "SKIN_BACKGROUND");
 
@@ -311,7 +309,6 @@ void MainWindow::AddSpeedGraph(HWND p) {
     GraphMouse(*controller_, message, wparam, lparam);
   });
   skinned_.push_back({nullptr, std::move(window)});
-  CreateGraphTooltip();
 }
 
 void MainWindow::BuildMain(HWND p) {
@@ -421,14 +418,16 @@ void MainWindow::BuildUsage(HWND p) {
   };
 }
 
-void MainWindow::CreateGraphTooltip() {
+// Made at the first sample, the first speed it has to tell: before that it
+// would show an empty box, and comctl32 stays out of the start.
+HWND MainWindow::GraphTooltip() {
+  if (graphTip_) return graphTip_.get();
   graphTip_.reset(user::CreateTooltip(TTS_ALWAYSTIP, hwnd()));
-  if (!graphTip_) return;
-  user::AddTool(graphTip_.get(), TTF_IDISHWND | TTF_SUBCLASS, hwnd(),
-                reinterpret_cast<UINT_PTR>(slots_[Index(ViewControl::SpeedGraph)].window), " ");
-  // Silent until the first sample gives it a speed to tell: an empty box
-  // otherwise.
-  EnableGraphTooltip(false);
+  if (graphTip_) {
+    user::AddTool(graphTip_.get(), TTF_IDISHWND | TTF_SUBCLASS, hwnd(),
+                  reinterpret_cast<UINT_PTR>(Hwnd(ViewControl::SpeedGraph)), " ");
+  }
+  return graphTip_.get();
 }
 
 HWND MainWindow::PanelWindowOf(Panel panel) const {
@@ -582,8 +581,8 @@ void MainWindow::SetGraphTooltip(const std::string& cp1251) {
 }
 
 void MainWindow::EnableGraphTooltip(bool enabled) {
-  Hwnd(ViewControl::SpeedGraph);  // the tooltip comes with the graph
-  if (graphTip_) SendMessageA(graphTip_.get(), TTM_ACTIVATE, enabled ? TRUE : FALSE, 0);
+  HWND tip = enabled ? GraphTooltip() : graphTip_.get();
+  if (tip != nullptr) SendMessageA(tip, TTM_ACTIVATE, enabled ? TRUE : FALSE, 0);
 }
 
 void MainWindow::ShowHintAt(HintAnchor anchor, int x, const std::string& cp1251, int y) {
@@ -993,7 +992,9 @@ bool MainWindow::OnSize(UINT, WPARAM wparam, LPARAM, LRESULT&) {
 }
 
 bool MainWindow::OnActivateApp(UINT, WPARAM wparam, LPARAM, LRESULT&) {
-  if (wparam != FALSE) controller_->OnActivated();
+  // Not in the first show's ShowWindow: the refresh would come before the
+  // first paint, and the show does it anyway once the window has painted.
+  if (wparam != FALSE && everShown_) controller_->OnActivated();
   return false;
 }
 

@@ -222,7 +222,7 @@ class MainWindow final : public WindowBase, public MainView {
   void ShowTrayMenu();
   void AddWaitingTrayIcon();
   void PaintSkin(HDC dc);
-  void CreateGraphTooltip();
+  HWND GraphTooltip();
 
   // Message handlers, one per message (kRoutes).
   bool OnWorkerMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);

@@ -151,6 +151,47 @@ TEST_F(MainWindowTest, ModemListIsTheRealListBox) {
 
 // An installed start builds the main panel alone; what the controller sets
 // on another panel meanwhile is there when that panel is first built.
+// The tooltips this thread's windows own.
+struct TooltipSearch {
+  HWND owner;
+  int found;
+};
+
+BOOL CALLBACK CountTooltip(HWND w, LPARAM p) {
+  auto* search = reinterpret_cast<TooltipSearch*>(p);
+  char kind[64] = {};
+  GetClassNameA(w, kind, sizeof kind);
+  if (lstrcmpiA(kind, "tooltips_class32") == 0 && GetWindow(w, GW_OWNER) == search->owner) {
+    ++search->found;
+  }
+  return TRUE;
+}
+
+int TooltipsOwnedBy(HWND owner) {
+  TooltipSearch search{owner, 0};
+  EnumThreadWindows(GetCurrentThreadId(), CountTooltip, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(MainWindowTest, AStartLoadsNoCommonControlsTheGraphsTooltipComesWithTheFirstSample) {
+  registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
+  ASSERT_EQ(GetModuleHandleA("comctl32.dll"), nullptr) << "the test itself loaded it";
+  Make();
+  window->ShowAtStart();
+  EXPECT_TRUE(Shown(window->Hwnd(ViewControl::SpeedGraph)));
+  EXPECT_EQ(GetModuleHandleA("comctl32.dll"), nullptr);
+  EXPECT_EQ(TooltipsOwnedBy(main), 0);
+  window->EnableGraphTooltip(false);  // the hint's turn: nothing to silence yet
+  window->SetGraphTooltip("x");
+  EXPECT_EQ(TooltipsOwnedBy(main), 0);
+
+  window->EnableGraphTooltip(true);
+  EXPECT_NE(GetModuleHandleA("comctl32.dll"), nullptr);
+  EXPECT_EQ(TooltipsOwnedBy(main), 1);
+  window->EnableGraphTooltip(true);  // one tooltip, however many samples
+  EXPECT_EQ(TooltipsOwnedBy(main), 1);
+}
+
 TEST_F(MainWindowTest, OnlyTheShownPanelIsBuiltTheOthersGetWhatWasSetMeanwhile) {
   registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
   services.devices = {"Korvana GPRS Modem", "\xCC\xEE\xE4\xE5\xEC", "Third"};

@@ -13,6 +13,8 @@
 #include "platform/ras_library.h"
 #include "platform/shell.h"
 
+struct HINSTANCE__;
+
 namespace dw {
 
 std::unique_ptr<Environment> MakeWin32Environment();
@@ -25,9 +27,12 @@ std::unique_ptr<FileSystem> MakeWin32FileSystem();
 std::unique_ptr<Elevation> MakeWin32Elevation(std::string program = {});
 std::unique_ptr<DataFiles> MakeWin32DataFiles();
 
-// rasapi32.dll by its full path in the system directory, never through the
+// A system DLL by its full path in the system directory, never through the
 // search path: the program runs from a shared folder at every log-on, and a
-// DLL planted beside it would otherwise run with the user's rights.
+// DLL planted beside it would otherwise run with the user's rights. Never
+// freed. nullptr if it cannot be loaded.
+HINSTANCE__* LoadSystemLibrary(const char* file);
+// rasapi32.dll so.
 std::unique_ptr<RasLibrary> LoadSystemRasLibrary();
 
 }  // namespace dw

@@ -88,15 +88,7 @@ class Win32Environment final : public Environment {
 
 class SystemRasLibrary final : public RasLibrary {
  public:
-  SystemRasLibrary() {
-    char dir[MAX_PATH + 1] = {};
-    const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return;
-    std::string path(dir, n);
-    if (path.back() != '\\') path += '\\';
-    path += "rasapi32.dll";
-    module_ = LoadLibraryA(path.c_str());
-  }
+  SystemRasLibrary() : module_(LoadSystemLibrary("rasapi32.dll")) {}
   // Never freed: entry points are looked up until the process ends.
   ~SystemRasLibrary() override = default;
 
@@ -111,6 +103,16 @@ class SystemRasLibrary final : public RasLibrary {
 };
 
 }  // namespace
+
+HMODULE LoadSystemLibrary(const char* file) {
+  char dir[MAX_PATH + 1] = {};
+  const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return nullptr;
+  std::string path(dir, n);
+  if (path.back() != '\\') path += '\\';
+  path += file;
+  return LoadLibraryA(path.c_str());
+}
 
 std::unique_ptr<Environment> MakeWin32Environment() {
   return std::make_unique<Win32Environment>();

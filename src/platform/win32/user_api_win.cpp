@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/win32/adapters_win.h"
 #include "platform/win32/wide.h"
 
 namespace dw::user {
@@ -212,7 +213,18 @@ int DrawTextIn(HDC dc, std::string_view cp1251, RECT& rect, UINT format) {
   return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
 }
 
+bool EnsureCommonControls(DWORD classes) {
+  static const HMODULE library = LoadSystemLibrary("comctl32.dll");
+  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  const auto init = library == nullptr ? nullptr
+      : reinterpret_cast<InitFunction>(
+            reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+  const INITCOMMONCONTROLSEX request{sizeof request, classes};
+  return init != nullptr && init(&request) != FALSE;
+}
+
 HWND CreateTooltip(DWORD style, HWND owner) {
+  EnsureCommonControls(ICC_BAR_CLASSES);
   return CreateWindowText(WS_EX_TOPMOST, TOOLTIPS_CLASSA, "", WS_POPUP | style, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr);
 }

@@ -60,6 +60,12 @@ int MessageBoxText(HWND owner, std::string_view cp1251Text, std::string_view cp1
 // DrawText with the text in the family's encoding; returns the height drawn.
 int DrawTextIn(HDC dc, std::string_view cp1251, RECT& rect, UINT format);
 
+// comctl32.dll from the system directory on first use, and its classes
+// (ICC_*) registered. Not an import: loading it registers every common
+// control and starts the theme engine, a tenth of the way to the first
+// paint, and a start shows none of its controls.
+bool EnsureCommonControls(DWORD classes);
+
 // Tooltips: the oldest TOOLINFO layout, which every comctl32 takes. The
 // tooltip copies the text.
 HWND CreateTooltip(DWORD style, HWND owner);

@@ -27,14 +27,6 @@ BOOL CALLBACK DisableOne(HWND window, LPARAM param) {
   return TRUE;
 }
 
-void EnsureCommonControls() {
-  static const bool done = [] {
-    INITCOMMONCONTROLSEX init{sizeof init, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    return InitCommonControlsEx(&init) != FALSE;
-  }();
-  (void)done;
-}
-
 RECT CentreOf(FormPosition position, HWND centreOn) {
   if (position == FormPosition::OwnerCentre && centreOn != nullptr && IsWindow(centreOn)) {
     RECT r{};
@@ -58,7 +50,7 @@ Form::~Form() {
 }
 
 bool Form::CreateForm(const FormOptions& options) {
-  EnsureCommonControls();
+  user::EnsureCommonControls(ICC_PROGRESS_CLASS);
   options_ = options;
   RegisterClassOnce(options.className, 0, options.icon,
                     reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
