@@ -262,6 +262,12 @@ HWND MainWindow::AddLabel(HWND parent, int x, int y, int w, int h, TextId text, 
   return AddLabelText(parent, x, y, w, h, dw::Text(text), link, style);
 }
 
+void MainWindow::AddCaption(Panel panel, int x, int y, int w, int h, TextId text) {
+  TransparentPanel& face = panelFaces_[Index(panel)];
+  face.captions.push_back({Rect{x, y, x + w, y + h}, dw::Text(text)});
+  if (panels_[Index(panel)] != nullptr) InvalidateRect(panels_[Index(panel)]->hwnd(), nullptr, FALSE);
+}
+
 void MainWindow::AddLink(ViewControl id, HWND parent, int x, int y, int w, TextId text,
                          DWORD style, std::function<void()> onClick) {
   ControlSlot slot;
@@ -313,24 +319,24 @@ void MainWindow::AddSpeedGraph(HWND p) {
 
 void MainWindow::BuildMain(HWND p) {
   AddHeading(p, "HEADING_CONNECT");
-  AddLabel(p, 20, 38, 190, 14, TextId::LabelSpeed);
+  AddCaption(Panel::Main, 20, 38, 190, 14, TextId::LabelSpeed);
   AddSpeedGraph(p);
   AddControl(ViewControl::ConnectionStatus,
              {AddLabel(p, 20, 106, 250, 14, TextId::StatusDisconnected)});
-  AddLabel(p, 20, 126, 70, 14, TextId::LabelMaximum);
+  AddCaption(Panel::Main, 20, 126, 70, 14, TextId::LabelMaximum);
   AddControl(ViewControl::MaximumSpeed, {AddLabelText(p, 92, 126, 170, 14, "", false, 0)});
 
-  AddLabel(p, 290, 38, 190, 14, TextId::LabelTraffic);
+  AddCaption(Panel::Main, 290, 38, 190, 14, TextId::LabelTraffic);
   const std::pair<TextId, ViewControl> counters[] = {{TextId::LabelReceived, ViewControl::ReceivedBytes},
                                                      {TextId::LabelTransmitted, ViewControl::SentBytes},
                                                      {TextId::LabelTotal, ViewControl::TotalBytes}};
   int y = 58;
   for (const auto& [label, id] : counters) {
-    AddLabel(p, 290, y, 100, 14, label);
+    AddCaption(Panel::Main, 290, y, 100, 14, label);
     AddControl(id, {AddLabelText(p, 392, y, 90, 14, "0", false, SS_RIGHT)});
     y += 18;
   }
-  AddLabel(p, 290, 122, 190, 14, TextId::LabelConnTime);
+  AddCaption(Panel::Main, 290, 122, 190, 14, TextId::LabelConnTime);
   AddControl(ViewControl::ConnectionTime, {AddLabelText(p, 290, 140, 190, 14, "", false, 0)});
 
   AddButton(ViewControl::ConnectButton, p, 20, 166, 193, 30, TextId::CaptionConnect,

@@ -212,6 +212,8 @@ class MainWindow final : public WindowBase, public MainView {
   void AddSpeedGraph(HWND panel);
   // A skinned button of a panel: its window answers to `id`.
   void AddPanelButton(ViewControl id, SkinButton& button, ControlWindow& window);
+  // A text that never changes, drawn by the panel itself.
+  void AddCaption(Panel panel, int x, int y, int w, int h, TextId text);
   HWND AddLabel(HWND parent, int x, int y, int w, int h, TextId text, bool link = false,
                 DWORD style = 0);
   HWND AddLabelText(HWND parent, int x, int y, int w, int h, const std::string& text, bool link,

@@ -192,6 +192,46 @@ TEST_F(MainWindowTest, AStartLoadsNoCommonControlsTheGraphsTooltipComesWithTheFi
   EXPECT_EQ(TooltipsOwnedBy(main), 1);
 }
 
+TEST_F(MainWindowTest, TheMainPanelsFixedCaptionsArePaintedByThePanelItself) {
+  registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
+  Make();
+  HWND panel = window->PanelWindowOf(Panel::Main);
+  ASSERT_NE(panel, nullptr);
+  int children = 0;
+  for (HWND c = GetWindow(panel, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    ++children;
+    EXPECT_NE(TextOf(c), "Принято:");
+    EXPECT_NE(TextOf(c), "Скорость передачи");
+  }
+  EXPECT_GT(children, 5);
+  // Printed, the panel has the caption's letters in its box and white beside.
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, 500, -300, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(bitmap, nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageA(panel, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  const auto darkIn = [dc](int left, int top, int right, int bottom) {
+    int dark = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) {
+        const COLORREF c = GetPixel(dc, x, y);
+        dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 300;
+      }
+    }
+    return dark;
+  };
+  EXPECT_GT(darkIn(290, 58, 390, 72), 20) << "Принято:";
+  EXPECT_GT(darkIn(20, 38, 210, 52), 20) << "Скорость передачи";
+  EXPECT_EQ(darkIn(220, 60, 280, 72), 0) << "between the graph and the counters";
+  EXPECT_EQ(GetPixel(dc, 385, 66), RGB(255, 255, 255)) << "the caption's white box";
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
 TEST_F(MainWindowTest, OnlyTheShownPanelIsBuiltTheOthersGetWhatWasSetMeanwhile) {
   registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
   services.devices = {"Korvana GPRS Modem", "\xCC\xEE\xE4\xE5\xEC", "Third"};

@@ -5,8 +5,17 @@ namespace dw::ui {
 void TransparentPanel::Paint(Canvas& canvas) {
   if (background == nullptr) {
     PaintPanel(canvas);
-    return;
+  } else {
+    PaintSkin(canvas);
   }
+  if (captions.empty()) return;
+  canvas.SetFont(captionFont, captionHeight);
+  canvas.SetFontColor(kBlack);
+  canvas.SetBrushColor(kWhite);
+  for (const Caption& c : captions) canvas.TextRect(c.box, c.box.left, c.box.top, c.text);
+}
+
+void TransparentPanel::PaintSkin(Canvas& canvas) {
   canvas.Draw(backgroundLeft, backgroundTop, *background);
   const int w = Width();
   const int h = Height();

@@ -92,5 +92,26 @@ TEST_F(TransparentPanelTest, WithoutAPictureItIsAPlainPanelWhateverItsFlags) {
   EXPECT_EQ(got.back().text, "Panel");
 }
 
+TEST_F(TransparentPanelTest, CaptionsComeOverThePictureEachInItsWhiteBoxInBlack) {
+  panel.captions = {{Rect{20, 38, 210, 52}, "\xD2\xF0\xE0\xF4\xE8\xEA"},  // "Трафик"
+                    {Rect{290, 58, 390, 72}, "x"}};
+  host.PaintNow();
+  const auto& c = host.canvas.calls();
+  ASSERT_EQ(c.size(), 3u);
+  EXPECT_EQ(c[0].kind, Kind::Draw);
+  for (std::size_t i = 1; i < 3; ++i) {
+    const auto& caption = panel.captions[i - 1];
+    EXPECT_EQ(c[i].kind, Kind::TextRect);
+    EXPECT_EQ(c[i].rect, caption.box);
+    EXPECT_EQ(c[i].x, caption.box.left);
+    EXPECT_EQ(c[i].y, caption.box.top);
+    EXPECT_EQ(c[i].text, caption.text);
+    EXPECT_EQ(c[i].brush, kWhite);
+    EXPECT_EQ(c[i].fontColor, kBlack);
+    EXPECT_EQ(c[i].fontName, "Tahoma");
+    EXPECT_EQ(c[i].fontHeight, -11);
+  }
+}
+
 }  // namespace
 }  // namespace dw::ui
