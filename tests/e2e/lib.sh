@@ -206,8 +206,17 @@ e2e_shown() { [ "$(e2e_visible "$1")" -gt 0 ]; }
 # e2e_wait_window CLASS SECONDS: until a window of that class is on the screen.
 e2e_wait_window() { e2e_until "$2" e2e_shown "$1"; }
 
-# e2e_wait_gone CLASS SECONDS: until no window of that class is on the screen.
-e2e_wait_gone() { e2e_until "$2" e2e_not e2e_shown "$1"; }
+# e2e_wait_gone CLASS SECONDS: until no window of that class is on the
+# screen, for the program and for X: Wine without a window manager can leave
+# a hidden window's X window up for a while, and a click there is lost.
+e2e_wait_gone() {
+  local ids id
+  ids=$(e2e_windows | grep "class=$1 " | e2e_field xwin | grep -v '^0x0$' || true)
+  e2e_until "$2" e2e_not e2e_shown "$1" || return 1
+  for id in $ids; do e2e_until "$2" e2e_not e2e_x_mapped "$id" || return 1; done
+}
+# e2e_x_mapped ID: whether that X window is on the screen.
+e2e_x_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 
 # e2e_exists CLASS: a top-level window of that class, shown or not.
 e2e_exists() { e2e_windows | grep -q "class=$1 "; }
@@ -265,8 +274,13 @@ e2e_pointer_away() {
 
 # e2e_click_main X Y [BUTTON]: a click at a point of the main window.
 e2e_click_main() {
-  local origin
-  origin=$(e2e_main_origin)
+  local origin tries
+  # A probe that finds no window on a loaded machine is asked again.
+  for tries in 1 2 3 4 5; do
+    origin=$(e2e_main_origin)
+    [ -z "$origin" ] || break
+    sleep 0.5
+  done
   [ -n "$origin" ] || fail "no main window to click"
   set -- $origin "$@"
   e2e_click_at $(($1 + $3)) $(($2 + $4)) "${5:-1}"

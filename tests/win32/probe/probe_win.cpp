@@ -24,6 +24,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <map>
@@ -78,10 +79,14 @@ BOOL CALLBACK PrintWindow(HWND w, LPARAM) {
   GetWindowRect(w, &r);
   DWORD pid = 0;
   GetWindowThreadProcessId(w, &pid);
-  std::printf("window class=%s title=%s visible=%d iconic=%d foreground=%d pid=%lu rect=%ld,%ld,%ld,%ld\n",
+  // Wine's X window of it (0 elsewhere): after a hide, Wine without a window
+  // manager keeps the X window on the screen for a while, taking clicks.
+  const auto xwin = reinterpret_cast<std::uintptr_t>(GetPropW(w, L"__wine_x11_whole_window"));
+  std::printf("window class=%s title=%s visible=%d iconic=%d foreground=%d pid=%lu rect=%ld,%ld,%ld,%ld xwin=0x%llx\n",
               Utf8(name).c_str(), Utf8(title).c_str(), IsWindowVisible(w) ? 1 : 0,
               IsIconic(w) ? 1 : 0, GetForegroundWindow() == w ? 1 : 0,
-              static_cast<unsigned long>(pid), r.left, r.top, r.right, r.bottom);
+              static_cast<unsigned long>(pid), r.left, r.top, r.right, r.bottom,
+              static_cast<unsigned long long>(xwin));
   return TRUE;
 }
 
