@@ -19,12 +19,13 @@ namespace {
 
 class TestForm final : public Form {
  public:
-  TestForm() {
+  explicit TestForm(bool stayOnTop = false) {
     FormOptions options;
     options.className = "DwFrameworkTestForm";
     options.caption = "test";
     options.clientWidth = 300;
     options.clientHeight = 200;
+    options.stayOnTop = stayOnTop;
     CreateForm(options);
   }
 };
@@ -190,6 +191,36 @@ TEST(Framework, IdleRhythmUpdatesActionsAlsoDuringAModalShow) {
   updates = 0;
   EXPECT_EQ(form.ShowModal(), 1);
   EXPECT_GE(duringModal, 1);
+}
+
+// A question closed over the main window: the main window is active again,
+// not the window the system would pick, the next one down the order (here a
+// window always on top, as another program's can be).
+TEST(Framework, AModalShowGivesTheActivationBackToTheWindowThatHadIt) {
+  TestForm main;
+  main.Show();
+  SetForegroundWindow(main.hwnd());
+  SetActiveWindow(main.hwnd());
+  ASSERT_EQ(GetActiveWindow(), main.hwnd());
+  const HWND onTop = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"on top", WS_POPUP, 0, 0, 80, 40,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(onTop, nullptr);
+  ShowWindow(onTop, SW_SHOWNA);
+  ASSERT_EQ(GetActiveWindow(), main.hwnd()) << "a window shown without activating it";
+
+  TestForm question(true);
+  HWND activeDuring = nullptr;
+  test::RunInsideLoop(
+      [&] {
+        activeDuring = GetActiveWindow();
+        question.SetModalResult(1);
+      },
+      200);
+  EXPECT_EQ(question.ShowModal(), 1);
+  EXPECT_EQ(activeDuring, question.hwnd());
+  EXPECT_EQ(GetActiveWindow(), main.hwnd());
+  EXPECT_TRUE(IsWindowEnabled(onTop));
+  DestroyWindow(onTop);
 }
 
 }  // namespace

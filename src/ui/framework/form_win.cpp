@@ -287,6 +287,7 @@ void Form::Hide() {
 
 int Form::ShowModal() {
   if (hwnd() == nullptr) return 2;
+  const HWND before = GetActiveWindow();
   Disabling disabling{hwnd(), {}};
   EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&disabling));
   modal_ = true;
@@ -314,10 +315,15 @@ int Form::ShowModal() {
       user::Dispatch(msg);
     }
   }
-  // The other windows come back before this one goes, so that the system
-  // gives the activation back to one of them.
+  // The other windows come back before this one goes, and the window that
+  // was active gets the activation back: left to itself, the system gives
+  // it to the next window in the order, another program's window on top.
   for (HWND w : disabling.disabled) {
     if (IsWindow(w)) EnableWindow(w, TRUE);
+  }
+  if (before != nullptr && before != hwnd() && IsWindow(before) && IsWindowVisible(before) &&
+      GetActiveWindow() == hwnd()) {
+    SetActiveWindow(before);
   }
   Hide();
   modal_ = false;
