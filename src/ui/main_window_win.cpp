@@ -23,7 +23,8 @@ namespace dw::ui {
 namespace {
 
 constexpr UINT_PTR kHintTimerId = 0x4854;  // 'HT'
-constexpr UINT kTrayIconId = 1;
+// What the shell sends every top-level window when it starts (again).
+constexpr char kTaskbarCreated[] = "TaskbarCreated";
 constexpr Color kFace = Rgb(0xF4, 0xF4, 0xF0);
 constexpr Color kNavy = Rgb(0x00, 0x06, 0x74);
 
@@ -145,6 +146,7 @@ bool MainWindow::CreateWindowAndControls() {
   skin_ = LoadGifResource(module, "SKIN_BACKGROUND");
 
   RegisterClassOnce(kClassName, CS_DBLCLKS, LoadIconA(module, MAKEINTRESOURCEA(1)));
+  taskbarCreated_ = RegisterWindowMessageA(kTaskbarCreated);
   // A popup with no frame: client and window are the same size.
   const DWORD style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT work{};
@@ -664,6 +666,7 @@ void MainWindow::SetTrayState(TrayMode mode, const std::string& hint) {
     return;
   }
   if (mode == TrayMode::Remove) trayWaiting_ = false;
+  if (mode != TrayMode::Keep) trayWanted_ = mode == TrayMode::Show;
   if (mode == TrayMode::Show && !trayShown_) {
     trayShown_ = user::NotifyIcon(NIM_ADD, hwnd(), kTrayIconId, NIF_ICON | NIF_MESSAGE | NIF_TIP,
                                   kMsgTrayIcon,
@@ -686,7 +689,7 @@ void MainWindow::AddWaitingTrayIcon() {
 }
 
 void MainWindow::SetTrayTip(const std::string& hint) {
-  if (trayWaiting_) trayHint_ = hint;
+  trayHint_ = hint;
   if (!trayShown_) return;
   user::NotifyIcon(NIM_MODIFY, hwnd(), kTrayIconId, NIF_TIP, 0, nullptr, hint);
 }
@@ -841,6 +844,10 @@ const MainWindow::Route MainWindow::kRoutes[] = {
 
 bool MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   result = 0;
+  if (message == taskbarCreated_ && message != 0) {
+    OnTaskbarCreated();
+    return true;
+  }
   for (const Route& route : kRoutes) {
     if (route.message == message) return (this->*route.handler)(message, wparam, lparam, result);
   }
@@ -865,6 +872,14 @@ bool MainWindow::OnWakeUp(UINT, WPARAM, LPARAM, LRESULT&) {
   if (ApplicationHidden()) ShowWindow(hwnd(), SW_SHOWNORMAL);
   controller_->RefreshOnRestore();
   return true;
+}
+
+// The shell started after us, or again after a crash, with an empty tray:
+// a window in the tray would be out of reach without its icon.
+void MainWindow::OnTaskbarCreated() {
+  if (!trayWanted_) return;
+  trayShown_ = false;
+  SetTrayState(TrayMode::Show, trayHint_);
 }
 
 bool MainWindow::OnTrayIcon(UINT, WPARAM wparam, LPARAM lparam, LRESULT&) {

@@ -49,6 +49,7 @@ class MainWindow final : public WindowBase, public MainView {
   static constexpr const char* kClassName = "TfrmGprsMain";
   // The notification-area icon's callback message.
   static constexpr UINT kMsgTrayIcon = WM_APP + 0x40;
+  static constexpr UINT kTrayIconId = 1;
 
   struct Setup {
     std::shared_ptr<const Environment> environment;
@@ -230,6 +231,7 @@ class MainWindow final : public WindowBase, public MainView {
   bool OnWorkerMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
   bool OnWakeUp(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
   bool OnTrayIcon(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  void OnTaskbarCreated();
   bool OnPaint(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
   bool OnEraseBackground(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
   bool OnCommand(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
@@ -282,8 +284,11 @@ class MainWindow final : public WindowBase, public MainView {
 
   bool trayShown_ = false;
   bool trayWaiting_ = false;
+  // The icon belongs in the tray: a shell that starts again gets it back.
+  bool trayWanted_ = false;
   bool everShown_ = false;
   std::string trayHint_;
+  UINT taskbarCreated_ = 0;
   bool hourglass_ = false;
   bool closing_ = false;
 };

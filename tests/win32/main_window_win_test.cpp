@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include "crypto/encrypt.h"
+#include "platform/win32/user_api_win.h"
 #include "platform/win32/wide.h"
 #include "ui/main_window_win.h"
 #include "platform/message_numbers.h"
@@ -416,6 +417,39 @@ TEST_F(MainWindowTest, SessionEndStoresTheSettings) {
   SendMessageW(main, WM_ENDSESSION, TRUE, 0);
   EXPECT_TRUE(registry.RawValue(kSettingsRoot, kSettingsKeyPath, "APNs").has_value());
   EXPECT_TRUE(registry.RawValue(kSettingsRoot, kSettingsKeyPath, "Modem").has_value());
+}
+
+// Needs the tray, which Wine shows only on a screen: tray_tip_screen.sh runs
+// it there. A shell that starts again (after a crash, or later than the
+// program at log-on) has an empty tray and tells every top-level window so.
+TEST_F(MainWindowTest, OnScreenTheTrayIconComesBackWhenTheShellStartsAgain) {
+  HWND tray = nullptr;
+  for (int i = 0; i < 100 && tray == nullptr; ++i) {
+    tray = FindWindowA("Shell_TrayWnd", nullptr);
+    if (tray == nullptr) Sleep(50);
+  }
+  if (tray == nullptr) GTEST_SKIP() << "no notification area";
+  registry.SetText(kSettingsRoot, kSettingsKeyPath, "StartStage", EncryptString("2"));
+  Make();
+  window->controller().ShowAtStart();
+  window->MinimiseApplication();
+  ASSERT_TRUE(window->TrayIconShown());
+  const UINT id = MainWindow::kTrayIconId;
+  const UINT shellStarted = RegisterWindowMessageA("TaskbarCreated");
+
+  // The icon gone with the old shell: the tray no longer knows it.
+  ASSERT_TRUE(user::NotifyIcon(NIM_DELETE, main, id, 0, 0, nullptr, ""));
+  ASSERT_FALSE(user::NotifyIcon(NIM_MODIFY, main, id, NIF_TIP, 0, nullptr, "x"));
+  SendMessageA(main, shellStarted, 0, 0);
+  EXPECT_TRUE(window->TrayIconShown());
+  EXPECT_TRUE(user::NotifyIcon(NIM_MODIFY, main, id, NIF_TIP, 0, nullptr, "x"))
+      << "the icon is in the new tray";
+
+  // Taken out of the tray, it stays out.
+  window->SetTrayState(TrayMode::Remove, "");
+  SendMessageA(main, shellStarted, 0, 0);
+  EXPECT_FALSE(window->TrayIconShown());
+  EXPECT_FALSE(user::NotifyIcon(NIM_MODIFY, main, id, NIF_TIP, 0, nullptr, "x"));
 }
 
 }  // namespace
