@@ -190,6 +190,12 @@ TEST_F(ProgressDialog, ReportWithEightLinesOfDetailsOpensAndCloses) {
   EXPECT_FALSE(form.detailsPane.Visible());
   EXPECT_EQ(form.detailsButton.Text(), Text(TextId::ProgressDetailsOpen));
   EXPECT_EQ(OuterHeight(form.hwnd()), 137);
+  // Hidden, the pane keeps its height rather than being squeezed under a
+  // line with the form; opened again it fills the same place.
+  EXPECT_EQ(form.detailsPane.GetBounds().height, memoBefore + 138);
+  form.detailsButton.Click();
+  EXPECT_EQ(form.detailsPane.GetBounds().height, memoBefore + 138);
+  EXPECT_EQ(OuterHeight(form.hwnd()), 137 + 138);
 }
 
 // The system's description of 691 is one line, wider than the pane: every

@@ -71,6 +71,7 @@ class ProgressDialog final : public Form {
   connection::ProgressShared shared_;
   ProgressLayout layout_;
   std::function<std::string()> status_;
+  int detailsMargin_ = 0;  // below the details pane
 };
 
 }  // namespace dw::ui
